@@ -1,0 +1,40 @@
+# Two commands do all the setup on a fresh Debian 12 machine:
+#   make run    installs what is missing, builds and starts the program
+#   make test   installs what is missing, builds and runs the whole test suite headless
+BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
+JOBS ?= $(shell nproc)
+
+# Qt WebEngine refuses to start as root unless its sandbox is off; only then, only for this run.
+ifeq ($(shell id -u),0)
+ROOT_ENV := QTWEBENGINE_DISABLE_SANDBOX=1
+endif
+
+.PHONY: deps configure build run test test-sanitize bench format clean
+
+deps:
+	./tools/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(ROOT_ENV) ./$(BUILD)/varnook
+
+test: build
+	$(ROOT_ENV) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNOOK_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	$(ROOT_ENV) ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -1,0 +1,65 @@
+#include "ListView.h"
+
+#include "Design.h"
+
+#include <QHeaderView>
+
+namespace varnook {
+
+ListView::ListView(QWidget *parent)
+    : QTreeView(parent)
+    , m_model(new EntryListModel(this)) {
+    setModel(m_model);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true); // keeps tens of thousands of rows instant to lay out
+    setItemsExpandable(false);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    header()->setSectionsClickable(true);
+    header()->setSectionsMovable(false);
+    header()->setStretchLastSection(false);
+    connect(header(), &QHeaderView::sectionClicked, this, [this](int section) { emit ColumnClick(section + 1); });
+}
+
+void ListView::addColumn(const QString &header, int widthTwips) {
+    m_model->addColumn(header);
+    this->header()->resizeSection(m_model->columnCount() - 1, twipsToPixels(widthTwips));
+}
+
+int ListView::columnWidthTwips(int column) const {
+    return pixelsToTwips(header()->sectionSize(column));
+}
+
+int ListView::firstSelectedPosition() const {
+    int first = 0;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    for (const QModelIndex &index : rows) {
+        if (first == 0 || index.row() + 1 < first)
+            first = index.row() + 1;
+    }
+    return first;
+}
+
+bool ListView::isSelected(int position) const {
+    return selectionModel()->isRowSelected(position - 1, QModelIndex());
+}
+
+void ListView::selectPosition(int position, bool exclusive) {
+    const QModelIndex index = m_model->index(position - 1, 0);
+    auto flags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+    if (exclusive)
+        flags |= QItemSelectionModel::Clear;
+    selectionModel()->select(index, flags);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+}
+
+void ListView::showSortIndicator() {
+    header()->setSortIndicatorShown(m_model->sorted());
+    if (m_model->sorted())
+        header()->setSortIndicator(m_model->sortKey(), m_model->sortOrder());
+}
+
+} // namespace varnook

@@ -1,0 +1,107 @@
+#include "QtPlatform.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QWidget>
+
+namespace varnook {
+
+namespace {
+
+QMessageBox::Icon toQt(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButton toQt(MessageAnswer answer) {
+    switch (answer) {
+    case MessageAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case MessageAnswer::Retry:
+        return QMessageBox::Retry;
+    case MessageAnswer::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+} // namespace
+
+MessageAnswer QtDialogs::messageBox(const MessageBoxRequest &request) {
+    QMessageBox box(toQt(request.icon), request.title, request.text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    switch (request.buttons) {
+    case MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok);
+        break;
+    case MessageButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    case MessageButtons::RetryCancel:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    }
+    box.setDefaultButton(toQt(request.defaultButton));
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    case QMessageBox::Retry:
+        return MessageAnswer::Retry;
+    default:
+        return request.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    }
+}
+
+QString QtDialogs::inputBox(const QString &prompt, const QString &title, bool masked) {
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+    dialog.setInputMode(QInputDialog::TextInput);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.textValue();
+}
+
+void QtProcessControl::endProgram(int exitCode) {
+    // Every change was saved when it was made; hide the windows and leave the event loop so that
+    // the web engine shuts down in order.
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows)
+        window->hide();
+    QCoreApplication::exit(exitCode);
+}
+
+bool QtLauncher::startDetached(const QString &program, const QStringList &arguments) {
+    return QProcess::startDetached(program, arguments);
+}
+
+void installDesktopPlatform() {
+    static QtDialogs dialogs;
+    static QtProcessControl process;
+    static QtLauncher launcher;
+    Platform &p = platform();
+    p.dialogs = &dialogs;
+    p.process = &process;
+    p.launcher = &launcher;
+    p.programFolder = QCoreApplication::applicationDirPath();
+    p.version = VersionRecord::builtIn();
+}
+
+} // namespace varnook

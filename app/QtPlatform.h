@@ -1,0 +1,27 @@
+#pragma once
+
+#include "Platform.h"
+
+namespace varnook {
+
+// The desktop's own boxes, process end and program launcher.
+class QtDialogs : public Dialogs {
+public:
+    MessageAnswer messageBox(const MessageBoxRequest &request) override;
+    QString inputBox(const QString &prompt, const QString &title, bool masked) override;
+};
+
+class QtProcessControl : public ProcessControl {
+public:
+    void endProgram(int exitCode) override;
+};
+
+class QtLauncher : public Launcher {
+public:
+    bool startDetached(const QString &program, const QStringList &arguments) override;
+};
+
+// Installs the desktop's seams into platform(), with the executable's folder as program folder.
+void installDesktopPlatform();
+
+} // namespace varnook

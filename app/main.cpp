@@ -1,0 +1,15 @@
+#include "QtPlatform.h"
+#include "frmSplash.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    // The program decides itself when it ends: the main window may close while the browser stays.
+    QApplication::setQuitOnLastWindowClosed(false);
+    varnook::installDesktopPlatform();
+
+    varnook::frmSplash *splash = varnook::loadForm<varnook::frmSplash>();
+    splash->show();
+    return app.exec();
+}

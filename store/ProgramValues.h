@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+namespace varnook {
+
+// Names, addresses and switches shown and used across the program; filled by SetBranding.
+struct BrandingValues {
+    QString ProgramName;
+    QString CompanyName;
+    QString CompanyWebsite;
+    bool SkinOn = false;
+    bool BannerOn = false;
+    QString AdServerPage;
+    QString ProductPage;
+};
+
+// What Add and Edit hand to the entry editor when it opens.
+struct EditorHandOver {
+    QString EditMode;
+    QString EditUsername;
+    QString EditPassword;
+    QString EditWebsite;
+    int EditIndex = 0;
+};
+
+// The program-wide values that live for the whole run. There are no other mutable globals;
+// a test resets them all with resetProgramValues().
+struct ProgramValues {
+    BrandingValues Branding;
+    bool AppClosing = false;
+    QString BrowserPage;
+    QString MasterPassword;
+    EditorHandOver Editor;
+    QPointer<QObject> SkinRef; // the one skin, held by the splash window
+};
+
+ProgramValues &programValues();
+void resetProgramValues();
+
+} // namespace varnook

@@ -1,0 +1,74 @@
+#include "FakePlatform.h"
+
+#include "ProgramValues.h"
+
+#include <QDir>
+
+namespace varnook::test {
+
+MessageAnswer ScriptedDialogs::messageBox(const MessageBoxRequest &request) {
+    ShownBox box;
+    box.kind = ShownBox::Message;
+    box.text = request.text;
+    box.title = request.title;
+    box.buttons = request.buttons;
+    box.icon = request.icon;
+    box.defaultButton = request.defaultButton;
+    shown.append(box);
+    if (onShow)
+        onShow(box);
+    if (m_messageAnswers.empty()) {
+        ++unexpected;
+        return request.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    }
+    const MessageAnswer answer = m_messageAnswers.front();
+    m_messageAnswers.pop_front();
+    return answer;
+}
+
+QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, bool masked) {
+    ShownBox box;
+    box.kind = ShownBox::Input;
+    box.text = prompt;
+    box.title = title;
+    box.masked = masked;
+    shown.append(box);
+    if (onShow)
+        onShow(box);
+    if (m_inputAnswers.empty()) {
+        ++unexpected;
+        return {};
+    }
+    const QString answer = m_inputAnswers.front();
+    m_inputAnswers.pop_front();
+    return answer;
+}
+
+FakePlatform::FakePlatform() {
+    resetProgramValues();
+    Platform &p = platform();
+    p.dialogs = &dialogs;
+    p.process = &process;
+    p.launcher = &launcher;
+    p.programFolder = m_folder.path();
+    p.settingsFile = settingsFile();
+    p.version = VersionRecord::builtIn();
+}
+
+FakePlatform::~FakePlatform() {
+    Platform &p = platform();
+    p.dialogs = nullptr;
+    p.process = nullptr;
+    p.launcher = nullptr;
+    resetProgramValues();
+}
+
+QString FakePlatform::dataFile() const {
+    return QDir(m_folder.path()).filePath(QStringLiteral("data.enc"));
+}
+
+QString FakePlatform::settingsFile() const {
+    return QDir(m_settingsFolder.path()).filePath(QStringLiteral("settings.ini"));
+}
+
+} // namespace varnook::test
