@@ -26,11 +26,16 @@ ListView::ListView(QWidget *parent)
 
 void ListView::addColumn(const QString &header, int widthTwips) {
     m_model->addColumn(header);
+    m_columnTwips.append(widthTwips);
     this->header()->resizeSection(m_model->columnCount() - 1, twipsToPixels(widthTwips));
 }
 
 int ListView::columnWidthTwips(int column) const {
-    return pixelsToTwips(header()->sectionSize(column));
+    if (column < 0 || column >= m_columnTwips.size())
+        return 0;
+    // A width set in twips reads back as set, unless the user has dragged the column since.
+    const int pixels = header()->sectionSize(column);
+    return twipsToPixels(m_columnTwips[column]) == pixels ? m_columnTwips[column] : pixelsToTwips(pixels);
 }
 
 int ListView::firstSelectedPosition() const {

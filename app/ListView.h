@@ -34,6 +34,7 @@ signals:
 
 private:
     EntryListModel *m_model;
+    QList<int> m_columnTwips; // as designed; pixels round them
 };
 
 } // namespace varnook
