@@ -128,6 +128,14 @@ void EntryListModel::setSortOrder(Qt::SortOrder order) {
         resort();
 }
 
+void EntryListModel::setSortSettings(bool sorted, int column, Qt::SortOrder order) {
+    m_sorted = sorted;
+    m_sortKey = column;
+    m_sortOrder = order;
+    if (m_sorted)
+        resort();
+}
+
 void EntryListModel::resort() {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // Only the rows the views hold on to (selection, current row) need their indexes moved.

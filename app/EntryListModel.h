@@ -46,6 +46,8 @@ public:
     void setSorted(bool sorted);
     void setSortKey(int column);
     void setSortOrder(Qt::SortOrder order);
+    // All three at once, with a single re-sort.
+    void setSortSettings(bool sorted, int column, Qt::SortOrder order);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -67,7 +69,8 @@ private:
     RowId m_nextId = 1;
     bool m_sorted = false;
     int m_sortKey = 0;
-    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    // Descending at first, so that the first header click, which reverses it, sorts ascending.
+    Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
 };
 
 } // namespace varnook

@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "Design.h"
+#include "DesktopOpener.h"
 #include "Form8.h"
 #include "ListView.h"
 #include "PictureBox.h"
@@ -10,12 +11,16 @@
 #include "StatusBar.h"
 #include "WebBrowser.h"
 #include "frmAbout.h"
+#include "frmAdd.h"
 #include "frmSplash.h"
 #include "frmWebsite.h"
 #include "modGlobals.h"
+#include "modListViewEnh.h"
 
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -176,7 +181,7 @@ bool Form1::Form_Load() {
 void Form1::Form_Unload() {
     unloadForm<Form8>();
     unloadForm<frmAbout>();
-    // The entry editor is unloaded here too once it exists.
+    unloadForm<frmAdd>();
     unloadForm<frmSplash>();
 
     frmWebsite *browser = findForm<frmWebsite>();
@@ -197,18 +202,102 @@ QString Form1::statusText() const {
     return m_statusBar1->panelText(1);
 }
 
-void Form1::cmdAdd_Click(int) {}
-void Form1::cmdDelete_Click() {}
-void Form1::cmdEdit_Click() {}
-void Form1::cmdGoto_Click() {}
-void Form1::cmdCopy_Click(int) {}
+void Form1::showEditor() {
+    if (frmAdd *editor = loadForm<frmAdd>()) {
+        editor->show();
+        editor->raise();
+        editor->activateWindow();
+    }
+}
+
+int Form1::selectedPosition(const QString &mustSelectMessage) {
+    const int position = m_lstPass->firstSelectedPosition();
+    if (position == 0)
+        ShowStatus(mustSelectMessage);
+    return position;
+}
+
+void Form1::cmdAdd_Click(int) {
+    programValues().Editor.EditMode = QStringLiteral("Add");
+    showEditor();
+}
+
+void Form1::cmdEdit_Click() {
+    const int position = selectedPosition(QStringLiteral("You must first select an entry to edit."));
+    if (position == 0)
+        return;
+    const Entry &entry = m_lstPass->entries()->entry(position);
+    EditorHandOver &handOver = programValues().Editor;
+    handOver.EditUsername = entry.username;
+    handOver.EditPassword = entry.password;
+    handOver.EditWebsite = entry.location;
+    handOver.EditIndex = position;
+    handOver.EditMode = QStringLiteral("Edit");
+    showEditor();
+}
+
+void Form1::cmdDelete_Click() {
+    const int position = selectedPosition(QStringLiteral("You must first select an entry to delete."));
+    if (position == 0)
+        return;
+    const Entry &entry = m_lstPass->entries()->entry(position);
+    MessageBoxRequest question;
+    question.text = QStringLiteral("Are you sure you want to delete the following information?\r\n\r\n") +
+                    QStringLiteral("Username: ") + entry.username + QStringLiteral("\r\nPassword: ") + entry.password +
+                    QStringLiteral("\r\nUsed At: ") + entry.location;
+    question.title = QStringLiteral("Confirm Delete");
+    question.buttons = MessageButtons::OkCancel;
+    question.defaultButton = MessageAnswer::Ok;
+    if (platform().dialogs->messageBox(question) != MessageAnswer::Ok) {
+        ShowStatus(QStringLiteral("Entry not deleted, cancelled by user"));
+        return;
+    }
+    EntryListModel &list = *m_lstPass->entries();
+    list.remove(position);
+    if (SaveData(list))
+        ShowStatus(QStringLiteral("Entry deleted successfully, data saved."));
+}
+
+void Form1::cmdCopy_Click(int index) {
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    const int position = selectedPosition(QStringLiteral("You must first select a row to copy from."));
+    if (position == 0 || index < 0 || index > 2)
+        return;
+    const Entry &entry = m_lstPass->entries()->entry(position);
+    const QString texts[] = {entry.username, entry.password, entry.location};
+    const QString captions[] = {QStringLiteral("Copied Username "), QStringLiteral("Copied Password "),
+                                QStringLiteral("Copied Location ")};
+    auto *data = new QMimeData;
+    data->setText(texts[index]);
+    if (index == 1) {
+        // Desktop clipboard managers keep no history of data marked as a secret.
+        data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+    }
+    clipboard->setMimeData(data);
+    ShowStatus(captions[index] + texts[index]);
+}
+
+void Form1::cmdGoto_Click() {
+    const int position = selectedPosition(QStringLiteral("You must first select an entry to go to."));
+    if (position == 0)
+        return;
+    ShowStatus(QStringLiteral("Opening Location..."));
+    const QString location = locationToOpen(m_lstPass->entries()->entry(position).location);
+    // The location is one argument of the opener, never a command line: it cannot run anything.
+    const QString opener = desktopOpener();
+    if (!platform().launcher->startDetached(opener, {location}))
+        ShowStatus(QStringLiteral("Could not open the location: \"%1\" could not be started.").arg(opener));
+}
 
 void Form1::cmdWebsite_Click(int) {
     if (frmWebsite *browser = loadForm<frmWebsite>())
         browser->show();
 }
 
-void Form1::lstPass_ColumnClick(int) {}
+void Form1::lstPass_ColumnClick(int columnIndex) {
+    EnhListView_SortColumns(*m_lstPass, columnIndex, false);
+}
 
 void Form1::mnuFileItem_Click(int index) {
     if (index == 0)

@@ -49,6 +49,7 @@ protected:
 private:
     QPushButton *addButton(const QString &name, int index, const QString &caption, const QRect &twips);
     void buildMenus();
+    void showEditor();
     void setClientHeightTwips(int heightTwips);
     // The first selected row, or 0 after telling the user to select one.
     int selectedPosition(const QString &mustSelectMessage);

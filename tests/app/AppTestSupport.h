@@ -3,6 +3,8 @@
 #include "FakePlatform.h"
 #include "Form1.h"
 #include "ListView.h"
+#include "StatusBar.h"
+#include "modGlobals.h"
 
 #include <QApplication>
 #include <QByteArray>
