@@ -107,7 +107,9 @@ QByteArray CodePage1252::fromUnicode(QStringView text) {
 
 bool CodePage1252::holds(QStringView text) {
     for (const QChar character : text) {
-        if (codeOf(character.unicode()) < 0)
+        const char16_t unit = character.unicode();
+        const bool openCode = unit == 0x81 || unit == 0x8D || unit == 0x8F || unit == 0x90 || unit == 0x9D;
+        if (openCode || codeOf(unit) < 0)
             return false;
     }
     return true;

@@ -26,7 +26,9 @@ public:
     // Appends the codes of text to out, one per character (a surrogate pair is one character).
     static void appendFromUnicode(QByteArray &out, QStringView text);
 
-    // True when every character of text has a code of its own, so it is stored unchanged.
+    // True when every character of text is a character of Windows-1252, so it is stored unchanged.
+    // The control characters that stand in for the five open codes do not count: one of them
+    // scrambles to a line end.
     static bool holds(QStringView text);
     // The text as it reads back after going through the code page.
     static QString roundTrip(QStringView text) { return toUnicode(fromUnicode(text)); }
