@@ -16,14 +16,6 @@ using namespace varnook::test;
 
 namespace {
 constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-constexpr QFileDevice::Permissions Access = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                            QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                                            QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-
-QFileDevice::Permissions accessOf(const QString &path) {
-    return QFile::permissions(path) & Access;
-}
-
 const QByteArray OldBytes = hexBytes("F0 E1 F3 F3 0D 0A E1 FC FC FC E2 FC FC FC E3 0D 0A 0D 0A");
 const QByteArray NewBytes = hexBytes("F0 E1 F3 F3 0D 0A E4 FC FC FC E5 FC FC FC E6 0D 0A E7 FC FC FC E8 FC FC FC "
                                      "E9 0D 0A 0D 0A");
@@ -65,7 +57,7 @@ void tst_DataFile::ensureCreatesOneEmptyLineForItsOwnerOnly() {
     const FileResult result = EnsureDataFile(fake.dataFile());
     QVERIFY2(result.ok(), qPrintable(result.reason()));
     QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
-    QCOMPARE(accessOf(fake.dataFile()), OwnerOnly);
+    QCOMPARE(accessRights(fake.dataFile()), OwnerOnly);
 }
 
 void tst_DataFile::ensureLeavesAnExistingFileAlone_data() {
@@ -153,7 +145,7 @@ void tst_DataFile::writeMakesANewFileForItsOwnerOnly() {
     FakePlatform fake;
     QVERIFY(DataFile(fake.dataFile()).write(NewBytes).ok());
     QCOMPARE(readBytes(fake.dataFile()), NewBytes);
-    QCOMPARE(accessOf(fake.dataFile()), OwnerOnly);
+    QCOMPARE(accessRights(fake.dataFile()), OwnerOnly);
 }
 
 void tst_DataFile::writeKeepsTheRightsOfAnExistingFile() {
@@ -162,7 +154,7 @@ void tst_DataFile::writeKeepsTheRightsOfAnExistingFile() {
     const QFileDevice::Permissions chosen = OwnerOnly | QFileDevice::ReadGroup;
     QVERIFY(QFile::setPermissions(fake.dataFile(), chosen));
     QVERIFY(DataFile(fake.dataFile()).write(NewBytes).ok());
-    QCOMPARE(accessOf(fake.dataFile()), chosen);
+    QCOMPARE(accessRights(fake.dataFile()), chosen);
 }
 
 void tst_DataFile::saveWritesTheWholeFile() {

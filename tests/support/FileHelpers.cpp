@@ -23,6 +23,13 @@ QStringList folderEntries(const QString &folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+QFileDevice::Permissions accessRights(const QString &path) {
+    constexpr QFileDevice::Permissions all = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                             QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                             QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    return QFile::permissions(path) & all;
+}
+
 QByteArray hexBytes(const char *hex) {
     QByteArray digits(hex);
     digits.replace(' ', QByteArray());

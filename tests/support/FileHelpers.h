@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
@@ -10,6 +11,8 @@ QByteArray readBytes(const QString &path);
 void writeBytes(const QString &path, const QByteArray &bytes);
 // The names in a folder, hidden ones included, sorted.
 QStringList folderEntries(const QString &folder);
+// The owner, group and other rights of a file (not the "user" rights, which repeat the owner's).
+QFileDevice::Permissions accessRights(const QString &path);
 // Bytes from a hex text such as "E1 E2 0D 0A"; blanks are ignored.
 QByteArray hexBytes(const char *hex);
 
