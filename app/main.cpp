@@ -1,3 +1,5 @@
+#include "DataFolderLock.h"
+#include "Platform.h"
 #include "QtPlatform.h"
 #include "frmSplash.h"
 
@@ -8,6 +10,11 @@ int main(int argc, char *argv[]) {
     // The program decides itself when it ends: the main window may close while the browser stays.
     QApplication::setQuitOnLastWindowClosed(false);
     varnook::installDesktopPlatform();
+
+    // One copy per data folder, held for the whole run.
+    varnook::DataFolderLock lock(varnook::platform().programFolder);
+    if (!lock.lockOrTell())
+        return 1;
 
     varnook::frmSplash *splash = varnook::loadForm<varnook::frmSplash>();
     splash->show();

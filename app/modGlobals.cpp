@@ -1,9 +1,29 @@
 #include "modGlobals.h"
 
+#include "DataFile.h"
+#include "DataLoader.h"
 #include "EntryListModel.h"
 #include "Form1.h"
+#include "Platform.h"
+#include "ProgramValues.h"
+#include "StoreMessages.h"
+
+#include <QDateTime>
+#include <QLocale>
 
 namespace varnook {
+
+namespace {
+
+// The system's general date format: short date, a blank, long time.
+QString savedStamp() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale = QLocale::system();
+    return locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(now.time(), QLocale::LongFormat);
+}
+
+} // namespace
 
 void ShowStatus(const QString &text) {
     if (Form1 *main = findForm<Form1>())
@@ -11,12 +31,29 @@ void ShowStatus(const QString &text) {
 }
 
 bool LoadData(EntryListModel &list) {
-    Q_UNUSED(list);
+    LoadOutcome outcome = DataLoader(DataFile::inProgramFolder()).load();
+    if (!outcome.unlocked) {
+        platform().process->endProgram(0);
+        return false;
+    }
+    list.append(std::move(outcome.entries));
+    ShowStatus(outcome.status);
     return true;
 }
 
 bool SaveData(const EntryListModel &list) {
-    Q_UNUSED(list);
+    const DataFile file = DataFile::inProgramFolder();
+    const FileResult saved = file.save(programValues().MasterPassword, list.entries());
+    if (!saved) {
+        MessageBoxRequest request;
+        request.text = StoreMessages::saveFailed(file.path(), saved.reason());
+        request.title = StoreMessages::applicationTitle();
+        request.buttons = MessageButtons::Ok;
+        request.icon = MessageIcon::Critical;
+        platform().dialogs->messageBox(request);
+        return false;
+    }
+    ShowStatus(QStringLiteral("Saved ") + savedStamp());
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "FakePlatform.h"
 
+#include "DataFile.h"
 #include "ProgramValues.h"
 
 #include <QDir>
@@ -53,6 +54,7 @@ FakePlatform::FakePlatform() {
     p.programFolder = m_folder.path();
     p.settingsFile = settingsFile();
     p.version = VersionRecord::builtIn();
+    DataFile::setSaveFileFactory({});
 }
 
 FakePlatform::~FakePlatform() {
@@ -60,6 +62,7 @@ FakePlatform::~FakePlatform() {
     p.dialogs = nullptr;
     p.process = nullptr;
     p.launcher = nullptr;
+    DataFile::setSaveFileFactory({});
     resetProgramValues();
 }
 

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Entry.h"
+#include "FileResult.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QSaveFile;
+
+namespace varnook {
+
+// The data file on disk: making sure it exists, reading its bytes, and replacing them safely.
+class DataFile {
+public:
+    static constexpr const char *FileName = "data.enc";
+
+    explicit DataFile(QString path)
+        : m_path(std::move(path)) {}
+    // data.enc in the program's folder.
+    static DataFile inProgramFolder();
+
+    const QString &path() const { return m_path; }
+
+    // Creates the file holding one empty line when FileExists does not see it. A file that exists
+    // but is not seen (a hidden one) gets one empty line added at its end. A folder or other
+    // non-file in its place is a failure, never written to.
+    FileResult ensure() const;
+    FileResult read(QByteArray &bytes) const;
+    // Replaces the whole file with bytes. They go to a temporary file in the same folder first,
+    // which is flushed to disk and only then put in the file's place; so a failed write leaves the
+    // old bytes untouched. A file made here is readable and writable by its owner only.
+    FileResult write(const QByteArray &bytes) const;
+    // Writes the master password and the entries as a save does.
+    FileResult save(QStringView masterPassword, const std::vector<Entry> &entries) const;
+
+    // How write() opens its target; tests put in a device that fails. An empty one restores the default.
+    using SaveFileFactory = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;
+    static void setSaveFileFactory(SaveFileFactory factory);
+
+private:
+    QString m_path;
+};
+
+// Makes sure the data file at path exists, as DataFile::ensure().
+FileResult EnsureDataFile(const QString &path);
+
+} // namespace varnook

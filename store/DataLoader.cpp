@@ -1,0 +1,65 @@
+#include "DataLoader.h"
+
+#include "DataFileFormat.h"
+#include "MasterPasswordPrompts.h"
+#include "Platform.h"
+#include "ProgramValues.h"
+#include "StoreMessages.h"
+
+namespace varnook {
+
+LoadOutcome DataLoader::failed(const QString &text) {
+    MessageBoxRequest request;
+    request.text = text;
+    request.title = StoreMessages::applicationTitle();
+    request.buttons = MessageButtons::Ok;
+    request.icon = MessageIcon::Critical;
+    platform().dialogs->messageBox(request);
+    return {};
+}
+
+LoadOutcome DataLoader::load() {
+    if (const FileResult made = m_file.ensure(); !made)
+        return failed(StoreMessages::readFailed(m_file.path(), made.reason()));
+    QByteArray bytes;
+    if (const FileResult read = m_file.read(bytes); !read)
+        return failed(StoreMessages::readFailed(m_file.path(), read.reason()));
+
+    const DataFileFormat::MasterLine master = DataFileFormat::readMasterLine(bytes);
+    if (master.masterPassword.isEmpty())
+        return CreatePassword(bytes, master.entriesStart);
+
+    if (!MasterPasswordPrompts::login(master.masterPassword))
+        return {};
+    programValues().MasterPassword = master.masterPassword;
+
+    LoadOutcome outcome;
+    outcome.unlocked = true;
+    outcome.entries = DataFileFormat::readEntries(QByteArrayView(bytes).sliced(master.entriesStart));
+    outcome.status = QStringLiteral("Loaded %1 entries").arg(outcome.entries.size());
+    return outcome;
+}
+
+LoadOutcome DataLoader::CreatePassword(const QByteArray &bytes, qsizetype entriesStart) {
+    const std::optional<QString> password = MasterPasswordPrompts::askNew();
+    if (!password)
+        return {};
+
+    // Entry lines under an empty first line are kept byte for byte behind the new password line.
+    const QByteArrayView entryLines = QByteArrayView(bytes).sliced(entriesStart);
+    std::vector<Entry> entries = DataFileFormat::readEntries(entryLines);
+    QByteArray file = DataFileFormat::masterLine(*password);
+    if (!entries.empty())
+        file.append(entryLines);
+    if (const FileResult written = m_file.write(file); !written)
+        return failed(StoreMessages::passwordNotStored(m_file.path(), written.reason()));
+
+    programValues().MasterPassword = *password;
+    LoadOutcome outcome;
+    outcome.unlocked = true;
+    outcome.entries = std::move(entries);
+    outcome.status = QStringLiteral("Password created successfully");
+    return outcome;
+}
+
+} // namespace varnook

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace varnook {
+
+// The texts of the boxes the credential store shows when a file operation fails.
+class StoreMessages {
+public:
+    // The application's title, shown by boxes that have no title of their own.
+    static QString applicationTitle();
+    static QString readFailed(const QString &path, const QString &reason);
+    static QString saveFailed(const QString &path, const QString &reason);
+    static QString passwordNotStored(const QString &path, const QString &reason);
+    static QString folderInUse(const QString &folder);
+};
+
+} // namespace varnook

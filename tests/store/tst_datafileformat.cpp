@@ -1,0 +1,300 @@
+#include "CodePage1252.h"
+#include "DataFileFormat.h"
+#include "DataFileLines.h"
+#include "FileHelpers.h"
+
+#include <QTest>
+
+using namespace varnook;
+using varnook::test::hexBytes;
+
+Q_DECLARE_METATYPE(varnook::Entry)
+Q_DECLARE_METATYPE(std::vector<varnook::Entry>)
+
+namespace QTest {
+template <> char *toString(const varnook::Entry &entry) {
+    return QTest::toString(QStringLiteral("{%1 | %2 | %3}").arg(entry.username, entry.password, entry.location));
+}
+} // namespace QTest
+
+namespace {
+Entry entry(const QString &username, const QString &password, const QString &location) {
+    return Entry{username, password, location};
+}
+
+std::vector<Entry> someEntries() {
+    return {entry(QStringLiteral("bob"), QStringLiteral("pw1"), QStringLiteral("x.org")),
+            entry(QStringLiteral("alice"), QStringLiteral("s3cret"), QStringLiteral("mail.example")),
+            entry(QStringLiteral("carol"), QStringLiteral("p"), QString())};
+}
+} // namespace
+
+class tst_DataFileFormat : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Writing
+    void newFileIsOneEmptyLine();
+    void masterLineAlone();
+    void saves_data();
+    void saves();
+    void masterPasswordIsNotChangedBySaving();
+    void fieldsThroughTheCodePage();
+
+    // Reading
+    void lines_data();
+    void lines();
+    void masterLine_data();
+    void masterLine();
+    void entries_data();
+    void entries();
+    void everyByteValueInALine();
+
+    // Both ways
+    void loadThenSaveGivesTheSameBytes_data();
+    void loadThenSaveGivesTheSameBytes();
+    void readsBackAsWritten_data();
+    void readsBackAsWritten();
+};
+
+void tst_DataFileFormat::newFileIsOneEmptyLine() {
+    QCOMPARE(DataFileFormat::newFile(), QByteArray("\r\n"));
+}
+
+void tst_DataFileFormat::masterLineAlone() {
+    QCOMPARE(DataFileFormat::masterLine(QStringLiteral("pass")), hexBytes("F0 E1 F3 F3 0D 0A"));
+    QCOMPARE(DataFileFormat::masterLine(QString()), QByteArray("\r\n"));
+}
+
+void tst_DataFileFormat::saves_data() {
+    QTest::addColumn<std::vector<Entry>>("entries");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("no entries") << std::vector<Entry>{} << hexBytes("F0 E1 F3 F3 0D 0A 0D 0A");
+    QTest::newRow("one entry") << std::vector<Entry>{entry(QStringLiteral("bob"), QStringLiteral("pw1"),
+                                                           QStringLiteral("x.org"))}
+                               << hexBytes("F0 E1 F3 F3 0D 0A"
+                                           "E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7 0D 0A"
+                                           "0D 0A");
+    QTest::newRow("several entries, one without location")
+        << someEntries()
+        << hexBytes("F0 E1 F3 F3 0D 0A"
+                    "E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7 0D 0A"
+                    "E1 EC E9 E3 E5 FC FC FC F3 B3 E3 F2 E5 F4 FC FC FC ED E1 E9 EC AE E5 F8 E1 ED F0 EC E5 0D 0A"
+                    "E3 E1 F2 EF EC FC FC FC F0 FC FC FC 0D 0A"
+                    "0D 0A");
+    QTest::newRow("leading and trailing blanks")
+        << std::vector<Entry>{entry(QStringLiteral("  u "), QStringLiteral("  p  "), QStringLiteral(" loc "))}
+        << hexBytes("F0 E1 F3 F3 0D 0A"
+                    "A0 A0 F5 A0 FC FC FC A0 A0 F0 A0 A0 FC FC FC A0 EC EF E3 A0 0D 0A"
+                    "0D 0A");
+    QTest::newRow("S caron, e acute, euro")
+        << std::vector<Entry>{entry(QStringLiteral("Š"), QStringLiteral("é"), QStringLiteral("€"))}
+        << hexBytes("F0 E1 F3 F3 0D 0A"
+                    "0A FC FC FC 69 FC FC FC 00 0D 0A"
+                    "0D 0A");
+    QTest::newRow("all fields empty") << std::vector<Entry>{Entry{}}
+                                      << hexBytes("F0 E1 F3 F3 0D 0A FC FC FC FC FC FC 0D 0A 0D 0A");
+}
+
+void tst_DataFileFormat::saves() {
+    QFETCH(std::vector<Entry>, entries);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(DataFileFormat::serialize(QStringLiteral("pass"), entries), bytes);
+}
+
+void tst_DataFileFormat::masterPasswordIsNotChangedBySaving() {
+    const QString master = QStringLiteral("secret");
+    const QByteArray bytes = DataFileFormat::serialize(master, {});
+    QCOMPARE(master, QStringLiteral("secret"));
+    QCOMPARE(bytes, hexBytes("F3 E5 E3 F2 E5 F4 0D 0A 0D 0A"));
+}
+
+void tst_DataFileFormat::fieldsThroughTheCodePage() {
+    // ā is stored as a (E1 once scrambled); a character with no similar letter as "?" (BF).
+    const QByteArray bytes =
+        DataFileFormat::serialize(QStringLiteral("pass"), {entry(QStringLiteral("ā"), QStringLiteral("日"), {})});
+    QCOMPARE(bytes, hexBytes("F0 E1 F3 F3 0D 0A E1 FC FC FC BF FC FC FC 0D 0A 0D 0A"));
+}
+
+void tst_DataFileFormat::lines_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<QByteArray>>("lines");
+    QTest::newRow("zero bytes") << QByteArray() << QList<QByteArray>{};
+    QTest::newRow("CR LF") << QByteArray("\r\n") << QList<QByteArray>{""};
+    QTest::newRow("CR LF CR LF") << QByteArray("\r\n\r\n") << QList<QByteArray>{"", ""};
+    QTest::newRow("lone CR ends a line") << QByteArray("a\rb\r\nc") << QList<QByteArray>{"a", "b", "c"};
+    QTest::newRow("lone LF is text") << QByteArray("a\nb\r\n") << QList<QByteArray>{"a\nb"};
+    QTest::newRow("LF CR") << QByteArray("a\n\rb") << QList<QByteArray>{"a\n", "b"};
+    QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << QList<QByteArray>{"a", "", "b"};
+    QTest::newRow("no final line end") << QByteArray("a\r\nb") << QList<QByteArray>{"a", "b"};
+    QTest::newRow("final lone CR") << QByteArray("a\r") << QList<QByteArray>{"a"};
+    QTest::newRow("NUL kept") << QByteArray("a\0b\r\n", 5) << QList<QByteArray>{QByteArray("a\0b", 3)};
+}
+
+void tst_DataFileFormat::lines() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<QByteArray>, lines);
+    DataFileLines reader(bytes);
+    QList<QByteArray> read;
+    QByteArrayView line;
+    while (reader.next(line))
+        read.append(line.toByteArray());
+    QCOMPARE(read, lines);
+    QCOMPARE(reader.position(), bytes.size());
+}
+
+void tst_DataFileFormat::masterLine_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("masterPassword");
+    QTest::addColumn<int>("entriesStart");
+    QTest::newRow("zero bytes") << QByteArray() << QString() << 0;
+    QTest::newRow("one empty line") << QByteArray("\r\n") << QString() << 2;
+    QTest::newRow("empty line, then entries") << hexBytes("0D 0A E1 0D 0A") << QString() << 2;
+    QTest::newRow("password") << hexBytes("F0 E1 F3 F3 0D 0A 0D 0A") << QStringLiteral("pass") << 6;
+    QTest::newRow("password without line end") << hexBytes("F0 E1 F3 F3") << QStringLiteral("pass") << 4;
+    QTest::newRow("password ending with a lone CR") << hexBytes("F0 E1 F3 F3 0D E1") << QStringLiteral("pass") << 5;
+    QTest::newRow("euro in the password") << hexBytes("F0 00 0D 0A") << QStringLiteral("p€") << 4;
+    QTest::newRow("one blank is a password") << hexBytes("20 0D 0A") << QStringLiteral("\u00A0") << 3;
+}
+
+void tst_DataFileFormat::masterLine() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, masterPassword);
+    QFETCH(int, entriesStart);
+    const DataFileFormat::MasterLine line = DataFileFormat::readMasterLine(bytes);
+    QCOMPARE(line.masterPassword, masterPassword);
+    QCOMPARE(line.entriesStart, qsizetype(entriesStart));
+}
+
+void tst_DataFileFormat::entries_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<std::vector<Entry>>("entries");
+    const QByteArray bob = hexBytes("E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7");
+    const Entry bobEntry = entry(QStringLiteral("bob"), QStringLiteral("pw1"), QStringLiteral("x.org"));
+    QTest::newRow("nothing") << QByteArray() << std::vector<Entry>{};
+    QTest::newRow("the empty last line of a save") << QByteArray("\r\n") << std::vector<Entry>{};
+    QTest::newRow("one entry") << bob + "\r\n\r\n" << std::vector<Entry>{bobEntry};
+    QTest::newRow("no final line end") << bob << std::vector<Entry>{bobEntry};
+    QTest::newRow("lone CR ends an entry line") << bob + "\r" + bob << std::vector<Entry>{bobEntry, bobEntry};
+    QTest::newRow("empty lines and lines of one blank are skipped")
+        << QByteArray("\r\n \r\n") + bob + "\r\n\r\n \r\n" + bob + "\r\n \r\n"
+        << std::vector<Entry>{bobEntry, bobEntry};
+    QTest::newRow("two blanks are an entry")
+        << QByteArray("  \r\n") << std::vector<Entry>{entry(QStringLiteral("\u00A0\u00A0"), {}, {})};
+    QTest::newRow("lone LF inside a line is S caron")
+        << hexBytes("E1 0A E2 FC FC FC F0 FC FC FC 0A 0D 0A")
+        << std::vector<Entry>{entry(QStringLiteral("aŠb"), QStringLiteral("p"), QStringLiteral("Š"))};
+    QTest::newRow("NUL bytes are euro signs")
+        << hexBytes("00 FC FC FC 00 00 FC FC FC E1 00 0D 0A")
+        << std::vector<Entry>{entry(QStringLiteral("€"), QStringLiteral("€€"), QStringLiteral("a€"))};
+    QTest::newRow("e acute") << hexBytes("69 FC FC FC 69 FC FC FC 69")
+                             << std::vector<Entry>{
+                                    entry(QStringLiteral("é"), QStringLiteral("é"), QStringLiteral("é"))};
+    QTest::newRow("blanks kept") << hexBytes("A0 E1 A0 FC FC FC A0 FC FC FC A0 A0")
+                                 << std::vector<Entry>{
+                                        entry(QStringLiteral(" a "), QStringLiteral(" "), QStringLiteral("  "))};
+    QTest::newRow("empty location") << hexBytes("E1 FC FC FC E2 FC FC FC 0D 0A")
+                                    << std::vector<Entry>{entry(QStringLiteral("a"), QStringLiteral("b"), {})};
+    QTest::newRow("short line: no separator")
+        << hexBytes("E1 E2 0D 0A") << std::vector<Entry>{entry(QStringLiteral("ab"), {}, {})};
+    QTest::newRow("short line: one separator")
+        << hexBytes("E1 FC FC FC E2 0D 0A") << std::vector<Entry>{entry(QStringLiteral("a"), QStringLiteral("b"), {})};
+    QTest::newRow("short line: two bars only")
+        << hexBytes("E1 FC FC E2") << std::vector<Entry>{entry(QStringLiteral("a||b"), {}, {})};
+    QTest::newRow("extra separators stay in the location")
+        << hexBytes("E1 FC FC FC E2 FC FC FC E3 FC FC FC E4")
+        << std::vector<Entry>{entry(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c|||d"))};
+    QTest::newRow("four bars split at the first three")
+        << hexBytes("E1 FC FC FC FC E2 FC FC FC E3")
+        << std::vector<Entry>{entry(QStringLiteral("a"), QStringLiteral("|b"), QStringLiteral("c"))};
+    QTest::newRow("separators only") << hexBytes("FC FC FC FC FC FC") << std::vector<Entry>{Entry{}};
+    QTest::newRow("bars stored unscrambled do not split")
+        << hexBytes("7C 7C 7C") << std::vector<Entry>{entry(QString(3, QChar(0xFC)), {}, {})};
+}
+
+void tst_DataFileFormat::entries() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(std::vector<Entry>, entries);
+    const std::vector<Entry> read = DataFileFormat::readEntries(bytes);
+    QCOMPARE(read.size(), entries.size());
+    for (size_t i = 0; i < read.size(); ++i)
+        QCOMPARE(read[i], entries[i]);
+}
+
+void tst_DataFileFormat::everyByteValueInALine() {
+    // Every byte but CR, in one line; it must come back as 255 characters, one for each byte.
+    QByteArray line;
+    for (int code = 0; code < 256; ++code) {
+        if (code != '\r')
+            line.append(char(code));
+    }
+    const std::vector<Entry> read = DataFileFormat::readEntries(line);
+    QCOMPARE(read.size(), size_t(1));
+    QCOMPARE(read[0].username.size(), 255);
+    QByteArray back;
+    DataFileFormat::appendEntryLine(back, read[0]);
+    QCOMPARE(back, line + "\xFC\xFC\xFC\xFC\xFC\xFC\r\n");
+}
+
+void tst_DataFileFormat::loadThenSaveGivesTheSameBytes_data() {
+    QTest::addColumn<QString>("master");
+    QTest::addColumn<std::vector<Entry>>("entries");
+    QTest::newRow("no entries") << QStringLiteral("pass") << std::vector<Entry>{};
+    QTest::newRow("several") << QStringLiteral("pass") << someEntries();
+    QTest::newRow("blanks and empties") << QStringLiteral(" pw ")
+                                        << std::vector<Entry>{Entry{}, entry(QStringLiteral(" "), QStringLiteral("  "),
+                                                                             QStringLiteral(" x "))};
+    QTest::newRow("separator in the location")
+        << QStringLiteral("pass")
+        << std::vector<Entry>{entry(QStringLiteral("u"), QStringLiteral("p"), QStringLiteral("a|||b||||"))};
+    QTest::newRow("separator in the user name")
+        << QStringLiteral("pass")
+        << std::vector<Entry>{entry(QStringLiteral("u|||v"), QStringLiteral("p"), QStringLiteral("l"))};
+
+    // Every character of the code page except the one whose scrambled code is CR.
+    QString all;
+    for (int code = 0; code < 256; ++code) {
+        if (code != 141)
+            all.append(QChar(CodePage1252::toUnicode(uchar(code))));
+    }
+    QTest::newRow("every character") << all << std::vector<Entry>{entry(all, all, all), entry(all, {}, all)};
+}
+
+void tst_DataFileFormat::loadThenSaveGivesTheSameBytes() {
+    QFETCH(QString, master);
+    QFETCH(std::vector<Entry>, entries);
+    const QByteArray written = DataFileFormat::serialize(master, entries);
+    const DataFileFormat::MasterLine line = DataFileFormat::readMasterLine(written);
+    QCOMPARE(line.masterPassword, master);
+    const std::vector<Entry> read = DataFileFormat::readEntries(QByteArrayView(written).sliced(line.entriesStart));
+    QCOMPARE(read.size(), entries.size());
+    QCOMPARE(DataFileFormat::serialize(line.masterPassword, read), written);
+}
+
+void tst_DataFileFormat::readsBackAsWritten_data() {
+    QTest::addColumn<Entry>("entry");
+    QTest::addColumn<bool>("readsBack");
+    QTest::newRow("plain") << entry(QStringLiteral("u"), QStringLiteral("p"), QStringLiteral("l")) << true;
+    QTest::newRow("all empty") << Entry{} << true;
+    QTest::newRow("S caron") << entry(QStringLiteral("Š"), QStringLiteral("Š"), QStringLiteral("Š")) << true;
+    QTest::newRow("euro") << entry(QStringLiteral("€"), QStringLiteral("€"), QStringLiteral("€")) << true;
+    QTest::newRow("separator in the location")
+        << entry(QStringLiteral("u"), QStringLiteral("p"), QStringLiteral("a|||b")) << true;
+    QTest::newRow("separator in the password")
+        << entry(QStringLiteral("u"), QStringLiteral("a|||b"), QStringLiteral("l")) << false;
+    QTest::newRow("separator in the user name")
+        << entry(QStringLiteral("a|||b"), QStringLiteral("p"), QStringLiteral("l")) << false;
+    QTest::newRow("code that scrambles to CR")
+        << entry(QStringLiteral("u"), QString(QChar(0x8D)), QStringLiteral("l")) << false;
+    QTest::newRow("not in the code page")
+        << entry(QStringLiteral("ā"), QStringLiteral("p"), QStringLiteral("l")) << false;
+}
+
+void tst_DataFileFormat::readsBackAsWritten() {
+    QFETCH(Entry, entry);
+    QFETCH(bool, readsBack);
+    QCOMPARE(DataFileFormat::readsBackAsWritten(entry), readsBack);
+}
+
+QTEST_GUILESS_MAIN(tst_DataFileFormat)
+#include "tst_datafileformat.moc"

@@ -1,0 +1,248 @@
+#include "DataLoader.h"
+#include "FailingSaveFile.h"
+#include "FakePlatform.h"
+#include "FileHelpers.h"
+#include "ProgramValues.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace varnook;
+using namespace varnook::test;
+
+namespace {
+const QString CreationTitle = QStringLiteral("Password Creation");
+const QString LoginTitle = QStringLiteral("Password Required");
+// "pass" as line 1, then bob|||pw1|||x.org and the empty last line of a save.
+const QByteArray SavedFile = hexBytes("F0 E1 F3 F3 0D 0A"
+                                      "E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7 0D 0A"
+                                      "0D 0A");
+const Entry Bob{QStringLiteral("bob"), QStringLiteral("pw1"), QStringLiteral("x.org")};
+
+LoadOutcome load(const FakePlatform &) {
+    return DataLoader(DataFile::inProgramFolder()).load();
+}
+} // namespace
+
+class tst_DataLoader : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstStartWithoutAFile();
+    void creationOnAFileWithoutPassword_data();
+    void creationOnAFileWithoutPassword();
+    void creationKeepsEntryLinesUnderAnEmptyFirstLine();
+    void cancelledCreation();
+    void loginLoadsTheEntries();
+    void loginOnAFileWithPasswordOnly();
+    void refusedLogin();
+    void entriesCountedWithoutSkippedLines();
+    void unreadableFile_data();
+    void unreadableFile();
+    void fileWithoutReadRights();
+    void creationThatCannotBeStored();
+};
+
+void tst_DataLoader::firstStartWithoutAFile() {
+    FakePlatform fake;
+    fake.dialogs.onShow = [&](const ShownBox &) {
+        // While the user is asked, the file already holds its one empty line.
+        QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
+    };
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const LoadOutcome outcome = load(fake);
+    QVERIFY(outcome.unlocked);
+    QCOMPARE(outcome.status, QStringLiteral("Password created successfully"));
+    QVERIFY(outcome.entries.empty());
+    QCOMPARE(programValues().MasterPassword, QStringLiteral("pass"));
+    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A"));
+    QCOMPARE(accessRights(fake.dataFile()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown[0].title, CreationTitle);
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_DataLoader::creationOnAFileWithoutPassword_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("zero bytes") << QByteArray();
+    QTest::newRow("one empty line") << QByteArray("\r\n");
+    QTest::newRow("empty lines only") << QByteArray("\r\n\r\n \r\n");
+    QTest::newRow("a lone CR") << QByteArray("\r");
+}
+
+void tst_DataLoader::creationOnAFileWithoutPassword() {
+    QFETCH(QByteArray, bytes);
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), bytes);
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const LoadOutcome outcome = load(fake);
+    QVERIFY(outcome.unlocked);
+    QCOMPARE(outcome.status, QStringLiteral("Password created successfully"));
+    QVERIFY(outcome.entries.empty());
+    // The password line alone.
+    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A"));
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+}
+
+void tst_DataLoader::creationKeepsEntryLinesUnderAnEmptyFirstLine() {
+    FakePlatform fake;
+    const QByteArray entryLines = hexBytes("E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7 0D 0A"
+                                           "0D 0A"
+                                           "E1 0D"            // a short line ended by a lone CR
+                                           "E3 FC FC FC E4"); // no line end at all
+    writeBytes(fake.dataFile(), QByteArray("\r\n") + entryLines);
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const LoadOutcome outcome = load(fake);
+    QVERIFY(outcome.unlocked);
+    QCOMPARE(outcome.status, QStringLiteral("Password created successfully"));
+    QCOMPARE(outcome.entries.size(), size_t(3));
+    QCOMPARE(outcome.entries[0], Bob);
+    QCOMPARE(outcome.entries[1], (Entry{QStringLiteral("a"), {}, {}}));
+    QCOMPARE(outcome.entries[2], (Entry{QStringLiteral("c"), QStringLiteral("d"), {}}));
+    // Every byte of the entry lines is kept behind the new password line.
+    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A") + entryLines);
+}
+
+void tst_DataLoader::cancelledCreation() {
+    FakePlatform fake;
+    fake.dialogs.answerInput(QString());
+    fake.dialogs.answerMessage(MessageAnswer::Cancel);
+    const LoadOutcome outcome = load(fake);
+    QVERIFY(!outcome.unlocked);
+    QVERIFY(outcome.entries.empty());
+    QVERIFY(outcome.status.isEmpty());
+    QVERIFY(programValues().MasterPassword.isEmpty());
+    // The file made for the first start stays as made.
+    QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
+    QCOMPARE(fake.dialogs.shown.size(), 2);
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_DataLoader::loginLoadsTheEntries() {
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), SavedFile);
+    fake.dialogs.onShow = [&](const ShownBox &) {
+        // Nothing is known until the password is right.
+        QVERIFY(programValues().MasterPassword.isEmpty());
+    };
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const LoadOutcome outcome = load(fake);
+    QVERIFY(outcome.unlocked);
+    QCOMPARE(outcome.status, QStringLiteral("Loaded 1 entries"));
+    QCOMPARE(outcome.entries.size(), size_t(1));
+    QCOMPARE(outcome.entries[0], Bob);
+    QCOMPARE(programValues().MasterPassword, QStringLiteral("pass"));
+    QCOMPARE(readBytes(fake.dataFile()), SavedFile);
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown[0].title, LoginTitle);
+    QVERIFY(fake.dialogs.shown[0].masked);
+}
+
+void tst_DataLoader::loginOnAFileWithPasswordOnly() {
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), hexBytes("F0 E1 F3 F3 0D 0A"));
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const LoadOutcome outcome = load(fake);
+    QVERIFY(outcome.unlocked);
+    QCOMPARE(outcome.status, QStringLiteral("Loaded 0 entries"));
+    QVERIFY(outcome.entries.empty());
+}
+
+void tst_DataLoader::refusedLogin() {
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), SavedFile);
+    fake.dialogs.answerInput(QStringLiteral("Pass"));
+    fake.dialogs.answerMessage(MessageAnswer::Cancel);
+    const LoadOutcome outcome = load(fake);
+    QVERIFY(!outcome.unlocked);
+    QVERIFY(outcome.entries.empty());
+    QVERIFY(outcome.status.isEmpty());
+    QVERIFY(programValues().MasterPassword.isEmpty());
+    QCOMPARE(readBytes(fake.dataFile()), SavedFile);
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+}
+
+void tst_DataLoader::entriesCountedWithoutSkippedLines() {
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), hexBytes("F0 E1 F3 F3 0D 0A"
+                                         "0D 0A 20 0D 0A"
+                                         "E1 FC FC FC E2 FC FC FC E3 0D 0A"
+                                         "20 0D 0A"
+                                         "E4 FC FC FC E5 FC FC FC E6 0D 0A"
+                                         "0D 0A"));
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const LoadOutcome outcome = load(fake);
+    QCOMPARE(outcome.status, QStringLiteral("Loaded 2 entries"));
+    QCOMPARE(outcome.entries.size(), size_t(2));
+    QCOMPARE(outcome.entries[1], (Entry{QStringLiteral("d"), QStringLiteral("e"), QStringLiteral("f")}));
+}
+
+void tst_DataLoader::unreadableFile_data() {
+    QTest::addColumn<bool>("withContent");
+    QTest::newRow("an empty folder in the file's place") << false;
+    QTest::newRow("a folder with files in the file's place") << true;
+}
+
+void tst_DataLoader::unreadableFile() {
+    QFETCH(bool, withContent);
+    FakePlatform fake;
+    QVERIFY(QDir().mkdir(fake.dataFile()));
+    if (withContent)
+        writeBytes(QDir(fake.dataFile()).filePath(QStringLiteral("x")), "x");
+    const LoadOutcome outcome = load(fake);
+    QVERIFY(!outcome.unlocked);
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    const ShownBox &box = fake.dialogs.shown[0];
+    QCOMPARE(box.kind, ShownBox::Message);
+    QCOMPARE(box.title, QStringLiteral("Varnook Demo"));
+    QCOMPARE(box.buttons, MessageButtons::Ok);
+    QCOMPARE(box.icon, MessageIcon::Critical);
+    QCOMPARE(box.text, QStringLiteral("The data file could not be read:\n") +
+                           QDir::toNativeSeparators(fake.dataFile()) +
+                           QStringLiteral("\n\nIt is a folder, not a file.\n\nVarnook will now close without "
+                                          "changing it."));
+    // Nothing was written.
+    QVERIFY(QFileInfo(fake.dataFile()).isDir());
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+    QCOMPARE(folderEntries(fake.dataFile()).size(), withContent ? 1 : 0);
+}
+
+void tst_DataLoader::fileWithoutReadRights() {
+    if (!folderPermissionsApply())
+        QSKIP("File rights do not bind this process (it runs as the super-user); a folder in the file's place "
+              "tests an unreadable file instead.");
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), SavedFile);
+    QVERIFY(QFile::setPermissions(fake.dataFile(), QFileDevice::WriteOwner));
+    const LoadOutcome outcome = load(fake);
+    QFile::setPermissions(fake.dataFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QVERIFY(!outcome.unlocked);
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QVERIFY(fake.dialogs.shown[0].text.startsWith(QStringLiteral("The data file could not be read:\n") +
+                                                  QDir::toNativeSeparators(fake.dataFile()) + QStringLiteral("\n\n")));
+    QVERIFY(fake.dialogs.shown[0].text.contains(QStringLiteral("ermission")));
+    QCOMPARE(readBytes(fake.dataFile()), SavedFile);
+}
+
+void tst_DataLoader::creationThatCannotBeStored() {
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), "\r\n");
+    DataFile::setSaveFileFactory([](const QString &path) { return std::make_unique<FailingSaveFile>(path, 2); });
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const LoadOutcome outcome = load(fake);
+    QVERIFY(!outcome.unlocked);
+    QVERIFY(programValues().MasterPassword.isEmpty());
+    QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+    QCOMPARE(fake.dialogs.shown.size(), 2);
+    const ShownBox &box = fake.dialogs.shown[1];
+    QCOMPARE(box.title, QStringLiteral("Varnook Demo"));
+    QCOMPARE(box.icon, MessageIcon::Critical);
+    QCOMPARE(box.text, QStringLiteral("The master password could not be stored in the data file:\n") +
+                           QDir::toNativeSeparators(fake.dataFile()) +
+                           QStringLiteral("\n\nNo space left on device\n\nVarnook will now close."));
+}
+
+QTEST_GUILESS_MAIN(tst_DataLoader)
+#include "tst_dataloader.moc"

@@ -1,0 +1,300 @@
+#include "FakePlatform.h"
+#include "MasterPasswordPrompts.h"
+
+#include <QTest>
+
+using namespace varnook;
+using namespace varnook::test;
+
+namespace {
+
+const QString LoginText = QStringLiteral("Please enter your password");
+const QString LoginTitle = QStringLiteral("Password Required");
+const QString WrongText = QStringLiteral("Sorry, the password you entered was not correct.");
+const QString WrongTitle = QStringLiteral("Incorrect Password");
+const QString LimitText = QStringLiteral("Only 3 tries allowed.  Click Ok to close.");
+const QString LimitTitle = QStringLiteral("Varnook Demo");
+const QString CreationText =
+    QStringLiteral("Because this is the first time you have used Varnook, you will need to set up a password.\r\n"
+                   "\r\n"
+                   "This will prevent others from viewing data you store in Varnook.  A password that is at least "
+                   "8 characters, and not a word that is found in a dictionary, is recommended.\r\n"
+                   "\r\n"
+                   "Please enter your password below.");
+const QString CreationTitle = QStringLiteral("Password Creation");
+const QString EmptyText = QStringLiteral("You must enter a password to use.  If you would like to quit, click Cancel.");
+const QString ShortText = QStringLiteral("You must enter at least 4 alphanumeric characters.");
+const QString ErrorTitle = QStringLiteral("Password Error");
+
+void checkLoginPrompt(const ShownBox &box) {
+    QCOMPARE(box.kind, ShownBox::Input);
+    QCOMPARE(box.text, LoginText);
+    QCOMPARE(box.title, LoginTitle);
+    QVERIFY(box.masked);
+}
+
+void checkWrongBox(const ShownBox &box) {
+    QCOMPARE(box.kind, ShownBox::Message);
+    QCOMPARE(box.text, WrongText);
+    QCOMPARE(box.title, WrongTitle);
+    QCOMPARE(box.buttons, MessageButtons::RetryCancel);
+    QCOMPARE(box.icon, MessageIcon::None);
+    QCOMPARE(box.defaultButton, MessageAnswer::Retry);
+}
+
+void checkLimitBox(const ShownBox &box) {
+    QCOMPARE(box.kind, ShownBox::Message);
+    QCOMPARE(box.text, LimitText);
+    QCOMPARE(box.title, LimitTitle);
+    QCOMPARE(box.buttons, MessageButtons::Ok);
+    QCOMPARE(box.icon, MessageIcon::None);
+}
+
+void checkCreationPrompt(const ShownBox &box) {
+    QCOMPARE(box.kind, ShownBox::Input);
+    QCOMPARE(box.text, CreationText);
+    QCOMPARE(box.title, CreationTitle);
+    QVERIFY(!box.masked);
+}
+
+void checkErrorBox(const ShownBox &box, const QString &text) {
+    QCOMPARE(box.kind, ShownBox::Message);
+    QCOMPARE(box.text, text);
+    QCOMPARE(box.title, ErrorTitle);
+    QCOMPARE(box.buttons, MessageButtons::OkCancel);
+    QCOMPARE(box.icon, MessageIcon::None);
+    QCOMPARE(box.defaultButton, MessageAnswer::Ok);
+}
+
+} // namespace
+
+class tst_MasterPasswordPrompts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rightPasswordAtOnce();
+    void refusedTexts_data();
+    void refusedTexts();
+    void rightPasswordAtTheThirdTry();
+    void cancelInThePromptCountsAsWrong();
+    void cancelInTheWrongPasswordBox_data();
+    void cancelInTheWrongPasswordBox();
+    void threeWrongPasswordsThenTheLimit();
+    void closedLimitBoxStillEnds();
+    void passwordOutsideTheCodePage();
+
+    void creationPromptText();
+    void creationPromptFollowsTheProductName();
+    void creationAccepts_data();
+    void creationAccepts();
+    void creationRefuses_data();
+    void creationRefuses();
+    void creationAsksAgainAfterEachRefusal();
+    void creationMeasuresTheStoredPassword();
+};
+
+void tst_MasterPasswordPrompts::rightPasswordAtOnce() {
+    FakePlatform fake;
+    fake.dialogs.answerInput(QStringLiteral("Secret 1"));
+    QVERIFY(MasterPasswordPrompts::login(QStringLiteral("Secret 1")));
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    checkLoginPrompt(fake.dialogs.shown[0]);
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_MasterPasswordPrompts::refusedTexts_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("letter case") << QStringLiteral("secret 1");
+    QTest::newRow("trailing blank") << QStringLiteral("Secret 1 ");
+    QTest::newRow("leading blank") << QStringLiteral(" Secret 1");
+    QTest::newRow("shorter") << QStringLiteral("Secret");
+    QTest::newRow("nothing") << QString();
+}
+
+void tst_MasterPasswordPrompts::refusedTexts() {
+    QFETCH(QString, typed);
+    FakePlatform fake;
+    fake.dialogs.answerInput(typed);
+    fake.dialogs.answerMessage(MessageAnswer::Cancel);
+    QVERIFY(!MasterPasswordPrompts::login(QStringLiteral("Secret 1")));
+    QCOMPARE(fake.dialogs.shown.size(), 2);
+    checkLoginPrompt(fake.dialogs.shown[0]);
+    checkWrongBox(fake.dialogs.shown[1]);
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_MasterPasswordPrompts::rightPasswordAtTheThirdTry() {
+    FakePlatform fake;
+    fake.dialogs.answerInput(QStringLiteral("one"));
+    fake.dialogs.answerMessage(MessageAnswer::Retry);
+    fake.dialogs.answerInput(QStringLiteral("two"));
+    fake.dialogs.answerMessage(MessageAnswer::Retry);
+    fake.dialogs.answerInput(QStringLiteral("right"));
+    QVERIFY(MasterPasswordPrompts::login(QStringLiteral("right")));
+    QCOMPARE(fake.dialogs.shown.size(), 5);
+    checkLoginPrompt(fake.dialogs.shown[0]);
+    checkWrongBox(fake.dialogs.shown[1]);
+    checkLoginPrompt(fake.dialogs.shown[2]);
+    checkWrongBox(fake.dialogs.shown[3]);
+    checkLoginPrompt(fake.dialogs.shown[4]);
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_MasterPasswordPrompts::cancelInThePromptCountsAsWrong() {
+    FakePlatform fake;
+    fake.dialogs.answerInput(QString()); // Cancel
+    fake.dialogs.answerMessage(MessageAnswer::Retry);
+    fake.dialogs.answerInput(QStringLiteral("right"));
+    QVERIFY(MasterPasswordPrompts::login(QStringLiteral("right")));
+    QCOMPARE(fake.dialogs.shown.size(), 3);
+    checkWrongBox(fake.dialogs.shown[1]);
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_MasterPasswordPrompts::cancelInTheWrongPasswordBox_data() {
+    QTest::addColumn<int>("tries");
+    QTest::newRow("after the first try") << 1;
+    QTest::newRow("after the second try") << 2;
+    QTest::newRow("after the third try") << 3;
+}
+
+void tst_MasterPasswordPrompts::cancelInTheWrongPasswordBox() {
+    QFETCH(int, tries);
+    FakePlatform fake;
+    for (int i = 1; i < tries; ++i) {
+        fake.dialogs.answerInput(QStringLiteral("wrong"));
+        fake.dialogs.answerMessage(MessageAnswer::Retry);
+    }
+    fake.dialogs.answerInput(QStringLiteral("wrong"));
+    fake.dialogs.answerMessage(MessageAnswer::Cancel);
+    QVERIFY(!MasterPasswordPrompts::login(QStringLiteral("right")));
+    // No box follows the Cancel.
+    QCOMPARE(fake.dialogs.shown.size(), 2 * tries);
+    checkWrongBox(fake.dialogs.shown.last());
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_MasterPasswordPrompts::threeWrongPasswordsThenTheLimit() {
+    FakePlatform fake;
+    for (int i = 0; i < 3; ++i) {
+        fake.dialogs.answerInput(QStringLiteral("wrong %1").arg(i));
+        fake.dialogs.answerMessage(MessageAnswer::Retry);
+    }
+    fake.dialogs.answerMessage(MessageAnswer::Ok);
+    QVERIFY(!MasterPasswordPrompts::login(QStringLiteral("right")));
+    QCOMPARE(fake.dialogs.shown.size(), 7);
+    for (int i = 0; i < 3; ++i) {
+        checkLoginPrompt(fake.dialogs.shown[2 * i]);
+        checkWrongBox(fake.dialogs.shown[2 * i + 1]);
+    }
+    checkLimitBox(fake.dialogs.shown[6]);
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_MasterPasswordPrompts::closedLimitBoxStillEnds() {
+    FakePlatform fake;
+    for (int i = 0; i < 3; ++i) {
+        fake.dialogs.answerInput(QStringLiteral("wrong"));
+        fake.dialogs.answerMessage(MessageAnswer::Retry);
+    }
+    // No answer for the limit box: the fake closes it.
+    QVERIFY(!MasterPasswordPrompts::login(QStringLiteral("right")));
+    QCOMPARE(fake.dialogs.shown.size(), 7);
+    checkLimitBox(fake.dialogs.shown[6]);
+}
+
+void tst_MasterPasswordPrompts::passwordOutsideTheCodePage() {
+    // The stored password holds what the code page made of the typed one; typing it again works.
+    FakePlatform fake;
+    fake.dialogs.answerInput(QStringLiteral("Māori 日本"));
+    QVERIFY(MasterPasswordPrompts::login(QStringLiteral("Maori ??")));
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+}
+
+void tst_MasterPasswordPrompts::creationPromptText() {
+    QCOMPARE(MasterPasswordPrompts::creationPrompt(QStringLiteral("Varnook")), CreationText);
+    QVERIFY(CreationText.startsWith(QStringLiteral(
+        "Because this is the first time you have used Varnook, you will need to set up a password.\r\n")));
+}
+
+void tst_MasterPasswordPrompts::creationPromptFollowsTheProductName() {
+    FakePlatform fake;
+    platform().version.ProductName = QStringLiteral("Other");
+    fake.dialogs.answerInput(QStringLiteral("long enough"));
+    QCOMPARE(MasterPasswordPrompts::askNew(), std::optional<QString>(QStringLiteral("long enough")));
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown[0].text, MasterPasswordPrompts::creationPrompt(QStringLiteral("Other")));
+    QVERIFY(fake.dialogs.shown[0].text.contains(QStringLiteral("you have used Other, you")));
+}
+
+void tst_MasterPasswordPrompts::creationAccepts_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("four characters") << QStringLiteral("abcd");
+    QTest::newRow("four blanks") << QStringLiteral("    ");
+    QTest::newRow("punctuation") << QStringLiteral("!?.,");
+    QTest::newRow("long") << QStringLiteral("correct horse battery staple");
+    QTest::newRow("separator inside") << QStringLiteral("a|||b");
+}
+
+void tst_MasterPasswordPrompts::creationAccepts() {
+    QFETCH(QString, typed);
+    FakePlatform fake;
+    fake.dialogs.answerInput(typed);
+    QCOMPARE(MasterPasswordPrompts::askNew(), std::optional<QString>(typed));
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    checkCreationPrompt(fake.dialogs.shown[0]);
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_MasterPasswordPrompts::creationRefuses_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("nothing typed") << QString() << EmptyText;
+    QTest::newRow("three characters") << QStringLiteral("abc") << ShortText;
+    QTest::newRow("one blank") << QStringLiteral(" ") << ShortText;
+}
+
+void tst_MasterPasswordPrompts::creationRefuses() {
+    QFETCH(QString, typed);
+    QFETCH(QString, text);
+    FakePlatform fake;
+    fake.dialogs.answerInput(typed);
+    fake.dialogs.answerMessage(MessageAnswer::Cancel);
+    QCOMPARE(MasterPasswordPrompts::askNew(), std::nullopt);
+    QCOMPARE(fake.dialogs.shown.size(), 2);
+    checkCreationPrompt(fake.dialogs.shown[0]);
+    checkErrorBox(fake.dialogs.shown[1], text);
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_MasterPasswordPrompts::creationAsksAgainAfterEachRefusal() {
+    FakePlatform fake;
+    fake.dialogs.answerInput(QString());
+    fake.dialogs.answerMessage(MessageAnswer::Ok);
+    fake.dialogs.answerInput(QStringLiteral("abc"));
+    fake.dialogs.answerMessage(MessageAnswer::Ok);
+    fake.dialogs.answerInput(QStringLiteral("abcd"));
+    QCOMPARE(MasterPasswordPrompts::askNew(), std::optional<QString>(QStringLiteral("abcd")));
+    QCOMPARE(fake.dialogs.shown.size(), 5);
+    checkCreationPrompt(fake.dialogs.shown[0]);
+    checkErrorBox(fake.dialogs.shown[1], EmptyText);
+    checkCreationPrompt(fake.dialogs.shown[2]);
+    checkErrorBox(fake.dialogs.shown[3], ShortText);
+    checkCreationPrompt(fake.dialogs.shown[4]);
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_MasterPasswordPrompts::creationMeasuresTheStoredPassword() {
+    FakePlatform fake;
+    // Two characters outside the basic plane are two characters, not four.
+    fake.dialogs.answerInput(QStringLiteral("\U0001F600\U0001F600"));
+    fake.dialogs.answerMessage(MessageAnswer::Ok);
+    // ā is kept as a, the form in which it is stored and compared.
+    fake.dialogs.answerInput(QStringLiteral("pāss"));
+    QCOMPARE(MasterPasswordPrompts::askNew(), std::optional<QString>(QStringLiteral("pass")));
+    QCOMPARE(fake.dialogs.shown.size(), 3);
+    checkErrorBox(fake.dialogs.shown[1], ShortText);
+}
+
+QTEST_GUILESS_MAIN(tst_MasterPasswordPrompts)
+#include "tst_masterpasswordprompts.moc"

@@ -1,0 +1,134 @@
+#include "CodePage1252.h"
+#include "ScrambleText.h"
+
+#include <QTest>
+
+using namespace varnook;
+
+class tst_ScrambleText : public QObject {
+    Q_OBJECT
+
+private slots:
+    void codes_data();
+    void codes();
+    void everyCodeTwiceGivesItBack();
+    void allCharactersThroughTheRoutineTwice();
+    void workedExamples_data();
+    void workedExamples();
+    void replacesInPlaceAndReturnsTheText();
+    void emptyText();
+    void asciiNeverGivesALowByte();
+    void characterOutsideTheCodePageTakesItsBestFit();
+    void bytesInPlace();
+};
+
+void tst_ScrambleText::codes_data() {
+    QTest::addColumn<int>("plain");
+    QTest::addColumn<int>("scrambled");
+    QTest::newRow("0 goes to 128") << 0 << 128;
+    QTest::newRow("128 goes to 0") << 128 << 0;
+    QTest::newRow("1") << 1 << 129;
+    QTest::newRow("127") << 127 << 255;
+    QTest::newRow("129") << 129 << 1;
+    QTest::newRow("138 is LF") << 138 << 10;
+    QTest::newRow("141 is CR") << 141 << 13;
+    QTest::newRow("154") << 154 << 26;
+    QTest::newRow("255") << 255 << 127;
+}
+
+void tst_ScrambleText::codes() {
+    QFETCH(int, plain);
+    QFETCH(int, scrambled);
+    QCOMPARE(int(scrambleCode(uchar(plain))), scrambled);
+    QCOMPARE(int(scrambleCode(uchar(scrambled))), plain);
+}
+
+void tst_ScrambleText::everyCodeTwiceGivesItBack() {
+    for (int code = 0; code < 256; ++code) {
+        const uchar once = scrambleCode(uchar(code));
+        QVERIFY2(once != code, qPrintable(QString::number(code)));
+        if (code < 128)
+            QCOMPARE(int(once), code + 128);
+        else if (code > 128)
+            QCOMPARE(int(once), code - 128);
+        QCOMPARE(int(scrambleCode(once)), code);
+    }
+}
+
+void tst_ScrambleText::allCharactersThroughTheRoutineTwice() {
+    QByteArray all;
+    for (int code = 0; code < 256; ++code)
+        all.append(char(code));
+    const QString plain = CodePage1252::toUnicode(all);
+    QString text = plain;
+    ScrambleText(text);
+    QCOMPARE(text.size(), 256);
+    for (int code = 0; code < 256; ++code)
+        QCOMPARE(text.at(code).unicode(), CodePage1252::toUnicode(uchar(code ^ 0x80)));
+    ScrambleText(text);
+    QCOMPARE(text, plain);
+}
+
+void tst_ScrambleText::workedExamples_data() {
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("scrambled");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("abc") << QStringLiteral("abc") << QStringLiteral("áâã") << QByteArray("\xE1\xE2\xE3");
+    QTest::newRow("separator") << QStringLiteral("|||") << QStringLiteral("üüü") << QByteArray("\xFC\xFC\xFC");
+    QTest::newRow("digits") << QStringLiteral("0123456789") << QStringLiteral("°±²³´µ¶·¸¹")
+                            << QByteArray("\xB0\xB1\xB2\xB3\xB4\xB5\xB6\xB7\xB8\xB9");
+    QTest::newRow("e acute") << QStringLiteral("é") << QStringLiteral("i") << QByteArray("i");
+    QTest::newRow("S caron") << QStringLiteral("Š") << QStringLiteral("\n") << QByteArray("\n");
+    QTest::newRow("s caron") << QStringLiteral("š") << QString(QChar(26)) << QByteArray("\x1A");
+    QTest::newRow("euro") << QStringLiteral("€") << QString(QChar(0)) << QByteArray("\0", 1);
+    QTest::newRow("NUL") << QString(QChar(0)) << QStringLiteral("€") << QByteArray("\x80");
+    QTest::newRow("blank") << QStringLiteral(" ") << QStringLiteral("\u00A0") << QByteArray("\xA0");
+}
+
+void tst_ScrambleText::workedExamples() {
+    QFETCH(QString, plain);
+    QFETCH(QString, scrambled);
+    QFETCH(QByteArray, stored);
+    QString text = plain;
+    QCOMPARE(ScrambleText(text), scrambled);
+    QCOMPARE(CodePage1252::fromUnicode(text), stored);
+    QCOMPARE(ScrambleText(text), plain);
+}
+
+void tst_ScrambleText::replacesInPlaceAndReturnsTheText() {
+    QString text = QStringLiteral("abc");
+    QString &result = ScrambleText(text);
+    QCOMPARE(&result, &text);
+    QCOMPARE(text, QStringLiteral("áâã"));
+}
+
+void tst_ScrambleText::emptyText() {
+    QString text;
+    QCOMPARE(ScrambleText(text), QString());
+}
+
+void tst_ScrambleText::asciiNeverGivesALowByte() {
+    QString ascii;
+    for (int code = 0; code < 128; ++code)
+        ascii.append(QChar(code));
+    ScrambleText(ascii);
+    const QByteArray stored = CodePage1252::fromUnicode(ascii);
+    QCOMPARE(stored.size(), 128);
+    for (const char byte : stored)
+        QVERIFY(uchar(byte) >= 128);
+}
+
+void tst_ScrambleText::characterOutsideTheCodePageTakesItsBestFit() {
+    QString text = QStringLiteral("ā日");
+    ScrambleText(text);
+    // a is 97, so á; "?" is 63, so ¿.
+    QCOMPARE(text, QStringLiteral("á¿"));
+}
+
+void tst_ScrambleText::bytesInPlace() {
+    QByteArray bytes("\x00\x7F\x80\xFF", 4);
+    QCOMPARE(scrambleBytes(bytes), QByteArray("\x80\xFF\x00\x7F", 4));
+}
+
+QTEST_GUILESS_MAIN(tst_ScrambleText)
+#include "tst_scrambletext.moc"

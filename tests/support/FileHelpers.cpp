@@ -1,0 +1,52 @@
+#include "FileHelpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace varnook::test {
+
+QByteArray readBytes(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArrayLiteral("<unreadable>");
+    return file.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
+
+QStringList folderEntries(const QString &folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QFileDevice::Permissions accessRights(const QString &path) {
+    constexpr QFileDevice::Permissions all = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                             QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                             QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    return QFile::permissions(path) & all;
+}
+
+QByteArray hexBytes(const char *hex) {
+    QByteArray digits(hex);
+    digits.replace(' ', QByteArray());
+    return QByteArray::fromHex(digits);
+}
+
+bool folderPermissionsApply() {
+    QTemporaryDir scratch;
+    QFile folder(scratch.path());
+    if (!folder.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner))
+        return false;
+    QFile probe(QDir(scratch.path()).filePath(QStringLiteral("probe")));
+    const bool written = probe.open(QIODevice::WriteOnly);
+    probe.close();
+    probe.remove();
+    folder.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return !written;
+}
+
+} // namespace varnook::test
