@@ -9,7 +9,4 @@ namespace varnook {
 // exist in the file's code page (Windows-1252), or it would come back changed.
 QString fieldProblem(const QString &text);
 
-// True when every character of text exists in Windows-1252.
-bool fitsWindows1252(const QString &text);
-
 } // namespace varnook
