@@ -38,3 +38,6 @@ format:
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)
+
+bench: build
+	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD)/varnook-bench

@@ -1,5 +1,6 @@
 #include "frmAdd.h"
 
+#include "DataFileFormat.h"
 #include "Design.h"
 #include "FieldRules.h"
 #include "Form1.h"
@@ -158,6 +159,11 @@ bool frmAdd::refuseUnstorableField(const Entry &entry) {
             showError(QStringLiteral("The %1 cannot be saved as typed: %2.").arg(name, problem));
             return true;
         }
+    }
+    if (!DataFileFormat::readsBackAsWritten(entry)) {
+        showError(QStringLiteral("The entry cannot be saved as typed: a field that begins or ends with \"|\" "
+                                 "would not read back as typed."));
+        return true;
     }
     return false;
 }
