@@ -107,8 +107,8 @@ Entry DataFileFormat::readEntry(QByteArrayView scrambledLine) {
 
 std::vector<Entry> DataFileFormat::readEntries(QByteArrayView entryLines) {
     std::vector<Entry> entries;
-    // A saved entry line takes at least eight bytes with its line end.
-    entries.reserve(size_t(entryLines.size() / 32));
+    // Every line but the last ends with a CR, so this is room enough and rarely much more.
+    entries.reserve(size_t(std::count(entryLines.begin(), entryLines.end(), '\r')) + 1);
     DataFileLines lines(entryLines);
     QByteArrayView line;
     while (lines.next(line)) {
