@@ -2,6 +2,10 @@
 
 #include <QChar>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace varnook {
 
 namespace {
@@ -13,29 +17,30 @@ constexpr char16_t HighControls[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+constexpr quint16 NoCode = 0x100;
+
+// Both directions as tables, so that encoding and decoding take one look-up a character.
 struct CodeTable {
     char16_t toUnicode[256];
+    quint16 fromUnicode[0x10000]; // the code of each UTF-16 unit, or NoCode
 
     constexpr CodeTable()
-        : toUnicode() {
+        : toUnicode()
+        , fromUnicode() {
         for (int code = 0; code < 256; ++code)
             toUnicode[code] = char16_t(code);
         for (int i = 0; i < 32; ++i)
             toUnicode[0x80 + i] = HighControls[i];
+        for (int unit = 0; unit < 0x10000; ++unit)
+            fromUnicode[unit] = NoCode;
+        for (int code = 0; code < 256; ++code)
+            fromUnicode[toUnicode[code]] = quint16(code);
     }
 };
 
 constexpr CodeTable Codes;
 
 constexpr int QuestionMark = 63;
-
-int codeOfHighControl(char32_t character) {
-    for (int i = 0; i < 32; ++i) {
-        if (HighControls[i] == character)
-            return 0x80 + i;
-    }
-    return -1;
-}
 
 } // namespace
 
@@ -53,9 +58,10 @@ QString CodePage1252::toUnicode(QByteArrayView bytes) {
 }
 
 int CodePage1252::codeOf(char32_t character) {
-    if (character < 0x80 || (character >= 0xA0 && character <= 0xFF))
-        return int(character);
-    return codeOfHighControl(character);
+    if (character > 0xFFFF)
+        return -1;
+    const quint16 code = Codes.fromUnicode[character];
+    return code == NoCode ? -1 : int(code);
 }
 
 uchar CodePage1252::bestFitCode(char32_t character) {
@@ -78,25 +84,44 @@ uchar CodePage1252::bestFitCode(char32_t character) {
     return QuestionMark;
 }
 
-void CodePage1252::appendFromUnicode(QByteArray &out, QStringView text) {
-    const qsizetype start = out.size();
-    out.resize(start + text.size());
-    char *dest = out.data() + start;
+char *CodePage1252::encodeInto(char *dest, QStringView text) {
+    const auto &codes = Codes.fromUnicode;
     const char16_t *in = text.utf16();
     const qsizetype size = text.size();
-    qsizetype written = 0;
     for (qsizetype i = 0; i < size; ++i) {
+#if defined(__SSE2__)
+        // Most text is plain ASCII: eight such characters are narrowed at once.
+        while (i + 8 <= size) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
+            const __m128i high = _mm_and_si128(units, _mm_set1_epi16(short(0xFF80)));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF)
+                break;
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(dest), _mm_packus_epi16(units, units));
+            dest += 8;
+            i += 8;
+        }
+        if (i == size)
+            break;
+#endif
         const char16_t unit = in[i];
-        if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
-            dest[written++] = char(unit);
+        const quint16 code = codes[unit];
+        if (code <= 0xFF) [[likely]] {
+            *dest++ = char(code);
             continue;
         }
         char32_t character = unit;
         if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))
             character = QChar::surrogateToUcs4(unit, in[++i]);
-        dest[written++] = char(bestFitCode(character));
+        *dest++ = char(bestFitCode(character));
     }
-    out.resize(start + written);
+    return dest;
+}
+
+void CodePage1252::appendFromUnicode(QByteArray &out, QStringView text) {
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char *end = encodeInto(out.data() + start, text);
+    out.resize(end - out.constData());
 }
 
 QByteArray CodePage1252::fromUnicode(QStringView text) {

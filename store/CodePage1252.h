@@ -25,6 +25,8 @@ public:
     static QByteArray fromUnicode(QStringView text);
     // Appends the codes of text to out, one per character (a surrogate pair is one character).
     static void appendFromUnicode(QByteArray &out, QStringView text);
+    // Writes the codes of text at dest, which has room for text.size() bytes; returns the end.
+    static char *encodeInto(char *dest, QStringView text);
 
     // True when every character of text is a character of Windows-1252, so it is stored unchanged.
     // The control characters that stand in for the five open codes do not count: one of them

@@ -4,8 +4,13 @@
 #include "DataFileLines.h"
 #include "ScrambleText.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace varnook {
 
@@ -50,11 +55,27 @@ void appendScrambled(QByteArray &out, QStringView plain) {
 
 QString DataFileFormat::plainText(QByteArrayView scrambled) {
     const auto &plain = plainCharacters();
-    QString text(scrambled.size(), Qt::Uninitialized);
+    const qsizetype size = scrambled.size();
+    QString text(size, Qt::Uninitialized);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
     const auto *in = reinterpret_cast<const uchar *>(scrambled.data());
-    for (qsizetype i = 0; i < scrambled.size(); ++i)
+    for (qsizetype i = 0; i < size; ++i) {
+#if defined(__SSE2__)
+        // Plain ASCII is stored as bytes with the top bit set: sixteen such bytes are widened at once.
+        while (i + 16 <= size) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
+            if (_mm_movemask_epi8(bytes) != 0xFFFF)
+                break;
+            const __m128i ascii = _mm_xor_si128(bytes, _mm_set1_epi8(char(0x80)));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(ascii, _mm_setzero_si128()));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i + 8), _mm_unpackhi_epi8(ascii, _mm_setzero_si128()));
+            i += 16;
+        }
+        if (i == size)
+            break;
+#endif
         out[i] = plain[in[i]];
+    }
     return text;
 }
 
@@ -86,8 +107,8 @@ Entry DataFileFormat::readEntry(QByteArrayView scrambledLine) {
 
 std::vector<Entry> DataFileFormat::readEntries(QByteArrayView entryLines) {
     std::vector<Entry> entries;
-    // A saved entry line takes at least eight bytes with its line end.
-    entries.reserve(size_t(entryLines.size() / 32));
+    // Every line but the last ends with a CR, so this is room enough and rarely much more.
+    entries.reserve(size_t(std::count(entryLines.begin(), entryLines.end(), '\r')) + 1);
     DataFileLines lines(entryLines);
     QByteArrayView line;
     while (lines.next(line)) {
@@ -99,34 +120,53 @@ std::vector<Entry> DataFileFormat::readEntries(QByteArrayView entryLines) {
 
 QByteArray DataFileFormat::masterLine(QStringView masterPassword) {
     QByteArray out;
-    out.reserve(masterPassword.size() + 2);
     appendScrambled(out, masterPassword);
     out.append(LineEnd);
     return out;
 }
 
+namespace {
+
+// Bytes an entry line may take with its line end: a code per UTF-16 unit at most.
+qsizetype lineRoom(const Entry &entry) {
+    return entry.username.size() + entry.password.size() + entry.location.size() + 2 * 3 + 2;
+}
+
+// Writes one scrambled entry line and its line end at dest, which has lineRoom() bytes; returns the end.
+char *writeEntryLine(char *dest, const Entry &entry) {
+    char *const start = dest;
+    dest = CodePage1252::encodeInto(dest, entry.username);
+    dest = std::copy(DataFileFormat::Separator.begin(), DataFileFormat::Separator.end(), dest);
+    dest = CodePage1252::encodeInto(dest, entry.password);
+    dest = std::copy(DataFileFormat::Separator.begin(), DataFileFormat::Separator.end(), dest);
+    dest = CodePage1252::encodeInto(dest, entry.location);
+    scrambleBytes(start, dest - start);
+    return std::copy(DataFileFormat::LineEnd.begin(), DataFileFormat::LineEnd.end(), dest);
+}
+
+} // namespace
+
 void DataFileFormat::appendEntryLine(QByteArray &out, const Entry &entry) {
     const qsizetype start = out.size();
-    CodePage1252::appendFromUnicode(out, entry.username);
-    out.append(Separator);
-    CodePage1252::appendFromUnicode(out, entry.password);
-    out.append(Separator);
-    CodePage1252::appendFromUnicode(out, entry.location);
-    scrambleBytes(out.data() + start, out.size() - start);
-    out.append(LineEnd);
+    out.resize(start + lineRoom(entry));
+    char *end = writeEntryLine(out.data() + start, entry);
+    out.resize(end - out.constData());
 }
 
 QByteArray DataFileFormat::serialize(QStringView masterPassword, const std::vector<Entry> &entries) {
-    qsizetype size = masterPassword.size() + 4;
+    // The whole file is built in one buffer of the largest size it can take, then cut to length.
+    qsizetype room = masterPassword.size() + 2 * LineEnd.size();
     for (const Entry &entry : entries)
-        size += entry.username.size() + entry.password.size() + entry.location.size() + 8;
-    QByteArray out;
-    out.reserve(size);
-    appendScrambled(out, masterPassword);
-    out.append(LineEnd);
+        room += lineRoom(entry);
+    QByteArray out(room, Qt::Uninitialized);
+    char *const begin = out.data();
+    char *dest = CodePage1252::encodeInto(begin, masterPassword);
+    scrambleBytes(begin, dest - begin);
+    dest = std::copy(LineEnd.begin(), LineEnd.end(), dest);
     for (const Entry &entry : entries)
-        appendEntryLine(out, entry);
-    out.append(LineEnd);
+        dest = writeEntryLine(dest, entry);
+    dest = std::copy(LineEnd.begin(), LineEnd.end(), dest);
+    out.truncate(dest - begin);
     return out;
 }
 

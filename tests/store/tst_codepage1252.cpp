@@ -15,6 +15,7 @@ private slots:
     void bestFit_data();
     void bestFit();
     void onePerCharacter();
+    void longTextsMatchCharacterByCharacter();
     void holds_data();
     void holds();
     void roundTrip();
@@ -103,6 +104,25 @@ void tst_CodePage1252::onePerCharacter() {
     QByteArray out("head");
     CodePage1252::appendFromUnicode(out, QStringLiteral("\U0001F600\U0001F600é"));
     QCOMPARE(out, QByteArray("head??\xE9"));
+}
+
+void tst_CodePage1252::longTextsMatchCharacterByCharacter() {
+    // Plain ASCII is encoded in blocks; a character of any other kind may sit anywhere in a block.
+    const QList<QChar> others = {QChar(0xE9), QChar(0x20AC), QChar(0x0101), QChar(0x00A0), QChar(0x0080)};
+    for (int length = 1; length <= 40; ++length) {
+        for (int at = 0; at < length; ++at) {
+            for (const QChar other : others) {
+                QString text;
+                for (int i = 0; i < length; ++i)
+                    text.append(QChar(u'a' + i % 26));
+                text[at] = other;
+                QByteArray expected;
+                for (const QChar character : text)
+                    expected.append(char(CodePage1252::bestFitCode(character.unicode())));
+                QCOMPARE(CodePage1252::fromUnicode(text), expected);
+            }
+        }
+    }
 }
 
 void tst_CodePage1252::holds_data() {

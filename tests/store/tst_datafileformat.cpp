@@ -49,6 +49,7 @@ private slots:
     void entries_data();
     void entries();
     void everyByteValueInALine();
+    void longFieldsMatchByteByByte();
 
     // Both ways
     void loadThenSaveGivesTheSameBytes_data();
@@ -234,6 +235,25 @@ void tst_DataFileFormat::everyByteValueInALine() {
     QByteArray back;
     DataFileFormat::appendEntryLine(back, read[0]);
     QCOMPARE(back, line + "\xFC\xFC\xFC\xFC\xFC\xFC\r\n");
+}
+
+void tst_DataFileFormat::longFieldsMatchByteByByte() {
+    // Stored ASCII is decoded in blocks; a byte of any other kind may sit anywhere in a block.
+    const QList<uchar> others = {0x00, 0x0A, 0x69, 0x7F, 0x20};
+    for (int length = 1; length <= 40; ++length) {
+        for (int at = 0; at < length; ++at) {
+            for (const uchar other : others) {
+                QByteArray stored;
+                for (int i = 0; i < length; ++i)
+                    stored.append(char(0xE1 + i % 26));
+                stored[at] = char(other);
+                QString expected;
+                for (const char byte : stored)
+                    expected.append(QChar(CodePage1252::toUnicode(uchar(byte) ^ 0x80)));
+                QCOMPARE(DataFileFormat::plainText(stored), expected);
+            }
+        }
+    }
 }
 
 void tst_DataFileFormat::loadThenSaveGivesTheSameBytes_data() {

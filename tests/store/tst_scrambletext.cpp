@@ -128,6 +128,17 @@ void tst_ScrambleText::characterOutsideTheCodePageTakesItsBestFit() {
 void tst_ScrambleText::bytesInPlace() {
     QByteArray bytes("\x00\x7F\x80\xFF", 4);
     QCOMPARE(scrambleBytes(bytes), QByteArray("\x80\xFF\x00\x7F", 4));
+
+    // Long runs are done in blocks; every length and every byte value must come out the same.
+    for (int length = 0; length <= 40; ++length) {
+        QByteArray run;
+        for (int i = 0; i < length; ++i)
+            run.append(char((i * 37 + length) & 0xFF));
+        QByteArray expected = run;
+        for (char &byte : expected)
+            byte = char(uchar(byte) ^ 0x80);
+        QCOMPARE(scrambleBytes(run), expected);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ScrambleText)
