@@ -1,6 +1,7 @@
 #include "SkinEngine.h"
 
 #include "ColourNumber.h"
+#include "FocusRing.h"
 
 #include <QWidget>
 
@@ -52,6 +53,7 @@ bool SkinEngine::applyTo(QWidget *window) const {
     // fills the roles a child has not set itself.
     window->setPalette(m_skin->palette());
     window->setStyleSheet(m_skin->styleSheet());
+    FocusRing::attach(window);
     window->setProperty(AppliedSkinProperty, m_skin->name());
     return true;
 }

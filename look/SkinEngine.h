@@ -12,8 +12,8 @@ namespace varnook {
 
 // The skin control: holds one skin and dresses windows with it. A window's client area,
 // buttons, text boxes, lists and check boxes take the skin's palette; its menu bar, status bar,
-// scroll bars, frames and skinned labels follow the skin's style sheet. The desktop's window
-// manager keeps drawing frames and caption bars.
+// scroll bars, frames, skinned labels and the focus ring follow the skin's style sheet. The
+// desktop's window manager keeps drawing window frames and caption bars.
 class SkinEngine : public QObject {
     Q_OBJECT
     // The skin's colours as 0x00BBGGRR numbers; 0 while no skin is loaded.

@@ -54,7 +54,9 @@ namespace {
 using Factory = std::function<QWidget *(QWidget *parent)>;
 
 template <class T> Factory make() {
-    return [](QWidget *parent) { return new T(parent); };
+    return [](QWidget *parent) {
+        return new T(parent);
+    };
 }
 
 QWidget *named(QWidget *widget, const QString &name) {
@@ -233,10 +235,10 @@ void tst_skin_routines::colorControls() {
 
 void tst_skin_routines::colorControlsLeavesLabelsFramesAndRichText() {
     QWidget window;
-    const QList<QWidget *> untouched = {
-        new QTextEdit(&window),   new QTextBrowser(&window), new QCheckBox(&window), new QGroupBox(&window),
-        new QLabel(&window),      new StatusBar(&window),    new WebBrowser(&window), new SkinLabel(&window),
-        new QRadioButton(&window), new QWidget(&window)};
+    const QList<QWidget *> untouched = {new QTextEdit(&window),  new QTextBrowser(&window), new QCheckBox(&window),
+                                        new QGroupBox(&window),  new QLabel(&window),       new StatusBar(&window),
+                                        new WebBrowser(&window), new SkinLabel(&window),    new QRadioButton(&window),
+                                        new QWidget(&window)};
     QList<QPalette> before;
     for (const QWidget *widget : untouched)
         before.append(widget->palette());
@@ -461,7 +463,9 @@ void tst_skin_routines::applySkinUsesSkinRef() {
     SkinEngine skin;
     programValues().SkinRef = &skin;
     int holderLoads = 0;
-    programValues().LoadSkinHolder = [&holderLoads] { ++holderLoads; };
+    programValues().LoadSkinHolder = [&holderLoads] {
+        ++holderLoads;
+    };
     Form window;
     auto *button = new QPushButton(&window);
     auto *edit = new QLineEdit(&window);
@@ -501,7 +505,9 @@ void tst_skin_routines::applySkinFailsWhenNoSkinCanBeHad() {
     QVERIFY(SkinEngine::appliedSkin(&window).isEmpty());
 
     int holderLoads = 0;
-    programValues().LoadSkinHolder = [&holderLoads] { ++holderLoads; };
+    programValues().LoadSkinHolder = [&holderLoads] {
+        ++holderLoads;
+    };
     QVERIFY(!ApplySkin(&window));
     QCOMPARE(holderLoads, 1); // tried once, then the failure goes to the caller
     QVERIFY(SkinEngine::appliedSkin(&window).isEmpty());
