@@ -152,7 +152,7 @@ void tst_skin_engine::standardSkinLoadsFromTheResources() {
     QVERIFY(skin->styleSheet().contains(QStringLiteral("QMenuBar")));
     QVERIFY(skin->styleSheet().contains(QStringLiteral("QStatusBar")));
     QVERIFY(skin->styleSheet().contains(QStringLiteral("QScrollBar")));
-    QVERIFY(skin->styleSheet().contains(QStringLiteral("QCheckBox")));
+    QVERIFY(skin->styleSheet().contains(QStringLiteral("QFocusFrame")));
 }
 
 void tst_skin_engine::engineYieldsTheSkinColoursAsNumbers() {
