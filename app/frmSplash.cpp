@@ -5,6 +5,7 @@
 #include "Form1.h"
 #include "ProgramValues.h"
 #include "Skin.h"
+#include "SkinEngine.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -15,7 +16,7 @@ namespace varnook {
 frmSplash::frmSplash(QWidget *parent)
     : Form(parent)
     , m_image1(new QLabel(this))
-    , m_skn(new QObject(this)) {
+    , m_skn(new SkinEngine(this)) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
     m_skn->setObjectName(QStringLiteral("skn"));
@@ -40,6 +41,7 @@ bool frmSplash::Form_Load() {
 
     ProgramValues &values = programValues();
     values.AppClosing = false;
+    values.LoadSkinHolder = &frmSplash::loadAsSkinHolder;
     SetBranding();
     if (values.Branding.SkinOn) {
         values.SkinRef = m_skn;
@@ -47,6 +49,17 @@ bool frmSplash::Form_Load() {
     }
     m_timer2.start();
     return true;
+}
+
+void frmSplash::loadAsSkinHolder() {
+    if (findForm<frmSplash>())
+        return;
+    frmSplash *splash = loadForm<frmSplash>();
+    if (!splash)
+        return;
+    // Loaded for its skin only: the start-up sequence must not run a second time.
+    splash->m_timer2.stop();
+    splash->hide();
 }
 
 void frmSplash::Timer2_Timer() {

@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 namespace varnook {
 
 // Names, addresses and switches shown and used across the program; filled by SetBranding.
@@ -35,6 +37,9 @@ struct ProgramValues {
     QString MasterPassword;
     EditorHandOver Editor;
     QPointer<QObject> SkinRef; // the one skin, held by the splash window
+    // Loads the window that holds the skin when it is not loaded (the skin routines sit below the
+    // windows and cannot name it); set by that window's load step.
+    std::function<void()> LoadSkinHolder;
 };
 
 ProgramValues &programValues();
