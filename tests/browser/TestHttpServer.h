@@ -39,6 +39,7 @@ public:
     // Requests received, in order, without the browser's own icon requests.
     QStringList requests() const { return m_requests; }
     int requestCount(const QString &target) const { return int(m_requests.count(target)); }
+    void clearRequests() { m_requests.clear(); }
 
 signals:
     void requestReceived(const QString &target);
