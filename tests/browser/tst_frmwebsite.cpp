@@ -129,10 +129,13 @@ void tst_frmWebsite::init() {
 }
 
 void tst_frmWebsite::cleanup() {
+    // Collected first: deleting a window also deletes the windows it owns, such as its menus.
+    QList<QPointer<frmWebsite>> windows;
     for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (qobject_cast<frmWebsite *>(window))
-            delete window;
+        if (auto *form = qobject_cast<frmWebsite *>(window))
+            windows.append(form);
     }
+    qDeleteAll(windows);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(m_platform->dialogs.shown.size(), 0);
     m_platform.reset();
