@@ -1,12 +1,104 @@
 #include "WebBrowser.h"
 
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
 namespace varnook {
 
 WebBrowser::WebBrowser(QWidget *parent)
-    : QWidget(parent) {}
+    : QWidget(parent) {
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+}
+
+WebBrowser::~WebBrowser() {
+    releaseView();
+}
+
+void WebBrowser::createView() {
+    // A profile without a storage name is off the record: cache and cookies stay in memory.
+    m_profile = new QWebEngineProfile(this);
+    m_view = new QWebEngineView(this);
+    m_view->setPage(new QWebEnginePage(m_profile, m_view));
+    layout()->addWidget(m_view);
+
+    QWebEnginePage *page = m_view->page();
+    connect(page, &QWebEnginePage::linkHovered, this, &WebBrowser::StatusTextChange);
+    connect(page, &QWebEnginePage::loadStarted, this, &WebBrowser::DownloadBegin);
+    connect(page, &QWebEnginePage::loadProgress, this, [this](int progress) { emit ProgressChange(progress, 100); });
+    connect(page, &QWebEnginePage::loadFinished, this, &WebBrowser::DownloadComplete);
+
+    // A window still open when the program ends is never destroyed; the web engine shuts down
+    // with the application object, so its pages must be gone by then.
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &WebBrowser::releaseView,
+            Qt::UniqueConnection);
+}
+
+void WebBrowser::releaseView() {
+    delete m_view; // and its page
+    m_view = nullptr;
+    delete m_profile;
+    m_profile = nullptr;
+}
+
+QUrl WebBrowser::readAddress(const QString &address) {
+    const QString text = address.trimmed();
+    if (text.isEmpty())
+        return {};
+    // An address that names its scheme stands as typed. Left to fromUserInput, an unreadable one
+    // would get a second "http://" in front and send the browser to a host named "http".
+    static const QRegularExpression namesScheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    if (namesScheme.match(text).hasMatch()) {
+        const QUrl url(text, QUrl::TolerantMode);
+        const bool web = url.scheme() == QStringLiteral("http") || url.scheme() == QStringLiteral("https");
+        if (!url.isValid() || (web && url.host().isEmpty()))
+            return {};
+        return url;
+    }
+    return QUrl::fromUserInput(text);
+}
 
 void WebBrowser::Navigate(const QString &address) {
-    m_location = address;
+    const QUrl url = readAddress(address);
+    if (!url.isValid())
+        return;
+    if (!m_view)
+        createView();
+    m_view->load(url);
+}
+
+void WebBrowser::GoBack() {
+    if (m_view)
+        m_view->back();
+}
+
+void WebBrowser::GoForward() {
+    if (m_view)
+        m_view->forward();
+}
+
+void WebBrowser::Stop() {
+    if (m_view)
+        m_view->stop();
+}
+
+void WebBrowser::Refresh() {
+    if (m_view)
+        m_view->reload();
+}
+
+QString WebBrowser::LocationURL() const {
+    return m_view ? m_view->url().toString() : QString();
+}
+
+QString WebBrowser::LocationName() const {
+    return m_view ? m_view->title() : QString();
 }
 
 } // namespace varnook

@@ -1,21 +1,59 @@
 #pragma once
 
+#include <QString>
+#include <QUrl>
 #include <QWidget>
+
+class QWebEngineProfile;
+class QWebEngineView;
 
 namespace varnook {
 
 // The program's web browser control: the page view of the browser window and the banner strip.
+// The web engine starts with the first Navigate, so a window that never browses costs nothing.
+// Pages live in a private, off-the-record profile: nothing of what is browsed reaches the disk.
 class WebBrowser : public QWidget {
     Q_OBJECT
 
 public:
     explicit WebBrowser(QWidget *parent = nullptr);
+    ~WebBrowser() override;
 
+    // Reads the address as a browser's address bar does: one without a scheme is a web address.
+    // An empty or unreadable address is ignored.
     Q_INVOKABLE void Navigate(const QString &address);
-    QString LocationURL() const { return m_location; }
+    // Back with no earlier page, Forward with no later one, Stop and Refresh with nothing to do
+    // do nothing.
+    void GoBack();
+    void GoForward();
+    void Stop();
+    void Refresh();
+
+    // The address Navigate goes to; an empty one when it ignores the text.
+    static QUrl readAddress(const QString &address);
+
+    QString LocationURL() const;
+    QString LocationName() const;
+
+    // The page view; null until the first Navigate.
+    QWebEngineView *view() const { return m_view; }
+
+signals:
+    // The page's status text: the address of the hovered link, empty when it is left.
+    void StatusTextChange(const QString &text);
+    void DownloadBegin();
+    // After every load that ended: finished, stopped or failed.
+    void DownloadComplete();
+    void ProgressChange(int progress, int maximum);
 
 private:
-    QString m_location;
+    void createView();
+    // Pages must go before their profile, and both before the web engine shuts down with the
+    // application.
+    void releaseView();
+
+    QWebEngineProfile *m_profile = nullptr;
+    QWebEngineView *m_view = nullptr;
 };
 
 } // namespace varnook

@@ -1,0 +1,21 @@
+#include "BrowserLayout.h"
+
+#include <cmath>
+
+namespace varnook {
+
+BrowserLayout BrowserLayout::arrange(const Input &in) {
+    BrowserLayout out;
+    out.panel1Width = std::fabs(in.windowWidth / 2.0f);
+    out.panel2Width = std::fabs(in.windowWidth / 2.0f);
+    out.frameHeight = std::fabs(in.windowHeight - in.statusBarHeight);
+    out.frameWidth = std::fabs(in.windowWidth - 300.0f);
+    // Go ends 200 twips short of the frame's right edge, 100 after the address box.
+    out.text1Width = std::fabs(out.frameWidth - in.text1Left - 300.0f - in.command3Width);
+    out.command3Left = out.text1Width + in.text1Left + 100.0f;
+    out.webBrowserWidth = std::fabs(out.frameWidth - in.webBrowserLeft - 100.0f);
+    out.webBrowserHeight = std::fabs(out.frameHeight - in.webBrowserTop - 800.0f - in.statusBarHeight);
+    return out;
+}
+
+} // namespace varnook

@@ -1,0 +1,318 @@
+#include "TestHttpServer.h"
+#include "WebBrowser.h"
+
+#include <QMouseEvent>
+#include <QNetworkProxy>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+using namespace varnook;
+using varnook::test::TestHttpServer;
+
+namespace {
+// Page loads come from this process's own server; the limit only guards against a hang.
+constexpr int LoadTimeout = 30000;
+
+// A link filling the top 100 pixels of the page; nothing below it.
+const QString LinkBody = QStringLiteral("<a href=\"/two\" style=\"display:block;height:100px\">to two</a>");
+} // namespace
+
+class tst_WebBrowser : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void readsAddressLikeAnAddressBar_data();
+    void readsAddressLikeAnAddressBar();
+    void navigateLoadsTypedAddress_data();
+    void navigateLoadsTypedAddress();
+    void namedHostIsReadAsWebAddress();
+    void unreadableAddressIsIgnored_data();
+    void unreadableAddressIsIgnored();
+    void unreadableAddressKeepsCurrentPage();
+    void buttonsBeforeFirstPageDoNothing();
+    void webEngineStartsWithFirstNavigate();
+    void pagesAreOffTheRecord();
+    void backAndForwardWalkTheHistory();
+    void backAndForwardAtTheEndsDoNothing();
+    void refreshLoadsThePageAgain();
+    void stopEndsALoadInProgress();
+    void failedLoadCompletes();
+    void stopWithNothingLoadingDoesNothing();
+    void pageWithoutTitleIsNamedByItsAddress();
+    void statusTextFollowsHoveredLink();
+
+private:
+    // Navigates and waits for the load to end.
+    void load(const QString &address);
+    // Moves the mouse over the page, as the user would.
+    void hover(const QPoint &position);
+
+    TestHttpServer *m_server = nullptr;
+    WebBrowser *m_browser = nullptr;
+};
+
+void tst_WebBrowser::init() {
+    m_server = new TestHttpServer(this);
+    QVERIFY(m_server->isListening());
+    m_server->addPage(QStringLiteral("/one"), QStringLiteral("Page One"), LinkBody);
+    m_server->addPage(QStringLiteral("/two"), QStringLiteral("Page Two"));
+    m_server->addPage(QStringLiteral("/three"), QStringLiteral("Page Three"));
+    m_server->addStalledPage(QStringLiteral("/stalled"));
+    m_browser = new WebBrowser;
+    m_browser->resize(400, 300);
+    m_browser->show();
+}
+
+void tst_WebBrowser::cleanup() {
+    delete m_browser;
+    m_browser = nullptr;
+    delete m_server;
+    m_server = nullptr;
+}
+
+void tst_WebBrowser::load(const QString &address) {
+    QSignalSpy complete(m_browser, &WebBrowser::DownloadComplete);
+    m_browser->Navigate(address);
+    QTRY_VERIFY_WITH_TIMEOUT(complete.count() > 0, LoadTimeout);
+}
+
+void tst_WebBrowser::hover(const QPoint &position) {
+    QWidget *target = m_browser->view()->focusProxy();
+    QMouseEvent move(QEvent::MouseMove, position, target->mapToGlobal(position), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &move);
+}
+
+void tst_WebBrowser::readsAddressLikeAnAddressBar_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("bare host") << QStringLiteral("www.quillmere.example")
+                               << QStringLiteral("http://www.quillmere.example");
+    QTest::newRow("host, port and path") << QStringLiteral("127.0.0.1:8080/x")
+                                         << QStringLiteral("http://127.0.0.1:8080/x");
+    QTest::newRow("named host and port") << QStringLiteral("localhost:8080") << QStringLiteral("http://localhost:8080");
+    QTest::newRow("secure") << QStringLiteral("https://example.org/a?b=1")
+                            << QStringLiteral("https://example.org/a?b=1");
+    QTest::newRow("upper-case scheme and host") << QStringLiteral("HTTP://X/y") << QStringLiteral("http://x/y");
+    QTest::newRow("blanks around") << QStringLiteral("  http://x/ \t") << QStringLiteral("http://x/");
+    QTest::newRow("blank page") << QStringLiteral("about:blank") << QStringLiteral("about:blank");
+    QTest::newRow("empty") << QString() << QString();
+    QTest::newRow("only blanks") << QStringLiteral("   ") << QString();
+    QTest::newRow("broken IPv6 host") << QStringLiteral("http://[::1") << QString();
+    QTest::newRow("blank in host") << QStringLiteral("http://a b/") << QString();
+    QTest::newRow("percent in host") << QStringLiteral("http://%zz") << QString();
+    QTest::newRow("port out of range") << QStringLiteral("http://host:99999/") << QString();
+    QTest::newRow("no host") << QStringLiteral("http://") << QString();
+    QTest::newRow("no host, a path") << QStringLiteral("http:///x") << QString();
+    QTest::newRow("two words") << QStringLiteral("foo bar") << QString();
+}
+
+void tst_WebBrowser::readsAddressLikeAnAddressBar() {
+    QFETCH(QString, typed);
+    QFETCH(QString, address);
+    QCOMPARE(WebBrowser::readAddress(typed).toString(), address);
+}
+
+void tst_WebBrowser::navigateLoadsTypedAddress_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("full address") << QStringLiteral("http://%1/one") << QStringLiteral("/one")
+                                  << QStringLiteral("Page One");
+    QTest::newRow("no scheme") << QStringLiteral("%1/two") << QStringLiteral("/two") << QStringLiteral("Page Two");
+    QTest::newRow("blanks around") << QStringLiteral("  %1/three ") << QStringLiteral("/three")
+                                   << QStringLiteral("Page Three");
+    QTest::newRow("upper-case scheme") << QStringLiteral("HTTP://%1/one") << QStringLiteral("/one")
+                                       << QStringLiteral("Page One");
+}
+
+void tst_WebBrowser::navigateLoadsTypedAddress() {
+    QFETCH(QString, typed);
+    QFETCH(QString, path);
+    QFETCH(QString, title);
+    QSignalSpy begin(m_browser, &WebBrowser::DownloadBegin);
+    QSignalSpy complete(m_browser, &WebBrowser::DownloadComplete);
+    QSignalSpy progress(m_browser, &WebBrowser::ProgressChange);
+    load(typed.arg(m_server->hostAndPort()));
+    QCOMPARE(m_browser->LocationURL(), m_server->url(path));
+    QCOMPARE(m_browser->LocationName(), title);
+    QCOMPARE(m_server->requests(), QStringList{path});
+    QCOMPARE(begin.count(), 1);
+    QCOMPARE(complete.count(), 1);
+    QVERIFY(!progress.isEmpty());
+    QCOMPARE(progress.last(), (QVariantList{100, 100}));
+}
+
+void tst_WebBrowser::namedHostIsReadAsWebAddress() {
+    // A bare host name goes out as a web address; the server answers it as the proxy.
+    m_server->addPage(QStringLiteral("http://www.vendor.example/"), QStringLiteral("Vendor"));
+    m_server->becomeApplicationProxy();
+    load(QStringLiteral("www.vendor.example"));
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+    QCOMPARE(m_server->requests(), QStringList{QStringLiteral("http://www.vendor.example/")});
+    QCOMPARE(m_browser->LocationURL(), QStringLiteral("http://www.vendor.example/"));
+    QCOMPARE(m_browser->LocationName(), QStringLiteral("Vendor"));
+}
+
+void tst_WebBrowser::unreadableAddressIsIgnored_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("blanks") << QStringLiteral("   ");
+    QTest::newRow("broken IPv6 host") << QStringLiteral("http://[::1");
+    QTest::newRow("blank in host") << QStringLiteral("http://a b/");
+    QTest::newRow("no host") << QStringLiteral("http://");
+    QTest::newRow("port out of range") << QStringLiteral("http://host:99999/");
+    QTest::newRow("two words") << QStringLiteral("foo bar");
+}
+
+void tst_WebBrowser::unreadableAddressIsIgnored() {
+    QFETCH(QString, typed);
+    QSignalSpy begin(m_browser, &WebBrowser::DownloadBegin);
+    m_browser->Navigate(typed);
+    QCoreApplication::processEvents();
+    QCOMPARE(begin.count(), 0);
+    QVERIFY(!m_browser->view());
+    QCOMPARE(m_browser->LocationURL(), QString());
+    QCOMPARE(m_browser->LocationName(), QString());
+}
+
+void tst_WebBrowser::unreadableAddressKeepsCurrentPage() {
+    load(m_server->url(QStringLiteral("/one")));
+    QSignalSpy begin(m_browser, &WebBrowser::DownloadBegin);
+    m_browser->Navigate(QString());
+    m_browser->Navigate(QStringLiteral("http://[::1"));
+    // A later load shows that the event queue has run past anything the two could have started.
+    load(m_server->url(QStringLiteral("/two")));
+    QCOMPARE(begin.count(), 1);
+    QCOMPARE(m_server->requests(), (QStringList{QStringLiteral("/one"), QStringLiteral("/two")}));
+}
+
+void tst_WebBrowser::buttonsBeforeFirstPageDoNothing() {
+    QSignalSpy begin(m_browser, &WebBrowser::DownloadBegin);
+    QSignalSpy complete(m_browser, &WebBrowser::DownloadComplete);
+    m_browser->GoBack();
+    m_browser->GoForward();
+    m_browser->Stop();
+    m_browser->Refresh();
+    QCoreApplication::processEvents();
+    QCOMPARE(begin.count(), 0);
+    QCOMPARE(complete.count(), 0);
+    QCOMPARE(m_browser->LocationURL(), QString());
+    QVERIFY(m_server->requests().isEmpty());
+}
+
+void tst_WebBrowser::webEngineStartsWithFirstNavigate() {
+    QVERIFY(!m_browser->view());
+    m_browser->Navigate(m_server->url(QStringLiteral("/one")));
+    QVERIFY(m_browser->view());
+    QCOMPARE(m_browser->view()->parentWidget(), m_browser);
+}
+
+void tst_WebBrowser::pagesAreOffTheRecord() {
+    load(m_server->url(QStringLiteral("/one")));
+    QVERIFY(m_browser->view()->page()->profile()->isOffTheRecord());
+    QVERIFY(m_browser->view()->page()->profile() != QWebEngineProfile::defaultProfile());
+}
+
+void tst_WebBrowser::backAndForwardWalkTheHistory() {
+    load(m_server->url(QStringLiteral("/one")));
+    load(m_server->url(QStringLiteral("/two")));
+    load(m_server->url(QStringLiteral("/three")));
+
+    QSignalSpy complete(m_browser, &WebBrowser::DownloadComplete);
+    m_browser->GoBack();
+    QTRY_COMPARE_WITH_TIMEOUT(m_browser->LocationURL(), m_server->url(QStringLiteral("/two")), LoadTimeout);
+    QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 1, LoadTimeout);
+    QCOMPARE(m_browser->LocationName(), QStringLiteral("Page Two"));
+
+    m_browser->GoBack();
+    QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 2, LoadTimeout);
+    QCOMPARE(m_browser->LocationURL(), m_server->url(QStringLiteral("/one")));
+
+    m_browser->GoForward();
+    QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 3, LoadTimeout);
+    QCOMPARE(m_browser->LocationURL(), m_server->url(QStringLiteral("/two")));
+    QCOMPARE(m_browser->LocationName(), QStringLiteral("Page Two"));
+}
+
+void tst_WebBrowser::backAndForwardAtTheEndsDoNothing() {
+    load(m_server->url(QStringLiteral("/one")));
+    QSignalSpy begin(m_browser, &WebBrowser::DownloadBegin);
+    m_browser->GoBack();    // no earlier page
+    m_browser->GoForward(); // no later page
+    // The next load shows that neither of the two started one.
+    load(m_server->url(QStringLiteral("/two")));
+    QCOMPARE(begin.count(), 1);
+    QCOMPARE(m_server->requests(), (QStringList{QStringLiteral("/one"), QStringLiteral("/two")}));
+
+    m_browser->GoForward(); // still no later page
+    m_browser->GoBack();
+    QTRY_COMPARE_WITH_TIMEOUT(m_browser->LocationURL(), m_server->url(QStringLiteral("/one")), LoadTimeout);
+}
+
+void tst_WebBrowser::refreshLoadsThePageAgain() {
+    load(m_server->url(QStringLiteral("/one")));
+    QSignalSpy complete(m_browser, &WebBrowser::DownloadComplete);
+    m_browser->Refresh();
+    QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 1, LoadTimeout);
+    QCOMPARE(m_server->requestCount(QStringLiteral("/one")), 2);
+    QCOMPARE(m_browser->LocationURL(), m_server->url(QStringLiteral("/one")));
+}
+
+void tst_WebBrowser::stopEndsALoadInProgress() {
+    load(m_server->url(QStringLiteral("/one")));
+    QSignalSpy requested(m_server, &TestHttpServer::requestReceived);
+    QSignalSpy complete(m_browser, &WebBrowser::DownloadComplete);
+    m_browser->Navigate(m_server->url(QStringLiteral("/stalled")));
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->requestCount(QStringLiteral("/stalled")) == 1, LoadTimeout);
+    QCOMPARE(complete.count(), 0);
+    m_browser->Stop();
+    QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 1, LoadTimeout);
+}
+
+void tst_WebBrowser::failedLoadCompletes() {
+    // A port nobody listens on: the server that had it is gone.
+    QString deadAddress;
+    {
+        TestHttpServer gone;
+        deadAddress = gone.url(QStringLiteral("/nothing"));
+    }
+    QSignalSpy begin(m_browser, &WebBrowser::DownloadBegin);
+    load(deadAddress);
+    QCOMPARE(begin.count(), 1);
+}
+
+void tst_WebBrowser::stopWithNothingLoadingDoesNothing() {
+    load(m_server->url(QStringLiteral("/one")));
+    QSignalSpy begin(m_browser, &WebBrowser::DownloadBegin);
+    m_browser->Stop();
+    load(m_server->url(QStringLiteral("/two")));
+    QCOMPARE(begin.count(), 1);
+    QCOMPARE(m_browser->LocationName(), QStringLiteral("Page Two"));
+}
+
+void tst_WebBrowser::pageWithoutTitleIsNamedByItsAddress() {
+    // The server's answer for an unknown page has a title; a blank one has none.
+    load(QStringLiteral("about:blank"));
+    QCOMPARE(m_browser->LocationURL(), QStringLiteral("about:blank"));
+    QCOMPARE(m_browser->LocationName(), QStringLiteral("about:blank"));
+}
+
+void tst_WebBrowser::statusTextFollowsHoveredLink() {
+    load(m_server->url(QStringLiteral("/one")));
+    QSignalSpy status(m_browser, &WebBrowser::StatusTextChange);
+    const QString linkAddress = m_server->url(QStringLiteral("/two"));
+    QTRY_VERIFY_WITH_TIMEOUT((hover({50, 50}), !status.isEmpty()), LoadTimeout);
+    QCOMPARE(status.last().first().toString(), linkAddress);
+    QTRY_VERIFY_WITH_TIMEOUT((hover({50, 250}), status.last().first().toString().isEmpty()), LoadTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT((hover({60, 40}), status.last().first().toString() == linkAddress), LoadTimeout);
+}
+
+QTEST_MAIN(tst_WebBrowser)
+#include "tst_webbrowser.moc"
