@@ -1,6 +1,7 @@
 #include "ColourNumber.h"
 #include "SkinData.h"
 #include "SkinEngine.h"
+#include "SkinLabel.h"
 
 #include <QLabel>
 #include <QTemporaryDir>
@@ -40,6 +41,7 @@ private slots:
     void missingSkinFileLeavesNoSkin();
     void applyDressesTheWindow();
     void applyWithoutSkinOrWindowFails();
+    void styleSheetReachesSkinnedLabels();
 };
 
 void tst_skin_engine::colourNumbersHaveRedInTheLowByte() {
@@ -213,6 +215,26 @@ void tst_skin_engine::applyWithoutSkinOrWindowFails() {
     QVERIFY(!engine.applyTo(&window));
     QVERIFY(SkinEngine::appliedSkin(&window).isEmpty());
     QVERIFY(window.styleSheet().isEmpty());
+}
+
+void tst_skin_engine::styleSheetReachesSkinnedLabels() {
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("loud.vskin")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(minimalSkin("loud = #FF0000\n[style]\nvarnook--SkinLabel { background-color: @loud; }\n"));
+    file.close();
+    SkinEngine engine;
+    QVERIFY2(engine.LoadSkin(file.fileName()), qPrintable(engine.errorString()));
+    QWidget window;
+    window.resize(100, 60);
+    auto *skinned = new SkinLabel(&window);
+    skinned->setGeometry(0, 0, 50, 30);
+    auto *plain = new QLabel(&window);
+    plain->setGeometry(50, 0, 50, 30);
+    QVERIFY(engine.applyTo(&window));
+    const QImage image = window.grab().toImage();
+    QCOMPARE(image.pixelColor(10, 10), QColor(Qt::red));
+    QVERIFY(image.pixelColor(60, 10) != QColor(Qt::red));
 }
 
 QTEST_MAIN(tst_skin_engine)
