@@ -7,6 +7,7 @@
 #include "ProgramValues.h"
 #include "SkinEngine.h"
 #include "frmAbout.h"
+#include "frmAdd.h"
 #include "frmSplash.h"
 
 #include <QDir>
@@ -49,6 +50,7 @@ class tst_skin_screenshots : public QObject {
 private slots:
     void mainWindowWithBanner();
     void aboutWindow();
+    void editorWindow();
 };
 
 void tst_skin_screenshots::mainWindowWithBanner() {
@@ -105,6 +107,32 @@ void tst_skin_screenshots::aboutWindow() {
     QCOMPARE(header.size(), QSize(497, 68));
     QCOMPARE(image.pixelColor(40, 10), header.pixelColor(40, 10));
     keep(image, QStringLiteral("about.png"));
+}
+
+void tst_skin_screenshots::editorWindow() {
+    test::FakePlatform fake;
+    WindowsUnloader unloader;
+    fake.dialogs.answerInput(QStringLiteral("a master password"));
+    QSettings(fake.settingsFile(), QSettings::IniFormat)
+        .setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("0"));
+    frmSplash *splash = loadForm<frmSplash>();
+    QVERIFY(splash);
+    splash->timer()->stop();
+    Form1 *main = loadForm<Form1>();
+    QVERIFY(main);
+    main->lstPass()->entries()->add(
+        {QStringLiteral("alice"), QStringLiteral("correct horse"), QStringLiteral("mail.example.org")});
+    main->lstPass()->selectPosition(1);
+    main->cmdEdit_Click();
+
+    auto *editor = findForm<frmAdd>();
+    QVERIFY(editor);
+    QVERIFY(QTest::qWaitForWindowExposed(editor));
+    const QImage image = editor->grab().toImage();
+    QCOMPARE(image.size(), twipsSize(4680, 2610));
+    QCOMPARE(SkinEngine::appliedSkin(editor), QStringLiteral("Standard Skin"));
+    keep(image, QStringLiteral("editor.png"));
+    unloadForm<frmAdd>();
 }
 
 QTEST_MAIN(tst_skin_screenshots)
