@@ -4,6 +4,7 @@
 #include "Design.h"
 #include "ProgramValues.h"
 #include "StatusBar.h"
+#include "frmAbout.h"
 #include "frmSplash.h"
 #include "frmWebsite.h"
 #include "modGlobals.h"
@@ -162,6 +163,20 @@ private slots:
                 QVERIFY(action->shortcut().isEmpty());
             }
         }
+    }
+
+    void aboutMenuShowsOneAboutWindow() {
+        FakePlatform fake;
+        Form1 *main = openMainWindow(fake);
+        QVERIFY(main);
+        menuItem(main, QStringLiteral("mnuAboutItem"), 0)->trigger();
+        frmAbout *about = findForm<frmAbout>();
+        QVERIFY(about);
+        QVERIFY(about->isVisible());
+        menuItem(main, QStringLiteral("mnuAboutItem"), 0)->trigger();
+        QCOMPARE(findForm<frmAbout>(), about); // shown again, not loaded anew
+        main->unload();
+        QVERIFY(about->isUnloaded());
     }
 
     void showStatusShowsOnlyTheLastText() {
