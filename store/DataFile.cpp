@@ -96,7 +96,9 @@ FileResult DataFile::write(const QByteArray &bytes) const {
         file->cancelWriting();
         return FileResult::failure(reason);
     }
-    if (file->write(bytes) != bytes.size()) {
+    // The bytes sit in the device's buffer until flush(); a short write there (a full disk, a size limit)
+    // is reported only by flush(), and commit() would put the cut-short file in place regardless.
+    if (file->write(bytes) != bytes.size() || !file->flush()) {
         const QString reason = reasonOf(*file, QStringLiteral("Not all of the data could be written."));
         file->cancelWriting();
         return FileResult::failure(reason);

@@ -1,0 +1,42 @@
+#include "DataFolder.h"
+
+#include "Console.h"
+#include "DataFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace varnook {
+
+DataFolder::DataFolder(const QString &given)
+    : m_path(QDir::cleanPath(QDir(given.isEmpty() ? QCoreApplication::applicationDirPath() : given).absolutePath())) {}
+
+QString DataFolder::dataFilePath() const {
+    return QDir(m_path).filePath(QString::fromLatin1(DataFile::FileName));
+}
+
+bool DataFolder::existsOrTell() const {
+    if (QFileInfo(m_path).isDir())
+        return true;
+    Console::err(QStringLiteral("The folder does not exist: ") + QDir::toNativeSeparators(m_path));
+    return false;
+}
+
+DataFolder::Reading DataFolder::readDataFile(QByteArray &bytes) const {
+    const QString path = dataFilePath();
+    if (!QFileInfo::exists(path))
+        return Reading::Missing;
+    if (const FileResult read = DataFile(path).read(bytes); !read) {
+        Console::err(QStringLiteral("The data file could not be read: ") + QDir::toNativeSeparators(path) +
+                     QStringLiteral("\n") + read.reason());
+        return Reading::Failed;
+    }
+    return Reading::Read;
+}
+
+void DataFolder::tellMissing() const {
+    Console::err(QStringLiteral("There is no data file in this folder: ") + QDir::toNativeSeparators(m_path));
+}
+
+} // namespace varnook

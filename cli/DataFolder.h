@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace varnook {
+
+// The folder whose data.enc a command works on: the one given with --folder, else the folder the
+// program is installed in, where Varnook keeps its data file beside itself.
+class DataFolder {
+public:
+    explicit DataFolder(const QString &given);
+
+    const QString &path() const { return m_path; }
+    QString dataFilePath() const;
+    // False, after telling the user, when the folder is not there.
+    bool existsOrTell() const;
+
+    enum class Reading { Read, Missing, Failed };
+    // Reads data.enc without ever creating it; tells the user when it fails, not when it is missing.
+    Reading readDataFile(QByteArray &bytes) const;
+    void tellMissing() const;
+
+private:
+    QString m_path;
+};
+
+} // namespace varnook

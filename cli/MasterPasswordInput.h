@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace varnook {
+
+// Asks for the master password on the command line, by the rules of the program's own boxes: three
+// tries on a terminal, the one line given otherwise; at least four characters for a new one.
+class MasterPasswordInput {
+public:
+    enum class Outcome {
+        Accepted,
+        Refused, // wrong, or not acceptable as a new master password; the user has been told
+        NoInput, // the input ended before a password was given; the user has been told
+    };
+
+    // Asks until the typed password equals stored as the data file holds it.
+    static Outcome login(const QString &stored);
+    // Asks for a new master password, twice on a terminal; on Accepted, password holds it.
+    static Outcome askNew(QString &password);
+
+    // Why typed cannot be a master password, or an empty text when it can.
+    static QString newPasswordProblem(const QString &typed);
+};
+
+} // namespace varnook
