@@ -1,4 +1,5 @@
 #include "RtfCodePage.h"
+#include "RtfDocumentBuilder.h"
 #include "RtfReader.h"
 #include "RtfTokenizer.h"
 
@@ -654,7 +655,7 @@ void tst_RtfReader::longTableSplitIntoSeveral() {
         if (auto *table = qobject_cast<QTextTable *>(frame)) {
             ++tables;
             cells += table->rows() * table->columns();
-            QVERIFY(table->rows() * table->columns() <= 100000);
+            QVERIFY(table->rows() * table->columns() <= RtfDocumentBuilder::MaxCellsPerTable);
         }
     }
     QVERIFY(tables > 1);
