@@ -2,16 +2,41 @@
 
 #include "Form.h"
 
+class QCheckBox;
+class QTextBrowser;
+
 namespace varnook {
 
+// The Help window: shows Help.rtf from the program's folder, keeps itself above other windows and
+// holds the "Show at Startup" box that decides whether the main window opens it at the next start.
+// Without a help file there is no Help window: it refuses to be shown and unloads itself.
 class Form8 : public Form {
     Q_OBJECT
 
 public:
     explicit Form8(QWidget *parent = nullptr);
 
+    QTextBrowser *rtf1() const { return m_rtf1; }
+    QCheckBox *Check1() const { return m_Check1; }
+
+    // Help files larger than this are not read: no help text is that long.
+    static constexpr qint64 MaxHelpFileSize = 64 * 1024 * 1024;
+
+    void setVisible(bool visible) override;
+
+public slots:
+    void Check1_Click();
+
 protected:
     bool Form_Load() override;
+
+private:
+    void loadHelpFile(const QString &path);
+    void showStoredSetting();
+
+    QTextBrowser *m_rtf1;
+    QCheckBox *m_Check1;
+    bool m_withoutHelpFile = false;
 };
 
 } // namespace varnook

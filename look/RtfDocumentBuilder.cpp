@@ -1,0 +1,184 @@
+#include "RtfDocumentBuilder.h"
+
+#include "RtfFormatter.h"
+
+#include <QTextDocument>
+#include <QTextTable>
+
+namespace varnook {
+
+RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument *document)
+    : m_document(document)
+    , m_cursor(document) {
+    m_cursor.movePosition(QTextCursor::End);
+}
+
+void RtfDocumentBuilder::insertText(const QString &text, const QTextCharFormat &format, bool inTable) {
+    if (inTable) {
+        m_tableOpen = true;
+        tableParagraph().runs.append(Run{text, format});
+        return;
+    }
+    if (m_tableOpen)
+        leaveTable();
+    m_cursor.insertText(text, format);
+}
+
+void RtfDocumentBuilder::endParagraph(const QTextBlockFormat &format, const QTextCharFormat &markFormat, bool inTable) {
+    if (inTable) {
+        m_tableOpen = true;
+        Paragraph &paragraph = tableParagraph();
+        paragraph.format = format;
+        paragraph.markFormat = markFormat;
+        m_rows.last().cells.last().paragraphs.append(Paragraph{});
+        return;
+    }
+    if (m_tableOpen)
+        leaveTable();
+    m_cursor.setBlockFormat(format);
+    m_cursor.setBlockCharFormat(markFormat);
+    m_cursor.insertBlock(format, markFormat);
+}
+
+void RtfDocumentBuilder::endCell(const QTextBlockFormat &format, const QTextCharFormat &markFormat) {
+    m_tableOpen = true;
+    Paragraph &paragraph = tableParagraph();
+    paragraph.format = format;
+    paragraph.markFormat = markFormat;
+    m_cellOpen = false;
+}
+
+void RtfDocumentBuilder::endRow(const QList<int> &cellEdges) {
+    if (!m_tableOpen)
+        return;
+    if (m_rowOpen)
+        m_rows.last().edges = cellEdges;
+    m_rowOpen = false;
+    m_cellOpen = false;
+}
+
+void RtfDocumentBuilder::finish(const QTextBlockFormat &format, const QTextCharFormat &markFormat) {
+    if (m_tableOpen) {
+        leaveTable();
+        return; // the paragraph after a table is the document's own
+    }
+    const QTextBlock block = m_cursor.block();
+    const QTextBlock previous = block.previous();
+    if (block.length() == 1 && previous.isValid() && QTextCursor(previous).currentFrame() == m_cursor.currentFrame()) {
+        // The last paragraph mark ends the last paragraph; it starts no empty one of its own.
+        m_cursor.deletePreviousChar();
+        return;
+    }
+    m_cursor.setBlockFormat(format);
+    m_cursor.setBlockCharFormat(markFormat);
+}
+
+RtfDocumentBuilder::Paragraph &RtfDocumentBuilder::tableParagraph() {
+    if (!m_rowOpen) {
+        m_rows.append(Row{});
+        m_rowOpen = true;
+    }
+    Row &row = m_rows.last();
+    if (!m_cellOpen) {
+        if (row.cells.size() < MaxColumns) {
+            row.cells.append(Cell{{Paragraph{}}});
+        } else {
+            // No more columns: further cells go on in the last one, after a tab.
+            QList<Run> &runs = row.cells.last().paragraphs.last().runs;
+            runs.append(Run{QStringLiteral("\t"), runs.isEmpty() ? QTextCharFormat() : runs.last().format});
+        }
+        m_cellOpen = true;
+    }
+    return row.cells.last().paragraphs.last();
+}
+
+void RtfDocumentBuilder::leaveTable() {
+    const QList<Row> rows = std::move(m_rows);
+    m_rows.clear();
+    m_tableOpen = false;
+    m_rowOpen = false;
+    m_cellOpen = false;
+
+    // Very long tables are written as several, so that no table holds an absurd number of empty cells.
+    qsizetype first = 0;
+    qsizetype columns = 1;
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        const qsizetype wider = qMax(columns, rows[row].cells.size());
+        if (row > first && (row - first + 1) * wider > MaxCellsPerTable) {
+            writeTable(rows, first, row);
+            first = row;
+            columns = qMax<qsizetype>(1, rows[row].cells.size());
+        } else {
+            columns = wider;
+        }
+    }
+    if (first < rows.size())
+        writeTable(rows, first, rows.size());
+}
+
+void RtfDocumentBuilder::writeTable(const QList<Row> &rows, qsizetype first, qsizetype end) {
+    qsizetype columns = 1;
+    for (qsizetype row = first; row < end; ++row)
+        columns = qMax(columns, rows[row].cells.size());
+
+    QTextTableFormat format;
+    format.setBorder(1);
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    format.setBorderBrush(QColor(0x80, 0x80, 0x80));
+    format.setBorderCollapse(true);
+    format.setCellPadding(4);
+    format.setCellSpacing(0);
+    format.setAlignment(Qt::AlignLeft);
+    // Column widths from the first row that defines every column's right edge.
+    for (qsizetype row = first; row < end; ++row) {
+        const QList<int> &edges = rows[row].edges;
+        if (edges.size() < columns)
+            continue;
+        QList<QTextLength> widths;
+        int left = 0;
+        for (qsizetype column = 0; column < columns; ++column) {
+            const int width = edges[column] - left;
+            widths.append(width > 0 ? QTextLength(QTextLength::FixedLength, twipsToDocumentPixels(width))
+                                    : QTextLength(QTextLength::VariableLength, 0));
+            left = qMax(left, edges[column]);
+        }
+        format.setColumnWidthConstraints(widths);
+        break;
+    }
+
+    dropEmptyParagraphBefore();
+    QTextTable *table = m_cursor.insertTable(int(end - first), int(columns), format);
+    // Cells follow one another as blocks in row order; walk them once instead of looking each one up.
+    QTextCursor cell = table->cellAt(0, 0).firstCursorPosition();
+    for (qsizetype row = first; row < end; ++row) {
+        for (qsizetype column = 0; column < columns; ++column) {
+            if (column < rows[row].cells.size())
+                writeCell(cell, rows[row].cells[column]);
+            cell.movePosition(QTextCursor::NextBlock);
+        }
+    }
+    m_cursor.setPosition(table->lastPosition() + 1);
+}
+
+void RtfDocumentBuilder::writeCell(QTextCursor &cursor, const Cell &cell) {
+    for (qsizetype i = 0; i < cell.paragraphs.size(); ++i) {
+        const Paragraph &paragraph = cell.paragraphs[i];
+        if (i > 0)
+            cursor.insertBlock();
+        for (const Run &run : paragraph.runs)
+            cursor.insertText(run.text, run.format);
+        cursor.setBlockFormat(paragraph.format);
+        // The first block of a cell carries the cell's own character format: add to it, never replace it.
+        cursor.mergeBlockCharFormat(paragraph.markFormat);
+    }
+}
+
+// A table inserted into an empty paragraph would keep that paragraph above it: join it to the one before.
+void RtfDocumentBuilder::dropEmptyParagraphBefore() {
+    const QTextBlock block = m_cursor.block();
+    const QTextBlock previous = block.previous();
+    if (block.length() == 1 && previous.isValid() && QTextCursor(previous).currentFrame() == m_cursor.currentFrame())
+        m_cursor.deletePreviousChar();
+}
+
+} // namespace varnook

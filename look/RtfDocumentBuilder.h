@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QList>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+class QTextDocument;
+
+namespace varnook {
+
+// Writes the reader's text, paragraphs and table cells into a QTextDocument through one cursor.
+// Paragraph formats arrive with the paragraph's end, as rich text gives them. A table's rows are
+// gathered until the table ends and then written as real text tables in one pass, since growing a
+// QTextTable row by row costs time in proportion to its size on every row.
+class RtfDocumentBuilder {
+public:
+    static constexpr int MaxColumns = 63;
+    static constexpr int MaxCellsPerTable = 100000;
+
+    explicit RtfDocumentBuilder(QTextDocument *document);
+
+    void insertText(const QString &text, const QTextCharFormat &format, bool inTable);
+    void endParagraph(const QTextBlockFormat &format, const QTextCharFormat &markFormat, bool inTable);
+    // Ends the cell's last paragraph; the next text goes to the next cell of the row.
+    void endCell(const QTextBlockFormat &format, const QTextCharFormat &markFormat);
+    // Ends the row; cellEdges are the right edges of its cells in twips, as its definition gave them.
+    void endRow(const QList<int> &cellEdges);
+    // Writes what is still gathered and gives the last paragraph its format; the empty paragraph that
+    // a final paragraph end leaves is dropped.
+    void finish(const QTextBlockFormat &format, const QTextCharFormat &markFormat);
+
+    bool inTable() const { return m_tableOpen; }
+
+private:
+    struct Run {
+        QString text;
+        QTextCharFormat format;
+    };
+    struct Paragraph {
+        QList<Run> runs;
+        QTextBlockFormat format;
+        QTextCharFormat markFormat;
+    };
+    struct Cell {
+        QList<Paragraph> paragraphs;
+    };
+    struct Row {
+        QList<Cell> cells;
+        QList<int> edges;
+    };
+
+    Paragraph &tableParagraph();
+    void leaveTable();
+    void writeTable(const QList<Row> &rows, qsizetype first, qsizetype end);
+    void writeCell(QTextCursor &cursor, const Cell &cell);
+    void dropEmptyParagraphBefore();
+
+    QTextDocument *m_document;
+    QTextCursor m_cursor;
+    bool m_tableOpen = false;
+    bool m_rowOpen = false;
+    bool m_cellOpen = false;
+    QList<Row> m_rows;
+};
+
+} // namespace varnook

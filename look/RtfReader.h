@@ -1,0 +1,107 @@
+#pragma once
+
+#include "RtfCodePage.h"
+#include "RtfDocumentBuilder.h"
+#include "RtfFormatter.h"
+#include "RtfState.h"
+#include "RtfTokenizer.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+class QTextDocument;
+
+namespace varnook {
+
+// Reads rich text (RTF) as WordPad, word processors and converters write it into a QTextDocument:
+// text in its code pages and Unicode, character and paragraph formats, bullets, tables. Whatever it
+// does not understand it leaves out; malformed, truncated or hostile input never makes it fail,
+// recurse or take more than linear time. Bytes that are not rich text are shown as plain text.
+class RtfReader {
+public:
+    // Replaces the document's content with what the bytes show.
+    static void read(QByteArrayView bytes, QTextDocument *document);
+    // True when the bytes start as rich text does ("{\rtf").
+    static bool isRichText(QByteArrayView bytes);
+    // Groups nested deeper than this share the state of the deepest saved one.
+    static constexpr int MaxSavedGroups = 250000;
+
+private:
+    enum class Destination : char {
+        Text, // shown
+        Skip, // read past: holds nothing to show
+        FontTable,
+        ColorTable,
+        Alternative, // \upr: its own text is the ANSI stand-in of the \ud group inside it
+    };
+    struct Group {
+        RtfCharState chars;
+        RtfParaState para;
+        Destination destination = Destination::Text;
+        int unicodeSkip = 1;
+    };
+
+    explicit RtfReader(QTextDocument *document);
+    void readRichText(QByteArrayView bytes);
+    static void readPlainText(QByteArrayView bytes, QTextDocument *document);
+
+    Group &group() { return m_groups.back(); }
+    void handle(const RtfToken &token);
+    void openGroup();
+    void closeGroup();
+    void controlWord(QByteArrayView word, bool hasParameter, int parameter);
+    void controlSymbol(char symbol);
+    void text(QByteArrayView bytes);
+    void hexByte(unsigned char byte);
+    void finishDocument();
+    void addBytes(QByteArrayView bytes);
+    void flushBytes();
+    void appendUnicode(int value);
+    void appendText(const QString &text);
+    void appendVisible(const QString &text);
+    void flushRun();
+    void flushSurrogate();
+    void endParagraph();
+    void endCell();
+    void endRow();
+    bool inTableContext() const;
+    int textCodePage() const;
+    void finishFontEntry();
+    void finishColor();
+
+    QTextDocument *m_document;
+    RtfFormatter m_formatter;
+    RtfCodePage m_codePages;
+    RtfDocumentBuilder m_builder;
+
+    std::vector<Group> m_groups;
+    long long m_unsavedDepth = 0;
+    bool m_done = false;
+    bool m_ignorableNext = false; // \* seen: the group is skipped unless its word is one we read
+    int m_skipFallback = 0;       // characters still to skip after \uN
+
+    QByteArray m_pendingBytes;
+    int m_pendingCodePage = RtfCodePage::Western;
+    char16_t m_highSurrogate = 0;
+    QString m_run;
+    RtfCharState m_runState;
+
+    bool m_paragraphHasListText = false;
+    bool m_paragraphHasContent = false;
+    bool m_rowDefinitionOpen = false;
+    QList<int> m_cellEdges;
+    int m_defaultTab = 720;
+
+    bool m_fontEntryOpen = false;
+    int m_fontEntry = 0;
+    RtfFont m_entryFont;
+    QString m_fontName;
+    int m_red = 0;
+    int m_green = 0;
+    int m_blue = 0;
+    bool m_colorGiven = false;
+};
+
+} // namespace varnook
