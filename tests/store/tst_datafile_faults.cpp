@@ -37,6 +37,18 @@ const QByteArray LargeBytes = DataFileFormat::serialize(QStringLiteral("pass"), 
 
 using Step = SabotagedSaveFile::Step;
 
+// Tells, once write() is done with it, how many bytes it was given.
+class CountingFailingSaveFile : public FailingSaveFile {
+public:
+    CountingFailingSaveFile(const QString &path, qint64 room, Mode mode, qint64 *attempted)
+        : FailingSaveFile(path, room, mode)
+        , m_attempted(attempted) {}
+    ~CountingFailingSaveFile() override { *m_attempted = attempted(); }
+
+private:
+    qint64 *m_attempted;
+};
+
 // The bytes the file holds afterwards must be the old ones (or, where it did not exist, no file
 // at all); nothing of the failed save may be left in the folder.
 void checkUntouched(const FakePlatform &fake, const QByteArray &old) {
@@ -124,11 +136,7 @@ void tst_DataFileFaults::failureAtEveryByte() {
             writeBytes(fake.dataFile(), old);
         qint64 attempted = 0;
         DataFile::setSaveFileFactory([&](const QString &path) {
-            auto file = std::make_unique<FailingSaveFile>(path, room, mode);
-            // Read once write() has given the device all it had.
-            QObject::connect(file.get(), &QObject::destroyed,
-                             [&attempted, device = file.get()] { attempted = device->attempted(); });
-            return file;
+            return std::make_unique<CountingFailingSaveFile>(path, room, mode, &attempted);
         });
         const FileResult result = DataFile(fake.dataFile()).write(NewBytes);
         QVERIFY2(!result.ok(), qPrintable(QStringLiteral("room for %1 bytes").arg(room)));
