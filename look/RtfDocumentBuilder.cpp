@@ -11,6 +11,11 @@ RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument *document)
     : m_document(document)
     , m_cursor(document) {
     m_cursor.movePosition(QTextCursor::End);
+    // One edit for the whole document: the document tells its views of the change once, and the
+    // cursor does not lay out the growing paragraph after every insertion.
+    m_cursor.beginEditBlock();
+    m_blockFormat = m_cursor.blockFormat();
+    m_markFormat = m_cursor.blockCharFormat();
 }
 
 void RtfDocumentBuilder::insertText(const QString &text, const QTextCharFormat &format, bool inTable) {
@@ -35,9 +40,20 @@ void RtfDocumentBuilder::endParagraph(const QTextBlockFormat &format, const QTex
     }
     if (m_tableOpen)
         leaveTable();
-    m_cursor.setBlockFormat(format);
-    m_cursor.setBlockCharFormat(markFormat);
+    setParagraphFormat(format, markFormat);
     m_cursor.insertBlock(format, markFormat);
+}
+
+// The paragraph got the formats of the one before it; most often they are its own already.
+void RtfDocumentBuilder::setParagraphFormat(const QTextBlockFormat &format, const QTextCharFormat &markFormat) {
+    if (format != m_blockFormat) {
+        m_cursor.setBlockFormat(format);
+        m_blockFormat = format;
+    }
+    if (markFormat != m_markFormat) {
+        m_cursor.setBlockCharFormat(markFormat);
+        m_markFormat = markFormat;
+    }
 }
 
 void RtfDocumentBuilder::endCell(const QTextBlockFormat &format, const QTextCharFormat &markFormat) {
@@ -59,18 +75,20 @@ void RtfDocumentBuilder::endRow(const QList<int> &cellEdges) {
 
 void RtfDocumentBuilder::finish(const QTextBlockFormat &format, const QTextCharFormat &markFormat) {
     if (m_tableOpen) {
-        leaveTable();
-        return; // the paragraph after a table is the document's own
+        leaveTable(); // the paragraph after a table is the document's own
+    } else {
+        const QTextBlock block = m_cursor.block();
+        const QTextBlock previous = block.previous();
+        if (block.length() == 1 && previous.isValid() &&
+            QTextCursor(previous).currentFrame() == m_cursor.currentFrame()) {
+            // The last paragraph mark ends the last paragraph; it starts no empty one of its own.
+            m_cursor.deletePreviousChar();
+        } else {
+            m_cursor.setBlockFormat(format);
+            m_cursor.setBlockCharFormat(markFormat);
+        }
     }
-    const QTextBlock block = m_cursor.block();
-    const QTextBlock previous = block.previous();
-    if (block.length() == 1 && previous.isValid() && QTextCursor(previous).currentFrame() == m_cursor.currentFrame()) {
-        // The last paragraph mark ends the last paragraph; it starts no empty one of its own.
-        m_cursor.deletePreviousChar();
-        return;
-    }
-    m_cursor.setBlockFormat(format);
-    m_cursor.setBlockCharFormat(markFormat);
+    m_cursor.endEditBlock();
 }
 
 RtfDocumentBuilder::Paragraph &RtfDocumentBuilder::tableParagraph() {
@@ -99,7 +117,7 @@ void RtfDocumentBuilder::leaveTable() {
     m_rowOpen = false;
     m_cellOpen = false;
 
-    // Very long tables are written as several, so that no table holds an absurd number of empty cells.
+    // Long tables are written as several of at most MaxCellsPerTable cells, empty ones included.
     qsizetype first = 0;
     qsizetype columns = 1;
     for (qsizetype row = 0; row < rows.size(); ++row) {
@@ -150,26 +168,34 @@ void RtfDocumentBuilder::writeTable(const QList<Row> &rows, qsizetype first, qsi
     QTextTable *table = m_cursor.insertTable(int(end - first), int(columns), format);
     // Cells follow one another as blocks in row order; walk them once instead of looking each one up.
     QTextCursor cell = table->cellAt(0, 0).firstCursorPosition();
+    const QTextBlockFormat cellFormat = cell.blockFormat();
     for (qsizetype row = first; row < end; ++row) {
         for (qsizetype column = 0; column < columns; ++column) {
             if (column < rows[row].cells.size())
-                writeCell(cell, rows[row].cells[column]);
-            cell.movePosition(QTextCursor::NextBlock);
+                writeCell(cell, rows[row].cells[column], cellFormat);
+            // Not movePosition(): that lays the paragraph out first.
+            if (const QTextBlock next = cell.block().next(); next.isValid())
+                cell.setPosition(next.position());
         }
     }
     m_cursor.setPosition(table->lastPosition() + 1);
+    m_blockFormat = m_cursor.blockFormat();
+    m_markFormat = m_cursor.blockCharFormat();
 }
 
-void RtfDocumentBuilder::writeCell(QTextCursor &cursor, const Cell &cell) {
+void RtfDocumentBuilder::writeCell(QTextCursor &cursor, const Cell &cell, const QTextBlockFormat &cellFormat) {
     for (qsizetype i = 0; i < cell.paragraphs.size(); ++i) {
         const Paragraph &paragraph = cell.paragraphs[i];
         if (i > 0)
-            cursor.insertBlock();
+            cursor.insertBlock(paragraph.format);
+        else if (paragraph.format != cellFormat)
+            cursor.setBlockFormat(paragraph.format);
         for (const Run &run : paragraph.runs)
             cursor.insertText(run.text, run.format);
-        cursor.setBlockFormat(paragraph.format);
-        // The first block of a cell carries the cell's own character format: add to it, never replace it.
-        cursor.mergeBlockCharFormat(paragraph.markFormat);
+        // Only an empty paragraph shows its mark's format, in its height. The first block of a cell
+        // carries the cell's own character format: add to it, never replace it.
+        if (paragraph.runs.isEmpty())
+            cursor.mergeBlockCharFormat(paragraph.markFormat);
     }
 }
 

@@ -16,7 +16,9 @@ namespace varnook {
 class RtfDocumentBuilder {
 public:
     static constexpr int MaxColumns = 63;
-    static constexpr int MaxCellsPerTable = 100000;
+    // Longer tables are written as several: a view lays out a whole table in one step, so one
+    // table of many thousand cells would stop the program for seconds.
+    static constexpr int MaxCellsPerTable = 1000;
 
     explicit RtfDocumentBuilder(QTextDocument *document);
 
@@ -27,7 +29,7 @@ public:
     // Ends the row; cellEdges are the right edges of its cells in twips, as its definition gave them.
     void endRow(const QList<int> &cellEdges);
     // Writes what is still gathered and gives the last paragraph its format; the empty paragraph that
-    // a final paragraph end leaves is dropped.
+    // a final paragraph end leaves is dropped. The document is one edit until then.
     void finish(const QTextBlockFormat &format, const QTextCharFormat &markFormat);
 
     bool inTable() const { return m_tableOpen; }
@@ -50,10 +52,11 @@ private:
         QList<int> edges;
     };
 
+    void setParagraphFormat(const QTextBlockFormat &format, const QTextCharFormat &markFormat);
     Paragraph &tableParagraph();
     void leaveTable();
     void writeTable(const QList<Row> &rows, qsizetype first, qsizetype end);
-    void writeCell(QTextCursor &cursor, const Cell &cell);
+    void writeCell(QTextCursor &cursor, const Cell &cell, const QTextBlockFormat &cellFormat);
     void dropEmptyParagraphBefore();
 
     QTextDocument *m_document;
@@ -62,6 +65,8 @@ private:
     bool m_rowOpen = false;
     bool m_cellOpen = false;
     QList<Row> m_rows;
+    QTextBlockFormat m_blockFormat; // what the cursor's paragraph has now
+    QTextCharFormat m_markFormat;
 };
 
 } // namespace varnook

@@ -4,6 +4,8 @@
 
 #include <QFont>
 
+#include <algorithm>
+
 namespace varnook {
 
 namespace {
@@ -187,14 +189,27 @@ QTextBlockFormat RtfFormatter::makeBlockFormat(const RtfParaState &state) const 
             format.setLineHeight(twipsToDocumentPixels(-qMax(state.lineSpacing, -MaxTwips)),
                                  QTextBlockFormat::FixedHeight);
     }
-    if (!state.tabs.isEmpty()) {
+    // Rich text measures tab stops from the paragraph's left edge, and a hanging indent is a tab stop
+    // of its own (the text after a bullet's tab lines up with the lines below). Qt measures them from
+    // where the line starts, which for the first line is the left indent plus the first-line indent.
+    QList<QTextOption::Tab> stops = state.tabs;
+    if (state.firstIndent < 0)
+        stops.append(QTextOption::Tab(state.leftIndent, QTextOption::LeftTab));
+    if (!stops.isEmpty()) {
+        std::sort(stops.begin(), stops.end(),
+                  [](const QTextOption::Tab &a, const QTextOption::Tab &b) { return a.position < b.position; });
+        const int firstLineStart = state.leftIndent + state.firstIndent;
         QList<QTextOption::Tab> tabs;
-        tabs.reserve(state.tabs.size());
-        for (QTextOption::Tab tab : state.tabs) {
-            tab.position = twipsToDocumentPixels(int(tab.position));
-            tabs.append(tab);
+        for (QTextOption::Tab tab : stops) {
+            const int fromLineStart = int(tab.position) - firstLineStart;
+            if (fromLineStart <= 0)
+                continue;
+            tab.position = twipsToDocumentPixels(fromLineStart);
+            if (tabs.isEmpty() || tabs.last().position != tab.position)
+                tabs.append(tab);
         }
-        format.setTabPositions(tabs);
+        if (!tabs.isEmpty())
+            format.setTabPositions(tabs);
     }
     return format;
 }

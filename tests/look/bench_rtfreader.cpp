@@ -1,1 +1,129 @@
-int main() { return 0; }
+// How fast the RTF reader opens large help files. Not a test: run it by hand, offscreen,
+//   QT_QPA_PLATFORM=offscreen build/tests/look/bench_rtfreader
+// It prints one line per file shape: its size, the reader's median time over 5 runs, the time until
+// a read-only text view shows its first page, and until the view has laid out all of it.
+#include "RtfReader.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTextBrowser>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace varnook;
+
+namespace {
+
+constexpr qsizetype TenMegabytes = 10 * 1024 * 1024;
+
+QByteArray header() {
+    return "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
+           "{\\f1\\fnil\\fcharset2 Symbol;}}\r\n{\\colortbl ;\\red255\\green0\\blue0;}\r\n"
+           "{\\*\\generator Msftedit 5.41.21.2510;}\\viewkind4\\uc1\\pard\\sa200\\sl276\\slmult1\\lang9\\f0\\fs20 ";
+}
+
+// Paragraphs of prose as WordPad writes them: some bold, italic and coloured words, accented letters, bullets.
+QByteArray prose() {
+    QByteArray bytes = header();
+    int paragraph = 0;
+    while (bytes.size() < TenMegabytes) {
+        if (paragraph % 10 == 0)
+            bytes += "\\pard\\sa200\\sl276\\slmult1\\b\\fs28 Section heading " + QByteArray::number(paragraph) +
+                     "\\b0\\fs20\\par\r\n";
+        if (paragraph % 7 == 3)
+            bytes += "\\pard{\\pntext\\f1\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\fi-360\\li720 "
+                     "A point in a list\\par\r\n\\pard\\sa200\\sl276\\slmult1 ";
+        bytes += "The master password keeps other people from seeing your entries; \\b choose it well\\b0 , and "
+                 "keep a \\i backup\\i0  of the data file in a safe place. Caf\\'e9 na\\'efve r\\'e9sum\\'e9 "
+                 "\\cf1 coloured\\cf0  words and \\u8364? signs.\\par\r\n";
+        ++paragraph;
+    }
+    return bytes + "}\r\n" + QByteArray(1, '\0');
+}
+
+// A word processor's table of three columns, one row after another.
+QByteArray table() {
+    QByteArray bytes = header();
+    int row = 0;
+    while (bytes.size() < TenMegabytes) {
+        bytes += "\\trowd\\trgaph108\\cellx3000\\cellx6000\\cellx9000\\pard\\intbl {user" + QByteArray::number(row) +
+                 "\\cell}{\\b secret\\cell}{www.example.org\\cell}\\row\r\n";
+        ++row;
+    }
+    return bytes + "\\pard after\\par}";
+}
+
+// One large picture, which the reader skips.
+QByteArray picture() {
+    QByteArray bytes = header() + "Before {\\pict\\wmetafile8\\picw1000\\pich1000 ";
+    while (bytes.size() < TenMegabytes)
+        bytes += "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef\r\n";
+    return bytes + "} after\\par}";
+}
+
+// 100,000 groups nested in each other, then prose.
+QByteArray deep() {
+    QByteArray bytes = header() + QByteArray(100000, '{') + "deep" + QByteArray(100000, '}');
+    while (bytes.size() < TenMegabytes)
+        bytes += "Plain words in a paragraph of their own, nothing else.\\par\r\n";
+    return bytes + "}";
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void measure(const char *name, const QByteArray &bytes) {
+    std::vector<double> times;
+    for (int run = 0; run < 5; ++run) {
+        QTextDocument document;
+        QElapsedTimer timer;
+        timer.start();
+        RtfReader::read(bytes, &document);
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+
+    // As the Help window opens it: read, shown, first page painted. The view lays out the rest of a
+    // long document in steps while the program goes on; laid_out_ms is when it has finished.
+    QElapsedTimer shown;
+    shown.start();
+    QTextBrowser view;
+    view.resize(686, 501);
+    auto *document = new QTextDocument(&view);
+    RtfReader::read(bytes, document);
+    view.setDocument(document);
+    view.show();
+    view.repaint();
+    const double shownMs = shown.nsecsElapsed() / 1e6;
+    document->documentLayout()->documentSize(); // finishes the layout
+    const double laidOutMs = shown.nsecsElapsed() / 1e6;
+
+    std::printf("bench: rtf_%s bytes=%lld read_ms=%.1f shown_ms=%.1f laid_out_ms=%.1f blocks=%d\n", name,
+                qlonglong(bytes.size()), median(times), shownMs, laidOutMs, document->blockCount());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+// Arguments name the shapes to measure (prose, table, picture, deep); none: all of them.
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    const QStringList chosen = QCoreApplication::arguments().mid(1);
+    const auto wanted = [&](const char *name) {
+        return chosen.isEmpty() || chosen.contains(QLatin1String(name));
+    };
+    if (wanted("prose"))
+        measure("prose", prose());
+    if (wanted("table"))
+        measure("table", table());
+    if (wanted("picture"))
+        measure("picture", picture());
+    if (wanted("deep"))
+        measure("deep", deep());
+    return 0;
+}

@@ -1,7 +1,9 @@
 #include "RtfCodePage.h"
+#include "RtfDocumentBuilder.h"
 #include "RtfReader.h"
 #include "RtfTokenizer.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QFont>
 #include <QTest>
@@ -9,6 +11,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextLayout>
 #include <QTextTable>
 
 #include <memory>
@@ -114,6 +117,7 @@ private slots:
     void lineSpacing();
     void bulletsHaveTheirHangingIndent();
     void bulletShownOnceWhenGivenTwice();
+    void tabStops();
     void tables();
     void tableWithoutParagraphMarks();
     void rowsOfDifferentWidths();
@@ -461,11 +465,23 @@ void tst_RtfReader::lineSpacing() {
     QCOMPARE(format.lineHeight(), height);
 }
 
+// Where the layout puts the first character of text in its paragraph's first line, from the left margin.
+qreal laidOutX(QTextDocument &document, const QString &text) {
+    document.setTextWidth(600);
+    document.documentLayout()->documentSize();
+    const QTextCursor found = find(document, text);
+    const QTextBlock block = found.block();
+    return block.layout()->lineAt(0).cursorToX(found.selectionStart() - block.position());
+}
+
 void tst_RtfReader::bulletsHaveTheirHangingIndent() {
     const auto document = readDocument(sample("wordpad.rtf"));
     const QTextBlockFormat bullet = find(*document, "First point").blockFormat();
     QCOMPARE(bullet.leftMargin(), 48.0);
     QCOMPARE(bullet.textIndent(), -24.0);
+    // The bullet hangs out to the left; the text after its tab lines up with the left indent.
+    QCOMPARE(laidOutX(*document, Bullet), 24.0);
+    QCOMPARE(laidOutX(*document, "First point"), 48.0);
     const QTextBlockFormat body = find(*document, "Plain text").blockFormat();
     QCOMPARE(body.leftMargin(), 0.0);
     QCOMPARE(body.textIndent(), 0.0);
@@ -476,6 +492,21 @@ void tst_RtfReader::bulletShownOnceWhenGivenTwice() {
     const auto document =
         readDocument(rtf(R"({\listtext\f1\'b7\tab}{\pntext\f1\'b7\tab}\fi-360\li720 one\par{\pntext 1.\tab}two\par)"));
     QCOMPARE(paragraphs(*document), (QStringList{Bullet + "\tone", "1.\ttwo"}));
+}
+
+void tst_RtfReader::tabStops() {
+    // Stops are measured from the paragraph's left edge, wherever its first line starts.
+    const auto document = readDocument(rtf(R"(\tx1440 a\tab A\par\pard\li720\tx2160 b\tab B\par)"
+                                           R"(\pard\li360\fi-360\tx360 c\tab C\par\pard\li720\fi-720 d\tab D\par)"
+                                           R"(\pard\tqr\tx4320 e\tab E)"));
+    QCOMPARE(laidOutX(*document, "A"), 96.0);
+    QCOMPARE(laidOutX(*document, "B"), 144.0);
+    QCOMPARE(laidOutX(*document, "C"), 24.0);
+    QCOMPARE(laidOutX(*document, "D"), 48.0);
+    const QList<QTextOption::Tab> right = find(*document, "E").blockFormat().tabPositions();
+    QCOMPARE(right.size(), 1);
+    QCOMPARE(right[0].type, QTextOption::RightTab);
+    QCOMPARE(right[0].position, 288.0);
 }
 
 void tst_RtfReader::tables() {
@@ -654,7 +685,7 @@ void tst_RtfReader::longTableSplitIntoSeveral() {
         if (auto *table = qobject_cast<QTextTable *>(frame)) {
             ++tables;
             cells += table->rows() * table->columns();
-            QVERIFY(table->rows() * table->columns() <= 100000);
+            QVERIFY(table->rows() * table->columns() <= RtfDocumentBuilder::MaxCellsPerTable);
         }
     }
     QVERIFY(tables > 1);
