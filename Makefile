@@ -1,8 +1,14 @@
 # Two commands do all the setup on a fresh Debian 12 machine:
 #   make run    installs what is missing, builds and starts the program
 #   make test   installs what is missing, builds and runs the whole test suite headless
+# and, for robustness work:
+#   make test-sanitize   the suite built with AddressSanitizer and UndefinedBehaviorSanitizer
+#   make fuzz            the fuzz targets built with clang, each run for FUZZ_SECONDS (600)
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 600
+FUZZ_TARGETS ?= fuzz_datafile fuzz_rtfreader
 JOBS ?= $(shell nproc)
 
 # Qt WebEngine refuses to start as root unless its sandbox is off; only then, only for this run.
@@ -10,7 +16,7 @@ ifeq ($(shell id -u),0)
 ROOT_ENV := QTWEBENGINE_DISABLE_SANDBOX=1
 endif
 
-.PHONY: deps configure build run test test-sanitize bench format clean
+.PHONY: deps configure build run test test-sanitize bench fuzz format clean
 
 deps:
 	./tools/install-deps.sh
@@ -33,11 +39,19 @@ test-sanitize: deps
 	$(ROOT_ENV) ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
 
+# Builds the fuzz targets with clang and runs each for FUZZ_SECONDS (make fuzz FUZZ_SECONDS=60).
+fuzz:
+	VARNOOK_WITH_FUZZ=1 ./tools/install-deps.sh
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+		-DVARNOOK_FUZZ=ON -DVARNOOK_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) --target $(FUZZ_TARGETS) -j $(JOBS)
+	./fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
 
 bench: build
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD)/varnook-bench

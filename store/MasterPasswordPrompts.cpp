@@ -1,6 +1,7 @@
 #include "MasterPasswordPrompts.h"
 
 #include "CodePage1252.h"
+#include "DataFileFormat.h"
 #include "Platform.h"
 #include "StoreMessages.h"
 
@@ -49,19 +50,27 @@ bool MasterPasswordPrompts::login(const QString &stored) {
     }
 }
 
+QString MasterPasswordPrompts::creationProblem(const QString &typed) {
+    if (typed.isEmpty())
+        return QStringLiteral("You must enter a password to use.  If you would like to quit, click Cancel.");
+    const QString stored = CodePage1252::roundTrip(typed);
+    if (stored.size() < MinimumLength)
+        return QStringLiteral("You must enter at least 4 alphanumeric characters.");
+    // The data file has no escapes: a character whose scrambled code ends a line would cut the
+    // password short at the next start and turn its rest into an entry.
+    if (DataFileFormat::readMasterLine(DataFileFormat::masterLine(stored)).masterPassword != stored)
+        return QStringLiteral("Your password contains a character that cannot be stored.  Please enter another one.");
+    return {};
+}
+
 std::optional<QString> MasterPasswordPrompts::askNew() {
     for (;;) {
         // The product name is read afresh for every prompt, as the version record may say.
         const QString typed = platform().dialogs->inputBox(creationPrompt(platform().version.ProductName),
                                                            QStringLiteral("Password Creation"), false);
-        const QString stored = CodePage1252::roundTrip(typed);
-        QString problem;
-        if (typed.isEmpty())
-            problem = QStringLiteral("You must enter a password to use.  If you would like to quit, click Cancel.");
-        else if (stored.size() < MinimumLength)
-            problem = QStringLiteral("You must enter at least 4 alphanumeric characters.");
-        else
-            return stored;
+        const QString problem = creationProblem(typed);
+        if (problem.isEmpty())
+            return CodePage1252::roundTrip(typed);
         if (ask(problem, QStringLiteral("Password Error"), MessageButtons::OkCancel, MessageAnswer::Ok) !=
             MessageAnswer::Ok)
             return std::nullopt;

@@ -20,6 +20,8 @@ public:
     // Asks for a new master password (typing shown) until one of at least four characters is given;
     // nothing when the user cancelled. The result is the password as the data file holds it.
     static std::optional<QString> askNew();
+    // Why the creation refuses a typed password, or an empty text when it takes it.
+    static QString creationProblem(const QString &typed);
 
     static QString creationPrompt(const QString &productName);
 };

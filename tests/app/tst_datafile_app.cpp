@@ -7,6 +7,9 @@
 #include "Form1.h"
 #include "ListView.h"
 #include "ProgramValues.h"
+#include "SabotagedSaveFile.h"
+#include "SmallDisk.h"
+#include "StoreMessages.h"
 #include "modGlobals.h"
 
 #include <QDateTime>
@@ -71,6 +74,9 @@ private slots:
     void failedSave_data();
     void failedSave();
     void failedSaveIntoAReadOnlyFolder();
+    void failedSaveAtEachStep_data();
+    void failedSaveAtEachStep();
+    void failedSaveOnAFullDisk();
     void loadThenSaveGivesTheSameBytes_data();
     void loadThenSaveGivesTheSameBytes();
 };
@@ -284,6 +290,93 @@ void tst_DataFileApp::failedSaveIntoAReadOnlyFolder() {
     QVERIFY(!window.status().startsWith(QStringLiteral("Saved")));
     QCOMPARE(readBytes(fake.dataFile()), SavedBob);
     QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+}
+
+void tst_DataFileApp::failedSaveAtEachStep_data() {
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<QString>("reason"); // empty: the system's own words
+    QTest::newRow("open") << QStringLiteral("open") << QStringLiteral("Permission denied");
+    QTest::newRow("first byte written") << QStringLiteral("write 0") << QStringLiteral("No space left on device");
+    QTest::newRow("last byte written") << QStringLiteral("write last") << QStringLiteral("No space left on device");
+    QTest::newRow("flush") << QStringLiteral("flush") << QStringLiteral("Bad file descriptor");
+    QTest::newRow("rename") << QStringLiteral("rename") << QString();
+}
+
+void tst_DataFileApp::failedSaveAtEachStep() {
+    QFETCH(QString, step);
+    QFETCH(QString, reason);
+    FakePlatform fake;
+    MainWindow window;
+    loginToBob(fake, window);
+    window.form.showStatus(QStringLiteral("Loaded 1 entries"));
+    window.list().add(Alice);
+    const qsizetype newSize = (PasswordLine + BobLine + AliceLine + "\r\n").size();
+
+    bool sabotaged = true;
+    DataFile::setSaveFileFactory([&](const QString &path) -> std::unique_ptr<QSaveFile> {
+        if (step == QStringLiteral("open"))
+            return std::make_unique<SabotagedSaveFile>(path, SabotagedSaveFile::Step::Open, &sabotaged);
+        if (step == QStringLiteral("flush"))
+            return std::make_unique<SabotagedSaveFile>(path, SabotagedSaveFile::Step::Flush, &sabotaged);
+        if (step == QStringLiteral("rename"))
+            return std::make_unique<SabotagedSaveFile>(path, SabotagedSaveFile::Step::Rename, &sabotaged);
+        return std::make_unique<FailingSaveFile>(path, step == QStringLiteral("write 0") ? 0 : newSize - 1);
+    });
+    QVERIFY(!SaveData(window.list()));
+    DataFile::setSaveFileFactory({});
+    QVERIFY(sabotaged);
+
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    const ShownBox &box = fake.dialogs.shown[0];
+    QCOMPARE(box.kind, ShownBox::Message);
+    QCOMPARE(box.title, QStringLiteral("Varnook Demo"));
+    QCOMPARE(box.icon, MessageIcon::Critical);
+    if (!reason.isEmpty()) {
+        QCOMPARE(box.text, StoreMessages::saveFailed(fake.dataFile(), reason));
+    } else {
+        const QString withoutReason = StoreMessages::saveFailed(fake.dataFile(), QStringLiteral("@"));
+        const qsizetype at = withoutReason.indexOf(u'@');
+        QVERIFY2(box.text.startsWith(withoutReason.left(at)) && box.text.endsWith(withoutReason.mid(at + 1)) &&
+                     box.text.size() > withoutReason.size(),
+                 qPrintable(box.text));
+    }
+    QCOMPARE(window.status(), QStringLiteral("Loaded 1 entries"));
+    QCOMPARE(window.list().count(), 2);
+    QCOMPARE(readBytes(fake.dataFile()), SavedBob);
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+
+    window.list().add(Carol);
+    QVERIFY(SaveData(window.list()));
+    QCOMPARE(readBytes(fake.dataFile()), PasswordLine + BobLine + AliceLine + CarolLine + "\r\n");
+    QVERIFY(window.status().startsWith(QStringLiteral("Saved ")));
+}
+
+void tst_DataFileApp::failedSaveOnAFullDisk() {
+    FakePlatform fake;
+    SmallDisk disk(fake.programFolder(), 64);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.reason()));
+    MainWindow window;
+    loginToBob(fake, window);
+    window.form.showStatus(QStringLiteral("Loaded 1 entries"));
+    QVERIFY(disk.fill(QStringLiteral("filler")));
+
+    window.list().add(Alice);
+    QVERIFY(!SaveData(window.list()));
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown[0].text,
+             StoreMessages::saveFailed(fake.dataFile(), QStringLiteral("No space left on device")));
+    QCOMPARE(window.status(), QStringLiteral("Loaded 1 entries"));
+    QCOMPARE(readBytes(fake.dataFile()), SavedBob);
+    QCOMPARE(folderEntries(fake.programFolder()), (QStringList{QStringLiteral("data.enc"), QStringLiteral("filler")}));
+
+    // Room again: the next change saves everything.
+    QVERIFY(QFile::remove(QDir(fake.programFolder()).filePath(QStringLiteral("filler"))));
+    window.list().add(Carol);
+    QVERIFY(SaveData(window.list()));
+    QCOMPARE(readBytes(fake.dataFile()), PasswordLine + BobLine + AliceLine + CarolLine + "\r\n");
+    QVERIFY(window.status().startsWith(QStringLiteral("Saved ")));
+    QCOMPARE(fake.dialogs.shown.size(), 1);
 }
 
 void tst_DataFileApp::loadThenSaveGivesTheSameBytes_data() {

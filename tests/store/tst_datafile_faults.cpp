@@ -1,0 +1,178 @@
+// A save that fails at any one of its steps (open, each write, flush, putting the new file in
+// place) leaves data.enc holding exactly its old bytes, never a mix or an empty file, and says why.
+
+#include "DataFile.h"
+#include "DataFileFormat.h"
+#include "FailingSaveFile.h"
+#include "FakePlatform.h"
+#include "FileHelpers.h"
+#include "SabotagedSaveFile.h"
+#include "SmallDisk.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTest>
+
+using namespace varnook;
+using namespace varnook::test;
+
+namespace {
+
+const QByteArray OldBytes = hexBytes("F0 E1 F3 F3 0D 0A E1 FC FC FC E2 FC FC FC E3 0D 0A 0D 0A");
+
+std::vector<Entry> someEntries(int count, int fieldLength) {
+    std::vector<Entry> entries;
+    for (int i = 0; i < count; ++i) {
+        const QString n = QString::number(i);
+        entries.push_back({QStringLiteral("user").append(n).leftJustified(fieldLength, u'u'),
+                           QStringLiteral("pw").append(n).leftJustified(fieldLength, u'p'),
+                           QStringLiteral("site").append(n).leftJustified(fieldLength, u's')});
+    }
+    return entries;
+}
+
+const QByteArray NewBytes = DataFileFormat::serialize(QStringLiteral("pass"), someEntries(3, 8));
+// Larger than the device's write buffer, so its bytes go to the disk during the write itself.
+const QByteArray LargeBytes = DataFileFormat::serialize(QStringLiteral("pass"), someEntries(500, 12));
+
+using Step = SabotagedSaveFile::Step;
+
+// Tells, once write() is done with it, how many bytes it was given.
+class CountingFailingSaveFile : public FailingSaveFile {
+public:
+    CountingFailingSaveFile(const QString &path, qint64 room, Mode mode, qint64 *attempted)
+        : FailingSaveFile(path, room, mode)
+        , m_attempted(attempted) {}
+    ~CountingFailingSaveFile() override { *m_attempted = attempted(); }
+
+private:
+    qint64 *m_attempted;
+};
+
+// The bytes the file holds afterwards must be the old ones (or, where it did not exist, no file
+// at all); nothing of the failed save may be left in the folder.
+void checkUntouched(const FakePlatform &fake, const QByteArray &old) {
+    if (old.isNull()) {
+        QVERIFY(!QFileInfo::exists(fake.dataFile()));
+        QCOMPARE(folderEntries(fake.programFolder()), QStringList());
+    } else {
+        QCOMPARE(readBytes(fake.dataFile()), old);
+        QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+    }
+}
+
+} // namespace
+
+class tst_DataFileFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void failedStepKeepsTheOldBytes_data();
+    void failedStepKeepsTheOldBytes();
+    void failureAtEveryByte_data();
+    void failureAtEveryByte();
+    void fullDisk_data();
+    void fullDisk();
+};
+
+void tst_DataFileFaults::failedStepKeepsTheOldBytes_data() {
+    QTest::addColumn<Step>("step");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("old");
+    for (const bool exists : {true, false}) {
+        const QByteArray old = exists ? OldBytes : QByteArray();
+        const char *suffix = exists ? "" : ", no file before";
+        QTest::addRow("open%s", suffix) << Step::Open << NewBytes << old;
+        QTest::addRow("flush of buffered bytes%s", suffix) << Step::Flush << NewBytes << old;
+        QTest::addRow("write of a large file%s", suffix) << Step::Flush << LargeBytes << old;
+        QTest::addRow("rename%s", suffix) << Step::Rename << NewBytes << old;
+        QTest::addRow("rename of a large file%s", suffix) << Step::Rename << LargeBytes << old;
+    }
+}
+
+void tst_DataFileFaults::failedStepKeepsTheOldBytes() {
+    QFETCH(Step, step);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, old);
+    FakePlatform fake;
+    if (!old.isNull())
+        writeBytes(fake.dataFile(), old);
+    bool sabotaged = false;
+    DataFile::setSaveFileFactory(
+        [&](const QString &path) { return std::make_unique<SabotagedSaveFile>(path, step, &sabotaged); });
+
+    const FileResult result = DataFile(fake.dataFile()).write(bytes);
+    QVERIFY(sabotaged);
+    QVERIFY(!result.ok());
+    if (const QString expected = SabotagedSaveFile::expectedReason(step); !expected.isEmpty())
+        QCOMPARE(result.reason(), expected);
+    else
+        QVERIFY2(!result.reason().isEmpty() && result.reason() != FileResult::failure({}).reason(),
+                 qPrintable(result.reason()));
+    checkUntouched(fake, old);
+
+    // On a sound disk the next save writes everything.
+    DataFile::setSaveFileFactory({});
+    QVERIFY(DataFile(fake.dataFile()).write(bytes).ok());
+    QCOMPARE(readBytes(fake.dataFile()), bytes);
+}
+
+void tst_DataFileFaults::failureAtEveryByte_data() {
+    QTest::addColumn<QByteArray>("old");
+    QTest::addColumn<bool>("shortWrite");
+    QTest::newRow("disk full") << OldBytes << false;
+    QTest::newRow("bytes quietly not taken") << OldBytes << true;
+    QTest::newRow("disk full, no file before") << QByteArray() << false;
+}
+
+void tst_DataFileFaults::failureAtEveryByte() {
+    // The write gives out after each possible number of bytes in turn.
+    QFETCH(QByteArray, old);
+    QFETCH(bool, shortWrite);
+    const FailingSaveFile::Mode mode = shortWrite ? FailingSaveFile::Mode::ShortWrite : FailingSaveFile::Mode::Error;
+    for (qint64 room = 0; room < NewBytes.size(); ++room) {
+        FakePlatform fake;
+        if (!old.isNull())
+            writeBytes(fake.dataFile(), old);
+        qint64 attempted = 0;
+        DataFile::setSaveFileFactory([&](const QString &path) {
+            return std::make_unique<CountingFailingSaveFile>(path, room, mode, &attempted);
+        });
+        const FileResult result = DataFile(fake.dataFile()).write(NewBytes);
+        QVERIFY2(!result.ok(), qPrintable(QStringLiteral("room for %1 bytes").arg(room)));
+        QCOMPARE(attempted, qint64(NewBytes.size()));
+        checkUntouched(fake, old);
+    }
+}
+
+void tst_DataFileFaults::fullDisk_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("a small save, held in the buffer until the end") << NewBytes;
+    QTest::newRow("a large save, written as it goes") << LargeBytes;
+}
+
+void tst_DataFileFaults::fullDisk() {
+    // A real file system that fills up: the new bytes find no room.
+    QFETCH(QByteArray, bytes);
+    FakePlatform fake;
+    SmallDisk disk(fake.programFolder(), 64);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.reason()));
+    writeBytes(fake.dataFile(), OldBytes);
+    QCOMPARE(readBytes(fake.dataFile()), OldBytes);
+    QVERIFY(disk.fill(QStringLiteral("filler")));
+
+    const FileResult result = DataFile(fake.dataFile()).write(bytes);
+    QVERIFY(!result.ok());
+    QCOMPARE(result.reason(), QStringLiteral("No space left on device"));
+    QCOMPARE(readBytes(fake.dataFile()), OldBytes);
+    QCOMPARE(folderEntries(fake.programFolder()), (QStringList{QStringLiteral("data.enc"), QStringLiteral("filler")}));
+
+    // Once there is room again, the save goes through.
+    QVERIFY(QFile::remove(QDir(fake.programFolder()).filePath(QStringLiteral("filler"))));
+    QVERIFY(DataFile(fake.dataFile()).write(bytes).ok());
+    QCOMPARE(readBytes(fake.dataFile()), bytes);
+}
+
+QTEST_GUILESS_MAIN(tst_DataFileFaults)
+#include "tst_datafile_faults.moc"
