@@ -103,13 +103,6 @@ FileResult DataFile::write(const QByteArray &bytes) const {
         file->cancelWriting();
         return FileResult::failure(reason);
     }
-    // The device holds small writes in its buffer until now. commit() flushes it too, but puts the
-    // file in place even when that flush failed (a full disk), leaving a short or empty file.
-    if (!file->flush()) {
-        const QString reason = reasonOf(*file, QStringLiteral("Not all of the data could be written."));
-        file->cancelWriting();
-        return FileResult::failure(reason);
-    }
     if (!file->commit())
         return FileResult::failure(reasonOf(*file, QStringLiteral("The new file could not be put in place.")));
     return FileResult::success();
