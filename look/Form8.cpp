@@ -6,10 +6,10 @@
 #include "ProgramValues.h"
 #include "RtfReader.h"
 #include "Skin.h"
+#include "xfileExists.h"
 
 #include <QCheckBox>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -25,10 +25,6 @@ constexpr int DesignClientHeight = 7920;
 const QString SettingKey = QStringLiteral("Settings/showHelp");
 
 // The help file counts when it is a file (not a folder) of that name.
-bool helpFileExists(const QString &path) {
-    return QFileInfo(path).isFile();
-}
-
 } // namespace
 
 Form8::Form8(QWidget *parent)
@@ -60,7 +56,7 @@ bool Form8::Form_Load() {
         ApplySkin(this);
 
     const QString path = platform().programFile(QStringLiteral("Help.rtf"));
-    if (!helpFileExists(path)) {
+    if (!FileExists(path)) {
         // Without a help file no Help window is shown: the opener's show() finds it refusing and gone.
         m_withoutHelpFile = true;
         unload();
