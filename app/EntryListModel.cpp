@@ -1,5 +1,7 @@
 #include "EntryListModel.h"
 
+#include "DataFileFormat.h"
+
 #include <algorithm>
 #include <unordered_map>
 
@@ -51,7 +53,7 @@ size_t EntryListModel::sortedInsertPlace(const Entry &entry) const {
 int EntryListModel::add(const Entry &entry) {
     const size_t place = m_sorted ? sortedInsertPlace(entry) : m_rows.size();
     beginInsertRows(QModelIndex(), int(place), int(place));
-    m_rows.insert(m_rows.begin() + qsizetype(place), Row{entry, m_nextId++});
+    m_rows.insert(m_rows.begin() + qsizetype(place), Row{entry, m_nextId++, {}});
     endInsertRows();
     return int(place) + 1;
 }
@@ -62,7 +64,7 @@ void EntryListModel::append(std::vector<Entry> entries) {
     beginInsertRows(QModelIndex(), int(m_rows.size()), int(m_rows.size() + entries.size() - 1));
     m_rows.reserve(m_rows.size() + entries.size());
     for (Entry &entry : entries)
-        m_rows.push_back(Row{std::move(entry), m_nextId++});
+        m_rows.push_back(Row{std::move(entry), m_nextId++, {}});
     endInsertRows();
     if (m_sorted)
         resort();
@@ -85,7 +87,9 @@ void EntryListModel::clear() {
 int EntryListModel::setEntry(int position, const Entry &entry) {
     if (position < 1 || position > count())
         return 0;
-    m_rows[size_t(position - 1)].entry = entry;
+    Row &row = m_rows[size_t(position - 1)];
+    row.entry = entry;
+    row.storedLine.clear();
     emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
     if (!m_sorted)
         return position;
@@ -100,6 +104,13 @@ std::vector<Entry> EntryListModel::entries() const {
     for (const Row &row : m_rows)
         result.push_back(row.entry);
     return result;
+}
+
+QByteArrayView EntryListModel::storedLine(int position) const {
+    const Row &row = m_rows[size_t(position - 1)];
+    if (row.storedLine.isEmpty()) // never empty once made: it holds at least its line end
+        row.storedLine = DataFileFormat::storedLine(row.entry);
+    return row.storedLine;
 }
 
 int EntryListModel::positionOf(RowId id) const {

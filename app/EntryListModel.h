@@ -34,6 +34,8 @@ public:
     // Replaces a row's texts; while sorting is on the row moves to its sorted place. Returns its position.
     int setEntry(int position, const Entry &entry);
     std::vector<Entry> entries() const;
+    // The row's line as the data file stores it, encoded once and kept until the row changes.
+    QByteArrayView storedLine(int position) const;
 
     RowId rowId(int position) const { return m_rows[size_t(position - 1)].id; }
     // The row's current position, or 0 when it is gone.
@@ -58,6 +60,7 @@ private:
     struct Row {
         Entry entry;
         RowId id;
+        mutable QByteArray storedLine; // empty until a save asks for it
     };
 
     bool lessThan(const Entry &a, const Entry &b) const;

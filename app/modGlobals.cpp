@@ -1,6 +1,7 @@
 #include "modGlobals.h"
 
 #include "DataFile.h"
+#include "DataFileFormat.h"
 #include "DataLoader.h"
 #include "EntryListModel.h"
 #include "Form1.h"
@@ -43,7 +44,10 @@ bool LoadData(EntryListModel &list) {
 
 bool SaveData(const EntryListModel &list) {
     const DataFile file = DataFile::inProgramFolder();
-    const FileResult saved = file.save(programValues().MasterPassword, list.entries());
+    // Unchanged rows keep their encoded lines, so a save costs little more than writing the bytes.
+    const QByteArray bytes = DataFileFormat::serializeStoredLines(
+        programValues().MasterPassword, list.count(), [&list](qsizetype i) { return list.storedLine(int(i) + 1); });
+    const FileResult saved = file.write(bytes);
     if (!saved) {
         MessageBoxRequest request;
         request.text = StoreMessages::saveFailed(file.path(), saved.reason());

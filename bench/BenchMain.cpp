@@ -146,7 +146,7 @@ void benchStore(const char *suffix, int n, const std::vector<Entry> &entries) {
         if (!dataFile.save(Master, entries))
             qFatal("save failed");
     });
-    report(name("save_data"), n, save, "write_fsync", raw);
+    report(name("file_save"), n, save, "write_fsync", raw);
 }
 
 void benchWindow(int n, const std::vector<Entry> &entries) {
@@ -175,7 +175,22 @@ void benchWindow(int n, const std::vector<Entry> &entries) {
     });
     report("sort_click", n, sort, "list_fill", fillMs);
 
+    // SaveData through the list, beside a raw write and fsync of the same bytes in the same folder.
+    const QByteArray saved = [&] {
+        SaveData(list);
+        QFile file(fake.dataFile());
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }();
+    const double raw = medianMs({}, [&] {
+        QFile file(fake.dataFile() + QStringLiteral(".raw"));
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(saved);
+        file.flush();
+        ::fsync(file.handle());
+    });
     const double save = medianMs({}, [&] { SaveData(list); });
+    report("save_data", n, save, "write_fsync", raw);
     const double remove = medianMs(
         [&] {
             main->lstPass()->selectPosition(list.count() / 2);

@@ -153,6 +153,31 @@ void DataFileFormat::appendEntryLine(QByteArray &out, const Entry &entry) {
     out.resize(end - out.constData());
 }
 
+QByteArray DataFileFormat::storedLine(const Entry &entry) {
+    QByteArray line;
+    appendEntryLine(line, entry);
+    return line;
+}
+
+QByteArray DataFileFormat::serializeStoredLines(QStringView masterPassword, qsizetype count,
+                                                const std::function<QByteArrayView(qsizetype)> &storedLineAt) {
+    qsizetype size = masterPassword.size() + 2 * LineEnd.size();
+    for (qsizetype i = 0; i < count; ++i)
+        size += storedLineAt(i).size();
+    QByteArray out(size, Qt::Uninitialized);
+    char *const begin = out.data();
+    char *dest = CodePage1252::encodeInto(begin, masterPassword);
+    scrambleBytes(begin, dest - begin);
+    dest = std::copy(LineEnd.begin(), LineEnd.end(), dest);
+    for (qsizetype i = 0; i < count; ++i) {
+        const QByteArrayView line = storedLineAt(i);
+        dest = std::copy(line.begin(), line.end(), dest);
+    }
+    dest = std::copy(LineEnd.begin(), LineEnd.end(), dest);
+    out.truncate(dest - begin);
+    return out;
+}
+
 QByteArray DataFileFormat::serialize(QStringView masterPassword, const std::vector<Entry> &entries) {
     // The whole file is built in one buffer of the largest size it can take, then cut to length.
     qsizetype room = masterPassword.size() + 2 * LineEnd.size();

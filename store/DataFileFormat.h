@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace varnook {
@@ -45,6 +46,12 @@ public:
     static QByteArray serialize(QStringView masterPassword, const std::vector<Entry> &entries);
     // Appends one scrambled entry line and its line end.
     static void appendEntryLine(QByteArray &out, const Entry &entry);
+    // One entry's line as the file stores it: scrambled, with its line end. A caller that keeps
+    // these builds the next file without encoding the unchanged entries again.
+    static QByteArray storedLine(const Entry &entry);
+    // The whole file as a save writes it, from entry lines already in their stored form.
+    static QByteArray serializeStoredLines(QStringView masterPassword, qsizetype count,
+                                           const std::function<QByteArrayView(qsizetype)> &storedLineAt);
 
     // False when the entry would read back differently from the file: a field holding "|||" or a
     // character whose scrambled code ends a line, or one the code page does not hold.

@@ -104,6 +104,14 @@ private slots:
         QCOMPARE(list.entry(1),
                  (Entry{QStringLiteral("alicia"), QStringLiteral("new"), QStringLiteral("alpha.example")}));
         QCOMPARE(list.entry(2).username, QStringLiteral("bob"));
+        // Every save writes each row as it is now, the edited one included.
+        const QByteArray expected = scrambled("secret") + "\r\n" + scrambled("alicia|||new|||alpha.example") + "\r\n" +
+                                    scrambled("bob|||pw-b|||bee.example") + "\r\n\r\n";
+        QCOMPARE(readDataFile(fake), expected);
+        editor = openEdit(main, 1);
+        type(editor, QStringLiteral("alicia"), QStringLiteral("newer"), QStringLiteral("alpha.example"));
+        clickSave(editor);
+        QCOMPARE(readDataFile(fake), QByteArray(expected).replace(scrambled("|||new|||"), scrambled("|||newer|||")));
     }
 
     void emptyFieldsAreRefusedInOrder_data() {
