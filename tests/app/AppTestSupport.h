@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Branding.h"
 #include "FakePlatform.h"
 #include "Form1.h"
 #include "ListView.h"
@@ -37,6 +38,17 @@ inline QByteArray readDataFile(const FakePlatform &fake) {
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+// The main window as the start-up shows it, on a data file with the master password "secret".
+inline Form1 *openMainWindow(FakePlatform &fake, const QList<QByteArray> &lines) {
+    writeDataFile(fake, "secret", lines);
+    fake.dialogs.answerInput(QStringLiteral("secret"));
+    SetBranding();
+    Form1 *main = loadForm<Form1>();
+    if (main)
+        main->show();
+    return main;
 }
 
 // Destroys every window a test left behind, including those already unloaded.

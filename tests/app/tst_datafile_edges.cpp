@@ -46,7 +46,8 @@ std::vector<Entry> entriesFilling(qsizetype bytes) {
     qsizetype size = 0;
     for (int i = 0; size < bytes; ++i) {
         const QString n = QString::number(i);
-        Entry entry{QStringLiteral("user") + n, QStringLiteral("pw-%1-").arg(qint64(i) * 7919 % 100003).repeated(1 + i % 7),
+        Entry entry{QStringLiteral("user") + n,
+                    QStringLiteral("pw-%1-").arg(qint64(i) * 7919 % 100003).repeated(1 + i % 7),
                     QStringLiteral("https://site%1.example/path/").arg(n).repeated(1 + i % 5)};
         size += entry.username.size() + entry.password.size() + entry.location.size() + 8;
         entries.push_back(std::move(entry));

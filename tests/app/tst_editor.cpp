@@ -16,13 +16,7 @@ class tst_Editor : public QObject {
 private:
     Form1 *open(FakePlatform &fake,
                 const QList<QByteArray> &lines = {"alice|||pw-a|||www.alpha.example", "bob|||pw-b|||bee.example"}) {
-        writeDataFile(fake, "secret", lines);
-        fake.dialogs.answerInput(QStringLiteral("secret"));
-        SetBranding();
-        Form1 *main = loadForm<Form1>();
-        if (main)
-            main->show();
-        return main;
+        return openMainWindow(fake, lines);
     }
 
     frmAdd *openAdd(Form1 *main) {

@@ -19,15 +19,7 @@ private:
     const QList<QByteArray> threeEntries = {"alice|||pw-a|||www.alpha.example", "bob|||pw-b|||C:\\Data",
                                             "carol|||pw-c|||intranet"};
 
-    Form1 *open(FakePlatform &fake, const QList<QByteArray> &lines) {
-        writeDataFile(fake, "secret", lines);
-        fake.dialogs.answerInput(QStringLiteral("secret"));
-        SetBranding();
-        Form1 *main = loadForm<Form1>();
-        if (main)
-            main->show();
-        return main;
-    }
+    Form1 *open(FakePlatform &fake, const QList<QByteArray> &lines) { return openMainWindow(fake, lines); }
 
     QPushButton *button(Form1 *main, const QString &name, int index = -1) {
         if (index >= 0)

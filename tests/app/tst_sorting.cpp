@@ -14,15 +14,7 @@ class tst_Sorting : public QObject {
     Q_OBJECT
 
 private:
-    Form1 *open(FakePlatform &fake, const QList<QByteArray> &lines) {
-        writeDataFile(fake, "secret", lines);
-        fake.dialogs.answerInput(QStringLiteral("secret"));
-        SetBranding();
-        Form1 *main = loadForm<Form1>();
-        if (main)
-            main->show();
-        return main;
-    }
+    Form1 *open(FakePlatform &fake, const QList<QByteArray> &lines) { return openMainWindow(fake, lines); }
 
     void clickHeader(Form1 *main, int column) {
         QHeaderView *header = main->lstPass()->header();

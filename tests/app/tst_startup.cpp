@@ -23,10 +23,7 @@ class tst_Startup : public QObject {
 private:
     // The main window as the splash window opens it, on a data file with one known password.
     Form1 *openMainWindow(FakePlatform &fake) {
-        writeDataFile(fake, "secret", {"alice|||pw1|||www.one.example"});
-        fake.dialogs.answerInput(QStringLiteral("secret"));
-        SetBranding();
-        return loadForm<Form1>();
+        return varnook::test::openMainWindow(fake, {"alice|||pw1|||www.one.example"});
     }
 
     QAction *menuItem(Form1 *window, const QString &name, int index) {
