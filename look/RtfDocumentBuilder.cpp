@@ -8,8 +8,7 @@
 namespace varnook {
 
 RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument *document)
-    : m_document(document)
-    , m_cursor(document) {
+    : m_cursor(document) {
     m_cursor.movePosition(QTextCursor::End);
     // One edit for the whole document: the document tells its views of the change once, and the
     // cursor does not lay out the growing paragraph after every insertion.

@@ -59,7 +59,6 @@ private:
     void writeCell(QTextCursor &cursor, const Cell &cell, const QTextBlockFormat &cellFormat);
     void dropEmptyParagraphBefore();
 
-    QTextDocument *m_document;
     QTextCursor m_cursor;
     bool m_tableOpen = false;
     bool m_rowOpen = false;

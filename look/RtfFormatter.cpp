@@ -10,13 +10,12 @@ namespace varnook {
 
 namespace {
 
-constexpr int MaxTwips = 31680; // 22 inches: wider than any page
 constexpr int MaxHalfPoints = 3276;
 
 } // namespace
 
 qreal twipsToDocumentPixels(int twips) {
-    return qBound(-MaxTwips, twips, MaxTwips) / 15.0;
+    return boundedTwips(twips) / 15.0;
 }
 
 void RtfFormatter::setDefaultFont(int index) {
@@ -198,10 +197,10 @@ QTextBlockFormat RtfFormatter::makeBlockFormat(const RtfParaState &state) const 
     if (!stops.isEmpty()) {
         std::sort(stops.begin(), stops.end(),
                   [](const QTextOption::Tab &a, const QTextOption::Tab &b) { return a.position < b.position; });
-        const int firstLineStart = state.leftIndent + state.firstIndent;
+        const int firstLineStart = boundedTwips(state.leftIndent) + boundedTwips(state.firstIndent);
         QList<QTextOption::Tab> tabs;
         for (QTextOption::Tab tab : stops) {
-            const int fromLineStart = int(tab.position) - firstLineStart;
+            const int fromLineStart = boundedTwips(int(tab.position)) - firstLineStart;
             if (fromLineStart <= 0)
                 continue;
             tab.position = twipsToDocumentPixels(fromLineStart);

@@ -47,7 +47,13 @@ private:
     bool m_hasLastBlockFormat = false;
 };
 
-// Lengths in twips as the document's pixels (15 twips to a pixel), limited to a sane page width.
+// Lengths beyond this many twips (22 inches, wider than any page) are taken as this long.
+constexpr int MaxTwips = 31680;
+inline int boundedTwips(int twips) {
+    return qBound(-MaxTwips, twips, MaxTwips);
+}
+
+// Lengths in twips as the document's pixels (15 twips to a pixel), limited to MaxTwips.
 qreal twipsToDocumentPixels(int twips);
 
 } // namespace varnook

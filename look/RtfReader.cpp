@@ -468,7 +468,7 @@ void RtfReader::controlWord(QByteArrayView word, bool hasParameter, int paramete
         break;
     case Word::DefaultTab:
         if (value > 0)
-            m_defaultTab = value;
+            m_defaultTab = boundedTwips(value);
         break;
     case Word::UnicodeSkip:
         g.unicodeSkip = qMax(0, value);
@@ -633,22 +633,22 @@ void RtfReader::controlWord(QByteArrayView word, bool hasParameter, int paramete
         para.align = RtfParaState::Align::Justify;
         break;
     case Word::LeftIndent:
-        para.leftIndent = value;
+        para.leftIndent = boundedTwips(value);
         break;
     case Word::RightIndent:
-        para.rightIndent = value;
+        para.rightIndent = boundedTwips(value);
         break;
     case Word::FirstIndent:
-        para.firstIndent = value;
+        para.firstIndent = boundedTwips(value);
         break;
     case Word::SpaceBefore:
-        para.spaceBefore = value;
+        para.spaceBefore = boundedTwips(value);
         break;
     case Word::SpaceAfter:
-        para.spaceAfter = value;
+        para.spaceAfter = boundedTwips(value);
         break;
     case Word::LineSpacing:
-        para.lineSpacing = value;
+        para.lineSpacing = boundedTwips(value);
         break;
     case Word::LineMultiple:
         para.lineMultiple = value != 0;
@@ -656,7 +656,8 @@ void RtfReader::controlWord(QByteArrayView word, bool hasParameter, int paramete
     case Word::TabStop:
     case Word::BarTab:
         if (para.tabs.size() < MaxTabStops) {
-            QTextOption::Tab tab(value, info.word == Word::BarTab ? QTextOption::LeftTab : para.nextTabType);
+            QTextOption::Tab tab(boundedTwips(value),
+                                 info.word == Word::BarTab ? QTextOption::LeftTab : para.nextTabType);
             if (tab.type == QTextOption::DelimiterTab)
                 tab.delimiter = QLatin1Char('.');
             para.tabs.append(tab);
@@ -722,7 +723,7 @@ void RtfReader::controlWord(QByteArrayView word, bool hasParameter, int paramete
         break;
     case Word::CellEdge:
         if (shown && m_cellEdges.size() < RtfDocumentBuilder::MaxColumns)
-            m_cellEdges.append(value);
+            m_cellEdges.append(boundedTwips(value));
         break;
     case Word::Character:
         appendText(QString(QChar(char16_t(info.value))));

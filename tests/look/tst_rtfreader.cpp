@@ -619,6 +619,11 @@ void tst_RtfReader::malformedInput_data() {
                                                 "\\cf2147483648\\f99999999999\\sl-2147483648\\uc99999999999 a"
                                                 "\\u-99999999999 \\deftab99999999999 b}")
                                   << "a";
+    QTest::newRow("huge lengths in paragraphs and tables")
+        << QByteArray("{\\rtf1 \\fi-999999\\tx2147483647\\tx-5\\sl-2147483647 a\\tab b\\par"
+                      "\\pard\\li2147483647\\fi2147483647\\tx-2147483647 x\\par"
+                      "\\trowd\\cellx-2147483647\\cellx2147483647\\intbl c\\cell d\\cell\\row}")
+        << "a\tb";
     QTest::newRow("huge bin length") << QByteArray("{\\rtf1 a\\bin99999999999 xyz}") << "a";
     QTest::newRow("negative bin length") << QByteArray("{\\rtf1 a\\bin-5 b}") << "ab";
     QTest::newRow("huge font and colour numbers")
