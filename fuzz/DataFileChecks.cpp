@@ -93,8 +93,36 @@ void checkLines(QByteArrayView bytes) {
     check(lines.position() == bytes.size(), "the reading ends at the end of the bytes");
 }
 
+// The codes of a text one character at a time: a surrogate pair is one character, a lone
+// surrogate one of its own, and a character the code page lacks takes its best-fit code.
+QByteArray slowCodes(const QString &text) {
+    QByteArray codes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t character = text.at(i).unicode();
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            character = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            ++i;
+        }
+        codes.append(char(CodePage1252::bestFitCode(character)));
+    }
+    return codes;
+}
+
+// The file a save writes, put together one character at a time.
+QByteArray slowFile(const QString &masterPassword, const std::vector<Entry> &entries) {
+    QByteArray master = slowCodes(masterPassword);
+    QByteArray file = scrambleBytes(master) + "\r\n";
+    for (const Entry &entry : entries) {
+        QByteArray line =
+            slowCodes(entry.username) + "|||" + slowCodes(entry.password) + "|||" + slowCodes(entry.location);
+        file += scrambleBytes(line) + "\r\n";
+    }
+    return file + "\r\n";
+}
+
 void checkSaveAndRead(const QString &masterPassword, const std::vector<Entry> &entries) {
     const QByteArray file = DataFileFormat::serialize(masterPassword, entries);
+    check(file == slowFile(masterPassword, entries), "a save writes each character's code, scrambled");
     check(file.endsWith("\r\n\r\n"), "a saved file ends with CR LF CR LF");
     const DataFileFormat::MasterLine master = DataFileFormat::readMasterLine(file);
     check(master.masterPassword == masterPassword, "the master password reads back as saved");

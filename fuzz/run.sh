@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs each fuzz target for the given number of seconds, one after the other.
 #   fuzz/run.sh <build folder> <seconds> <target>...
-# Each target starts from its seed corpus in fuzz/corpus/<name> and keeps what it learns in
+# Each target starts from its seed corpus in fuzz/corpus/<name> (with the words in fuzz/<name>.dict)
+# and keeps what it learns in
 # <build folder>/corpus/<name>; an input that makes it fail is written to <build folder>/artifacts/<name>/.
 set -euo pipefail
 build=$1
@@ -21,8 +22,10 @@ for target in "$@"; do
     artifacts="$build/artifacts/$name"
     mkdir -p "$corpus" "$artifacts"
     echo "== $target for $seconds seconds"
+    dictionary=()
+    [[ -f "$here/$name.dict" ]] && dictionary=(-dict="$here/$name.dict")
     rc=0
-    "$build/fuzz/$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2560 \
+    "$build/fuzz/$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2560 "${dictionary[@]}" \
         -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" "$here/corpus/$name" \
         >"$build/$target.log" 2>&1 || rc=$?
     grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$build/$target.log" || true
