@@ -7,6 +7,7 @@
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "Skin.h"
+#include "SkinLabel.h"
 #include "StatusBar.h"
 #include "WebBrowser.h"
 
@@ -86,7 +87,8 @@ frmWebsite::frmWebsite(QWidget *parent)
     m_webBrowser1->setGeometry(twipsRect(120, 1140, 6135, 5595));
 
     // The template ReplaceLabels copies when it covers Label5 with a skinned label.
-    m_skinLabel1 = new QLabel(QStringLiteral("Windowed Label"), m_frmBrowser);
+    m_skinLabel1 = new SkinLabel(m_frmBrowser);
+    m_skinLabel1->setCaption(QStringLiteral("Windowed Label"));
     setControlIndex(m_skinLabel1, QStringLiteral("SkinLabel1"), 0);
     m_skinLabel1->setGeometry(twipsRect(3180, 6840, 555, 135));
     m_skinLabel1->setFont(controlFont);

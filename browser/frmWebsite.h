@@ -9,6 +9,7 @@ class QPushButton;
 
 namespace varnook {
 
+class SkinLabel;
 class StatusBar;
 class WebBrowser;
 
@@ -55,7 +56,7 @@ private:
     QPushButton *m_command6;
     QPushButton *m_command7;
     WebBrowser *m_webBrowser1;
-    QLabel *m_skinLabel1;
+    SkinLabel *m_skinLabel1;
     StatusBar *m_statusBar1;
 };
 

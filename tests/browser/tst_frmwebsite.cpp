@@ -2,6 +2,7 @@
 #include "Design.h"
 #include "FakePlatform.h"
 #include "ProgramValues.h"
+#include "SkinLabel.h"
 #include "StatusBar.h"
 #include "TestHttpServer.h"
 #include "WebBrowser.h"
@@ -259,6 +260,13 @@ void tst_frmWebsite::loadStep() {
     QCOMPARE(statusBar->panelCount(), 2);
     QCOMPARE(statusBar->panelText(2), QString());
     QCOMPARE(m_platform->process.endCount, 0);
+    // The one plain label is covered by a skinned copy; the hidden template is not copied.
+    auto *covered = qobject_cast<SkinLabel *>(controlElement(window, QStringLiteral("SkinLabel1"), 1));
+    QVERIFY(covered);
+    QCOMPARE(covered->Caption(), QStringLiteral("URL:"));
+    QCOMPARE(covered->geometry(), control<QLabel>(window, "Label5")->geometry());
+    QVERIFY(covered->isVisibleTo(window));
+    QVERIFY(!controlElement(window, QStringLiteral("SkinLabel1"), 2));
 }
 
 void tst_frmWebsite::firstOpeningShowsProductPage() {
