@@ -11,15 +11,8 @@ ExitCode CheckCommand::run() {
     if (!m_folder.existsOrTell())
         return ExitCode::FileFailure;
     QByteArray bytes;
-    switch (m_folder.readDataFile(bytes)) {
-    case DataFolder::Reading::Read:
-        break;
-    case DataFolder::Reading::Missing:
-        m_folder.tellMissing();
+    if (!m_folder.readExistingDataFileOrTell(bytes))
         return ExitCode::FileFailure;
-    case DataFolder::Reading::Failed:
-        return ExitCode::FileFailure;
-    }
 
     const DataFileCheck check(bytes);
     Console::out(QStringLiteral("Data file: ") + QDir::toNativeSeparators(m_folder.dataFilePath()));

@@ -35,6 +35,19 @@ DataFolder::Reading DataFolder::readDataFile(QByteArray &bytes) const {
     return Reading::Read;
 }
 
+bool DataFolder::readExistingDataFileOrTell(QByteArray &bytes) const {
+    switch (readDataFile(bytes)) {
+    case Reading::Read:
+        return true;
+    case Reading::Missing:
+        tellMissing();
+        return false;
+    case Reading::Failed:
+        break;
+    }
+    return false;
+}
+
 void DataFolder::tellMissing() const {
     Console::err(QStringLiteral("There is no data file in this folder: ") + QDir::toNativeSeparators(m_path));
 }

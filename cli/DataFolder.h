@@ -20,6 +20,8 @@ public:
     // Reads data.enc without ever creating it; tells the user when it fails, not when it is missing.
     Reading readDataFile(QByteArray &bytes) const;
     void tellMissing() const;
+    // Reads the data file that must exist already; false after telling the user why it could not.
+    bool readExistingDataFileOrTell(QByteArray &bytes) const;
 
 private:
     QString m_path;

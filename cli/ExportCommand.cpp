@@ -28,15 +28,8 @@ ExitCode ExportCommand::run() {
         return ExitCode::Usage;
     }
     QByteArray bytes;
-    switch (m_folder.readDataFile(bytes)) {
-    case DataFolder::Reading::Read:
-        break;
-    case DataFolder::Reading::Missing:
-        m_folder.tellMissing();
+    if (!m_folder.readExistingDataFileOrTell(bytes))
         return ExitCode::FileFailure;
-    case DataFolder::Reading::Failed:
-        return ExitCode::FileFailure;
-    }
 
     const DataFileFormat::MasterLine master = DataFileFormat::readMasterLine(bytes);
     if (master.masterPassword.isEmpty()) {
