@@ -1,6 +1,6 @@
-# Two commands do all the setup on a fresh Debian 12 machine:
-#   make run    installs what is missing, builds and starts the program
-#   make test   installs what is missing, builds and runs the whole test suite headless
+# Two commands do all the setup on a fresh Debian 12 machine (./make.sh installs make itself first):
+#   ./make.sh run    installs what is missing, builds and starts the program
+#   ./make.sh test   installs what is missing, builds and runs the whole test suite headless
 # and, for robustness work:
 #   make test-sanitize   the suite built with AddressSanitizer and UndefinedBehaviorSanitizer
 #   make fuzz            the fuzz targets built with clang, each run for FUZZ_SECONDS (600)

@@ -6,6 +6,7 @@ packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
     qt6-qpa-plugins fonts-dejavu-core
+    xdg-utils # Go To opens locations with xdg-open
 )
 if [[ "${VARNOOK_WITH_FUZZ:-0}" == 1 ]]; then
     packages+=(clang libclang-rt-14-dev)
@@ -21,9 +22,13 @@ done
 
 sudo=""
 if [[ $(id -u) -ne 0 ]]; then
+    if ! command -v sudo >/dev/null; then
+        echo "install-deps.sh: installing ${missing[*]} needs root rights: run it as root or install sudo" >&2
+        exit 1
+    fi
     sudo="sudo"
 fi
 echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
+# sudo drops the environment, so the front end is set on apt-get's own command line.
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq "${missing[@]}"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
