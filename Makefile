@@ -16,7 +16,7 @@ ifeq ($(shell id -u),0)
 ROOT_ENV := QTWEBENGINE_DISABLE_SANDBOX=1
 endif
 
-.PHONY: deps configure build run test test-sanitize bench fuzz format clean
+.PHONY: deps configure build run test test-sanitize bench fuzz format format-check clean
 
 deps:
 	./tools/install-deps.sh
@@ -49,6 +49,11 @@ fuzz:
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails when a source file is not formatted as .clang-format says.
+format-check:
+	VARNOOK_WITH_FORMAT=1 ./tools/install-deps.sh
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

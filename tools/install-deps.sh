@@ -8,6 +8,9 @@ packages=(
     qt6-qpa-plugins fonts-dejavu-core
     xdg-utils # Go To opens locations with xdg-open
 )
+if [[ "${VARNOOK_WITH_FORMAT:-0}" == 1 ]]; then
+    packages+=(clang-format git)
+fi
 if [[ "${VARNOOK_WITH_FUZZ:-0}" == 1 ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi
