@@ -1,7 +1,7 @@
 #include "DataFolderLock.h"
 #include "Platform.h"
 #include "QtPlatform.h"
-#include "frmSplash.h"
+#include "SplashScreen.h"
 
 #include <QApplication>
 
@@ -16,7 +16,7 @@ int main(int argc, char *argv[]) {
     if (!lock.lockOrTell())
         return 1;
 
-    varnook::frmSplash *splash = varnook::loadForm<varnook::frmSplash>();
+    varnook::SplashScreen *splash = varnook::loadForm<varnook::SplashScreen>();
     splash->show();
     return app.exec();
 }

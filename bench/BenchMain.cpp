@@ -5,13 +5,13 @@
 #include "Branding.h"
 #include "DataFile.h"
 #include "DataFileFormat.h"
+#include "EntryEditor.h"
+#include "EntryListView.h"
 #include "FakePlatform.h"
-#include "Form1.h"
-#include "ListView.h"
+#include "MainWindow.h"
 #include "ProgramValues.h"
 #include "ScrambleText.h"
-#include "frmAdd.h"
-#include "modGlobals.h"
+#include "Session.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -79,10 +79,10 @@ void keepHelpClosed(const test::FakePlatform &fake) {
 }
 
 // The main window as the start-up opens it: login answered, list filled, window shown and painted.
-Form1 *openMainWindow(test::FakePlatform &fake) {
+MainWindow *openMainWindow(test::FakePlatform &fake) {
     fake.dialogs.answerInput(Master);
     SetBranding();
-    Form1 *main = loadForm<Form1>();
+    MainWindow *main = loadForm<MainWindow>();
     if (!main)
         qFatal("the main window did not open");
     main->show();
@@ -162,15 +162,15 @@ void benchWindow(int n, const std::vector<Entry> &entries) {
     report("startup_load", n, start, "startup_empty", emptyStart);
     destroyWindows();
 
-    Form1 *main = openMainWindow(fake);
-    EntryListModel &list = *main->lstPass()->entries();
-    EntryListModel fill;
+    MainWindow *main = openMainWindow(fake);
+    EntryTableModel &list = *main->entryList()->entries();
+    EntryTableModel fill;
     for (int i = 0; i < 3; ++i)
         fill.addColumn(QString::number(i));
     const double fillMs = medianMs([&] { fill.clear(); }, [&] { fill.append(entries); });
     int column = 0;
     const double sort = medianMs({}, [&] {
-        main->lstPass_ColumnClick(column % 3 + 1);
+        main->onColumnClicked(column % 3 + 1);
         ++column;
     });
     report("sort_click", n, sort, "list_fill", fillMs);
@@ -193,24 +193,24 @@ void benchWindow(int n, const std::vector<Entry> &entries) {
     report("save_data", n, save, "write_fsync", raw);
     const double remove = medianMs(
         [&] {
-            main->lstPass()->selectPosition(list.count() / 2);
+            main->entryList()->selectPosition(list.count() / 2);
             fake.dialogs.answerMessage(MessageAnswer::Ok);
         },
-        [&] { main->cmdDelete_Click(); });
+        [&] { main->onDeleteClicked(); });
     report("delete", n, remove, "save_data", save);
 
     int added = 0;
-    frmAdd *editor = nullptr;
+    EntryEditor *editor = nullptr;
     const double add = medianMs(
         [&] {
-            main->cmdAdd_Click(0);
-            editor = findForm<frmAdd>();
+            main->onAddClicked(0);
+            editor = findForm<EntryEditor>();
             editor->findChild<QLineEdit *>(QStringLiteral("txtUsername"))
                 ->setText(QStringLiteral("user%1").arg(++added));
             editor->findChild<QLineEdit *>(QStringLiteral("txtPassword"))->setText(QStringLiteral("a password"));
             editor->findChild<QLineEdit *>(QStringLiteral("txtWebsite"))->setText(QStringLiteral("www.example.com"));
         },
-        [&] { editor->cmdAdd_Click(0); });
+        [&] { editor->onSaveClicked(0); });
     report("add", n, add, "save_data", save);
     destroyWindows();
 }

@@ -66,7 +66,7 @@ QString MasterPasswordPrompts::creationProblem(const QString &typed) {
 std::optional<QString> MasterPasswordPrompts::askNew() {
     for (;;) {
         // The product name is read afresh for every prompt, as the version record may say.
-        const QString typed = platform().dialogs->inputBox(creationPrompt(platform().version.ProductName),
+        const QString typed = platform().dialogs->inputBox(creationPrompt(platform().version.productName),
                                                            QStringLiteral("Password Creation"), false);
         const QString problem = creationProblem(typed);
         if (problem.isEmpty())

@@ -8,7 +8,7 @@ namespace varnook {
 
 namespace {
 QString productName() {
-    return platform().version.ProductName;
+    return platform().version.productName;
 }
 
 QString shown(const QString &path) {

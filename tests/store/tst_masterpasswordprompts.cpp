@@ -219,7 +219,7 @@ void tst_MasterPasswordPrompts::creationPromptText() {
 
 void tst_MasterPasswordPrompts::creationPromptFollowsTheProductName() {
     FakePlatform fake;
-    platform().version.ProductName = QStringLiteral("Other");
+    platform().version.productName = QStringLiteral("Other");
     fake.dialogs.answerInput(QStringLiteral("long enough"));
     QCOMPARE(MasterPasswordPrompts::askNew(), std::optional<QString>(QStringLiteral("long enough")));
     QCOMPARE(fake.dialogs.shown.size(), 1);

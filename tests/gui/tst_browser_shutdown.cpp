@@ -1,0 +1,402 @@
+#include "AboutWindow.h"
+#include "BrowserWindow.h"
+#include "FakePlatform.h"
+#include "HelpWindow.h"
+#include "MainWindow.h"
+#include "ProgramValues.h"
+#include "QtPlatform.h"
+#include "SplashScreen.h"
+#include "TestHttpServer.h"
+#include "WebBrowser.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QNetworkProxy>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <memory>
+
+using namespace varnook;
+using varnook::test::FakePlatform;
+using varnook::test::TestHttpServer;
+
+namespace {
+// Page loads come from this process's own server; the limit only guards against a hang.
+constexpr int LoadTimeout = 30000;
+// How long the program run in a child process may take before the test gives up on it.
+constexpr int ChildTimeout = 90000;
+const char ChildSwitch[] = "--run-program-until-it-ends";
+const char PageOpenSwitch[] = "--end-program-with-page-open";
+
+// What the proxy answers for every page the browser window opens: the vendor's pages.
+void servePages(TestHttpServer &server) {
+    server.addPage(QStringLiteral("http://") + VersionRecord::builtIn().comments + QStringLiteral("/"),
+                   QStringLiteral("Company Website"));
+    server.addPage(VersionRecord::vendorServer() + QStringLiteral("/showsoftware2.asp?soft_id=17"),
+                   QStringLiteral("Product Page"));
+    server.becomeApplicationProxy();
+}
+
+QPushButton *websiteButton(MainWindow *main) {
+    return qobject_cast<QPushButton *>(controlElement(main, QStringLiteral("cmdWebsite"), 0));
+}
+
+// Every process started below this one: the web engine's helpers.
+QList<qint64> descendantProcesses(qint64 root) {
+    QMultiHash<qint64, qint64> children;
+    const auto entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (!isPid)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (name) state ppid ...: the name may hold blanks, so read after its closing parenthesis.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1)
+            children.insert(fields[1].toLongLong(), pid);
+    }
+    QList<qint64> found;
+    QList<qint64> pending{root};
+    while (!pending.isEmpty()) {
+        const auto direct = children.values(pending.takeFirst());
+        found += direct;
+        pending += direct;
+    }
+    return found;
+}
+
+// A process counts as gone once it has ended, even while nobody has collected its exit status yet.
+bool processGone(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    return line.mid(line.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+// The program as its executable runs it, from the opened browser window to the end: desktop
+// platform, the main window closed first, the browser window last. It reports on standard output.
+int runProgramUntilItEnds(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    installDesktopPlatform();
+    QTemporaryDir settingsFolder;
+    platform().settingsFile = settingsFolder.filePath(QStringLiteral("settings.ini"));
+    TestHttpServer server;
+    servePages(server);
+
+    // Gives up on a run that hangs, e.g. on a box nobody answers.
+    QTimer::singleShot(ChildTimeout - 10000, &app, [] { QCoreApplication::exit(3); });
+
+    auto *main = new MainWindow;
+    main->show();
+    QTimer::singleShot(0, main, [main] { QTest::mouseClick(websiteButton(main), Qt::LeftButton); });
+
+    QObject::connect(&server, &TestHttpServer::requestReceived, &app, [](const QString &target) {
+        QPointer<BrowserWindow> browser = findForm<BrowserWindow>();
+        if (!browser || !target.contains(QStringLiteral("showsoftware2.asp")))
+            return;
+        // Once the page is there: the main window closes, later the browser window.
+        auto *page = browser->findChild<WebBrowser *>(QStringLiteral("WebBrowser1"));
+        QObject::connect(page, &WebBrowser::downloadComplete, browser, [browser] {
+            for (qint64 pid : descendantProcesses(getpid()))
+                printf("helper %lld\n", pid);
+            MainWindow *mainWindow = findForm<MainWindow>();
+            mainWindow->close();
+            printf("after main window: AppClosing %d, browser visible %d, main window loaded %d\n",
+                   int(programValues().AppClosing), int(browser->isVisible()), int(findForm<MainWindow>() != nullptr));
+            fflush(stdout);
+            QTimer::singleShot(0, browser, [browser] { browser->close(); });
+        });
+    });
+
+    const int exitCode = app.exec();
+    printf("left the event loop with %d\n", exitCode);
+    fflush(stdout);
+    return exitCode;
+}
+
+// A page that is still open when the program ends: nothing destroys it, yet it must not outlive
+// the web engine, which shuts down with the application object.
+int endProgramWithPageOpen(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    installDesktopPlatform();
+    TestHttpServer server;
+    server.addPage(QStringLiteral("/open"), QStringLiteral("Open"));
+    QTimer::singleShot(ChildTimeout - 10000, &app, [] { QCoreApplication::exit(3); });
+
+    auto *page = new WebBrowser; // deliberately never deleted
+    page->show();
+    QObject::connect(page, &WebBrowser::downloadComplete, &app, [] { platform().process->endProgram(0); });
+    page->navigate(server.url(QStringLiteral("/open")));
+
+    const int exitCode = app.exec();
+    printf("left the event loop with %d\n", exitCode);
+    fflush(stdout);
+    return exitCode;
+}
+
+struct ChildRun {
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    int exitCode = -1;
+    QString output;
+    QString errors;
+};
+
+// Runs this executable as the program in one of the ways above.
+ChildRun runChild(const char *mode) {
+    ChildRun run;
+    QProcess program;
+    program.setProgram(QCoreApplication::applicationFilePath());
+    program.setArguments({QString::fromLatin1(mode)});
+    program.start();
+    if (!program.waitForStarted())
+        return run;
+    if (!program.waitForFinished(ChildTimeout)) {
+        program.kill();
+        program.waitForFinished();
+        run.errors = QStringLiteral("the program did not end\n");
+    }
+    run.status = program.exitStatus();
+    run.exitCode = program.exitCode();
+    run.output = QString::fromLocal8Bit(program.readAllStandardOutput());
+    run.errors += QString::fromLocal8Bit(program.readAllStandardError());
+    return run;
+}
+
+// What the web engine says when a page outlives it, or what a crash leaves behind.
+const char *const EngineTroubles[] = {"Release of profile requested", "still not deleted", "leaked", "Received signal",
+                                      "ASSERT"};
+} // namespace
+
+class tst_BrowserShutdown : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void closingMainWindowKeepsVisibleBrowserRunning_data();
+    void closingMainWindowKeepsVisibleBrowserRunning();
+    void closingMainWindowAfterBrowserClosedEndsAtOnce();
+    void closingMainWindowWithoutBrowserEndsAtOnce();
+    void hiddenBrowserWindowDoesNotKeepProgramRunning();
+    void websiteButtonOpensProductPageThenCompanyWebsite();
+    void programEndsCleanlyWithBrowserClosedLast();
+    void pageOpenAtEndDoesNotOutliveWebEngine();
+
+private:
+    // The main window with the windows it closes when it closes; none runs its load step.
+    MainWindow *openMainWindow();
+    // Clicks the web-site button and waits for the page.
+    BrowserWindow *openBrowserWindow(MainWindow *main);
+
+    TestHttpServer *m_server = nullptr;
+    std::unique_ptr<FakePlatform> m_platform;
+};
+
+void tst_BrowserShutdown::initTestCase() {
+    m_server = new TestHttpServer(this);
+    QVERIFY(m_server->isListening());
+    servePages(*m_server);
+}
+
+void tst_BrowserShutdown::cleanupTestCase() {
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+}
+
+void tst_BrowserShutdown::init() {
+    m_platform = std::make_unique<FakePlatform>();
+    m_server->clearRequests();
+}
+
+void tst_BrowserShutdown::cleanup() {
+    // Collected first: deleting a window also deletes the windows it owns, such as its menus.
+    QList<QPointer<Form>> windows;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *form = qobject_cast<Form *>(window))
+            windows.append(form);
+    }
+    qDeleteAll(windows);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(m_platform->dialogs.shown.size(), 0);
+    m_platform.reset();
+}
+
+MainWindow *tst_BrowserShutdown::openMainWindow() {
+    (new SplashScreen)->show(); // the splash window stays loaded, hidden, for the whole run
+    findForm<SplashScreen>()->hide();
+    (new HelpWindow)->show();
+    (new AboutWindow)->show();
+    auto *main = new MainWindow;
+    main->show();
+    return main;
+}
+
+BrowserWindow *tst_BrowserShutdown::openBrowserWindow(MainWindow *main) {
+    QTest::mouseClick(websiteButton(main), Qt::LeftButton);
+    BrowserWindow *browser = findForm<BrowserWindow>();
+    if (!browser)
+        return nullptr;
+    QSignalSpy complete(browser->findChild<WebBrowser *>(QStringLiteral("WebBrowser1")), &WebBrowser::downloadComplete);
+    if (complete.isEmpty() && !complete.wait(LoadTimeout))
+        return nullptr;
+    return browser;
+}
+
+void tst_BrowserShutdown::closingMainWindowKeepsVisibleBrowserRunning_data() {
+    QTest::addColumn<bool>("byMenu");
+    QTest::newRow("close box") << false;
+    QTest::newRow("File, Exit") << true;
+}
+
+void tst_BrowserShutdown::closingMainWindowKeepsVisibleBrowserRunning() {
+    QFETCH(bool, byMenu);
+    QPointer<MainWindow> main = openMainWindow();
+    QPointer<BrowserWindow> browser = openBrowserWindow(main);
+    QVERIFY(browser);
+    QVERIFY(browser->isVisible());
+
+    if (byMenu)
+        main->onFileMenu(0);
+    else
+        main->close();
+
+    QCOMPARE(m_platform->process.endCount, 0);
+    QVERIFY(programValues().AppClosing);
+    QVERIFY(!findForm<MainWindow>());
+    QVERIFY(!findForm<HelpWindow>());
+    QVERIFY(!findForm<AboutWindow>());
+    QVERIFY(!findForm<SplashScreen>());
+    QCOMPARE(findForm<BrowserWindow>(), browser.data());
+    QTRY_VERIFY(main.isNull());
+    QVERIFY(browser);
+    QVERIFY(browser->isVisible());
+
+    browser->close();
+    QCOMPARE(m_platform->process.endCount, 1);
+    QCOMPARE(m_platform->process.lastExitCode, 0);
+    QVERIFY(!findForm<BrowserWindow>());
+}
+
+void tst_BrowserShutdown::closingMainWindowAfterBrowserClosedEndsAtOnce() {
+    MainWindow *main = openMainWindow();
+    QPointer<BrowserWindow> browser = openBrowserWindow(main);
+    QVERIFY(browser);
+    browser->close();
+    QTRY_VERIFY(browser.isNull());
+    QCOMPARE(m_platform->process.endCount, 0);
+
+    main->close();
+    QCOMPARE(m_platform->process.endCount, 1);
+    QCOMPARE(m_platform->process.lastExitCode, 0);
+    QVERIFY(!programValues().AppClosing);
+    QVERIFY(!findForm<HelpWindow>());
+    QVERIFY(!findForm<AboutWindow>());
+    QVERIFY(!findForm<SplashScreen>());
+}
+
+void tst_BrowserShutdown::closingMainWindowWithoutBrowserEndsAtOnce() {
+    MainWindow *main = openMainWindow();
+    main->close();
+    QCOMPARE(m_platform->process.endCount, 1);
+    QVERIFY(!programValues().AppClosing);
+    QVERIFY(!findForm<BrowserWindow>());
+    QVERIFY(m_server->requests().isEmpty());
+}
+
+void tst_BrowserShutdown::hiddenBrowserWindowDoesNotKeepProgramRunning() {
+    MainWindow *main = openMainWindow();
+    QPointer<BrowserWindow> browser = openBrowserWindow(main);
+    QVERIFY(browser);
+    browser->hide(); // loaded, not visible
+
+    main->close();
+    QCOMPARE(m_platform->process.endCount, 1);
+    QVERIFY(!programValues().AppClosing);
+    // Unloaded with the rest: its own unload step did not end the program a second time.
+    QVERIFY(!findForm<BrowserWindow>());
+    QTRY_VERIFY(browser.isNull());
+}
+
+void tst_BrowserShutdown::websiteButtonOpensProductPageThenCompanyWebsite() {
+    MainWindow *main = openMainWindow();
+    QPointer<BrowserWindow> first = openBrowserWindow(main);
+    QVERIFY(first);
+    QCOMPARE(first->windowTitle(), QStringLiteral("Product Page"));
+    // A second click while it is open shows the same window.
+    first->hide();
+    QTest::mouseClick(websiteButton(main), Qt::LeftButton);
+    QCOMPARE(findForm<BrowserWindow>(), first.data());
+    QVERIFY(first->isVisible());
+    first->close();
+    QTRY_VERIFY(first.isNull());
+
+    BrowserWindow *second = openBrowserWindow(main);
+    QVERIFY(second);
+    QCOMPARE(second->windowTitle(), QStringLiteral("Company Website"));
+    QCOMPARE(m_server->requests(),
+             (QStringList{VersionRecord::vendorServer() + QStringLiteral("/showsoftware2.asp?soft_id=17"),
+                          QStringLiteral("http://") + VersionRecord::builtIn().comments + QStringLiteral("/")}));
+    QCOMPARE(m_platform->process.endCount, 0);
+}
+
+void tst_BrowserShutdown::programEndsCleanlyWithBrowserClosedLast() {
+    const ChildRun run = runChild(ChildSwitch);
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    QVERIFY2(run.output.contains(
+                 QStringLiteral("after main window: AppClosing 1, browser visible 1, main window loaded 0\n")),
+             qPrintable(run.output));
+    QVERIFY2(run.output.endsWith(QStringLiteral("left the event loop with 0\n")), qPrintable(run.output));
+    for (const char *trouble : EngineTroubles)
+        QVERIFY2(!run.errors.contains(QString::fromLatin1(trouble)), qPrintable(run.errors));
+
+    // The web engine had helper processes; none of them outlives the program.
+    QList<qint64> helpers;
+    for (const QString &line : run.output.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QStringLiteral("helper ")))
+            helpers.append(line.mid(7).toLongLong());
+    }
+    QVERIFY2(!helpers.isEmpty(), qPrintable(run.output));
+    for (qint64 pid : std::as_const(helpers))
+        QTRY_VERIFY2_WITH_TIMEOUT(processGone(pid), qPrintable(QString::number(pid)), LoadTimeout);
+}
+
+void tst_BrowserShutdown::pageOpenAtEndDoesNotOutliveWebEngine() {
+    const ChildRun run = runChild(PageOpenSwitch);
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    QCOMPARE(run.output, QStringLiteral("left the event loop with 0\n"));
+    for (const char *trouble : EngineTroubles)
+        QVERIFY2(!run.errors.contains(QString::fromLatin1(trouble)), qPrintable(run.errors));
+}
+
+int main(int argc, char **argv) {
+    if (argc > 1 && qstrcmp(argv[1], ChildSwitch) == 0)
+        return runProgramUntilItEnds(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], PageOpenSwitch) == 0)
+        return endProgramWithPageOpen(argc, argv);
+    QApplication app(argc, argv);
+    tst_BrowserShutdown test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_browser_shutdown.moc"
