@@ -1,7 +1,7 @@
+#include "Application.h"
 #include "DataFolderLock.h"
 #include "Platform.h"
 #include "QtPlatform.h"
-#include "SplashScreen.h"
 
 #include <QApplication>
 
@@ -16,7 +16,7 @@ int main(int argc, char *argv[]) {
     if (!lock.lockOrTell())
         return 1;
 
-    varnook::SplashScreen *splash = varnook::loadForm<varnook::SplashScreen>();
-    splash->show();
+    varnook::Application program;
+    program.start();
     return app.exec();
 }

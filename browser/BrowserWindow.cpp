@@ -2,16 +2,16 @@
 
 #include "Branding.h"
 #include "BrowserLayout.h"
+#include "ControlArray.h"
 #include "Design.h"
 #include "OnTop.h"
-#include "Platform.h"
-#include "ProgramValues.h"
 #include "Skin.h"
 #include "SkinLabel.h"
 #include "StatusBar.h"
 #include "WebBrowser.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,7 +27,6 @@ namespace {
 constexpr int ClientWidth = 10545;
 constexpr int ClientHeight = 8580;
 constexpr int StatusBarHeight = 315;
-constexpr int KeyEnter = 13;
 
 // The layout's values are twips in single precision; the widgets take whole pixels.
 int toPixels(float twips) {
@@ -39,12 +38,14 @@ float toTwips(int pixels) {
 }
 } // namespace
 
-BrowserWindow::BrowserWindow(QWidget *parent)
-    : Form(parent)
+BrowserWindow::BrowserWindow(const Branding &branding, const SkinEngine *skin, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint)
+    , m_companyWebsite(branding.companyWebsite)
+    , m_skin(skin)
     , m_frame(new QGroupBox(QStringLiteral("Browser"), this)) {
     setObjectName(QStringLiteral("frmWebsite"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
-                   Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_DeleteOnClose);
     resize(twipsSize(ClientWidth, ClientHeight));
 
     m_frame->setObjectName(QStringLiteral("frmBrowser"));
@@ -94,16 +95,16 @@ BrowserWindow::BrowserWindow(QWidget *parent)
     m_labelTemplate->setFont(controlFont);
     m_labelTemplate->hide();
 
-    m_statusBar1 = new StatusBar(this);
-    m_statusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    m_statusBar1->setFixedHeight(twipsToPixels(StatusBarHeight));
-    m_statusBar1->setGeometry(0, height() - m_statusBar1->height(), width(), m_statusBar1->height());
+    m_statusBar = new StatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setFixedHeight(twipsToPixels(StatusBarHeight));
+    m_statusBar->setGeometry(0, height() - m_statusBar->height(), width(), m_statusBar->height());
 
     connect(m_goButton, &QPushButton::clicked, this, &BrowserWindow::onGoClicked);
     connect(m_backButton, &QPushButton::clicked, this, &BrowserWindow::onBackClicked);
     connect(m_forwardButton, &QPushButton::clicked, this, &BrowserWindow::onForwardClicked);
     connect(m_stopButton, &QPushButton::clicked, this, &BrowserWindow::onStopClicked);
-    connect(m_refreshButton, &QPushButton::clicked, this, [this] { onRefreshClicked(controlIndex(m_refreshButton)); });
+    connect(m_refreshButton, &QPushButton::clicked, this, &BrowserWindow::onRefreshClicked);
     // The control's downloadBegin and progressChanged need nothing here.
     connect(m_page, &WebBrowser::statusTextChanged, this, &BrowserWindow::showStatusText);
     connect(m_page, &WebBrowser::downloadComplete, this, &BrowserWindow::onDownloadComplete);
@@ -119,38 +120,22 @@ QPushButton *BrowserWindow::addButton(const QString &caption, const QString &too
     return button;
 }
 
-bool BrowserWindow::Form_Load() {
-    ProgramValues &values = programValues();
-    SetBranding();
-    m_statusBar1->addPanel();
-    setWindowTitle(values.Branding.companyWebsite);
-    setOnTop(this, -1);
-    if (values.Branding.skinOn) {
+void BrowserWindow::open(const QString &address) {
+    m_statusBar->addPanel();
+    setWindowTitle(m_companyWebsite);
+    setOnTop(this, true);
+    if (m_skin) {
         replaceLabels(this);
-        applySkin(this);
+        applySkin(this, m_skin);
     }
-    // The first opening in a run shows the product page, every later one the company's site.
-    const QString &address =
-        values.BrowserPage == QStringLiteral("Website") ? values.Branding.companyWebsite : values.Branding.productPage;
     m_page->navigate(address);
-    values.BrowserPage = QStringLiteral("Website");
     setWindowState(Qt::WindowMaximized);
-    setOnTop(this, 0);
-    return true;
+    setOnTop(this, false);
 }
 
-void BrowserWindow::Form_Unload() {
-    // Closed last, after the main window: the program ends with this window.
-    if (programValues().AppClosing)
-        platform().process->endProgram(0);
-}
-
-void BrowserWindow::Form_Resize() {
-    arrangeControls();
-}
-
-void BrowserWindow::Form_Paint() {
-    arrangeControls();
+void BrowserWindow::closeEvent(QCloseEvent *event) {
+    QWidget::closeEvent(event);
+    emit closed();
 }
 
 void BrowserWindow::arrangeControls() {
@@ -158,15 +143,15 @@ void BrowserWindow::arrangeControls() {
     const QRect outer = frameGeometry();
     in.windowWidth = toTwips(outer.width());
     in.windowHeight = toTwips(outer.height());
-    in.statusBarHeight = toTwips(m_statusBar1->height());
+    in.statusBarHeight = toTwips(m_statusBar->height());
     in.text1Left = toTwips(m_addressEdit->x());
     in.command3Width = toTwips(m_goButton->width());
     in.webBrowserLeft = toTwips(m_page->x());
     in.webBrowserTop = toTwips(m_page->y());
     const BrowserLayout out = BrowserLayout::arrange(in);
 
-    m_statusBar1->setPanelWidth(1, toPixels(out.panel1Width));
-    m_statusBar1->setPanelWidth(2, toPixels(out.panel2Width));
+    m_statusBar->setPanelWidth(1, toPixels(out.panel1Width));
+    m_statusBar->setPanelWidth(2, toPixels(out.panel2Width));
     m_frame->resize(toPixels(out.frameWidth), toPixels(out.frameHeight));
     m_addressEdit->resize(toPixels(out.text1Width), m_addressEdit->height());
     m_goButton->move(toPixels(out.command3Left), m_goButton->y());
@@ -190,17 +175,12 @@ void BrowserWindow::onStopClicked() {
     m_page->stop();
 }
 
-void BrowserWindow::onRefreshClicked(int) {
+void BrowserWindow::onRefreshClicked() {
     m_page->refresh();
 }
 
-void BrowserWindow::onAddressKeyPress(int keyAscii) {
-    if (keyAscii == KeyEnter)
-        onGoClicked();
-}
-
 void BrowserWindow::showStatusText(const QString &text) {
-    m_statusBar1->setPanelText(1, text);
+    m_statusBar->setPanelText(1, text);
 }
 
 void BrowserWindow::onDownloadComplete() {
@@ -209,28 +189,25 @@ void BrowserWindow::onDownloadComplete() {
 }
 
 void BrowserWindow::resizeEvent(QResizeEvent *event) {
-    Form::resizeEvent(event);
+    QWidget::resizeEvent(event);
     // The status bar is docked at the bottom edge.
-    m_statusBar1->setGeometry(0, height() - m_statusBar1->height(), width(), m_statusBar1->height());
-    Form_Resize();
+    m_statusBar->setGeometry(0, height() - m_statusBar->height(), width(), m_statusBar->height());
+    arrangeControls();
 }
 
 void BrowserWindow::paintEvent(QPaintEvent *event) {
-    Form::paintEvent(event);
-    Form_Paint();
+    QWidget::paintEvent(event);
+    arrangeControls();
 }
 
 bool BrowserWindow::eventFilter(QObject *watched, QEvent *event) {
     if (watched == m_addressEdit && event->type() == QEvent::KeyPress) {
-        // Enter reaches the handler as character 13, typed characters as their code; keys that type
-        // nothing do not reach it. The key goes on to the address box either way.
+        // Enter goes to the typed address; the key goes on to the address box either way.
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            onAddressKeyPress(KeyEnter);
-        else if (!key->text().isEmpty())
-            onAddressKeyPress(key->text().front().unicode());
+            onGoClicked();
     }
-    return Form::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace varnook

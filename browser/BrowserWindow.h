@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ControlArray.h"
+#include <QWidget>
 
 class QGroupBox;
 class QLabel;
@@ -9,17 +9,22 @@ class QPushButton;
 
 namespace varnook {
 
+struct Branding;
+class SkinEngine;
 class SkinLabel;
 class StatusBar;
 class WebBrowser;
 
 // The program's own browser window: an address box with Go, Back, Forward, stop and refresh,
 // the page, and a status bar that shows the address of the hovered link.
-class BrowserWindow : public Form {
+class BrowserWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit BrowserWindow(QWidget *parent = nullptr);
+    BrowserWindow(const Branding &branding, const SkinEngine *skin, QWidget *parent = nullptr);
+
+    // Titles and skins the window, opens the address and maximises the window.
+    void open(const QString &address);
 
     // Fits the frame, the address box, Go, the page and the status bar panels to the window.
     void arrangeControls();
@@ -29,22 +34,22 @@ public slots:
     void onBackClicked();
     void onForwardClicked();
     void onStopClicked();
-    void onRefreshClicked(int index);
-    void onAddressKeyPress(int keyAscii);
+    void onRefreshClicked();
     void showStatusText(const QString &text);
     void onDownloadComplete();
 
-protected:
-    bool Form_Load() override;
-    void Form_Unload() override;
-    void Form_Resize();
-    void Form_Paint();
+signals:
+    void closed();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    const QString m_companyWebsite;
+    const SkinEngine *m_skin;
     QPushButton *addButton(const QString &caption, const QString &toolTip, int left, int top, int width, int height);
 
     QGroupBox *m_frame;
@@ -57,7 +62,7 @@ private:
     QPushButton *m_refreshButton;
     WebBrowser *m_page;
     SkinLabel *m_labelTemplate;
-    StatusBar *m_statusBar1;
+    StatusBar *m_statusBar;
 };
 
 } // namespace varnook

@@ -1,12 +1,13 @@
 #include "AboutWindow.h"
 
+#include "Branding.h"
+#include "ControlArray.h"
 #include "Design.h"
 #include "PictureBox.h"
-#include "Platform.h"
-#include "ProgramValues.h"
 #include "Skin.h"
 #include "SkinLabel.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -17,10 +18,10 @@ constexpr int ClientWidth = 7455;
 constexpr int ClientHeight = 2925;
 } // namespace
 
-AboutWindow::AboutWindow(QWidget *parent)
-    : Form(parent) {
+AboutWindow::AboutWindow(const Branding &branding, const VersionRecord &record, const SkinEngine *skin, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/varnook/icon.png")));
     setFont(verdana(8.25));
     setFixedSize(twipsSize(ClientWidth, ClientHeight));
@@ -50,6 +51,20 @@ AboutWindow::AboutWindow(QWidget *parent)
     setControlIndex(templateLabel, QStringLiteral("SkinLabel1"), 0);
     templateLabel->setGeometry(twipsRect(480, 2940, 555, 195));
     templateLabel->hide();
+
+    setWindowTitle(QStringLiteral("About ") + branding.programName);
+    m_productLabel->setCaption(record.productName);
+    m_companyLabel->setCaption(record.companyName);
+    m_versionLabel->setCaption(QStringLiteral("%1.%2").arg(record.major).arg(record.minor));
+    m_websiteLabel->setCaption(record.comments);
+
+    if (skin) {
+        replaceLabels(this);
+        applySkin(this, skin);
+    }
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 QLabel *AboutWindow::addPlainLabel(const QString &name, const QString &caption, const QRect &twips, const QFont &font) {
@@ -72,23 +87,9 @@ SkinLabel *AboutWindow::addSkinLabel(const QString &name, const QRect &twips, do
     return label;
 }
 
-bool AboutWindow::Form_Load() {
-    const VersionRecord &record = platform().version;
-    const BrandingValues &branding = programValues().Branding;
-    setWindowTitle(QStringLiteral("About ") + branding.programName);
-    m_productLabel->setCaption(record.productName);
-    m_companyLabel->setCaption(record.companyName);
-    m_versionLabel->setCaption(QStringLiteral("%1.%2").arg(record.major).arg(record.minor));
-    m_websiteLabel->setCaption(record.comments);
-
-    if (branding.skinOn) {
-        replaceLabels(this);
-        applySkin(this);
-    }
-
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-    return true;
+void AboutWindow::closeEvent(QCloseEvent *event) {
+    QWidget::closeEvent(event);
+    emit closed();
 }
 
 } // namespace varnook

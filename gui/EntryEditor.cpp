@@ -1,15 +1,13 @@
 #include "EntryEditor.h"
 
+#include "ControlArray.h"
 #include "DataFileFormat.h"
 #include "Design.h"
-#include "EntryListView.h"
+#include "ErrorBox.h"
 #include "FieldRules.h"
-#include "MainWindow.h"
-#include "Platform.h"
-#include "ProgramValues.h"
-#include "Session.h"
 #include "Skin.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -77,17 +75,18 @@ QLineEdit *addTextBox(QWidget *parent, const QString &name, const QRect &twips) 
 
 } // namespace
 
-EntryEditor::EntryEditor(QWidget *parent)
-    : Form(parent) {
+EntryEditor::EntryEditor(const SkinEngine *skin, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
+    , m_skin(skin) {
     setObjectName(QStringLiteral("frmAdd"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(saveIcon());
     setFont(verdana(8.25));
     setFixedSize(twipsSize(4680, 2610));
 
     m_cancelButton = new QPushButton(cancelIcon(), QStringLiteral("Cancel"), this);
-    m_cancelButton->setObjectName(QStringLiteral("cmdDelete"));
+    m_cancelButton->setObjectName(QStringLiteral("cmdDelete")); // named so in the design, it cancels
     m_cancelButton->setGeometry(twipsRect(3420, 1500, 1155, 1035));
     m_saveButton = new QPushButton(saveIcon(), QStringLiteral("Save"), this);
     setControlIndex(m_saveButton, QStringLiteral("cmdAdd"), 0);
@@ -112,41 +111,34 @@ EntryEditor::EntryEditor(QWidget *parent)
     setTabOrder(m_usernameEdit, m_passwordEdit);
     setTabOrder(m_passwordEdit, m_websiteEdit);
 
-    connect(m_saveButton, &QPushButton::clicked, this, [this] { onSaveClicked(0); });
-    connect(m_cancelButton, &QPushButton::clicked, this, &EntryEditor::onCancelClicked);
+    connect(m_saveButton, &QPushButton::clicked, this, &EntryEditor::onSaveClicked);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QWidget::close);
     m_websiteEdit->installEventFilter(this);
 }
 
-bool EntryEditor::Form_Load() {
-    const ProgramValues &values = programValues();
-    const EditorHandOver &handOver = values.Editor;
-    m_addMode = handOver.EditMode == QStringLiteral("Add");
-    if (!m_addMode) {
-        setWindowTitle(QStringLiteral("Edit an entry"));
-        m_usernameEdit->setText(handOver.EditUsername);
-        m_passwordEdit->setText(handOver.EditPassword);
-        m_websiteEdit->setText(handOver.EditWebsite);
-        if (MainWindow *main = findForm<MainWindow>()) {
-            const EntryTableModel &list = *main->entryList()->entries();
-            if (handOver.EditIndex >= 1 && handOver.EditIndex <= list.count())
-                m_row = list.rowId(handOver.EditIndex);
-        }
-    } else {
-        setWindowTitle(QStringLiteral("Add an entry"));
-    }
-    if (values.Branding.skinOn)
-        applySkin(this);
+void EntryEditor::openForAdd() {
+    m_mode = Mode::Add;
+    m_row = 0;
+    setWindowTitle(QStringLiteral("Add an entry"));
+    open();
+}
+
+void EntryEditor::openForEdit(EntryTableModel::RowId row, const Entry &entry) {
+    m_mode = Mode::Edit;
+    m_row = row;
+    setWindowTitle(QStringLiteral("Edit an entry"));
+    m_usernameEdit->setText(entry.username);
+    m_passwordEdit->setText(entry.password);
+    m_websiteEdit->setText(entry.location);
+    open();
+}
+
+void EntryEditor::open() {
+    if (m_skin)
+        applySkin(this, m_skin);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     m_cancelButton->setFocus();
-    return true;
-}
-
-void EntryEditor::showError(const QString &text) {
-    MessageBoxRequest box;
-    box.text = text;
-    box.title = QStringLiteral("Error");
-    platform().dialogs->messageBox(box);
 }
 
 bool EntryEditor::refuseUnstorableField(const Entry &entry) {
@@ -168,7 +160,7 @@ bool EntryEditor::refuseUnstorableField(const Entry &entry) {
     return false;
 }
 
-void EntryEditor::onSaveClicked(int) {
+void EntryEditor::onSaveClicked() {
     const Entry entry{m_usernameEdit->text(), m_passwordEdit->text(), m_websiteEdit->text()};
     if (entry.username.isEmpty()) {
         showError(QStringLiteral("You must enter a username"));
@@ -181,32 +173,7 @@ void EntryEditor::onSaveClicked(int) {
     if (refuseUnstorableField(entry))
         return;
 
-    MainWindow *main = findForm<MainWindow>();
-    if (!main)
-        return;
-    EntryListView &view = *main->entryList();
-    EntryTableModel &list = *view.entries();
-    int position = 0;
-    if (m_addMode) {
-        position = list.add(entry);
-    } else {
-        position = list.positionOf(m_row);
-        if (position == 0) {
-            showError(QStringLiteral("The entry you were editing has been deleted meanwhile. Nothing was saved."));
-            return;
-        }
-        position = list.setEntry(position, entry);
-    }
-    view.selectPosition(position);
-    view.scrollTo(list.index(position - 1, 0));
-
-    if (SaveData(list))
-        ShowStatus(QStringLiteral("Added new entry.  Data saved."));
-    unload();
-}
-
-void EntryEditor::onCancelClicked() {
-    unload();
+    emit accepted(m_mode, m_row, entry);
 }
 
 bool EntryEditor::eventFilter(QObject *watched, QEvent *event) {
@@ -214,11 +181,16 @@ bool EntryEditor::eventFilter(QObject *watched, QEvent *event) {
     if (watched == m_websiteEdit && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            onSaveClicked(0);
+            onSaveClicked();
             return true;
         }
     }
-    return Form::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
+}
+
+void EntryEditor::closeEvent(QCloseEvent *event) {
+    QWidget::closeEvent(event);
+    emit closed();
 }
 
 } // namespace varnook

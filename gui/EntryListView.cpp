@@ -6,9 +6,9 @@
 
 namespace varnook {
 
-EntryListView::EntryListView(QWidget *parent)
+EntryListView::EntryListView(EntryTableModel *model, QWidget *parent)
     : QTreeView(parent)
-    , m_model(new EntryTableModel(this)) {
+    , m_model(model) {
     setModel(m_model);
     setRootIsDecorated(false);
     setUniformRowHeights(true); // keeps tens of thousands of rows instant to lay out

@@ -12,7 +12,7 @@ class EntryListView : public QTreeView {
     Q_OBJECT
 
 public:
-    explicit EntryListView(QWidget *parent = nullptr);
+    explicit EntryListView(EntryTableModel *model, QWidget *parent = nullptr);
 
     EntryTableModel *entries() const { return m_model; }
 

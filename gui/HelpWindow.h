@@ -1,42 +1,48 @@
 #pragma once
 
-#include "ControlArray.h"
+#include <QWidget>
 
 class QCheckBox;
 class QTextBrowser;
 
 namespace varnook {
 
+class SkinEngine;
+
 // The Help window: shows Help.rtf from the program's folder, keeps itself above other windows and
 // holds the "Show at Startup" box that decides whether the main window opens it at the next start.
-// Without a help file there is no Help window: it refuses to be shown and unloads itself.
-class HelpWindow : public Form {
+class HelpWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit HelpWindow(QWidget *parent = nullptr);
-
-    QTextBrowser *textView() const { return m_textView; }
-    QCheckBox *showAtStartupBox() const { return m_showAtStartupBox; }
+    explicit HelpWindow(const SkinEngine *skin, QWidget *parent = nullptr);
 
     // Help files larger than this are not read: no help text is that long.
     static constexpr qint64 MaxHelpFileSize = 64 * 1024 * 1024;
 
-    void setVisible(bool visible) override;
+    // Reads the help file and the stored choice. False when there is no help file: without one
+    // there is no Help window to show.
+    bool load();
+
+    QTextBrowser *textView() const { return m_textView; }
+    QCheckBox *showAtStartupBox() const { return m_showAtStartupBox; }
 
 public slots:
     void onShowAtStartupToggled();
 
+signals:
+    // The window has closed and goes away.
+    void closed();
+
 protected:
-    bool Form_Load() override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void loadHelpFile(const QString &path);
-    void showStoredSetting();
 
+    const SkinEngine *m_skin;
     QTextBrowser *m_textView;
     QCheckBox *m_showAtStartupBox;
-    bool m_withoutHelpFile = false;
 };
 
 } // namespace varnook

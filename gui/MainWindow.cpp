@@ -1,28 +1,26 @@
 #include "MainWindow.h"
 
 #include "AboutWindow.h"
-#include "BrowserWindow.h"
+#include "Clipboard.h"
+#include "ControlArray.h"
 #include "Design.h"
 #include "DesktopOpener.h"
-#include "EntryEditor.h"
 #include "EntryListView.h"
+#include "ErrorBox.h"
 #include "HelpWindow.h"
 #include "PictureBox.h"
 #include "Platform.h"
-#include "ProgramValues.h"
 #include "Session.h"
+#include "Settings.h"
 #include "Skin.h"
-#include "SplashScreen.h"
-#include "StatusBar.h"
+#include "StatusLine.h"
 #include "WebBrowser.h"
 
-#include <QClipboard>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QVBoxLayout>
 
 namespace varnook {
@@ -33,12 +31,14 @@ constexpr int DesignClientHeight = 6555;
 constexpr int StatusBarHeight = 315;
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent)
-    : Form(parent)
+MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEngine *skin, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    , m_session(session)
+    , m_branding(branding)
+    , m_skin(skin)
     , m_menuBar(new QMenuBar(this))
     , m_client(new QWidget(this)) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/varnook/icon.png")));
     setFont(verdana(8.25));
 
@@ -60,7 +60,7 @@ MainWindow::MainWindow(QWidget *parent)
         addButton(QStringLiteral("cmdCopy"), 1, QStringLiteral("Copy Password"), {2460, 1140, 2355, 795});
     m_copyButtons[2] = addButton(QStringLiteral("cmdCopy"), 2, QStringLiteral("Copy Used At"), {4860, 1140, 4095, 795});
 
-    m_entryList = new EntryListView(m_client);
+    m_entryList = new EntryListView(&session.entries(), m_client);
     m_entryList->setObjectName(QStringLiteral("lstPass"));
     m_entryList->setGeometry(twipsRect(60, 1980, 8895, 4215));
 
@@ -73,8 +73,8 @@ MainWindow::MainWindow(QWidget *parent)
     m_bannerPicture->setObjectName(QStringLiteral("wbPicture"));
     m_bannerPicture->setGeometry(twipsRect(7050, 2010, 330, 920));
 
-    m_statusBar = new StatusBar(m_client);
-    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusLine = new StatusLine(m_client);
+    m_statusLine->setObjectName(QStringLiteral("StatusBar1"));
 
     // Tab order as designed: Add, Edit, Delete, Visit, list, Copy Username, Go To, Copy Password, Copy Used At.
     const QList<QWidget *> tabOrder = {m_addButton,      m_editButton, m_deleteButton,   m_visitButton,   m_entryList,
@@ -82,17 +82,31 @@ MainWindow::MainWindow(QWidget *parent)
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
-    connect(m_addButton, &QPushButton::clicked, this, [this] { onAddClicked(0); });
+    connect(m_addButton, &QPushButton::clicked, this, &MainWindow::onAddClicked);
     connect(m_deleteButton, &QPushButton::clicked, this, &MainWindow::onDeleteClicked);
     connect(m_editButton, &QPushButton::clicked, this, &MainWindow::onEditClicked);
     connect(m_goToButton, &QPushButton::clicked, this, &MainWindow::onGoToClicked);
-    connect(m_visitButton, &QPushButton::clicked, this, [this] { onVisitClicked(0); });
+    connect(m_visitButton, &QPushButton::clicked, this, &MainWindow::browserRequested);
     for (int i = 0; i < 3; ++i)
         connect(m_copyButtons[size_t(i)], &QPushButton::clicked, this, [this, i] { onCopyClicked(i); });
     connect(m_entryList, &EntryListView::columnClicked, this, &MainWindow::onColumnClicked);
+    connect(&m_session, &Session::status, this, &MainWindow::showStatus);
 
     buildMenus();
     setClientHeightTwips(DesignClientHeight);
+
+    setWindowTitle(m_branding.programName + QStringLiteral(" by ") + m_branding.companyName);
+    m_visitButton->setText(QStringLiteral("Visit ") + m_branding.companyWebsite);
+    m_entryList->addColumn(QStringLiteral("Username"), pixelsToTwips(m_copyButtons[0]->width()) - 10);
+    m_entryList->addColumn(QStringLiteral("Password"), pixelsToTwips(m_copyButtons[1]->width()) + 20);
+    m_entryList->addColumn(QStringLiteral("Website/Location"), pixelsToTwips(m_copyButtons[2]->width()));
+    m_statusLine->setPanelWidth(1, width());
+}
+
+MainWindow::~MainWindow() {
+    delete m_editor.data();
+    delete m_help.data();
+    delete m_about.data();
 }
 
 QPushButton *MainWindow::addButton(const QString &name, int index, const QString &caption, const QRect &twips) {
@@ -107,140 +121,193 @@ QPushButton *MainWindow::addButton(const QString &name, int index, const QString
 }
 
 void MainWindow::buildMenus() {
-    struct Item {
-        const char *caption;
-    };
     auto addMenu = [this](const QString &name, const QString &title, const QString &itemName,
-                          const QStringList &captions, void (MainWindow::*handler)(int)) {
+                          const QList<QPair<QString, std::function<void()>>> &items) {
         QMenu *menu = m_menuBar->addMenu(title);
         menu->setObjectName(name);
         menu->menuAction()->setObjectName(name);
-        for (int i = 0; i < captions.size(); ++i) {
-            QAction *action = menu->addAction(captions[i]);
+        for (int i = 0; i < items.size(); ++i) {
+            QAction *action = menu->addAction(items[i].first);
             setControlIndex(action, itemName, i);
-            connect(action, &QAction::triggered, this, [this, handler, i] { (this->*handler)(i); });
+            connect(action, &QAction::triggered, this, items[i].second);
         }
     };
-    addMenu(QStringLiteral("mnuFile"), QStringLiteral("File"), QStringLiteral("mnuFileItem"), {QStringLiteral("Exit")},
-            &MainWindow::onFileMenu);
+    addMenu(QStringLiteral("mnuFile"), QStringLiteral("File"), QStringLiteral("mnuFileItem"),
+            {{QStringLiteral("Exit"), [this] {
+                  close();
+              }}});
     addMenu(QStringLiteral("mnuData"), QStringLiteral("Data"), QStringLiteral("mnuDataItem"),
-            {QStringLiteral("Add Username/Password"), QStringLiteral("Delete Selected Item"),
-             QStringLiteral("Edit Selected Item"), QStringLiteral("Goto \"Used At\" Location")},
-            &MainWindow::onDataMenu);
+            {{QStringLiteral("Add Username/Password"),
+              [this] {
+                  onAddClicked();
+              }},
+             {QStringLiteral("Delete Selected Item"),
+              [this] {
+                  onDeleteClicked();
+              }},
+             {QStringLiteral("Edit Selected Item"),
+              [this] {
+                  onEditClicked();
+              }},
+             {QStringLiteral("Goto \"Used At\" Location"), [this] {
+                  onGoToClicked();
+              }}});
     addMenu(QStringLiteral("mnuCopy"), QStringLiteral("Copy"), QStringLiteral("mnuCopyItem"),
-            {QStringLiteral("Selected Username"), QStringLiteral("Selected Password"),
-             QStringLiteral("Selected Used At Location")},
-            &MainWindow::onCopyMenu);
+            {{QStringLiteral("Selected Username"),
+              [this] {
+                  onCopyClicked(0);
+              }},
+             {QStringLiteral("Selected Password"),
+              [this] {
+                  onCopyClicked(1);
+              }},
+             {QStringLiteral("Selected Used At Location"), [this] {
+                  onCopyClicked(2);
+              }}});
     addMenu(QStringLiteral("mnuHelp"), QStringLiteral("Help"), QStringLiteral("mnuHelpItem"),
-            {QStringLiteral("View Help")}, &MainWindow::onHelpMenu);
+            {{QStringLiteral("View Help"), [this] {
+                  openHelp();
+              }}});
     addMenu(QStringLiteral("mnuAbout"), QStringLiteral("About"), QStringLiteral("mnuAboutItem"),
-            {QStringLiteral("About this software")}, &MainWindow::onAboutMenu);
+            {{QStringLiteral("About this software"), [this] {
+                  openAbout();
+              }}});
 }
 
 void MainWindow::setClientHeightTwips(int heightTwips) {
     m_client->setFixedSize(twipsSize(DesignClientWidth, heightTwips));
     // The status bar is docked at the bottom edge of the client area.
-    m_statusBar->setGeometry(twipsRect(0, heightTwips - StatusBarHeight, DesignClientWidth, StatusBarHeight));
+    m_statusLine->setGeometry(twipsRect(0, heightTwips - StatusBarHeight, DesignClientWidth, StatusBarHeight));
     setFixedSize(m_client->width(), m_client->height() + m_menuBar->sizeHint().height());
 }
 
-bool MainWindow::Form_Load() {
-    const BrandingValues &branding = programValues().Branding;
-    setWindowTitle(branding.programName + QStringLiteral(" by ") + branding.companyName);
-    m_visitButton->setText(QStringLiteral("Visit ") + branding.companyWebsite);
-
-    m_entryList->addColumn(QStringLiteral("Username"), pixelsToTwips(m_copyButtons[0]->width()) - 10);
-    m_entryList->addColumn(QStringLiteral("Password"), pixelsToTwips(m_copyButtons[1]->width()) + 20);
-    m_entryList->addColumn(QStringLiteral("Website/Location"), pixelsToTwips(m_copyButtons[2]->width()));
-    m_statusBar->setPanelWidth(1, width());
-
-    if (!LoadData(*m_entryList->entries()))
+bool MainWindow::load() {
+    if (!m_session.load())
         return false;
 
-    if (branding.skinOn)
-        applySkin(this);
+    if (m_skin)
+        applySkin(this, m_skin);
 
-    if (branding.bannerOn) {
+    if (m_branding.bannerOn) {
         const int grow = pixelsToTwips(m_banner->height()) + 50;
         setClientHeightTwips(DesignClientHeight + grow);
         m_entryList->move(m_entryList->x(), m_entryList->y() + twipsToPixels(grow));
-        showBanner(this);
+        showBanner(this, m_branding.adServerPage);
     }
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    const auto settings = platform().openSettings();
-    if (settings->value(QStringLiteral("Settings/showHelp"), QStringLiteral("1")).toString() == QStringLiteral("1")) {
-        if (HelpWindow *help = loadForm<HelpWindow>())
-            help->show();
-    }
+    if (Settings().showHelp())
+        openHelp();
     return true;
 }
 
-void MainWindow::Form_Unload() {
-    unloadForm<HelpWindow>();
-    unloadForm<AboutWindow>();
-    unloadForm<EntryEditor>();
-    unloadForm<SplashScreen>();
-
-    BrowserWindow *browser = findForm<BrowserWindow>();
-    if (browser && browser->isVisible()) {
-        // The program runs on until the browser window is closed.
-        programValues().AppClosing = true;
-        return;
+void MainWindow::closeEvent(QCloseEvent *event) {
+    // The windows this one opened close with it, before the owner hears of it.
+    const QList<QPointer<QWidget>> owned = {m_help.data(), m_about.data(), m_editor.data()};
+    for (const QPointer<QWidget> &window : owned) {
+        if (window)
+            window->close();
     }
-    unloadForm<BrowserWindow>();
-    platform().process->endProgram(0);
+    QWidget::closeEvent(event);
+    emit closed();
 }
 
 void MainWindow::showStatus(const QString &text) {
-    m_statusBar->setPanelText(1, text);
+    m_statusLine->setText(text);
 }
 
 QString MainWindow::statusText() const {
-    return m_statusBar->panelText(1);
+    return m_statusLine->text();
 }
 
-void MainWindow::showEditor() {
-    if (EntryEditor *editor = loadForm<EntryEditor>()) {
-        editor->show();
-        editor->raise();
-        editor->activateWindow();
+void MainWindow::openHelp() {
+    if (!m_help) {
+        auto *help = new HelpWindow(m_skin);
+        if (!help->load()) {
+            delete help; // no help file: no Help window
+            return;
+        }
+        m_help = help;
+        connect(help, &HelpWindow::closed, this, [this] { m_help = nullptr; });
     }
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+void MainWindow::openAbout() {
+    if (!m_about) {
+        m_about = new AboutWindow(m_branding, platform().version, m_skin);
+        connect(m_about, &AboutWindow::closed, this, [this] { m_about = nullptr; });
+    }
+    m_about->show();
+}
+
+void MainWindow::showEditor(EntryEditor::Mode mode, int position) {
+    // An editor that is open already stays as it is: it keeps its mode and its row.
+    if (!m_editor) {
+        m_editor = new EntryEditor(m_skin);
+        connect(m_editor, &EntryEditor::accepted, this, &MainWindow::writeEntry);
+        connect(m_editor, &EntryEditor::closed, this, [this] { m_editor = nullptr; });
+        const EntryTableModel &list = m_session.entries();
+        if (mode == EntryEditor::Mode::Add)
+            m_editor->openForAdd();
+        else
+            m_editor->openForEdit(list.rowId(position), list.entry(position));
+    }
+    m_editor->show();
+    m_editor->raise();
+    m_editor->activateWindow();
+}
+
+void MainWindow::writeEntry(EntryEditor::Mode mode, EntryTableModel::RowId row, const Entry &entry) {
+    EntryTableModel &list = m_session.entries();
+    int position = 0;
+    if (mode == EntryEditor::Mode::Add) {
+        position = list.add(entry);
+    } else {
+        // The editor's own row, wherever sorts and deletions have moved it since.
+        position = list.positionOf(row);
+        if (position == 0) {
+            showError(QStringLiteral("The entry you were editing has been deleted meanwhile. Nothing was saved."));
+            return;
+        }
+        position = list.setEntry(position, entry);
+    }
+    m_entryList->selectPosition(position);
+    m_entryList->scrollTo(list.index(position - 1, 0));
+
+    if (m_session.save())
+        showStatus(QStringLiteral("Added new entry.  Data saved."));
+    if (EntryEditor *editor = m_editor)
+        editor->close();
 }
 
 int MainWindow::selectedPosition(const QString &mustSelectMessage) {
     const int position = m_entryList->firstSelectedPosition();
     if (position == 0)
-        ShowStatus(mustSelectMessage);
+        showStatus(mustSelectMessage);
     return position;
 }
 
-void MainWindow::onAddClicked(int) {
-    programValues().Editor.EditMode = QStringLiteral("Add");
-    showEditor();
+void MainWindow::onAddClicked() {
+    showEditor(EntryEditor::Mode::Add, 0);
 }
 
 void MainWindow::onEditClicked() {
     const int position = selectedPosition(QStringLiteral("You must first select an entry to edit."));
     if (position == 0)
         return;
-    const Entry &entry = m_entryList->entries()->entry(position);
-    EditorHandOver &handOver = programValues().Editor;
-    handOver.EditUsername = entry.username;
-    handOver.EditPassword = entry.password;
-    handOver.EditWebsite = entry.location;
-    handOver.EditIndex = position;
-    handOver.EditMode = QStringLiteral("Edit");
-    showEditor();
+    showEditor(EntryEditor::Mode::Edit, position);
 }
 
 void MainWindow::onDeleteClicked() {
     const int position = selectedPosition(QStringLiteral("You must first select an entry to delete."));
     if (position == 0)
         return;
-    const Entry &entry = m_entryList->entries()->entry(position);
+    const Entry &entry = m_session.entries().entry(position);
     MessageBoxRequest question;
     question.text = QStringLiteral("Are you sure you want to delete the following information?\r\n\r\n") +
                     QStringLiteral("Username: ") + entry.username + QStringLiteral("\r\nPassword: ") + entry.password +
@@ -249,93 +316,42 @@ void MainWindow::onDeleteClicked() {
     question.buttons = MessageButtons::OkCancel;
     question.defaultButton = MessageAnswer::Ok;
     if (platform().dialogs->messageBox(question) != MessageAnswer::Ok) {
-        ShowStatus(QStringLiteral("Entry not deleted, cancelled by user"));
+        showStatus(QStringLiteral("Entry not deleted, cancelled by user"));
         return;
     }
-    EntryTableModel &list = *m_entryList->entries();
-    list.remove(position);
-    if (SaveData(list))
-        ShowStatus(QStringLiteral("Entry deleted successfully, data saved."));
+    m_session.entries().remove(position);
+    if (m_session.save())
+        showStatus(QStringLiteral("Entry deleted successfully, data saved."));
 }
 
-void MainWindow::onCopyClicked(int index) {
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
+void MainWindow::onCopyClicked(int field) {
+    Clipboard::clear();
     const int position = selectedPosition(QStringLiteral("You must first select a row to copy from."));
-    if (position == 0 || index < 0 || index > 2)
+    if (position == 0 || field < 0 || field > 2)
         return;
-    const Entry &entry = m_entryList->entries()->entry(position);
+    const Entry &entry = m_session.entries().entry(position);
     const QString texts[] = {entry.username, entry.password, entry.location};
     const QString captions[] = {QStringLiteral("Copied Username "), QStringLiteral("Copied Password "),
                                 QStringLiteral("Copied Location ")};
-    auto *data = new QMimeData;
-    data->setText(texts[index]);
-    if (index == 1) {
-        // Desktop clipboard managers keep no history of data marked as a secret.
-        data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
-    }
-    clipboard->setMimeData(data);
-    ShowStatus(captions[index] + texts[index]);
+    Clipboard::copy(texts[field], field == 1 ? Clipboard::Secret : Clipboard::Plain);
+    showStatus(captions[field] + texts[field]);
 }
 
 void MainWindow::onGoToClicked() {
     const int position = selectedPosition(QStringLiteral("You must first select an entry to go to."));
     if (position == 0)
         return;
-    ShowStatus(QStringLiteral("Opening Location..."));
-    const QString location = locationToOpen(m_entryList->entries()->entry(position).location);
+    showStatus(QStringLiteral("Opening Location..."));
+    const QString location = locationToOpen(m_session.entries().entry(position).location);
     // The location is one argument of the opener, never a command line: it cannot run anything.
     const QString opener = desktopOpener();
     if (!platform().launcher->startDetached(opener, {location}))
-        ShowStatus(QStringLiteral("Could not open the location: \"%1\" could not be started.").arg(opener));
-}
-
-void MainWindow::onVisitClicked(int) {
-    if (BrowserWindow *browser = loadForm<BrowserWindow>())
-        browser->show();
+        showStatus(QStringLiteral("Could not open the location: \"%1\" could not be started.").arg(opener));
 }
 
 void MainWindow::onColumnClicked(int columnIndex) {
-    if (m_entryList->entries()->toggleSort(columnIndex))
+    if (m_session.entries().toggleSort(columnIndex))
         m_entryList->showSortIndicator();
-}
-
-void MainWindow::onFileMenu(int index) {
-    if (index == 0)
-        unload();
-}
-
-void MainWindow::onDataMenu(int index) {
-    switch (index) {
-    case 0:
-        onAddClicked(0);
-        break;
-    case 1:
-        onDeleteClicked();
-        break;
-    case 2:
-        onEditClicked();
-        break;
-    case 3:
-        onGoToClicked();
-        break;
-    default:
-        break;
-    }
-}
-
-void MainWindow::onCopyMenu(int index) {
-    onCopyClicked(index);
-}
-
-void MainWindow::onHelpMenu(int) {
-    if (HelpWindow *help = loadForm<HelpWindow>())
-        help->show();
-}
-
-void MainWindow::onAboutMenu(int) {
-    if (AboutWindow *about = loadForm<AboutWindow>())
-        about->show();
 }
 
 } // namespace varnook

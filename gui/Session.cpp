@@ -3,10 +3,7 @@
 #include "DataFile.h"
 #include "DataFileFormat.h"
 #include "DataLoader.h"
-#include "EntryTableModel.h"
-#include "MainWindow.h"
 #include "Platform.h"
-#include "ProgramValues.h"
 #include "StoreMessages.h"
 
 #include <QDateTime>
@@ -26,27 +23,26 @@ QString savedStamp() {
 
 } // namespace
 
-void ShowStatus(const QString &text) {
-    if (MainWindow *main = findForm<MainWindow>())
-        main->showStatus(text);
-}
+Session::Session(QObject *parent)
+    : QObject(parent) {}
 
-bool LoadData(EntryTableModel &list) {
+bool Session::load() {
     LoadOutcome outcome = DataLoader(DataFile::inProgramFolder()).load();
     if (!outcome.unlocked) {
         platform().process->endProgram(0);
         return false;
     }
-    list.append(std::move(outcome.entries));
-    ShowStatus(outcome.status);
+    m_masterPassword = outcome.masterPassword;
+    m_entries.append(std::move(outcome.entries));
+    emit status(outcome.status);
     return true;
 }
 
-bool SaveData(const EntryTableModel &list) {
+bool Session::save() {
     const DataFile file = DataFile::inProgramFolder();
     // Unchanged rows keep their encoded lines, so a save costs little more than writing the bytes.
     const QByteArray bytes = DataFileFormat::serializeStoredLines(
-        programValues().MasterPassword, list.count(), [&list](qsizetype i) { return list.storedLine(int(i) + 1); });
+        m_masterPassword, m_entries.count(), [this](qsizetype i) { return m_entries.storedLine(int(i) + 1); });
     const FileResult saved = file.write(bytes);
     if (!saved) {
         MessageBoxRequest request;
@@ -57,7 +53,7 @@ bool SaveData(const EntryTableModel &list) {
         platform().dialogs->messageBox(request);
         return false;
     }
-    ShowStatus(QStringLiteral("Saved ") + savedStamp());
+    emit status(QStringLiteral("Saved ") + savedStamp());
     return true;
 }
 

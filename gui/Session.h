@@ -1,19 +1,38 @@
 #pragma once
 
+#include "EntryTableModel.h"
+
+#include <QObject>
 #include <QString>
 
 namespace varnook {
 
-class EntryTableModel;
+// One run's data: the entries as the list shows them and the master password of data.enc.
+// Every change is saved when it is made; the outcome goes to the status line through status().
+class Session : public QObject {
+    Q_OBJECT
 
-// Shows one line in the main window's status bar.
-void ShowStatus(const QString &text);
+public:
+    explicit Session(QObject *parent = nullptr);
 
-// Reads data.enc into the list, creating it or asking for the master password first.
-// False when the program was ended on the way (refused login, cancelled creation, unreadable file).
-bool LoadData(EntryTableModel &list);
+    EntryTableModel &entries() { return m_entries; }
+    const EntryTableModel &entries() const { return m_entries; }
+    const QString &masterPassword() const { return m_masterPassword; }
 
-// Writes the whole list to data.enc. False when the save failed; the user has been told then.
-bool SaveData(const EntryTableModel &list);
+    // Reads data.enc into the list, creating it or asking for the master password first.
+    // False when the program was ended on the way (refused login, cancelled creation, unreadable file).
+    bool load();
+
+    // Writes the whole list to data.enc. False when the save failed; the user has been told then.
+    bool save();
+
+signals:
+    // A line for the main window's status bar.
+    void status(const QString &text);
+
+private:
+    EntryTableModel m_entries;
+    QString m_masterPassword;
+};
 
 } // namespace varnook

@@ -1,11 +1,7 @@
 #include "SplashScreen.h"
 
-#include "Branding.h"
 #include "Design.h"
-#include "MainWindow.h"
-#include "ProgramValues.h"
 #include "Skin.h"
-#include "SkinEngine.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -13,13 +9,11 @@
 
 namespace varnook {
 
-SplashScreen::SplashScreen(QWidget *parent)
-    : Form(parent)
-    , m_picture(new QLabel(this))
-    , m_skin(new SkinEngine(this)) {
+SplashScreen::SplashScreen(const SkinEngine *skin, QWidget *parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+    , m_skin(skin)
+    , m_picture(new QLabel(this)) {
     setObjectName(QStringLiteral("frmSplash"));
-    setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
-    m_skin->setObjectName(QStringLiteral("skn"));
 
     m_picture->setObjectName(QStringLiteral("Image1"));
     m_picture->setGeometry(twipsRect(0, 0, 7170, 4770));
@@ -34,32 +28,13 @@ SplashScreen::SplashScreen(QWidget *parent)
     connect(&m_timer, &QTimer::timeout, this, &SplashScreen::tick);
 }
 
-bool SplashScreen::Form_Load() {
+void SplashScreen::start() {
     setFixedSize(m_picture->size());
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-
-    ProgramValues &values = programValues();
-    values.AppClosing = false;
-    values.LoadSkinHolder = &SplashScreen::loadAsSkinHolder;
-    SetBranding();
-    if (values.Branding.skinOn) {
-        values.SkinRef = m_skin;
-        applySkin(this);
-    }
+    if (m_skin)
+        applySkin(this, m_skin);
     m_timer.start();
-    return true;
-}
-
-void SplashScreen::loadAsSkinHolder() {
-    if (findForm<SplashScreen>())
-        return;
-    SplashScreen *splash = loadForm<SplashScreen>();
-    if (!splash)
-        return;
-    // Loaded for its skin only: the start-up sequence must not run a second time.
-    splash->m_timer.stop();
-    splash->hide();
 }
 
 void SplashScreen::tick() {
@@ -68,11 +43,7 @@ void SplashScreen::tick() {
         return;
     // Stopped before the main window loads, so no tick arrives during the password prompt.
     m_timer.stop();
-    MainWindow *main = loadForm<MainWindow>();
-    if (!main)
-        return; // the main window's load step ended the program
-    main->show();
-    hide();
+    emit finished();
 }
 
 } // namespace varnook

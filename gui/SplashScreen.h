@@ -1,8 +1,7 @@
 #pragma once
 
-#include "ControlArray.h"
-
 #include <QTimer>
+#include <QWidget>
 
 class QLabel;
 
@@ -10,31 +9,31 @@ namespace varnook {
 
 class SkinEngine;
 
-// The start-up window: sets the program-wide values, shows the splash picture for 75 timer
-// ticks, then opens the main window and hides itself. It stays loaded, holding the skin.
-class SplashScreen : public Form {
+// The start-up window: shows the splash picture for 75 timer ticks, then reports that start-up may
+// go on (finished) and stops its timer.
+class SplashScreen : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SplashScreen(QWidget *parent = nullptr);
+    explicit SplashScreen(const SkinEngine *skin, QWidget *parent = nullptr);
+
+    // Centres and skins the window and starts the timer.
+    void start();
 
     QTimer *timer() { return &m_timer; }
+    // Two for every tick so far.
     int counter() const { return m_counter; }
-    SkinEngine *skin() const { return m_skin; }
-
-    // Loads this window only for the skin it holds, when it is not loaded: its start-up sequence
-    // does not run and it stays hidden. Does nothing when it is loaded already.
-    static void loadAsSkinHolder();
 
 public slots:
     void tick();
 
-protected:
-    bool Form_Load() override;
+signals:
+    // On the 75th tick, once the timer has stopped.
+    void finished();
 
 private:
+    const SkinEngine *m_skin;
     QLabel *m_picture;
-    SkinEngine *m_skin;
     QTimer m_timer;
     qint16 m_counter = 0;
 };

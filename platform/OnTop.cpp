@@ -4,10 +4,9 @@
 
 namespace varnook {
 
-void setOnTop(QWidget *window, int onTop) {
+void setOnTop(QWidget *window, bool keepOnTop) {
     if (!window)
         return;
-    const bool keepOnTop = onTop == -1;
     if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == keepOnTop)
         return;
     // Changing a window flag hides the window and may forget its place: put both back.

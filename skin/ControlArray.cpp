@@ -1,30 +1,9 @@
 #include "ControlArray.h"
 
-#include <QCloseEvent>
+#include <QVariant>
+#include <QWidget>
 
 namespace varnook {
-
-Form::Form(QWidget *parent)
-    : QWidget(parent, Qt::Window) {}
-
-bool Form::runLoad() {
-    return Form_Load();
-}
-
-void Form::unload() {
-    if (m_unloaded)
-        return;
-    m_unloaded = true;
-    Form_Unload();
-    hide();
-    deleteLater();
-}
-
-void Form::closeEvent(QCloseEvent *event) {
-    // The close box unloads; the unload step cannot be cancelled.
-    event->accept();
-    unload();
-}
 
 QWidget *controlElement(const QWidget *window, const QString &name, int index) {
     const auto candidates = window->findChildren<QWidget *>(name);

@@ -4,10 +4,9 @@
 #include "ControlArray.h"
 #include "Design.h"
 #include "PictureBox.h"
-#include "ProgramValues.h"
-#include "ScaleMode.h"
 #include "SkinEngine.h"
 #include "SkinLabel.h"
+#include "SkinLog.h"
 #include "TypeName.h"
 #include "WindowControls.h"
 
@@ -18,17 +17,6 @@ namespace varnook {
 namespace {
 
 const QString SkinLabelArray = QStringLiteral("SkinLabel1");
-
-// One attempt at dressing the window with the skin SkinRef holds.
-bool skinWithSkinRef(QWidget *window) {
-    const auto *skin = qobject_cast<const SkinEngine *>(programValues().SkinRef.data());
-    if (!skin || !skin->isLoaded())
-        return false;
-    const quint32 face = skin->faceColour();
-    const quint32 text = skin->textColour();
-    const quint32 picture = skin->pictureColour();
-    return colourControls(window, face, text, picture) && skin->applyTo(window);
-}
 
 void setPaletteColour(QWidget *control, QPalette::ColorRole role, const QColor &colour) {
     QPalette palette = control->palette();
@@ -44,16 +32,19 @@ bool visibleFlag(const QWidget *control) {
 
 } // namespace
 
-bool applySkin(QWidget *window) {
+bool applySkin(QWidget *window, const SkinEngine *skin) {
     if (!window)
         return false;
-    if (skinWithSkinRef(window))
-        return true;
-    // The skin's window loads synchronously and skins itself; when it was loaded already there
-    // is nothing to wait for, so the second attempt follows at once.
-    if (const std::function<void()> loadSkinHolder = programValues().LoadSkinHolder)
-        loadSkinHolder();
-    return skinWithSkinRef(window);
+    if (!skin || !skin->isLoaded()) {
+        qCWarning(skinLog) << "No skin to apply to" << window->objectName()
+                           << (skin ? skin->errorString() : QStringLiteral("(no skin engine)"));
+        return false;
+    }
+    const bool applied =
+        colourControls(window, skin->faceColour(), skin->textColour(), skin->pictureColour()) && skin->applyTo(window);
+    if (!applied)
+        qCWarning(skinLog) << "The skin" << skin->skinName() << "did not apply to" << window->objectName();
+    return applied;
 }
 
 bool colourControls(QWidget *window, quint32 faceColour, quint32 textColour, quint32 pictureColour) {
@@ -85,7 +76,7 @@ bool colourControls(QWidget *window, quint32 faceColour, quint32 textColour, qui
     return true;
 }
 
-bool showBanner(QWidget *window) {
+bool showBanner(QWidget *window, const QString &adServerPage) {
     if (!window)
         return false;
     QWidget *banner = window->findChild<QWidget *>(QStringLiteral("wbBanner"));
@@ -97,7 +88,7 @@ bool showBanner(QWidget *window) {
     if (banner->metaObject()->indexOfMethod("navigate(QString)") < 0)
         return false;
 
-    const int margin = scaleModeOf(window) == ScaleMode::Pixels ? 20 : twipsToPixels(280);
+    const int margin = twipsToPixels(280);
     auto *box = new PictureBox(banner->parentWidget());
     box->setObjectName(QStringLiteral("picBox"));
     box->setFrameShape(QFrame::NoFrame);
@@ -111,7 +102,10 @@ bool showBanner(QWidget *window) {
     picture->hide();
 
     // The browser returns at once and loads the page while the window goes on loading.
-    return QMetaObject::invokeMethod(banner, "navigate", Q_ARG(QString, programValues().Branding.adServerPage));
+    const bool navigated = QMetaObject::invokeMethod(banner, "navigate", Q_ARG(QString, adServerPage));
+    if (!navigated)
+        qCWarning(skinLog) << "The banner could not be told to open" << adServerPage;
+    return navigated;
 }
 
 bool replaceLabels(QWidget *window) {

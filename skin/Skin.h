@@ -1,16 +1,16 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 class QWidget;
 
 namespace varnook {
 
-// Dresses a window with the program's skin, the one SkinRef holds: first its controls' colours
-// (colourControls), then the skin itself. When SkinRef holds no usable skin, the window that holds
-// the skin is loaded (without its start-up sequence) and the window is dressed once more; false
-// when that fails too.
-bool applySkin(QWidget *window);
+class SkinEngine;
+
+// Dresses a window with the program's skin: first its controls' colours (colourControls), then the
+// skin itself. False, with a line in the log, when there is no window or the skin holds nothing.
+bool applySkin(QWidget *window, const SkinEngine *skin);
 
 // Gives the window's controls the skin's colours, each a 0x00BBGGRR number, by type name:
 // "CommandButton" the face colour as background; "TextBox", "ComboBox", "FileListBox",
@@ -20,11 +20,11 @@ bool applySkin(QWidget *window);
 bool colourControls(QWidget *window, quint32 faceColour, quint32 textColour, quint32 pictureColour);
 
 // Puts the banner strip into the main window: a borderless picture box "picBox" at wbBanner's
-// place, one margin narrower (280 twips, or 20 when the window measures in pixels), holding
+// place, one margin (280 twips) narrower, holding
 // wbBanner at its top left so that the browser's right-hand strip is cut off; hides wbPicture and
 // opens adServerPage in wbBanner without waiting for it. False when the window lacks wbBanner or
 // wbPicture, already holds a picBox, or the browser cannot be told the address.
-bool showBanner(QWidget *window);
+bool showBanner(QWidget *window, const QString &adServerPage);
 
 // Covers each plain label lying in the same container as SkinLabel1 element 0 with a new skinned
 // label of that array (indexes following the highest one, in control order), carrying the plain

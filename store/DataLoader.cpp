@@ -3,7 +3,6 @@
 #include "DataFileFormat.h"
 #include "MasterPasswordPrompts.h"
 #include "Platform.h"
-#include "ProgramValues.h"
 #include "StoreMessages.h"
 
 namespace varnook {
@@ -31,10 +30,10 @@ LoadOutcome DataLoader::load() {
 
     if (!MasterPasswordPrompts::login(master.masterPassword))
         return {};
-    programValues().MasterPassword = master.masterPassword;
 
     LoadOutcome outcome;
     outcome.unlocked = true;
+    outcome.masterPassword = master.masterPassword;
     outcome.entries = DataFileFormat::readEntries(QByteArrayView(bytes).sliced(master.entriesStart));
     outcome.status = QStringLiteral("Loaded %1 entries").arg(outcome.entries.size());
     return outcome;
@@ -54,9 +53,9 @@ LoadOutcome DataLoader::CreatePassword(const QByteArray &bytes, qsizetype entrie
     if (const FileResult written = m_file.write(file); !written)
         return failed(StoreMessages::passwordNotStored(m_file.path(), written.reason()));
 
-    programValues().MasterPassword = *password;
     LoadOutcome outcome;
     outcome.unlocked = true;
+    outcome.masterPassword = *password;
     outcome.entries = std::move(entries);
     outcome.status = QStringLiteral("Password created successfully");
     return outcome;

@@ -18,10 +18,12 @@ struct LoadOutcome {
     std::vector<Entry> entries;
     // The status line to show: "Loaded N entries" or "Password created successfully".
     QString status;
+    // The master password the user logged in with or created.
+    QString masterPassword;
 };
 
 // Reads the data file at start: creates it when missing, then creates the master password on the
-// first start or asks for it on every later one, and reads the entries. Sets MasterPassword.
+// first start or asks for it on every later one, and reads the entries.
 class DataLoader {
 public:
     explicit DataLoader(DataFile file)

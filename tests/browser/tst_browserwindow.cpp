@@ -1,8 +1,9 @@
 #include "Branding.h"
 #include "BrowserWindow.h"
+#include "ControlArray.h"
 #include "Design.h"
 #include "FakePlatform.h"
-#include "ProgramValues.h"
+#include "SkinEngine.h"
 #include "SkinLabel.h"
 #include "StatusBar.h"
 #include "TestHttpServer.h"
@@ -34,13 +35,7 @@ constexpr int LoadTimeout = 30000;
 // A link filling the top 100 pixels of the page; nothing below it.
 const QString LinkBody = QStringLiteral("<a href=\"/two\" style=\"display:block;height:100px\">to two</a>");
 
-// What the main window's web-site button does.
-BrowserWindow *openBrowserWindow() {
-    BrowserWindow *window = loadForm<BrowserWindow>();
-    if (window)
-        window->show();
-    return window;
-}
+const Branding TheBranding = Branding::fromVersion(VersionRecord::builtIn());
 
 template <class T> T *control(QWidget *window, const char *name) {
     return window->findChild<T *>(QString::fromLatin1(name));
@@ -72,8 +67,7 @@ private slots:
     void windowBeforeLoading();
     void loadStep();
     void firstOpeningShowsProductPage();
-    void laterOpeningsShowCompanyWebsite();
-    void secondClickShowsOpenWindowWithoutReloading();
+    void openingOnTheCompanyWebsite();
     void goAndEnterLoadTypedAddress_data();
     void goAndEnterLoadTypedAddress();
     void otherKeysOnlyType();
@@ -87,11 +81,11 @@ private slots:
     void arrangeControls_data();
     void arrangeControls();
     void paintArrangesControls();
-    void closingRunsOnWithoutAppClosing();
-    void closingEndsProgramWhenAppClosing();
+    void closingTellsTheOwnerAndEndsNothing();
 
 private:
     // Opens the window the first time and waits for the product page.
+    BrowserWindow *openBrowserWindow(const QString &address);
     BrowserWindow *openOnProductPage();
     // Types an address, clicks Go, waits for the page and checks the title it gave the window.
     void go(BrowserWindow *window, const QString &address, const QString &expectedTitle);
@@ -101,6 +95,7 @@ private:
     std::unique_ptr<FakePlatform> m_platform;
     QString m_productPage;
     QString m_companyWebsite;
+    SkinEngine m_skin;
 };
 
 void tst_BrowserWindow::initTestCase() {
@@ -116,10 +111,8 @@ void tst_BrowserWindow::cleanupTestCase() {
 
 void tst_BrowserWindow::init() {
     m_platform = std::make_unique<FakePlatform>();
-    SetBranding();
-    m_productPage = programValues().Branding.productPage;
-    m_companyWebsite = programValues().Branding.companyWebsite;
-    resetProgramValues();
+    m_productPage = TheBranding.productPage;
+    m_companyWebsite = TheBranding.companyWebsite;
 
     m_server->addPage(requestFor(m_productPage), QStringLiteral("Product Page"));
     m_server->addPage(requestFor(m_companyWebsite), QStringLiteral("Company Website"));
@@ -142,11 +135,16 @@ void tst_BrowserWindow::cleanup() {
     m_platform.reset();
 }
 
+BrowserWindow *tst_BrowserWindow::openBrowserWindow(const QString &address) {
+    auto *window = new BrowserWindow(TheBranding, &m_skin);
+    window->open(address);
+    window->show();
+    return window;
+}
+
 BrowserWindow *tst_BrowserWindow::openOnProductPage() {
-    BrowserWindow *window = openBrowserWindow();
-    if (!window)
-        return nullptr;
-    // The load step started the page; it cannot have arrived before the event loop runs.
+    BrowserWindow *window = openBrowserWindow(m_productPage);
+    // Opening started the page; it cannot have arrived before the event loop runs.
     QSignalSpy complete(control<WebBrowser>(window, "WebBrowser1"), &WebBrowser::downloadComplete);
     if (!complete.wait(LoadTimeout))
         return nullptr;
@@ -170,7 +168,7 @@ void tst_BrowserWindow::hover(BrowserWindow *window, const QPoint &position) {
 }
 
 void tst_BrowserWindow::controlsAsDesigned() {
-    BrowserWindow window;
+    BrowserWindow window(TheBranding, nullptr);
     auto *frame = control<QGroupBox>(&window, "frmBrowser");
     QVERIFY(frame);
     QCOMPARE(frame->title(), QStringLiteral("Browser"));
@@ -232,7 +230,7 @@ void tst_BrowserWindow::controlsAsDesigned() {
 }
 
 void tst_BrowserWindow::windowBeforeLoading() {
-    BrowserWindow window;
+    BrowserWindow window(TheBranding, nullptr);
     QCOMPARE(window.size(), twipsSize(10545, 8580));
     const Qt::WindowFlags flags = window.windowFlags();
     QVERIFY(flags.testFlag(Qt::WindowTitleHint));
@@ -247,12 +245,11 @@ void tst_BrowserWindow::windowBeforeLoading() {
 }
 
 void tst_BrowserWindow::loadStep() {
-    BrowserWindow *window = loadForm<BrowserWindow>();
-    QVERIFY(window);
-    // Right after the load step, before any page has arrived.
+    auto *window = new BrowserWindow(TheBranding, &m_skin);
+    window->open(m_productPage);
+    // Right after opening, before any page has arrived.
     QCOMPARE(window->windowTitle(), m_companyWebsite);
-    QCOMPARE(programValues().BrowserPage, QStringLiteral("Website"));
-    QCOMPARE(programValues().Branding.productPage, m_productPage);
+    QCOMPARE(SkinEngine::appliedSkin(window), QStringLiteral("Standard Skin"));
     QVERIFY(window->windowState().testFlag(Qt::WindowMaximized));
     QVERIFY(!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(!window->isVisible());
@@ -270,8 +267,7 @@ void tst_BrowserWindow::loadStep() {
 }
 
 void tst_BrowserWindow::firstOpeningShowsProductPage() {
-    BrowserWindow *window = openBrowserWindow();
-    QVERIFY(window);
+    BrowserWindow *window = openBrowserWindow(m_productPage);
     QVERIFY(window->isVisible());
     QVERIFY(window->isMaximized());
     QCOMPARE(window->windowTitle(), m_companyWebsite);
@@ -282,43 +278,13 @@ void tst_BrowserWindow::firstOpeningShowsProductPage() {
     QCOMPARE(control<StatusBar>(window, "StatusBar1")->panelText(2), QString());
 }
 
-void tst_BrowserWindow::laterOpeningsShowCompanyWebsite() {
-    QPointer<BrowserWindow> first = openOnProductPage();
-    QVERIFY(first);
-    first->close();
-    QTRY_VERIFY(first.isNull());
-    QCOMPARE(m_platform->process.endCount, 0);
-
-    for (int opening = 2; opening <= 3; ++opening) {
-        QPointer<BrowserWindow> later = openBrowserWindow();
-        QVERIFY(later);
-        QCOMPARE(later->windowTitle(), m_companyWebsite);
-        auto *text1 = control<QLineEdit>(later, "Text1");
-        QTRY_COMPARE_WITH_TIMEOUT(text1->text(), requestFor(m_companyWebsite), LoadTimeout);
-        QCOMPARE(later->windowTitle(), QStringLiteral("Company Website"));
-        QCOMPARE(programValues().BrowserPage, QStringLiteral("Website"));
-        later->close();
-        QTRY_VERIFY(later.isNull());
-    }
-    QCOMPARE(m_server->requests(),
-             (QStringList{requestFor(m_productPage), requestFor(m_companyWebsite), requestFor(m_companyWebsite)}));
-}
-
-void tst_BrowserWindow::secondClickShowsOpenWindowWithoutReloading() {
-    BrowserWindow *window = openOnProductPage();
-    QVERIFY(window);
-    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Product Page"), LoadTimeout);
-    window->hide(); // e.g. hidden behind other windows; the window stays loaded
-
-    QCOMPARE(openBrowserWindow(), window);
-    QVERIFY(window->isVisible());
-    // The load step did not run again: it would have retitled the window and added a panel.
-    QCOMPARE(window->windowTitle(), QStringLiteral("Product Page"));
-    QCOMPARE(control<StatusBar>(window, "StatusBar1")->panelCount(), 2);
-    QCOMPARE(control<WebBrowser>(window, "WebBrowser1")->view()->history()->count(), 1);
-    // A later page shows that nothing was asked for in between.
-    go(window, m_server->url(QStringLiteral("/two")), QStringLiteral("Page Two"));
-    QCOMPARE(m_server->requests(), (QStringList{requestFor(m_productPage), QStringLiteral("/two")}));
+void tst_BrowserWindow::openingOnTheCompanyWebsite() {
+    QPointer<BrowserWindow> window = openBrowserWindow(m_companyWebsite);
+    QCOMPARE(window->windowTitle(), m_companyWebsite);
+    auto *text1 = control<QLineEdit>(window, "Text1");
+    QTRY_COMPARE_WITH_TIMEOUT(text1->text(), requestFor(m_companyWebsite), LoadTimeout);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Company Website"));
+    QCOMPARE(m_server->requests(), QStringList{requestFor(m_companyWebsite)});
 }
 
 void tst_BrowserWindow::goAndEnterLoadTypedAddress_data() {
@@ -467,7 +433,7 @@ void tst_BrowserWindow::buttonsWithNothingToDoFailSilently() {
 }
 
 void tst_BrowserWindow::buttonsOfWindowWithoutPageDoNothing() {
-    BrowserWindow window; // never loaded: no page at all
+    BrowserWindow window(TheBranding, nullptr); // never loaded: no page at all
     window.show();
     for (const char *name : {"Command3", "Command4", "Command5", "Command6"})
         QTest::mouseClick(control<QPushButton>(&window, name), Qt::LeftButton);
@@ -505,7 +471,7 @@ void tst_BrowserWindow::arrangeControls_data() {
 
 void tst_BrowserWindow::arrangeControls() {
     QFETCH(QSize, size);
-    BrowserWindow window;
+    BrowserWindow window(TheBranding, nullptr);
     auto *statusBar = control<StatusBar>(&window, "StatusBar1");
     statusBar->addPanel(); // as the load step does
     window.show();
@@ -537,7 +503,7 @@ void tst_BrowserWindow::arrangeControls() {
 }
 
 void tst_BrowserWindow::paintArrangesControls() {
-    BrowserWindow window;
+    BrowserWindow window(TheBranding, nullptr);
     window.showNormal();
     window.resize(500, 400);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -553,22 +519,14 @@ void tst_BrowserWindow::paintArrangesControls() {
     QCOMPARE(page->geometry(), pageArranged);
 }
 
-void tst_BrowserWindow::closingRunsOnWithoutAppClosing() {
+void tst_BrowserWindow::closingTellsTheOwnerAndEndsNothing() {
     QPointer<BrowserWindow> window = openOnProductPage();
     QVERIFY(window);
+    QSignalSpy closed(window.data(), &BrowserWindow::closed);
     window->close();
+    QCOMPARE(closed.count(), 1);
     QTRY_VERIFY(window.isNull());
     QCOMPARE(m_platform->process.endCount, 0);
-}
-
-void tst_BrowserWindow::closingEndsProgramWhenAppClosing() {
-    QPointer<BrowserWindow> window = openOnProductPage();
-    QVERIFY(window);
-    programValues().AppClosing = true;
-    window->close();
-    QCOMPARE(m_platform->process.endCount, 1);
-    QCOMPARE(m_platform->process.lastExitCode, 0);
-    QVERIFY(!findForm<BrowserWindow>());
 }
 
 QTEST_MAIN(tst_BrowserWindow)

@@ -1,17 +1,21 @@
 #pragma once
 
-#include "Branding.h"
+#include "Application.h"
+#include "ControlArray.h"
 #include "EntryListView.h"
 #include "FakePlatform.h"
 #include "MainWindow.h"
 #include "Session.h"
-#include "StatusBar.h"
+#include "StatusLine.h"
+#include "WindowCleanup.h"
 
 #include <QApplication>
 #include <QByteArray>
 #include <QFile>
 #include <QPointer>
+
 #include <QTest>
+#include <memory>
 
 namespace varnook::test {
 
@@ -40,27 +44,33 @@ inline QByteArray readDataFile(const FakePlatform &fake) {
     return file.readAll();
 }
 
+// The program of the running test: the owner of its session and windows.
+inline std::unique_ptr<Application> &testApplication() {
+    static std::unique_ptr<Application> application;
+    return application;
+}
+
+// A new program for the test, in place of the last one.
+inline Application &newApplication() {
+    testApplication() = std::make_unique<Application>();
+    return *testApplication();
+}
+
 // The main window as the start-up shows it, on a data file with the master password "secret".
 inline MainWindow *openMainWindow(FakePlatform &fake, const QList<QByteArray> &lines) {
     writeDataFile(fake, "secret", lines);
     fake.dialogs.answerInput(QStringLiteral("secret"));
-    SetBranding();
-    MainWindow *main = loadForm<MainWindow>();
-    if (main)
-        main->show();
-    return main;
+    return newApplication().openMainWindow();
 }
 
-// Destroys every window a test left behind, including those already unloaded.
-inline void destroyAllWindows() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QList<QPointer<QWidget>> windows;
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (!window->parentWidget()) // menus and popups go with their owners
-            windows.append(window);
-    }
-    for (const QPointer<QWidget> &window : windows)
-        delete window.data();
+inline Application &application() {
+    return *testApplication();
+}
+
+// Ends the test's program and destroys every window it left behind.
+inline void closeApplication() {
+    testApplication().reset();
+    destroyAllWindows();
 }
 
 } // namespace varnook::test

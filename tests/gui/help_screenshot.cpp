@@ -1,7 +1,8 @@
 // Draws the Help window with the shipped Help.rtf into a PNG for the README. Not a test: run it by hand,
-//   QT_QPA_PLATFORM=offscreen build/tests/look/help_screenshot docs/help-window.png
+//   QT_QPA_PLATFORM=offscreen build/tests/gui/help_screenshot docs/help-window.png
 #include "FakePlatform.h"
 #include "HelpWindow.h"
+#include "SkinEngine.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,8 +22,9 @@ int main(int argc, char *argv[]) {
         std::fprintf(stderr, "cannot copy %s\n", VARNOOK_HELP_FILE);
         return 1;
     }
-    varnook::HelpWindow *help = varnook::loadForm<varnook::HelpWindow>();
-    if (!help)
+    varnook::SkinEngine skin;
+    auto *help = new varnook::HelpWindow(&skin);
+    if (!help->load())
         return 1;
     help->show();
     if (!QTest::qWaitForWindowExposed(help))

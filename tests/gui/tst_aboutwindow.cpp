@@ -1,25 +1,23 @@
 #include "AboutWindow.h"
+#include "Branding.h"
 #include "ControlArray.h"
 #include "Design.h"
-#include "FakePlatform.h"
 #include "PictureBox.h"
-#include "ProgramValues.h"
 #include "SkinEngine.h"
 #include "SkinLabel.h"
+#include "WindowCleanup.h"
 
 #include <QtTest>
+
+#include <memory>
 
 using namespace varnook;
 
 namespace {
 
-// What the splash window's load step would have set.
-void brandFrom(const VersionRecord &record, bool skinOn) {
-    BrandingValues &branding = programValues().Branding;
-    branding.programName = record.productName;
-    branding.companyName = record.companyName;
-    branding.companyWebsite = record.comments;
-    branding.skinOn = skinOn;
+// The About window as its owner opens it.
+std::unique_ptr<AboutWindow> openAbout(const VersionRecord &record, const SkinEngine *skin = nullptr) {
+    return std::make_unique<AboutWindow>(Branding::fromVersion(record), record, skin);
 }
 
 QList<SkinLabel *> skinnedCopies(const QWidget *window) {
@@ -55,24 +53,19 @@ private slots:
     void withoutSkinThePlainLabelsStay();
     void withSkinEveryPlainLabelIsCovered();
     void everyOpeningMakesNewSkinnedLabels();
-    void secondOpeningShowsTheSameWindow();
 };
 
 void tst_about::cleanup() {
-    unloadForm<AboutWindow>();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    test::destroyAllWindows();
 }
 
 void tst_about::titleAndTextsComeFromTheVersionRecord() {
-    test::FakePlatform fake;
-    brandFrom(platform().version, false);
-    AboutWindow *about = loadForm<AboutWindow>();
-    QVERIFY(about);
+    const auto about = openAbout(VersionRecord::builtIn());
     QCOMPARE(about->windowTitle(), QStringLiteral("About Varnook"));
     QCOMPARE(about->productLabel()->text(), QStringLiteral("Varnook"));
     QCOMPARE(about->versionLabel()->text(), QStringLiteral("1.0"));
     QCOMPARE(about->companyLabel()->text(), QStringLiteral("Quillmere"));
-    QCOMPARE(about->websiteLabel()->text(), platform().version.comments);
+    QCOMPARE(about->websiteLabel()->text(), VersionRecord::builtIn().comments);
     QVERIFY(!about->websiteLabel()->text().isEmpty());
 }
 
@@ -90,28 +83,23 @@ void tst_about::versionShowsMajorAndMinor() {
     QFETCH(int, major);
     QFETCH(int, minor);
     QFETCH(QString, shown);
-    test::FakePlatform fake;
-    VersionRecord &record = platform().version;
+    VersionRecord record = VersionRecord::builtIn();
     record.major = major;
     record.minor = minor;
     record.patch = 7;
     record.tweak = 9;
-    brandFrom(record, false);
-    AboutWindow *about = loadForm<AboutWindow>();
-    QVERIFY(about);
+    const auto about = openAbout(record);
     QCOMPARE(about->versionLabel()->text(), shown);
 }
 
 void tst_about::emptyWebAddressLeavesTheRowEmpty() {
-    test::FakePlatform fake;
-    platform().version.comments.clear();
-    brandFrom(platform().version, false);
-    AboutWindow *about = loadForm<AboutWindow>();
-    QVERIFY(about);
+    VersionRecord record = VersionRecord::builtIn();
+    record.comments.clear();
+    const auto about = openAbout(record);
     QVERIFY(about->websiteLabel()->text().isEmpty());
-    QCOMPARE(textOf(about, QStringLiteral("Label4")), QStringLiteral("Website:"));
+    QCOMPARE(textOf(about.get(), QStringLiteral("Label4")), QStringLiteral("Website:"));
     about->show();
-    QVERIFY(QTest::qWaitForWindowExposed(about));
+    QVERIFY(QTest::qWaitForWindowExposed(about.get()));
 }
 
 void tst_about::designMatches_data() {
@@ -136,17 +124,14 @@ void tst_about::designMatches() {
     QFETCH(QRect, twips);
     QFETCH(double, pointSize);
     QFETCH(bool, bold);
-    test::FakePlatform fake;
-    brandFrom(platform().version, false);
-    AboutWindow *about = loadForm<AboutWindow>();
-    QVERIFY(about);
+    const auto about = openAbout(VersionRecord::builtIn());
     QCOMPARE(about->size(), twipsSize(7455, 2925));
     QCOMPARE(about->minimumSize(), about->maximumSize()); // fixed size
 
     const QList<QWidget *> found = about->findChildren<QWidget *>(name);
     QCOMPARE(found.size(), 1);
     const QWidget *control = found.first();
-    QCOMPARE(control->parentWidget(), about);
+    QCOMPARE(control->parentWidget(), about.get());
     QCOMPARE(control->geometry(), twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     QCOMPARE(control->font().pointSizeF(), pointSize);
     QCOMPARE(control->font().bold(), bold);
@@ -154,33 +139,24 @@ void tst_about::designMatches() {
 }
 
 void tst_about::withoutSkinThePlainLabelsStay() {
-    test::FakePlatform fake;
-    SkinEngine skin;
-    programValues().SkinRef = &skin; // a skin exists, but the switch is off
-    brandFrom(platform().version, false);
-    AboutWindow *about = loadForm<AboutWindow>();
-    QVERIFY(about);
-    QVERIFY(skinnedCopies(about).isEmpty());
-    QVERIFY(SkinEngine::appliedSkin(about).isEmpty());
+    const auto about = openAbout(VersionRecord::builtIn(), nullptr); // the skin is switched off
+    QVERIFY(skinnedCopies(about.get()).isEmpty());
+    QVERIFY(SkinEngine::appliedSkin(about.get()).isEmpty());
     QVERIFY(about->styleSheet().isEmpty());
-    QCOMPARE(textOf(about, QStringLiteral("Label2")), QStringLiteral("Version:"));
-    QCOMPARE(textOf(about, QStringLiteral("Label3")), QStringLiteral("Owned By:"));
+    QCOMPARE(textOf(about.get(), QStringLiteral("Label2")), QStringLiteral("Version:"));
+    QCOMPARE(textOf(about.get(), QStringLiteral("Label3")), QStringLiteral("Owned By:"));
     // The skinned labels of the design still show their texts.
     QCOMPARE(about->productLabel()->text(), QStringLiteral("Varnook"));
     QCOMPARE(about->companyLabel()->text(), QStringLiteral("Quillmere"));
-    QVERIFY(about->versionLabel()->isVisibleTo(about));
+    QVERIFY(about->versionLabel()->isVisibleTo(about.get()));
 }
 
 void tst_about::withSkinEveryPlainLabelIsCovered() {
-    test::FakePlatform fake;
     SkinEngine skin;
-    programValues().SkinRef = &skin;
-    brandFrom(platform().version, true);
-    AboutWindow *about = loadForm<AboutWindow>();
-    QVERIFY(about);
-    QCOMPARE(SkinEngine::appliedSkin(about), QStringLiteral("Standard Skin"));
+    const auto about = openAbout(VersionRecord::builtIn(), &skin);
+    QCOMPARE(SkinEngine::appliedSkin(about.get()), QStringLiteral("Standard Skin"));
 
-    const QList<SkinLabel *> copies = skinnedCopies(about);
+    const QList<SkinLabel *> copies = skinnedCopies(about.get());
     const QStringList plainNames = {QStringLiteral("Label2"), QStringLiteral("Label3"), QStringLiteral("Label4"),
                                     QStringLiteral("Label5")};
     QCOMPARE(copies.size(), plainNames.size());
@@ -190,47 +166,28 @@ void tst_about::withSkinEveryPlainLabelIsCovered() {
         QCOMPARE(copies[i]->Caption(), plain->text());
         QCOMPARE(copies[i]->geometry(), plain->geometry());
         QCOMPARE(copies[i]->font(), plain->font());
-        QVERIFY(copies[i]->isVisibleTo(about));
-        QVERIFY(plain->isVisibleTo(about)); // the plain labels stay
+        QVERIFY(copies[i]->isVisibleTo(about.get()));
+        QVERIFY(plain->isVisibleTo(about.get())); // the plain labels stay
     }
     QCOMPARE(copies[0]->Caption(), QStringLiteral("Version:"));
     QCOMPARE(copies[2]->Caption(), QStringLiteral("Website:"));
     // The notice and its copy lie below the client area.
     QVERIFY(copies[3]->y() >= about->height());
     // The template stays hidden.
-    QVERIFY(!controlElement(about, QStringLiteral("SkinLabel1"), 0)->isVisibleTo(about));
+    QVERIFY(!controlElement(about.get(), QStringLiteral("SkinLabel1"), 0)->isVisibleTo(about.get()));
 }
 
 void tst_about::everyOpeningMakesNewSkinnedLabels() {
-    test::FakePlatform fake;
     SkinEngine skin;
-    programValues().SkinRef = &skin;
-    brandFrom(platform().version, true);
-    AboutWindow *first = loadForm<AboutWindow>();
-    QVERIFY(first);
-    QCOMPARE(skinnedCopies(first).size(), 4);
-    unloadForm<AboutWindow>();
-    QVERIFY(!findForm<AboutWindow>());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    auto first = openAbout(VersionRecord::builtIn(), &skin);
+    QCOMPARE(skinnedCopies(first.get()).size(), 4);
+    first.reset();
 
-    AboutWindow *second = loadForm<AboutWindow>();
-    QVERIFY(second);
-    const QList<SkinLabel *> copies = skinnedCopies(second);
+    const auto second = openAbout(VersionRecord::builtIn(), &skin);
+    const QList<SkinLabel *> copies = skinnedCopies(second.get());
     QCOMPARE(copies.size(), 4);
     QCOMPARE(controlIndex(copies.first()), 1);
     QCOMPARE(controlIndex(copies.last()), 4);
-}
-
-void tst_about::secondOpeningShowsTheSameWindow() {
-    test::FakePlatform fake;
-    SkinEngine skin;
-    programValues().SkinRef = &skin;
-    brandFrom(platform().version, true);
-    AboutWindow *first = loadForm<AboutWindow>();
-    first->show();
-    AboutWindow *again = loadForm<AboutWindow>();
-    QCOMPARE(again, first);
-    QCOMPARE(skinnedCopies(again).size(), 4); // the load step did not run again
 }
 
 QTEST_MAIN(tst_about)

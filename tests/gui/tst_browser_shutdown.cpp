@@ -1,17 +1,21 @@
 #include "AboutWindow.h"
+#include "Application.h"
 #include "BrowserWindow.h"
+#include "ControlArray.h"
 #include "FakePlatform.h"
 #include "HelpWindow.h"
 #include "MainWindow.h"
-#include "ProgramValues.h"
 #include "QtPlatform.h"
 #include "SplashScreen.h"
+#include "StatusBar.h"
 #include "TestHttpServer.h"
 #include "WebBrowser.h"
+#include "WindowCleanup.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenuBar>
 #include <QNetworkProxy>
 #include <QPointer>
 #include <QProcess>
@@ -20,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWebEngineHistory>
+#include <QWebEngineView>
 
 #include <unistd.h>
 
@@ -44,6 +50,24 @@ void servePages(TestHttpServer &server) {
     server.addPage(VersionRecord::vendorServer() + QStringLiteral("/showsoftware2.asp?soft_id=17"),
                    QStringLiteral("Product Page"));
     server.becomeApplicationProxy();
+}
+
+// The program's branding without the banner strip: its page would be one more request.
+Branding withoutBanner() {
+    Branding branding = Branding::fromVersion(VersionRecord::builtIn());
+    branding.bannerOn = false;
+    return branding;
+}
+
+// A data file with the master password "secret" and a help file in the folder, so that the
+// start-up opens the Help window.
+void writeProgramFiles(const QString &folder) {
+    QFile data(QDir(folder).filePath(QStringLiteral("data.enc")));
+    if (data.open(QIODevice::WriteOnly))
+        data.write(QByteArray("\xF3\xE5\xE3\xF2\xE5\xF4\r\n\r\n"));
+    QFile help(QDir(folder).filePath(QStringLiteral("Help.rtf")));
+    if (help.open(QIODevice::WriteOnly))
+        help.write("{\\rtf1\\ansi Help\\par}");
 }
 
 QPushButton *websiteButton(MainWindow *main) {
@@ -95,35 +119,41 @@ int runProgramUntilItEnds(int argc, char **argv) {
     installDesktopPlatform();
     QTemporaryDir settingsFolder;
     platform().settingsFile = settingsFolder.filePath(QStringLiteral("settings.ini"));
+    QTemporaryDir programFolder;
+    platform().programFolder = programFolder.path();
+    writeProgramFiles(programFolder.path());
+    test::ScriptedDialogs dialogs; // the login only
+    dialogs.answerInput(QStringLiteral("secret"));
+    platform().dialogs = &dialogs;
     TestHttpServer server;
     servePages(server);
 
     // Gives up on a run that hangs, e.g. on a box nobody answers.
     QTimer::singleShot(ChildTimeout - 10000, &app, [] { QCoreApplication::exit(3); });
 
-    auto *main = new MainWindow;
-    main->show();
+    Application program(withoutBanner());
+    MainWindow *main = program.openMainWindow();
     QTimer::singleShot(0, main, [main] { QTest::mouseClick(websiteButton(main), Qt::LeftButton); });
 
-    QObject::connect(&server, &TestHttpServer::requestReceived, &app, [](const QString &target) {
-        QPointer<BrowserWindow> browser = findForm<BrowserWindow>();
+    QObject::connect(&server, &TestHttpServer::requestReceived, &app, [&program](const QString &target) {
+        QPointer<BrowserWindow> browser = program.browserWindow();
         if (!browser || !target.contains(QStringLiteral("showsoftware2.asp")))
             return;
         // Once the page is there: the main window closes, later the browser window.
         auto *page = browser->findChild<WebBrowser *>(QStringLiteral("WebBrowser1"));
-        QObject::connect(page, &WebBrowser::downloadComplete, browser, [browser] {
+        QObject::connect(page, &WebBrowser::downloadComplete, browser, [browser, &program] {
             for (qint64 pid : descendantProcesses(getpid()))
                 printf("helper %lld\n", pid);
-            MainWindow *mainWindow = findForm<MainWindow>();
-            mainWindow->close();
-            printf("after main window: AppClosing %d, browser visible %d, main window loaded %d\n",
-                   int(programValues().AppClosing), int(browser->isVisible()), int(findForm<MainWindow>() != nullptr));
+            program.mainWindow()->close();
+            printf("after main window: ends with browser %d, browser visible %d, main window open %d\n",
+                   int(program.endsWithBrowser()), int(browser->isVisible()), int(program.mainWindow() != nullptr));
             fflush(stdout);
             QTimer::singleShot(0, browser, [browser] { browser->close(); });
         });
     });
 
     const int exitCode = app.exec();
+    platform().dialogs = nullptr;
     printf("left the event loop with %d\n", exitCode);
     fflush(stdout);
     return exitCode;
@@ -209,6 +239,7 @@ private:
 
     TestHttpServer *m_server = nullptr;
     std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<Application> m_program;
 };
 
 void tst_BrowserShutdown::initTestCase() {
@@ -227,31 +258,29 @@ void tst_BrowserShutdown::init() {
 }
 
 void tst_BrowserShutdown::cleanup() {
-    // Collected first: deleting a window also deletes the windows it owns, such as its menus.
-    QList<QPointer<Form>> windows;
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (auto *form = qobject_cast<Form *>(window))
-            windows.append(form);
-    }
-    qDeleteAll(windows);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_program.reset();
+    test::destroyAllWindows();
     QCOMPARE(m_platform->dialogs.shown.size(), 0);
     m_platform.reset();
 }
 
 MainWindow *tst_BrowserShutdown::openMainWindow() {
-    (new SplashScreen)->show(); // the splash window stays loaded, hidden, for the whole run
-    findForm<SplashScreen>()->hide();
-    (new HelpWindow)->show();
-    (new AboutWindow)->show();
-    auto *main = new MainWindow;
-    main->show();
+    writeProgramFiles(m_platform->programFolder());
+    m_platform->dialogs.answerInput(QStringLiteral("secret"));
+    m_program = std::make_unique<Application>(withoutBanner());
+    m_program->start(); // the splash window stays, hidden, until the main window closes
+    m_program->splashScreen()->timer()->stop();
+    MainWindow *main = m_program->openMainWindow();
+    if (!main || !main->helpWindow())
+        return nullptr;
+    main->openAbout();
+    m_platform->dialogs.shown.clear(); // the login
     return main;
 }
 
 BrowserWindow *tst_BrowserShutdown::openBrowserWindow(MainWindow *main) {
     QTest::mouseClick(websiteButton(main), Qt::LeftButton);
-    BrowserWindow *browser = findForm<BrowserWindow>();
+    BrowserWindow *browser = m_program->browserWindow();
     if (!browser)
         return nullptr;
     QSignalSpy complete(browser->findChild<WebBrowser *>(QStringLiteral("WebBrowser1")), &WebBrowser::downloadComplete);
@@ -269,34 +298,40 @@ void tst_BrowserShutdown::closingMainWindowKeepsVisibleBrowserRunning_data() {
 void tst_BrowserShutdown::closingMainWindowKeepsVisibleBrowserRunning() {
     QFETCH(bool, byMenu);
     QPointer<MainWindow> main = openMainWindow();
+    QVERIFY(main);
+    QPointer<HelpWindow> help = main->helpWindow();
+    QPointer<AboutWindow> about = main->aboutWindow();
+    QPointer<SplashScreen> splash = m_program->splashScreen();
     QPointer<BrowserWindow> browser = openBrowserWindow(main);
     QVERIFY(browser);
     QVERIFY(browser->isVisible());
 
     if (byMenu)
-        main->onFileMenu(0);
+        main->findChild<QMenuBar *>()->actions().first()->menu()->actions().first()->trigger(); // File, Exit
     else
         main->close();
 
     QCOMPARE(m_platform->process.endCount, 0);
-    QVERIFY(programValues().AppClosing);
-    QVERIFY(!findForm<MainWindow>());
-    QVERIFY(!findForm<HelpWindow>());
-    QVERIFY(!findForm<AboutWindow>());
-    QVERIFY(!findForm<SplashScreen>());
-    QCOMPARE(findForm<BrowserWindow>(), browser.data());
+    QVERIFY(m_program->endsWithBrowser());
+    QVERIFY(!m_program->mainWindow());
+    QVERIFY(!m_program->splashScreen());
+    QCOMPARE(m_program->browserWindow(), browser.data());
     QTRY_VERIFY(main.isNull());
+    QVERIFY(help.isNull() && about.isNull() && splash.isNull());
     QVERIFY(browser);
     QVERIFY(browser->isVisible());
 
     browser->close();
     QCOMPARE(m_platform->process.endCount, 1);
     QCOMPARE(m_platform->process.lastExitCode, 0);
-    QVERIFY(!findForm<BrowserWindow>());
+    QVERIFY(!m_program->browserWindow());
 }
 
 void tst_BrowserShutdown::closingMainWindowAfterBrowserClosedEndsAtOnce() {
     MainWindow *main = openMainWindow();
+    QVERIFY(main);
+    QPointer<HelpWindow> help = main->helpWindow();
+    QPointer<AboutWindow> about = main->aboutWindow();
     QPointer<BrowserWindow> browser = openBrowserWindow(main);
     QVERIFY(browser);
     browser->close();
@@ -306,45 +341,52 @@ void tst_BrowserShutdown::closingMainWindowAfterBrowserClosedEndsAtOnce() {
     main->close();
     QCOMPARE(m_platform->process.endCount, 1);
     QCOMPARE(m_platform->process.lastExitCode, 0);
-    QVERIFY(!programValues().AppClosing);
-    QVERIFY(!findForm<HelpWindow>());
-    QVERIFY(!findForm<AboutWindow>());
-    QVERIFY(!findForm<SplashScreen>());
+    QVERIFY(!m_program->endsWithBrowser());
+    QVERIFY(!m_program->splashScreen());
+    QTRY_VERIFY(help.isNull() && about.isNull());
 }
 
 void tst_BrowserShutdown::closingMainWindowWithoutBrowserEndsAtOnce() {
     MainWindow *main = openMainWindow();
+    QVERIFY(main);
     main->close();
     QCOMPARE(m_platform->process.endCount, 1);
-    QVERIFY(!programValues().AppClosing);
-    QVERIFY(!findForm<BrowserWindow>());
+    QVERIFY(!m_program->endsWithBrowser());
+    QVERIFY(!m_program->browserWindow());
     QVERIFY(m_server->requests().isEmpty());
 }
 
 void tst_BrowserShutdown::hiddenBrowserWindowDoesNotKeepProgramRunning() {
     MainWindow *main = openMainWindow();
+    QVERIFY(main);
     QPointer<BrowserWindow> browser = openBrowserWindow(main);
     QVERIFY(browser);
-    browser->hide(); // loaded, not visible
+    browser->hide(); // open, not visible
 
     main->close();
     QCOMPARE(m_platform->process.endCount, 1);
-    QVERIFY(!programValues().AppClosing);
-    // Unloaded with the rest: its own unload step did not end the program a second time.
-    QVERIFY(!findForm<BrowserWindow>());
+    QVERIFY(!m_program->endsWithBrowser());
+    // Closed with the rest: its own closing did not end the program a second time.
+    QVERIFY(!m_program->browserWindow());
     QTRY_VERIFY(browser.isNull());
 }
 
 void tst_BrowserShutdown::websiteButtonOpensProductPageThenCompanyWebsite() {
     MainWindow *main = openMainWindow();
+    QVERIFY(main);
     QPointer<BrowserWindow> first = openBrowserWindow(main);
     QVERIFY(first);
     QCOMPARE(first->windowTitle(), QStringLiteral("Product Page"));
     // A second click while it is open shows the same window.
     first->hide();
     QTest::mouseClick(websiteButton(main), Qt::LeftButton);
-    QCOMPARE(findForm<BrowserWindow>(), first.data());
+    QCOMPARE(m_program->browserWindow(), first.data());
     QVERIFY(first->isVisible());
+    // Not opened again: it keeps its title, its page and its two panels, and asks for nothing.
+    QCOMPARE(first->windowTitle(), QStringLiteral("Product Page"));
+    QCOMPARE(first->findChild<StatusBar *>(QStringLiteral("StatusBar1"))->panelCount(), 2);
+    QCOMPARE(first->findChild<WebBrowser *>(QStringLiteral("WebBrowser1"))->view()->history()->count(), 1);
+    QCOMPARE(m_server->requests().size(), 1);
     first->close();
     QTRY_VERIFY(first.isNull());
 
@@ -362,7 +404,7 @@ void tst_BrowserShutdown::programEndsCleanlyWithBrowserClosedLast() {
     QCOMPARE(run.status, QProcess::NormalExit);
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
     QVERIFY2(run.output.contains(
-                 QStringLiteral("after main window: AppClosing 1, browser visible 1, main window loaded 0\n")),
+                 QStringLiteral("after main window: ends with browser 1, browser visible 1, main window open 0\n")),
              qPrintable(run.output));
     QVERIFY2(run.output.endsWith(QStringLiteral("left the event loop with 0\n")), qPrintable(run.output));
     for (const char *trouble : EngineTroubles)

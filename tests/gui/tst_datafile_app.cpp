@@ -1,12 +1,9 @@
 #include "DataFile.h"
 #include "DataFileFormat.h"
-#include "EntryListView.h"
 #include "EntryTableModel.h"
 #include "FailingSaveFile.h"
 #include "FakePlatform.h"
 #include "FileHelpers.h"
-#include "MainWindow.h"
-#include "ProgramValues.h"
 #include "SabotagedSaveFile.h"
 #include "Session.h"
 #include "SmallDisk.h"
@@ -40,18 +37,25 @@ QString savedStatus() {
            locale.toString(now.time(), QLocale::LongFormat);
 }
 
-// The main window with its list, not loaded: the load step's other work has no part in these tests.
-struct UnloadedWindow {
-    MainWindow form;
-    EntryTableModel &list() { return *form.entryList()->entries(); }
-    QString status() const { return form.statusText(); }
+// The session of a run and the last line it gave the status line: no window takes part here.
+struct RecordedSession {
+    RecordedSession() {
+        QObject::connect(&session, &Session::status, [this](const QString &text) { lastStatus = text; });
+    }
+    EntryTableModel &list() { return session.entries(); }
+    QString status() const { return lastStatus; }
+    bool load() { return session.load(); }
+    bool save() { return session.save(); }
+
+    Session session;
+    QString lastStatus;
 };
 
 // Logs in to a file holding SavedBob.
-void loginToBob(FakePlatform &fake, UnloadedWindow &window) {
+void loginToBob(FakePlatform &fake, RecordedSession &window) {
     writeBytes(fake.dataFile(), SavedBob);
     fake.dialogs.answerInput(QStringLiteral("pass"));
-    QVERIFY(LoadData(window.list()));
+    QVERIFY(window.load());
     fake.dialogs.shown.clear();
 }
 
@@ -83,12 +87,12 @@ private slots:
 
 void tst_DataFileApp::firstStartCreatesThePassword() {
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     fake.dialogs.answerInput(QStringLiteral("pass"));
-    QVERIFY(LoadData(window.list()));
+    QVERIFY(window.load());
     QCOMPARE(window.status(), QStringLiteral("Password created successfully"));
     QCOMPARE(window.list().count(), 0);
-    QCOMPARE(programValues().MasterPassword, QStringLiteral("pass"));
+    QCOMPARE(window.session.masterPassword(), QStringLiteral("pass"));
     QCOMPARE(readBytes(fake.dataFile()), PasswordLine);
     QCOMPARE(fake.process.endCount, 0);
     QCOMPARE(fake.dialogs.unexpected, 0);
@@ -96,13 +100,13 @@ void tst_DataFileApp::firstStartCreatesThePassword() {
 
 void tst_DataFileApp::loginFillsTheList() {
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     writeBytes(fake.dataFile(), PasswordLine + BobLine + AliceLine + "\r\n");
     fake.dialogs.onShow = [&](const ShownBox &) {
         QCOMPARE(window.list().count(), 0);
     };
     fake.dialogs.answerInput(QStringLiteral("pass"));
-    QVERIFY(LoadData(window.list()));
+    QVERIFY(window.load());
     QCOMPARE(window.status(), QStringLiteral("Loaded 2 entries"));
     QCOMPARE(window.list().count(), 2);
     QCOMPARE(window.list().entry(1), Bob);
@@ -112,14 +116,14 @@ void tst_DataFileApp::loginFillsTheList() {
 
 void tst_DataFileApp::refusedLoginEndsTheProgram() {
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     writeBytes(fake.dataFile(), SavedBob);
     for (int i = 0; i < 3; ++i) {
         fake.dialogs.answerInput(QStringLiteral("wrong"));
         fake.dialogs.answerMessage(MessageAnswer::Retry);
     }
     fake.dialogs.answerMessage(MessageAnswer::Ok);
-    QVERIFY(!LoadData(window.list()));
+    QVERIFY(!window.load());
     QCOMPARE(fake.process.endCount, 1);
     QCOMPARE(fake.process.lastExitCode, 0);
     QCOMPARE(fake.dialogs.shown.size(), 7);
@@ -131,10 +135,10 @@ void tst_DataFileApp::refusedLoginEndsTheProgram() {
 
 void tst_DataFileApp::cancelledCreationEndsTheProgram() {
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     fake.dialogs.answerInput(QStringLiteral("abc"));
     fake.dialogs.answerMessage(MessageAnswer::Cancel);
-    QVERIFY(!LoadData(window.list()));
+    QVERIFY(!window.load());
     QCOMPARE(fake.process.endCount, 1);
     QCOMPARE(fake.process.lastExitCode, 0);
     QCOMPARE(window.status(), QString());
@@ -143,9 +147,9 @@ void tst_DataFileApp::cancelledCreationEndsTheProgram() {
 
 void tst_DataFileApp::unreadableFileEndsTheProgram() {
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     QVERIFY(QDir().mkdir(fake.dataFile()));
-    QVERIFY(!LoadData(window.list()));
+    QVERIFY(!window.load());
     QCOMPARE(fake.process.endCount, 1);
     QCOMPARE(fake.dialogs.shown.size(), 1);
     QVERIFY(fake.dialogs.shown[0].text.contains(QDir::toNativeSeparators(fake.dataFile())));
@@ -157,12 +161,12 @@ void tst_DataFileApp::unreadableFileEndsTheProgram() {
 
 void tst_DataFileApp::saveWritesTheListInDisplayOrder() {
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     loginToBob(fake, window);
     window.list().add(Alice);
     window.list().add(Carol);
     const QString before = savedStatus();
-    QVERIFY(SaveData(window.list()));
+    QVERIFY(window.save());
     const QString after = savedStatus();
     QCOMPARE(readBytes(fake.dataFile()), PasswordLine + BobLine + AliceLine + CarolLine + "\r\n");
     QVERIFY2(window.status() == before || window.status() == after, qPrintable(window.status()));
@@ -171,30 +175,30 @@ void tst_DataFileApp::saveWritesTheListInDisplayOrder() {
 
 void tst_DataFileApp::saveOfAnEmptyList() {
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     loginToBob(fake, window);
     window.list().remove(1);
-    QVERIFY(SaveData(window.list()));
+    QVERIFY(window.save());
     QCOMPARE(readBytes(fake.dataFile()), PasswordLine + "\r\n");
     QVERIFY(window.status().startsWith(QStringLiteral("Saved ")));
 }
 
 void tst_DataFileApp::saveAfterASort() {
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     loginToBob(fake, window);
     window.list().add(Carol);
     window.list().add(Alice);
     for (const char *header : {"Username", "Password", "Website/Location"})
         window.list().addColumn(QLatin1String(header));
     QVERIFY(window.list().toggleSort(1)); // the first click sorts ascending
-    QVERIFY(SaveData(window.list()));
+    QVERIFY(window.save());
     QCOMPARE(readBytes(fake.dataFile()), PasswordLine + AliceLine + BobLine + CarolLine + "\r\n");
 
     // The next start shows them in that order.
-    UnloadedWindow next;
+    RecordedSession next;
     fake.dialogs.answerInput(QStringLiteral("pass"));
-    QVERIFY(LoadData(next.list()));
+    QVERIFY(next.load());
     QCOMPARE(next.list().entry(1), Alice);
     QCOMPARE(next.list().entry(2), Bob);
     QCOMPARE(next.list().entry(3), Carol);
@@ -202,11 +206,11 @@ void tst_DataFileApp::saveAfterASort() {
 
 void tst_DataFileApp::saveLeavesTheMasterPasswordAlone() {
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     loginToBob(fake, window);
-    QVERIFY(SaveData(window.list()));
-    QVERIFY(SaveData(window.list()));
-    QCOMPARE(programValues().MasterPassword, QStringLiteral("pass"));
+    QVERIFY(window.save());
+    QVERIFY(window.save());
+    QCOMPARE(window.session.masterPassword(), QStringLiteral("pass"));
     QCOMPARE(readBytes(fake.dataFile()), SavedBob);
 }
 
@@ -223,9 +227,9 @@ void tst_DataFileApp::failedSave() {
     QFETCH(QString, how);
     QFETCH(QString, reason);
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     loginToBob(fake, window);
-    window.form.showStatus(QStringLiteral("Loaded 1 entries"));
+    window.lastStatus = QStringLiteral("Loaded 1 entries");
     window.list().add(Alice);
 
     const QString inside = QDir(fake.dataFile()).filePath(QStringLiteral("inside"));
@@ -237,7 +241,7 @@ void tst_DataFileApp::failedSave() {
         DataFile::setSaveFileFactory([](const QString &path) { return std::make_unique<FailingSaveFile>(path, 20); });
     }
 
-    QVERIFY(!SaveData(window.list()));
+    QVERIFY(!window.save());
     QCOMPARE(fake.dialogs.shown.size(), 1);
     const ShownBox &box = fake.dialogs.shown[0];
     QCOMPARE(box.kind, ShownBox::Message);
@@ -265,7 +269,7 @@ void tst_DataFileApp::failedSave() {
 
     // Once the disk is sound again, the next change saves everything.
     window.list().add(Carol);
-    QVERIFY(SaveData(window.list()));
+    QVERIFY(window.save());
     QCOMPARE(readBytes(fake.dataFile()), PasswordLine + BobLine + AliceLine + CarolLine + "\r\n");
     QVERIFY(window.status().startsWith(QStringLiteral("Saved ")));
     QCOMPARE(fake.dialogs.shown.size(), 1);
@@ -276,11 +280,11 @@ void tst_DataFileApp::failedSaveIntoAReadOnlyFolder() {
         QSKIP("Folder rights do not bind this process (it runs as the super-user), so no folder is read-only here; "
               "the failed saves above test the failure instead.");
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     loginToBob(fake, window);
     window.list().add(Alice);
     QVERIFY(QFile::setPermissions(fake.programFolder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    const bool saved = SaveData(window.list());
+    const bool saved = window.save();
     QFile::setPermissions(fake.programFolder(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY(!saved);
@@ -306,9 +310,9 @@ void tst_DataFileApp::failedSaveAtEachStep() {
     QFETCH(QString, step);
     QFETCH(QString, reason);
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     loginToBob(fake, window);
-    window.form.showStatus(QStringLiteral("Loaded 1 entries"));
+    window.lastStatus = QStringLiteral("Loaded 1 entries");
     window.list().add(Alice);
     const qsizetype newSize = (PasswordLine + BobLine + AliceLine + "\r\n").size();
 
@@ -322,7 +326,7 @@ void tst_DataFileApp::failedSaveAtEachStep() {
             return std::make_unique<SabotagedSaveFile>(path, SabotagedSaveFile::Step::Rename, &sabotaged);
         return std::make_unique<FailingSaveFile>(path, step == QStringLiteral("write 0") ? 0 : newSize - 1);
     });
-    QVERIFY(!SaveData(window.list()));
+    QVERIFY(!window.save());
     DataFile::setSaveFileFactory({});
     QVERIFY(sabotaged);
 
@@ -346,7 +350,7 @@ void tst_DataFileApp::failedSaveAtEachStep() {
     QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
 
     window.list().add(Carol);
-    QVERIFY(SaveData(window.list()));
+    QVERIFY(window.save());
     QCOMPARE(readBytes(fake.dataFile()), PasswordLine + BobLine + AliceLine + CarolLine + "\r\n");
     QVERIFY(window.status().startsWith(QStringLiteral("Saved ")));
 }
@@ -356,13 +360,13 @@ void tst_DataFileApp::failedSaveOnAFullDisk() {
     SmallDisk disk(fake.programFolder(), 64);
     if (!disk.mounted())
         QSKIP(qPrintable(disk.reason()));
-    UnloadedWindow window;
+    RecordedSession window;
     loginToBob(fake, window);
-    window.form.showStatus(QStringLiteral("Loaded 1 entries"));
+    window.lastStatus = QStringLiteral("Loaded 1 entries");
     QVERIFY(disk.fill(QStringLiteral("filler")));
 
     window.list().add(Alice);
-    QVERIFY(!SaveData(window.list()));
+    QVERIFY(!window.save());
     QCOMPARE(fake.dialogs.shown.size(), 1);
     QCOMPARE(fake.dialogs.shown[0].text,
              StoreMessages::saveFailed(fake.dataFile(), QStringLiteral("No space left on device")));
@@ -373,7 +377,7 @@ void tst_DataFileApp::failedSaveOnAFullDisk() {
     // Room again: the next change saves everything.
     QVERIFY(QFile::remove(QDir(fake.programFolder()).filePath(QStringLiteral("filler"))));
     window.list().add(Carol);
-    QVERIFY(SaveData(window.list()));
+    QVERIFY(window.save());
     QCOMPARE(readBytes(fake.dataFile()), PasswordLine + BobLine + AliceLine + CarolLine + "\r\n");
     QVERIFY(window.status().startsWith(QStringLiteral("Saved ")));
     QCOMPARE(fake.dialogs.shown.size(), 1);
@@ -391,11 +395,11 @@ void tst_DataFileApp::loadThenSaveGivesTheSameBytes_data() {
 void tst_DataFileApp::loadThenSaveGivesTheSameBytes() {
     QFETCH(QByteArray, bytes);
     FakePlatform fake;
-    UnloadedWindow window;
+    RecordedSession window;
     writeBytes(fake.dataFile(), bytes);
     fake.dialogs.answerInput(QStringLiteral("pass"));
-    QVERIFY(LoadData(window.list()));
-    QVERIFY(SaveData(window.list()));
+    QVERIFY(window.load());
+    QVERIFY(window.save());
     QCOMPARE(readBytes(fake.dataFile()), bytes);
 }
 

@@ -3,12 +3,9 @@
 
 #include "CodePage1252.h"
 #include "DataFileFormat.h"
-#include "EntryListView.h"
 #include "EntryTableModel.h"
 #include "FakePlatform.h"
 #include "FileHelpers.h"
-#include "MainWindow.h"
-#include "ProgramValues.h"
 #include "Session.h"
 
 #include <QTest>
@@ -22,11 +19,18 @@ namespace {
 
 const QString Password = QStringLiteral("pass");
 
-// The main window with its list, not loaded: the load step's other work has no part in these tests.
-struct UnloadedWindow {
-    MainWindow form;
-    EntryTableModel &list() { return *form.entryList()->entries(); }
-    QString status() const { return form.statusText(); }
+// The session of a run and the last line it gave the status line: no window takes part here.
+struct RecordedSession {
+    RecordedSession() {
+        QObject::connect(&session, &Session::status, [this](const QString &text) { lastStatus = text; });
+    }
+    EntryTableModel &list() { return session.entries(); }
+    QString status() const { return lastStatus; }
+    bool load() { return session.load(); }
+    bool save() { return session.save(); }
+
+    Session session;
+    QString lastStatus;
 };
 
 // Every character of the code page but the one whose scrambled code is CR (code 141), which no
@@ -119,9 +123,9 @@ void tst_DataFileEdges::writtenByTheProgramSavesTheSameBytes() {
     FakePlatform fake;
     writeBytes(fake.dataFile(), bytes);
     {
-        UnloadedWindow window;
+        RecordedSession window;
         fake.dialogs.answerInput(Password);
-        QVERIFY(LoadData(window.list()));
+        QVERIFY(window.load());
         QCOMPARE(window.status(), QStringLiteral("Loaded %1 entries").arg(entries.size()));
         QCOMPARE(window.list().count(), int(entries.size()));
         for (int position = 1; position <= window.list().count(); ++position) {
@@ -130,7 +134,7 @@ void tst_DataFileEdges::writtenByTheProgramSavesTheSameBytes() {
         }
         entries = {};
 
-        QVERIFY(SaveData(window.list()));
+        QVERIFY(window.save());
         QVERIFY(window.status().startsWith(QStringLiteral("Saved ")));
     }
     // Compared without a diff of megabytes in the log when they differ.
@@ -168,22 +172,22 @@ void tst_DataFileEdges::foreignLinesWithEveryByteValue() {
     FakePlatform fake;
     writeBytes(fake.dataFile(), bytes);
     {
-        UnloadedWindow window;
+        RecordedSession window;
         fake.dialogs.answerInput(Password);
-        QVERIFY(LoadData(window.list()));
+        QVERIFY(window.load());
         QCOMPARE(window.status(), QStringLiteral("Loaded 255 entries"));
         QVERIFY(window.list().entries() == expected);
-        QVERIFY(SaveData(window.list()));
+        QVERIFY(window.save());
     }
     // Saved in the program's own form, every entry kept.
     const QByteArray saved = readBytes(fake.dataFile());
     QCOMPARE(saved, DataFileFormat::serialize(Password, expected));
 
-    UnloadedWindow again;
+    RecordedSession again;
     fake.dialogs.answerInput(Password);
-    QVERIFY(LoadData(again.list()));
+    QVERIFY(again.load());
     QVERIFY(again.list().entries() == expected);
-    QVERIFY(SaveData(again.list()));
+    QVERIFY(again.save());
     QCOMPARE(readBytes(fake.dataFile()), saved);
     QCOMPARE(fake.dialogs.unexpected, 0);
 }

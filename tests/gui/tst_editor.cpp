@@ -1,8 +1,6 @@
 #include "AppTestSupport.h"
 
-#include "Branding.h"
 #include "EntryEditor.h"
-#include "ProgramValues.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,14 +18,14 @@ private:
     }
 
     EntryEditor *openAdd(MainWindow *main) {
-        main->onAddClicked(0);
-        return findForm<EntryEditor>();
+        QTest::mouseClick(main->findChild<QPushButton *>(QStringLiteral("cmdAdd")), Qt::LeftButton);
+        return main->entryEditor();
     }
 
     EntryEditor *openEdit(MainWindow *main, int position) {
         main->entryList()->selectPosition(position);
-        main->onEditClicked();
-        return findForm<EntryEditor>();
+        QTest::mouseClick(main->findChild<QPushButton *>(QStringLiteral("cmdEdit")), Qt::LeftButton);
+        return main->entryEditor();
     }
 
     QLineEdit *box(EntryEditor *editor, const char *name) {
@@ -56,7 +54,7 @@ private:
     }
 
 private slots:
-    void cleanup() { destroyAllWindows(); }
+    void cleanup() { closeApplication(); }
 
     void addAppendsAnEntryAndSaves() {
         FakePlatform fake;
@@ -71,7 +69,7 @@ private slots:
         type(editor, QStringLiteral(" carol "), QStringLiteral("pw c"), QString());
         clickSave(editor);
 
-        QVERIFY(editor->isUnloaded());
+        QVERIFY(!main->entryEditor());
         QCOMPARE(main->statusText(), QStringLiteral("Added new entry.  Data saved."));
         const EntryTableModel &list = *main->entryList()->entries();
         QCOMPARE(list.count(), 3);
@@ -132,7 +130,7 @@ private slots:
         MainWindow *main = open(fake);
         QVERIFY(main);
         const QByteArray before = readDataFile(fake);
-        ShowStatus(QStringLiteral("unchanged"));
+        main->showStatus(QStringLiteral("unchanged"));
         EntryEditor *editor = openAdd(main);
         type(editor, username, password, QStringLiteral("site"));
         const qsizetype from = fake.dialogs.shown.size();
@@ -140,7 +138,7 @@ private slots:
         QCOMPARE(boxTexts(fake, from), QStringList{QStringLiteral("Error: ") + message});
         QCOMPARE(fake.dialogs.shown.last().buttons, MessageButtons::Ok);
         QCOMPARE(fake.dialogs.shown.last().icon, MessageIcon::None);
-        QVERIFY(!editor->isUnloaded());
+        QCOMPARE(main->entryEditor(), editor);
         QCOMPARE(box(editor, "txtWebsite")->text(), QStringLiteral("site"));
         QCOMPARE(main->entryList()->entries()->count(), 2);
         QCOMPARE(readDataFile(fake), before);
@@ -159,7 +157,7 @@ private slots:
         QCOMPARE(fake.dialogs.shown.last().text, QStringLiteral("You must enter a password"));
         QTest::keyClicks(box(editor, "txtPassword"), QStringLiteral("pw"));
         QTest::keyClick(box(editor, "txtWebsite"), Qt::Key_Enter);
-        QVERIFY(editor->isUnloaded());
+        QVERIFY(!main->entryEditor());
         QCOMPARE(main->entryList()->entries()->count(), 3);
     }
 
@@ -169,18 +167,18 @@ private slots:
             MainWindow *main = open(fake);
             QVERIFY(main);
             const QByteArray before = readDataFile(fake);
-            ShowStatus(QStringLiteral("unchanged"));
+            main->showStatus(QStringLiteral("unchanged"));
             EntryEditor *editor = openEdit(main, 2);
             type(editor, QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z"));
             if (useCloseBox)
                 editor->close();
             else
                 QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("cmdDelete")), Qt::LeftButton);
-            QVERIFY(editor->isUnloaded());
+            QVERIFY(!main->entryEditor());
             QCOMPARE(main->entryList()->entries()->entry(2).username, QStringLiteral("bob"));
             QCOMPARE(readDataFile(fake), before);
             QCOMPARE(main->statusText(), QStringLiteral("unchanged"));
-            destroyAllWindows();
+            closeApplication();
         }
     }
 
@@ -232,7 +230,7 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown[0].startsWith(QStringLiteral("Error: The ") + field + QStringLiteral(" cannot be saved")),
                  qPrintable(shown[0]));
-        QVERIFY(!editor->isUnloaded());
+        QCOMPARE(main->entryEditor(), editor);
         QCOMPARE(main->entryList()->entries()->count(), 2);
         QCOMPARE(readDataFile(fake), before);
     }
@@ -245,7 +243,7 @@ private slots:
         box(editor, "txtUsername")->setText(QString::fromUtf8("Š€é")); // not typeable by the test's keyboard
         QTest::keyClicks(box(editor, "txtPassword"), QStringLiteral("  "));
         clickSave(editor);
-        QVERIFY(editor->isUnloaded());
+        QVERIFY(!main->entryEditor());
         QCOMPARE(main->entryList()->entries()->entry(3).username, QString::fromUtf8("Š€é"));
     }
 
@@ -259,8 +257,8 @@ private slots:
         // Meanwhile: the list is sorted descending and a further Add is pressed.
         main->onColumnClicked(1); // ascending: alice, bob, carol
         main->onColumnClicked(1); // descending: carol, bob, alice
-        main->onAddClicked(0);
-        QCOMPARE(findForm<EntryEditor>(), editor); // brought forward unchanged
+        QTest::mouseClick(main->findChild<QPushButton *>(QStringLiteral("cmdAdd")), Qt::LeftButton);
+        QCOMPARE(main->entryEditor(), editor); // brought forward unchanged
         QCOMPARE(editor->windowTitle(), QStringLiteral("Edit an entry"));
         QCOMPARE(box(editor, "txtUsername")->text(), QStringLiteral("caroline"));
 

@@ -1,11 +1,10 @@
 #include "AppTestSupport.h"
 
-#include "Branding.h"
 #include "EntryEditor.h"
-#include "ProgramValues.h"
 
 #include <QClipboard>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 
@@ -43,7 +42,7 @@ private:
     }
 
 private slots:
-    void cleanup() { destroyAllWindows(); }
+    void cleanup() { closeApplication(); }
 
     void commandsWithoutSelectionAskForOne_data() {
         QTest::addColumn<QString>("name");
@@ -79,16 +78,16 @@ private slots:
 
             QTest::mouseClick(button(main, name, index), Qt::LeftButton);
             QCOMPARE(main->statusText(), status);
-            ShowStatus(QString());
+            main->showStatus(QString());
             menuItem(main, menu, menuIndex)->trigger();
             QCOMPARE(main->statusText(), status);
 
             QCOMPARE(readDataFile(fake), before);
             QVERIFY(fake.launcher.launches.isEmpty());
-            QVERIFY(!findForm<EntryEditor>());
+            QVERIFY(!main->entryEditor());
             if (name == QLatin1String("cmdCopy"))
                 QCOMPARE(QGuiApplication::clipboard()->text(), QString()); // emptied before looking
-            destroyAllWindows();
+            closeApplication();
         }
     }
 
@@ -220,23 +219,23 @@ private slots:
         MainWindow *main = open(fake, threeEntries);
         QVERIFY(main);
         menuItem(main, QStringLiteral("mnuDataItem"), 0)->trigger();
-        EntryEditor *editor = findForm<EntryEditor>();
+        EntryEditor *editor = main->entryEditor();
         QVERIFY(editor);
         QVERIFY(editor->isVisible());
         QCOMPARE(editor->windowTitle(), QStringLiteral("Add an entry"));
-        QCOMPARE(programValues().Editor.EditMode, QStringLiteral("Add"));
+        QCOMPARE(editor->row(), EntryTableModel::RowId(0));
         editor->close();
-        QVERIFY(!findForm<EntryEditor>());
+        QVERIFY(!main->entryEditor());
 
         clickRow(main, 3);
         QTest::mouseClick(button(main, QStringLiteral("cmdEdit")), Qt::LeftButton);
-        const EditorHandOver &handOver = programValues().Editor;
-        QCOMPARE(handOver.EditMode, QStringLiteral("Edit"));
-        QCOMPARE(handOver.EditIndex, 3);
-        QCOMPARE(handOver.EditUsername, QStringLiteral("carol"));
-        QCOMPARE(handOver.EditPassword, QStringLiteral("pw-c"));
-        QCOMPARE(handOver.EditWebsite, QStringLiteral("intranet"));
-        QCOMPARE(findForm<EntryEditor>()->windowTitle(), QStringLiteral("Edit an entry"));
+        editor = main->entryEditor();
+        QVERIFY(editor);
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Edit an entry"));
+        QCOMPARE(editor->row(), main->entryList()->entries()->rowId(3));
+        QCOMPARE(editor->findChild<QLineEdit *>(QStringLiteral("txtUsername"))->text(), QStringLiteral("carol"));
+        QCOMPARE(editor->findChild<QLineEdit *>(QStringLiteral("txtPassword"))->text(), QStringLiteral("pw-c"));
+        QCOMPARE(editor->findChild<QLineEdit *>(QStringLiteral("txtWebsite"))->text(), QStringLiteral("intranet"));
     }
 };
 

@@ -1,6 +1,9 @@
 #include "Design.h"
 #include "FakePlatform.h"
 #include "HelpWindow.h"
+#include "MainWindow.h"
+#include "Session.h"
+#include "WindowCleanup.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,12 +43,28 @@ void storeShowHelp(const FakePlatform &fake, const QString &value) {
     settings->sync();
 }
 
-// Opens the Help window as the main window does: load, then show.
+// The Help window's owner: a main window that has not loaded any data.
+struct HelpOwner {
+    Session session;
+    MainWindow main{session, Branding::fromVersion(VersionRecord::builtIn()), nullptr};
+};
+
+std::unique_ptr<HelpOwner> &helpOwner() {
+    static std::unique_ptr<HelpOwner> owner;
+    return owner;
+}
+
+// The open Help window, or null.
+HelpWindow *openedHelp() {
+    return helpOwner() ? helpOwner()->main.helpWindow() : nullptr;
+}
+
+// Opens the Help window as the View Help menu does.
 HelpWindow *openHelp() {
-    HelpWindow *help = loadForm<HelpWindow>();
-    if (help)
-        help->show();
-    return help;
+    if (!helpOwner())
+        helpOwner() = std::make_unique<HelpOwner>();
+    helpOwner()->main.openHelp();
+    return openedHelp();
 }
 
 QStringList shownParagraphs(const HelpWindow *help) {
@@ -88,19 +107,12 @@ private slots:
 };
 
 void tst_HelpWindow::cleanup() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const auto windows = QApplication::topLevelWidgets();
-    QList<QPointer<QWidget>> owned;
-    for (QWidget *window : windows) {
-        if (!window->parentWidget())
-            owned.append(window);
-    }
-    for (const QPointer<QWidget> &window : owned)
-        delete window.data();
+    helpOwner().reset();
+    destroyAllWindows();
 }
 
 void tst_HelpWindow::design() {
-    HelpWindow help;
+    HelpWindow help(nullptr);
     QCOMPARE(help.windowTitle(), "Readme/Help");
     QCOMPARE(help.size(), twipsSize(10290, 7920));
     QCOMPARE(help.minimumSize(), help.maximumSize());
@@ -147,7 +159,7 @@ void tst_HelpWindow::withoutHelpFileNoWindow() {
     storeShowHelp(fake, QStringLiteral("1"));
     QPointer<HelpWindow> help = openHelp();
     QVERIFY(!anyHelpWindowVisible());
-    QVERIFY(!findForm<HelpWindow>());
+    QVERIFY(!openedHelp());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(help.isNull());
     QCOMPARE(storedSettings(fake)->allKeys(), QStringList{"Settings/showHelp"});
@@ -164,7 +176,7 @@ void tst_HelpWindow::helpFileThatIsAFolder() {
     QVERIFY(QDir(fake.programFolder()).mkdir(QStringLiteral("Help.rtf")));
     openHelp();
     QVERIFY(!anyHelpWindowVisible());
-    QVERIFY(!findForm<HelpWindow>());
+    QVERIFY(!openedHelp());
 }
 
 void tst_HelpWindow::helpFileTooLargeToReadLeavesTheBoxEmpty() {
@@ -244,7 +256,7 @@ void tst_HelpWindow::closingWritesNothing() {
     HelpWindow *help = openHelp();
     QVERIFY(help);
     QVERIFY(help->close());
-    QVERIFY(!findForm<HelpWindow>());
+    QVERIFY(!openedHelp());
     QVERIFY(settingsFile.open(QIODevice::ReadOnly));
     QCOMPARE(settingsFile.readAll(), before);
 }

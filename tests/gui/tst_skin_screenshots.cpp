@@ -1,4 +1,6 @@
 #include "AboutWindow.h"
+#include "Application.h"
+#include "ControlArray.h"
 #include "Design.h"
 #include "Entry.h"
 #include "EntryEditor.h"
@@ -6,9 +8,9 @@
 #include "FakePlatform.h"
 #include "MainWindow.h"
 #include "PictureBox.h"
-#include "ProgramValues.h"
 #include "SkinEngine.h"
 #include "SplashScreen.h"
+#include "WindowCleanup.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -32,13 +34,16 @@ void keep(const QImage &image, const QString &fileName) {
     QVERIFY(image.save(QDir(folder).filePath(fileName)));
 }
 
-struct WindowsUnloader {
-    ~WindowsUnloader() {
-        unloadForm<MainWindow>();
-        unloadForm<AboutWindow>();
-        unloadForm<SplashScreen>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+// The program of one test, ended while the test's platform is still in place.
+struct TestProgram {
+    TestProgram()
+        : program(std::make_unique<Application>()) {}
+    ~TestProgram() {
+        program.reset();
+        test::destroyAllWindows();
     }
+    Application *operator->() { return program.get(); }
+    std::unique_ptr<Application> program;
 };
 
 } // namespace
@@ -55,15 +60,12 @@ private slots:
 
 void tst_skin_screenshots::mainWindowWithBanner() {
     test::FakePlatform fake;
-    WindowsUnloader unloader;
     fake.dialogs.answerInput(QStringLiteral("a master password"));
     QSettings(fake.settingsFile(), QSettings::IniFormat)
         .setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("0"));
-    SplashScreen *splash = loadForm<SplashScreen>();
-    QVERIFY(splash);
-    splash->timer()->stop();
+    TestProgram program;
 
-    MainWindow *main = loadForm<MainWindow>();
+    MainWindow *main = program->openMainWindow();
     QVERIFY(main);
     EntryTableModel *entries = main->entryList()->entries();
     entries->clear();
@@ -83,7 +85,7 @@ void tst_skin_screenshots::mainWindowWithBanner() {
     const auto *box = main->findChild<PictureBox *>(QStringLiteral("picBox"));
     QVERIFY(box && box->isVisible());
     // The client area shows the skin's window colour below the status bar's top edge.
-    const QColor window = splash->skin()->skin().colour(QStringLiteral("window"));
+    const QColor window = program->skin()->skin().colour(QStringLiteral("window"));
     const QPoint clientCorner = main->client()->mapTo(main, QPoint(main->client()->width() - 2, 2));
     QCOMPARE(image.pixelColor(clientCorner), window);
     keep(image, QStringLiteral("main-window.png"));
@@ -91,13 +93,9 @@ void tst_skin_screenshots::mainWindowWithBanner() {
 
 void tst_skin_screenshots::aboutWindow() {
     test::FakePlatform fake;
-    WindowsUnloader unloader;
-    SplashScreen *splash = loadForm<SplashScreen>();
-    QVERIFY(splash);
-    splash->timer()->stop();
-
-    AboutWindow *about = loadForm<AboutWindow>();
-    QVERIFY(about);
+    TestProgram program;
+    const VersionRecord record = VersionRecord::builtIn();
+    auto *about = new AboutWindow(program->branding(), record, program->skin());
     about->show();
     QVERIFY(QTest::qWaitForWindowExposed(about));
 
@@ -111,28 +109,24 @@ void tst_skin_screenshots::aboutWindow() {
 
 void tst_skin_screenshots::editorWindow() {
     test::FakePlatform fake;
-    WindowsUnloader unloader;
     fake.dialogs.answerInput(QStringLiteral("a master password"));
     QSettings(fake.settingsFile(), QSettings::IniFormat)
         .setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("0"));
-    SplashScreen *splash = loadForm<SplashScreen>();
-    QVERIFY(splash);
-    splash->timer()->stop();
-    MainWindow *main = loadForm<MainWindow>();
+    TestProgram program;
+    MainWindow *main = program->openMainWindow();
     QVERIFY(main);
     main->entryList()->entries()->add(
         {QStringLiteral("alice"), QStringLiteral("correct horse"), QStringLiteral("mail.example.org")});
     main->entryList()->selectPosition(1);
-    main->onEditClicked();
+    QTest::mouseClick(main->findChild<QPushButton *>(QStringLiteral("cmdEdit")), Qt::LeftButton);
 
-    auto *editor = findForm<EntryEditor>();
+    auto *editor = main->entryEditor();
     QVERIFY(editor);
     QVERIFY(QTest::qWaitForWindowExposed(editor));
     const QImage image = editor->grab().toImage();
     QCOMPARE(image.size(), twipsSize(4680, 2610));
     QCOMPARE(SkinEngine::appliedSkin(editor), QStringLiteral("Standard Skin"));
     keep(image, QStringLiteral("editor.png"));
-    unloadForm<EntryEditor>();
 }
 
 QTEST_MAIN(tst_skin_screenshots)

@@ -1,14 +1,16 @@
 #include "AboutWindow.h"
+#include "Application.h"
+#include "ControlArray.h"
 #include "Design.h"
 #include "EntryListView.h"
 #include "FakePlatform.h"
 #include "MainWindow.h"
 #include "PictureBox.h"
-#include "ProgramValues.h"
 #include "Skin.h"
 #include "SkinEngine.h"
 #include "SplashScreen.h"
-#include "StatusBar.h"
+#include "StatusLine.h"
+#include "WindowCleanup.h"
 
 #include <QPushButton>
 #include <QSettings>
@@ -26,16 +28,25 @@ void prepareMainWindow(test::FakePlatform &fake) {
     settings.setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("0"));
 }
 
-// Unloads the windows while the test's platform is still in place: the main window's unload
-// step ends the program through it.
-struct WindowsUnloader {
-    ~WindowsUnloader() {
-        unloadForm<MainWindow>();
-        unloadForm<AboutWindow>();
-        unloadForm<SplashScreen>();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+// The program of one test, ended while the test's platform is still in place: closing the main
+// window ends the program through it.
+struct TestProgram {
+    explicit TestProgram(const Branding &branding)
+        : program(std::make_unique<Application>(branding)) {}
+    ~TestProgram() {
+        program.reset();
+        test::destroyAllWindows();
     }
+    Application *operator->() { return program.get(); }
+    std::unique_ptr<Application> program;
 };
+
+Branding branding(bool skinOn = true, bool bannerOn = true) {
+    Branding branding = Branding::fromVersion(VersionRecord::builtIn());
+    branding.skinOn = skinOn;
+    branding.bannerOn = bannerOn;
+    return branding;
+}
 
 } // namespace
 
@@ -48,22 +59,18 @@ private slots:
     void windowsAreSkinnedWhileSkinOnIsOn();
     void mainWindowGrowsByTheBanner_data();
     void mainWindowGrowsByTheBanner();
-    void fallbackLoadsTheSplashWithoutItsStartUp();
-    void fallbackNeverWaitsForALoadedSplash();
 };
 
 void tst_skin_windows::splashHoldsAndWearsTheSkin() {
     test::FakePlatform fake;
-    WindowsUnloader unloader;
-    SplashScreen *splash = loadForm<SplashScreen>();
+    TestProgram program(branding());
+    program->start();
+    SplashScreen *splash = program->splashScreen();
     QVERIFY(splash);
     splash->timer()->stop();
-    QVERIFY(splash->skin());
-    QCOMPARE(splash->skin()->objectName(), QStringLiteral("skn"));
-    QCOMPARE(programValues().SkinRef.data(), splash->skin());
-    QCOMPARE(splash->skin()->skinName(), QStringLiteral("Standard Skin"));
+    QVERIFY(program->skin());
+    QCOMPARE(program->skin()->skinName(), QStringLiteral("Standard Skin"));
     QCOMPARE(SkinEngine::appliedSkin(splash), QStringLiteral("Standard Skin"));
-    QVERIFY(programValues().LoadSkinHolder);
 }
 
 void tst_skin_windows::windowsAreSkinnedWhileSkinOnIsOn_data() {
@@ -75,23 +82,20 @@ void tst_skin_windows::windowsAreSkinnedWhileSkinOnIsOn_data() {
 void tst_skin_windows::windowsAreSkinnedWhileSkinOnIsOn() {
     QFETCH(bool, skinOn);
     test::FakePlatform fake;
-    WindowsUnloader unloader;
     prepareMainWindow(fake);
-    SplashScreen *splash = loadForm<SplashScreen>();
-    QVERIFY(splash);
-    splash->timer()->stop();
-    QVERIFY(programValues().Branding.skinOn); // the splash window's branding turns it on
-    programValues().Branding.skinOn = skinOn;
+    TestProgram program(branding(skinOn));
+    QCOMPARE(program->skin() != nullptr, skinOn); // no skin is made while it is off
     const QString expected = skinOn ? QStringLiteral("Standard Skin") : QString();
 
-    MainWindow *main = loadForm<MainWindow>();
+    MainWindow *main = program->openMainWindow();
     QVERIFY(main);
     QCOMPARE(SkinEngine::appliedSkin(main), expected);
-    const QColor face = splash->skin()->skin().colour(QStringLiteral("face"));
+    const QColor face = SkinEngine().skin().colour(QStringLiteral("face"));
     auto *add = controlElement(main, QStringLiteral("cmdAdd"), 0);
     QCOMPARE(add->palette().color(QPalette::Button) == face && skinOn, skinOn);
 
-    AboutWindow *about = loadForm<AboutWindow>();
+    main->openAbout();
+    AboutWindow *about = main->aboutWindow();
     QVERIFY(about);
     QCOMPARE(SkinEngine::appliedSkin(about), expected);
     QCOMPARE(about->findChildren<QWidget *>(QStringLiteral("SkinLabel1")).size(), skinOn ? 5 : 1);
@@ -110,20 +114,16 @@ void tst_skin_windows::mainWindowGrowsByTheBanner() {
     QFETCH(int, clientTwips);
     QFETCH(int, listTopTwips);
     test::FakePlatform fake;
-    WindowsUnloader unloader;
     prepareMainWindow(fake);
-    SplashScreen *splash = loadForm<SplashScreen>();
-    QVERIFY(splash);
-    splash->timer()->stop();
-    programValues().Branding.bannerOn = bannerOn;
+    TestProgram program(branding(true, bannerOn));
 
-    MainWindow *main = loadForm<MainWindow>();
+    MainWindow *main = program->openMainWindow();
     QVERIFY(main);
     QCOMPARE(main->client()->height(), twipsToPixels(clientTwips));
     QCOMPARE(main->entryList()->y(), twipsToPixels(listTopTwips));
     QCOMPARE(main->entryList()->height(), twipsToPixels(4215));
     // The status bar stays docked at the bottom.
-    QCOMPARE(main->statusBar()->geometry().bottom(), main->client()->height() - 1);
+    QCOMPARE(main->statusLine()->geometry().bottom(), main->client()->height() - 1);
 
     auto *box = main->findChild<PictureBox *>(QStringLiteral("picBox"));
     auto *banner = main->findChild<QWidget *>(QStringLiteral("wbBanner"));
@@ -138,47 +138,11 @@ void tst_skin_windows::mainWindowGrowsByTheBanner() {
         // Between the copy buttons and the list.
         QVERIFY(box->geometry().bottom() < main->entryList()->y());
         QVERIFY(box->y() > controlElement(main, QStringLiteral("cmdCopy"), 0)->geometry().bottom());
-        QVERIFY(!showBanner(main)); // once per load of the window
+        QVERIFY(!showBanner(main, program->branding().adServerPage)); // once per window
     } else {
         QCOMPARE(banner->parentWidget(), main->client());
         QVERIFY(!banner->isVisibleTo(main));
     }
-}
-
-void tst_skin_windows::fallbackLoadsTheSplashWithoutItsStartUp() {
-    test::FakePlatform fake;
-    WindowsUnloader unloader;
-    programValues().LoadSkinHolder = &SplashScreen::loadAsSkinHolder;
-    QVERIFY(!findForm<SplashScreen>());
-    QWidget window;
-
-    QVERIFY(applySkin(&window));
-
-    SplashScreen *splash = findForm<SplashScreen>();
-    QVERIFY(splash);
-    QVERIFY(!splash->timer()->isActive()); // the start-up sequence does not run again
-    QVERIFY(!splash->isVisible());
-    QCOMPARE(programValues().SkinRef.data(), splash->skin());
-    QCOMPARE(SkinEngine::appliedSkin(&window), QStringLiteral("Standard Skin"));
-    QCoreApplication::processEvents();
-    QCOMPARE(splash->counter(), 0);
-    QVERIFY(!findForm<MainWindow>());
-}
-
-void tst_skin_windows::fallbackNeverWaitsForALoadedSplash() {
-    test::FakePlatform fake;
-    WindowsUnloader unloader;
-    SplashScreen *splash = loadForm<SplashScreen>();
-    QVERIFY(splash);
-    splash->timer()->stop(); // as after the start-up sequence
-    programValues().SkinRef.clear();
-    QWidget window;
-
-    // The loaded splash window enables nothing any more; the failure comes back at once.
-    QVERIFY(!applySkin(&window));
-    QVERIFY(SkinEngine::appliedSkin(&window).isEmpty());
-    QCOMPARE(findForm<SplashScreen>(), splash);
-    QVERIFY(!splash->timer()->isActive());
 }
 
 QTEST_MAIN(tst_skin_windows)

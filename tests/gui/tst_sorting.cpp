@@ -1,10 +1,10 @@
 #include "AppTestSupport.h"
 
-#include "Branding.h"
 #include "EntryEditor.h"
-#include "ProgramValues.h"
 
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
 
 using namespace varnook;
 using namespace varnook::test;
@@ -34,7 +34,7 @@ private:
     const QList<QByteArray> lines = {"bob|||2|||b.example", "alice|||3|||c.example", "Carol|||1|||a.example"};
 
 private slots:
-    void cleanup() { destroyAllWindows(); }
+    void cleanup() { closeApplication(); }
 
     void everyClickReversesTheOrder() {
         FakePlatform fake;
@@ -96,10 +96,11 @@ private slots:
         QVERIFY(main);
         clickHeader(main, 2); // 1 Carol, 2 bob, 3 alice
         main->entryList()->selectPosition(1);
-        main->onEditClicked();
-        QCOMPARE(programValues().Editor.EditUsername, QStringLiteral("Carol"));
-        QCOMPARE(programValues().Editor.EditIndex, 1);
-        findForm<EntryEditor>()->close();
+        QTest::mouseClick(main->findChild<QPushButton *>(QStringLiteral("cmdEdit")), Qt::LeftButton);
+        QCOMPARE(main->entryEditor()->findChild<QLineEdit *>(QStringLiteral("txtUsername"))->text(),
+                 QStringLiteral("Carol"));
+        QCOMPARE(main->entryEditor()->row(), main->entryList()->entries()->rowId(1));
+        main->entryEditor()->close();
 
         main->entryList()->selectPosition(3);
         fake.dialogs.answerMessage(MessageAnswer::Ok);

@@ -4,8 +4,6 @@
 #include "Branding.h"
 #include "BrowserWindow.h"
 #include "Design.h"
-#include "ProgramValues.h"
-#include "Session.h"
 #include "SplashScreen.h"
 #include "StatusBar.h"
 
@@ -36,13 +34,15 @@ private:
     }
 
 private slots:
-    void cleanup() { destroyAllWindows(); }
+    void cleanup() { closeApplication(); }
 
     void mainWindowOpensOnTheSeventyFifthTick() {
         FakePlatform fake;
         writeDataFile(fake, "secret");
         fake.dialogs.answerInput(QStringLiteral("secret"));
-        SplashScreen *splash = loadForm<SplashScreen>();
+        Application &app = newApplication();
+        app.start();
+        SplashScreen *splash = app.splashScreen();
         QVERIFY(splash);
         QVERIFY(splash->timer()->isActive());
         QCOMPARE(splash->timer()->interval(), 2);
@@ -52,15 +52,15 @@ private slots:
         for (int tick = 1; tick <= 74; ++tick)
             splash->tick();
         QCOMPARE(splash->counter(), 148);
-        QVERIFY(!findForm<MainWindow>());
+        QVERIFY(!app.mainWindow());
 
         splash->tick();
         QCOMPARE(splash->counter(), 150);
-        MainWindow *main = findForm<MainWindow>();
+        MainWindow *main = app.mainWindow();
         QVERIFY(main);
         QVERIFY(main->isVisible());
         QVERIFY(!splash->isVisible());
-        QVERIFY(!splash->isUnloaded()); // hidden, still loaded: it holds the skin
+        QCOMPARE(app.splashScreen(), splash); // hidden until the main window closes
         QVERIFY(!splash->timer()->isActive());
     }
 
@@ -68,37 +68,24 @@ private slots:
         FakePlatform fake;
         writeDataFile(fake, "secret");
         fake.dialogs.answerInput(QStringLiteral("secret"));
-        SplashScreen *splash = loadForm<SplashScreen>();
-        splash->show();
-        QTRY_VERIFY_WITH_TIMEOUT(findForm<MainWindow>() && findForm<MainWindow>()->isVisible(), 10000);
-        QVERIFY(!splash->isVisible());
+        Application &app = newApplication();
+        app.start();
+        QTRY_VERIFY_WITH_TIMEOUT(app.mainWindow() && app.mainWindow()->isVisible(), 10000);
+        QVERIFY(!app.splashScreen()->isVisible());
     }
 
-    void splashLoadSetsProgramValues() {
+    void splashScreenIsSkinnedAndFramed() {
         FakePlatform fake;
-        programValues().AppClosing = true;
-        SplashScreen *splash = loadForm<SplashScreen>();
+        Application &app = newApplication();
+        app.start();
+        SplashScreen *splash = app.splashScreen();
         splash->timer()->stop();
-        QCOMPARE(programValues().AppClosing, false);
-        QCOMPARE(programValues().Branding.programName, QStringLiteral("Varnook"));
-        QVERIFY(programValues().Branding.skinOn);
-        QCOMPARE(programValues().SkinRef.data(), splash->findChild<QObject *>(QStringLiteral("skn")));
+        QCOMPARE(app.branding().programName, QStringLiteral("Varnook"));
+        QVERIFY(app.branding().skinOn);
+        QVERIFY(app.skin());
+        QCOMPARE(SkinEngine::appliedSkin(splash), app.skin()->skinName());
         QCOMPARE(splash->size(), twipsSize(7170, 4770));
         QVERIFY(splash->windowFlags().testFlag(Qt::FramelessWindowHint));
-    }
-
-    void brandingIsSetTheSameOnEveryCall() {
-        FakePlatform fake;
-        SetBranding();
-        const BrandingValues first = programValues().Branding;
-        SetBranding();
-        const BrandingValues &second = programValues().Branding;
-        QCOMPARE(second.programName, first.programName);
-        QCOMPARE(second.companyWebsite, first.companyWebsite);
-        QCOMPARE(second.companyName, QStringLiteral("Quillmere"));
-        QVERIFY(second.adServerPage.endsWith(QStringLiteral("/adserver.asp")));
-        QVERIFY(second.productPage.endsWith(QStringLiteral("/showsoftware2.asp?soft_id=17")));
-        QVERIFY(second.bannerOn);
     }
 
     void titleCaptionsAndColumns() {
@@ -131,7 +118,7 @@ private slots:
         QCOMPARE(list->columnWidthTwips(0), 2345);
         QCOMPARE(list->columnWidthTwips(1), 2375);
         QCOMPARE(list->columnWidthTwips(2), 4095);
-        QCOMPARE(main->statusBar()->panelCount(), 1);
+        QCOMPARE(main->statusLine()->panelCount(), 1);
     }
 
     void menusHaveTheirCaptions() {
@@ -167,23 +154,24 @@ private slots:
         MainWindow *main = openMainWindow(fake);
         QVERIFY(main);
         menuItem(main, QStringLiteral("mnuAboutItem"), 0)->trigger();
-        AboutWindow *about = findForm<AboutWindow>();
+        QPointer<AboutWindow> about = main->aboutWindow();
         QVERIFY(about);
         QVERIFY(about->isVisible());
         menuItem(main, QStringLiteral("mnuAboutItem"), 0)->trigger();
-        QCOMPARE(findForm<AboutWindow>(), about); // shown again, not loaded anew
-        main->unload();
-        QVERIFY(about->isUnloaded());
+        QCOMPARE(main->aboutWindow(), about.data()); // shown again, not made anew
+        main->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!about);
     }
 
     void showStatusShowsOnlyTheLastText() {
         FakePlatform fake;
         MainWindow *main = openMainWindow(fake);
         QVERIFY(main);
-        ShowStatus(QStringLiteral("first"));
-        ShowStatus(QStringLiteral("second"));
+        main->showStatus(QStringLiteral("first"));
+        main->showStatus(QStringLiteral("second"));
         QCOMPARE(main->statusText(), QStringLiteral("second"));
-        ShowStatus(QString());
+        main->showStatus(QString());
         QCOMPARE(main->statusText(), QString());
     }
 
@@ -194,7 +182,7 @@ private slots:
         // 945 twips of banner and 50 of gap: the list moves from 1980 to 2975 twips.
         QCOMPARE(main->entryList()->y(), twipsToPixels(2975));
         QCOMPARE(main->client()->height(), twipsToPixels(7550));
-        QCOMPARE(main->statusBar()->geometry().bottom() + 1, main->client()->height());
+        QCOMPARE(main->statusLine()->geometry().bottom() + 1, main->client()->height());
     }
 
     void exitEndsTheProgramAtOnce() {
@@ -204,9 +192,10 @@ private slots:
         const int boxesBefore = int(fake.dialogs.shown.size());
         menuItem(main, QStringLiteral("mnuFileItem"), 0)->trigger();
         QCOMPARE(fake.process.endCount, 1);
-        QVERIFY(main->isUnloaded());
+        QVERIFY(!main->isVisible());
+        QVERIFY(!application().mainWindow());
         QCOMPARE(int(fake.dialogs.shown.size()), boxesBefore); // no question, nothing saved
-        QVERIFY(!programValues().AppClosing);
+        QVERIFY(!application().endsWithBrowser());
     }
 
     void closeBoxUnloadsLikeExit() {
@@ -216,33 +205,37 @@ private slots:
         main->show();
         main->close();
         QCOMPARE(fake.process.endCount, 1);
-        QVERIFY(main->isUnloaded());
+        QVERIFY(!application().mainWindow());
     }
 
     void unloadUnloadsTheOtherWindows() {
         FakePlatform fake;
-        SplashScreen *splash = loadForm<SplashScreen>();
+        writeDataFile(fake, "secret", {});
+        fake.dialogs.answerInput(QStringLiteral("secret"));
+        Application &app = newApplication();
+        app.start();
+        QPointer<SplashScreen> splash = app.splashScreen();
         splash->timer()->stop();
-        MainWindow *main = openMainWindow(fake);
+        MainWindow *main = app.openMainWindow();
         QVERIFY(main);
-        main->unload();
-        QVERIFY(splash->isUnloaded());
-        QVERIFY(!findForm<SplashScreen>());
+        main->close();
+        QVERIFY(!splash);
+        QVERIFY(!app.splashScreen());
     }
 
     void visibleBrowserKeepsTheProgramRunning() {
         FakePlatform fake;
         MainWindow *main = openMainWindow(fake);
         QVERIFY(main);
-        main->onVisitClicked(0);
-        BrowserWindow *browser = findForm<BrowserWindow>();
+        QTest::mouseClick(main->findChild<QPushButton *>(QStringLiteral("cmdWebsite")), Qt::LeftButton);
+        BrowserWindow *browser = application().browserWindow();
         QVERIFY(browser);
         QVERIFY(browser->isVisible());
 
-        main->unload();
+        main->close();
         QCOMPARE(fake.process.endCount, 0);
-        QVERIFY(programValues().AppClosing);
-        QVERIFY(!browser->isUnloaded());
+        QVERIFY(application().endsWithBrowser());
+        QCOMPARE(application().browserWindow(), browser);
 
         browser->close();
         QCOMPARE(fake.process.endCount, 1);
@@ -252,13 +245,15 @@ private slots:
         FakePlatform fake;
         MainWindow *main = openMainWindow(fake);
         QVERIFY(main);
-        main->onVisitClicked(0);
-        BrowserWindow *browser = findForm<BrowserWindow>();
+        QTest::mouseClick(main->findChild<QPushButton *>(QStringLiteral("cmdWebsite")), Qt::LeftButton);
+        QPointer<BrowserWindow> browser = application().browserWindow();
         QVERIFY(browser);
         browser->hide();
-        main->unload();
-        QVERIFY(!programValues().AppClosing);
-        QVERIFY(browser->isUnloaded());
+        main->close();
+        QVERIFY(!application().endsWithBrowser());
+        QVERIFY(!application().browserWindow());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!browser);
         QCOMPARE(fake.process.endCount, 1);
     }
 };

@@ -1,7 +1,5 @@
 #include "ColourNumber.h"
-#include "FakePlatform.h"
 #include "FocusRing.h"
-#include "ProgramValues.h"
 #include "Skin.h"
 #include "SkinEngine.h"
 
@@ -183,16 +181,14 @@ void tst_skin_look::focusRingOnEveryControl_data() {
 
 void tst_skin_look::focusRingOnEveryControl() {
     QFETCH(Factory, factory);
-    test::FakePlatform fake;
     SkinEngine skin;
-    programValues().SkinRef = &skin;
     QWidget window;
     window.resize(300, 200);
     auto *other = new QPushButton(QStringLiteral("Other"), &window);
     other->setGeometry(200, 150, 80, 30);
     QWidget *control = factory(&window);
     control->setGeometry(40, 40, 160, 60);
-    QVERIFY(applySkin(&window));
+    QVERIFY(applySkin(&window, &skin));
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -218,9 +214,7 @@ void tst_skin_look::focusRingOnEveryControl() {
 }
 
 void tst_skin_look::focusRingFollowsTheFocus() {
-    test::FakePlatform fake;
     SkinEngine skin;
-    programValues().SkinRef = &skin;
     QWidget window;
     window.resize(300, 200);
     auto *first = new QLineEdit(&window);
@@ -229,7 +223,7 @@ void tst_skin_look::focusRingFollowsTheFocus() {
     container->setGeometry(0, 60, 300, 100);
     auto *second = new QPushButton(QStringLiteral("Save"), container);
     second->setGeometry(20, 20, 80, 30);
-    QVERIFY(applySkin(&window));
+    QVERIFY(applySkin(&window, &skin));
     QVERIFY(!FocusRing::frameOf(&window)); // nothing focused yet
     window.show();
     window.activateWindow();
@@ -242,7 +236,7 @@ void tst_skin_look::focusRingFollowsTheFocus() {
     QCOMPARE(FocusRing::frameOf(&window)->widget(), second);
 
     // A second skinning keeps the one ring.
-    QVERIFY(applySkin(&window));
+    QVERIFY(applySkin(&window, &skin));
     QCOMPARE(window.findChildren<FocusRing *>().size(), 1);
 
     // Focus in another window leaves this window's ring alone.

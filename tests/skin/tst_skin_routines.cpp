@@ -1,10 +1,7 @@
 #include "ColourNumber.h"
 #include "ControlArray.h"
 #include "Design.h"
-#include "FakePlatform.h"
 #include "PictureBox.h"
-#include "ProgramValues.h"
-#include "ScaleMode.h"
 #include "Skin.h"
 #include "SkinEngine.h"
 #include "SkinLabel.h"
@@ -21,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTextBrowser>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -51,6 +49,8 @@ using namespace varnook;
 
 namespace {
 
+const QString AdServerPage = QStringLiteral("http://ads.test.example/adserver.asp");
+
 using Factory = std::function<QWidget *(QWidget *parent)>;
 
 template <class T> Factory make() {
@@ -80,7 +80,7 @@ QList<SkinLabel *> skinnedLabels(const QWidget *window) {
 
 // The main window's banner parts as designed, in a client container of their own.
 struct BannerWindow {
-    Form window;
+    QWidget window;
     QWidget *client = named(new QWidget(&window), QStringLiteral("client"));
     WebBrowser *banner = new WebBrowser(client);
     PictureBox *picture = new PictureBox(client);
@@ -121,16 +121,14 @@ private slots:
     void replaceLabelsWithoutTemplateFails();
     void skinnedLabelLiesOverThePlainLabel();
 
-    void showBannerPlacesTheStrip_data();
     void showBannerPlacesTheStrip();
     void showBannerCutsOffTheBrowsersRightStrip();
     void showBannerSecondCallFails();
     void showBannerNeedsItsControls();
 
-    void applySkinUsesSkinRef();
-    void applySkinLoadsTheSkinHolderOnce();
-    void applySkinFailsWhenNoSkinCanBeHad();
-    void applySkinWithUnusableSkinRefFallsBack();
+    void applySkinDressesTheWindow();
+    void applySkinWithoutASkinFailsAndSaysSo_data();
+    void applySkinWithoutASkinFailsAndSaysSo();
 };
 
 void tst_skin_routines::typeNames_data() {
@@ -365,24 +363,12 @@ void tst_skin_routines::skinnedLabelLiesOverThePlainLabel() {
     QCOMPARE(controlIndex(top), 1);
 }
 
-void tst_skin_routines::showBannerPlacesTheStrip_data() {
-    QTest::addColumn<bool>("pixels");
-    QTest::addColumn<int>("margin");
-    QTest::newRow("twips") << false << twipsToPixels(280);
-    QTest::newRow("pixels") << true << 20;
-}
-
 void tst_skin_routines::showBannerPlacesTheStrip() {
-    QFETCH(bool, pixels);
-    QFETCH(int, margin);
-    test::FakePlatform fake;
-    programValues().Branding.adServerPage = QStringLiteral("http://ads.test.example/adserver.asp");
+    const int margin = twipsToPixels(280);
     BannerWindow main;
-    if (pixels)
-        setScaleMode(&main.window, ScaleMode::Pixels);
     const QRect bannerPlace = main.banner->geometry();
 
-    QVERIFY(showBanner(&main.window));
+    QVERIFY(showBanner(&main.window, QStringLiteral("http://ads.test.example/adserver.asp")));
 
     auto *box = main.window.findChild<PictureBox *>(QStringLiteral("picBox"));
     QVERIFY(box);
@@ -399,9 +385,8 @@ void tst_skin_routines::showBannerPlacesTheStrip() {
 }
 
 void tst_skin_routines::showBannerCutsOffTheBrowsersRightStrip() {
-    test::FakePlatform fake;
     BannerWindow main;
-    QVERIFY(showBanner(&main.window));
+    QVERIFY(showBanner(&main.window, AdServerPage));
     const QImage image = main.window.grab().toImage();
     const auto *box = main.window.findChild<PictureBox *>(QStringLiteral("picBox"));
     const QRect seen = box->geometry(); // in the client, which lies at the window's top left
@@ -415,13 +400,12 @@ void tst_skin_routines::showBannerCutsOffTheBrowsersRightStrip() {
 }
 
 void tst_skin_routines::showBannerSecondCallFails() {
-    test::FakePlatform fake;
     BannerWindow main;
-    QVERIFY(showBanner(&main.window));
+    QVERIFY(showBanner(&main.window, AdServerPage));
     auto *box = main.window.findChild<PictureBox *>(QStringLiteral("picBox"));
     const QRect boxPlace = box->geometry();
 
-    QVERIFY(!showBanner(&main.window));
+    QVERIFY(!showBanner(&main.window, AdServerPage));
 
     QCOMPARE(main.window.findChildren<PictureBox *>(QStringLiteral("picBox")).size(), 1);
     QCOMPARE(main.banner->parentWidget(), box);
@@ -430,124 +414,70 @@ void tst_skin_routines::showBannerSecondCallFails() {
 }
 
 void tst_skin_routines::showBannerNeedsItsControls() {
-    test::FakePlatform fake;
     {
         BannerWindow main;
         delete main.picture;
-        QVERIFY(!showBanner(&main.window));
+        QVERIFY(!showBanner(&main.window, AdServerPage));
         QVERIFY(!main.window.findChild<QWidget *>(QStringLiteral("picBox")));
         QCOMPARE(main.banner->parentWidget(), main.client);
     }
     {
-        Form window;
+        QWidget window;
         new QWidget(&window);
         named(new PictureBox(&window), QStringLiteral("wbPicture"));
-        QVERIFY(!showBanner(&window));
+        QVERIFY(!showBanner(&window, AdServerPage));
         QVERIFY(!window.findChild<QWidget *>(QStringLiteral("picBox")));
     }
     {
         // A control named wbBanner that cannot be told an address is no browser.
-        Form window;
+        QWidget window;
         auto *notBrowser = named(new QWidget(&window), QStringLiteral("wbBanner"));
         auto *picture = named(new PictureBox(&window), QStringLiteral("wbPicture"));
-        QVERIFY(!showBanner(&window));
+        QVERIFY(!showBanner(&window, AdServerPage));
         QVERIFY(!window.findChild<QWidget *>(QStringLiteral("picBox")));
         QCOMPARE(notBrowser->parentWidget(), &window);
         QVERIFY(picture->isVisibleTo(&window));
     }
-    QVERIFY(!showBanner(nullptr));
+    QVERIFY(!showBanner(nullptr, AdServerPage));
 }
 
-void tst_skin_routines::applySkinUsesSkinRef() {
-    test::FakePlatform fake;
+void tst_skin_routines::applySkinDressesTheWindow() {
     SkinEngine skin;
-    programValues().SkinRef = &skin;
-    int holderLoads = 0;
-    programValues().LoadSkinHolder = [&holderLoads] {
-        ++holderLoads;
-    };
-    Form window;
+    QWidget window;
     auto *button = new QPushButton(&window);
     auto *edit = new QLineEdit(&window);
 
-    QVERIFY(applySkin(&window));
+    QVERIFY(applySkin(&window, &skin));
 
-    QCOMPARE(holderLoads, 0);
     QCOMPARE(SkinEngine::appliedSkin(&window), QStringLiteral("Standard Skin"));
     QCOMPARE(button->palette().color(QPalette::Button), colourFromNumber(skin.faceColour()));
     QCOMPARE(edit->palette().color(QPalette::Base), colourFromNumber(skin.faceColour()));
     QCOMPARE(edit->palette().color(QPalette::Text), colourFromNumber(skin.textColour()));
+    QVERIFY(!applySkin(nullptr, &skin));
 }
 
-void tst_skin_routines::applySkinLoadsTheSkinHolderOnce() {
-    test::FakePlatform fake;
-    SkinEngine skin;
-    int holderLoads = 0;
-    programValues().LoadSkinHolder = [&] {
-        ++holderLoads;
-        programValues().SkinRef = &skin;
-    };
-    Form window;
-    QVERIFY(applySkin(&window));
-    QCOMPARE(holderLoads, 1);
-    QCOMPARE(SkinEngine::appliedSkin(&window), QStringLiteral("Standard Skin"));
-
-    // From now on the skin is there: no further loads.
-    Form second;
-    QVERIFY(applySkin(&second));
-    QCOMPARE(holderLoads, 1);
+void tst_skin_routines::applySkinWithoutASkinFailsAndSaysSo_data() {
+    QTest::addColumn<bool>("brokenSkin");
+    QTest::newRow("no skin engine") << false;
+    QTest::newRow("a skin that did not load") << true;
 }
 
-void tst_skin_routines::applySkinFailsWhenNoSkinCanBeHad() {
-    test::FakePlatform fake;
-    Form window;
-    QVERIFY(!applySkin(&window)); // no skin and no way to load one
-    QVERIFY(SkinEngine::appliedSkin(&window).isEmpty());
+void tst_skin_routines::applySkinWithoutASkinFailsAndSaysSo() {
+    QFETCH(bool, brokenSkin);
+    SkinEngine broken;
+    if (brokenSkin)
+        QVERIFY(!broken.loadSkin(QStringLiteral(":/varnook/skins/missing.vskin")));
+    QWidget window;
+    window.setObjectName(QStringLiteral("frmTest"));
+    auto *button = new QPushButton(&window);
+    const QColor buttonFace = button->palette().color(QPalette::Button);
 
-    int holderLoads = 0;
-    programValues().LoadSkinHolder = [&holderLoads] {
-        ++holderLoads;
-    };
-    QVERIFY(!applySkin(&window));
-    QCOMPARE(holderLoads, 1); // tried once, then the failure goes to the caller
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^No skin to apply to \"frmTest\"")));
+    QVERIFY(!applySkin(&window, brokenSkin ? &broken : nullptr));
+
     QVERIFY(SkinEngine::appliedSkin(&window).isEmpty());
     QVERIFY(window.styleSheet().isEmpty());
-    QVERIFY(!applySkin(nullptr));
-    QCOMPARE(holderLoads, 1);
-}
-
-void tst_skin_routines::applySkinWithUnusableSkinRefFallsBack() {
-    test::FakePlatform fake;
-    SkinEngine usable;
-    int holderLoads = 0;
-    programValues().LoadSkinHolder = [&] {
-        ++holderLoads;
-        programValues().SkinRef = &usable;
-    };
-
-    // A skin reference to something that is no skin.
-    QObject notASkin;
-    programValues().SkinRef = &notASkin;
-    Form first;
-    QVERIFY(applySkin(&first));
-    QCOMPARE(holderLoads, 1);
-
-    // A skin that failed to load.
-    SkinEngine broken;
-    QVERIFY(!broken.loadSkin(QStringLiteral(":/varnook/skins/missing.vskin")));
-    programValues().SkinRef = &broken;
-    Form second;
-    QVERIFY(applySkin(&second));
-    QCOMPARE(holderLoads, 2);
-
-    // A skin that is gone.
-    auto *gone = new SkinEngine;
-    programValues().SkinRef = gone;
-    delete gone;
-    Form third;
-    QVERIFY(applySkin(&third));
-    QCOMPARE(holderLoads, 3);
-    QCOMPARE(SkinEngine::appliedSkin(&third), QStringLiteral("Standard Skin"));
+    QCOMPARE(button->palette().color(QPalette::Button), buttonFace);
 }
 
 QTEST_MAIN(tst_skin_routines)

@@ -1,9 +1,9 @@
 #include "AboutWindow.h"
+#include "Branding.h"
 #include "Design.h"
-#include "FakePlatform.h"
-#include "ProgramValues.h"
 #include "SkinEngine.h"
 #include "SkinLabel.h"
+#include "WindowCleanup.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -34,18 +34,12 @@ private slots:
 };
 
 void tst_skin_scaling::cleanup() {
-    unloadForm<AboutWindow>();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    test::destroyAllWindows();
 }
 
 void tst_skin_scaling::aboutWindowIsDrawnAtDoubleResolution() {
-    test::FakePlatform fake;
     SkinEngine skin;
-    programValues().SkinRef = &skin;
-    programValues().Branding.programName = QStringLiteral("Varnook");
-    programValues().Branding.skinOn = true;
-    AboutWindow *about = loadForm<AboutWindow>();
-    QVERIFY(about);
+    auto *about = new AboutWindow(Branding::fromVersion(VersionRecord::builtIn()), VersionRecord::builtIn(), &skin);
     about->show();
     QVERIFY(QTest::qWaitForWindowExposed(about));
     QCOMPARE(about->devicePixelRatioF(), 2.0);
@@ -67,13 +61,8 @@ void tst_skin_scaling::aboutWindowIsDrawnAtDoubleResolution() {
 }
 
 void tst_skin_scaling::everyTextFitsItsLabel() {
-    test::FakePlatform fake;
     SkinEngine skin;
-    programValues().SkinRef = &skin;
-    programValues().Branding.programName = QStringLiteral("Varnook");
-    programValues().Branding.skinOn = true;
-    AboutWindow *about = loadForm<AboutWindow>();
-    QVERIFY(about);
+    auto *about = new AboutWindow(Branding::fromVersion(VersionRecord::builtIn()), VersionRecord::builtIn(), &skin);
     about->show();
     QVERIFY(QTest::qWaitForWindowExposed(about));
     const QList<QLabel *> labels = about->findChildren<QLabel *>();

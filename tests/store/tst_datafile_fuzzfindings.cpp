@@ -7,7 +7,6 @@
 #include "FakePlatform.h"
 #include "FileHelpers.h"
 #include "MasterPasswordPrompts.h"
-#include "ProgramValues.h"
 
 #include <QDir>
 #include <QTest>
@@ -90,7 +89,7 @@ void tst_DataFileFuzzFindings::firstStartStoresOnlyAPasswordThatReadsBack() {
     fake.dialogs.answerInput(QStringLiteral("pass"));
     const LoadOutcome created = DataLoader(DataFile(fake.dataFile())).load();
     QVERIFY(created.unlocked);
-    QCOMPARE(programValues().MasterPassword, QStringLiteral("pass"));
+    QCOMPARE(created.masterPassword, QStringLiteral("pass"));
     QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A"));
     QCOMPARE(fake.dialogs.shown.size(), 3);
     QCOMPARE(fake.dialogs.shown[1].text, CannotStoreText);

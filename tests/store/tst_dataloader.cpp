@@ -2,7 +2,6 @@
 #include "FailingSaveFile.h"
 #include "FakePlatform.h"
 #include "FileHelpers.h"
-#include "ProgramValues.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,7 +54,7 @@ void tst_DataLoader::firstStartWithoutAFile() {
     QVERIFY(outcome.unlocked);
     QCOMPARE(outcome.status, QStringLiteral("Password created successfully"));
     QVERIFY(outcome.entries.empty());
-    QCOMPARE(programValues().MasterPassword, QStringLiteral("pass"));
+    QCOMPARE(outcome.masterPassword, QStringLiteral("pass"));
     QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A"));
     QCOMPARE(accessRights(fake.dataFile()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QCOMPARE(fake.dialogs.shown.size(), 1);
@@ -112,7 +111,7 @@ void tst_DataLoader::cancelledCreation() {
     QVERIFY(!outcome.unlocked);
     QVERIFY(outcome.entries.empty());
     QVERIFY(outcome.status.isEmpty());
-    QVERIFY(programValues().MasterPassword.isEmpty());
+    QVERIFY(outcome.masterPassword.isEmpty());
     // The file made for the first start stays as made.
     QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
     QCOMPARE(fake.dialogs.shown.size(), 2);
@@ -122,17 +121,13 @@ void tst_DataLoader::cancelledCreation() {
 void tst_DataLoader::loginLoadsTheEntries() {
     FakePlatform fake;
     writeBytes(fake.dataFile(), SavedFile);
-    fake.dialogs.onShow = [&](const ShownBox &) {
-        // Nothing is known until the password is right.
-        QVERIFY(programValues().MasterPassword.isEmpty());
-    };
     fake.dialogs.answerInput(QStringLiteral("pass"));
     const LoadOutcome outcome = load(fake);
     QVERIFY(outcome.unlocked);
     QCOMPARE(outcome.status, QStringLiteral("Loaded 1 entries"));
     QCOMPARE(outcome.entries.size(), size_t(1));
     QCOMPARE(outcome.entries[0], Bob);
-    QCOMPARE(programValues().MasterPassword, QStringLiteral("pass"));
+    QCOMPARE(outcome.masterPassword, QStringLiteral("pass"));
     QCOMPARE(readBytes(fake.dataFile()), SavedFile);
     QCOMPARE(fake.dialogs.shown.size(), 1);
     QCOMPARE(fake.dialogs.shown[0].title, LoginTitle);
@@ -158,7 +153,7 @@ void tst_DataLoader::refusedLogin() {
     QVERIFY(!outcome.unlocked);
     QVERIFY(outcome.entries.empty());
     QVERIFY(outcome.status.isEmpty());
-    QVERIFY(programValues().MasterPassword.isEmpty());
+    QVERIFY(outcome.masterPassword.isEmpty());
     QCOMPARE(readBytes(fake.dataFile()), SavedFile);
     QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
 }
@@ -232,7 +227,7 @@ void tst_DataLoader::creationThatCannotBeStored() {
     fake.dialogs.answerInput(QStringLiteral("pass"));
     const LoadOutcome outcome = load(fake);
     QVERIFY(!outcome.unlocked);
-    QVERIFY(programValues().MasterPassword.isEmpty());
+    QVERIFY(outcome.masterPassword.isEmpty());
     QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
     QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
     QCOMPARE(fake.dialogs.shown.size(), 2);

@@ -1,7 +1,6 @@
 #include "FakePlatform.h"
 
 #include "DataFile.h"
-#include "ProgramValues.h"
 
 #include <QDir>
 
@@ -46,7 +45,6 @@ QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, b
 }
 
 FakePlatform::FakePlatform() {
-    resetProgramValues();
     Platform &p = platform();
     p.dialogs = &dialogs;
     p.process = &process;
@@ -63,7 +61,6 @@ FakePlatform::~FakePlatform() {
     p.process = nullptr;
     p.launcher = nullptr;
     DataFile::setSaveFileFactory({});
-    resetProgramValues();
 }
 
 QString FakePlatform::dataFile() const {
