@@ -25,6 +25,11 @@ QString StoreMessages::readFailed(const QString &path, const QString &reason) {
            QStringLiteral("\n\n") + productName() + QStringLiteral(" will now close without changing it.");
 }
 
+QString StoreMessages::createFailed(const QString &path, const QString &reason) {
+    return QStringLiteral("The data file could not be written:\n") + shown(path) + QStringLiteral("\n\n") + reason +
+           QStringLiteral("\n\n") + productName() + QStringLiteral(" will now close.");
+}
+
 QString StoreMessages::saveFailed(const QString &path, const QString &reason) {
     return QStringLiteral("The data file could not be saved:\n") + shown(path) + QStringLiteral("\n\n") + reason +
            QStringLiteral("\n\nThe file keeps its previous contents. The change stays in the list and is saved "

@@ -10,6 +10,8 @@ public:
     // The application's title, shown by boxes that have no title of their own.
     static QString applicationTitle();
     static QString readFailed(const QString &path, const QString &reason);
+    // The file could not be made at the first start.
+    static QString createFailed(const QString &path, const QString &reason);
     static QString saveFailed(const QString &path, const QString &reason);
     static QString passwordNotStored(const QString &path, const QString &reason);
     static QString folderInUse(const QString &folder);

@@ -62,6 +62,7 @@ private slots:
     void exportRefusesAWrongPassword();
     void exportTakesThePasswordAsTheFileHoldsIt_data();
     void exportTakesThePasswordAsTheFileHoldsIt();
+    void exportComparesThePasswordAsText();
     void exportNeedsADataFile();
     void exportNeedsTheFolder();
     void exportNeedsAMasterPassword();
@@ -320,6 +321,15 @@ void tst_Cli::exportTakesThePasswordAsTheFileHoldsIt() {
     const CliResult result = run({QStringLiteral("export"), QStringLiteral("--folder"), folder}, input);
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.out, EntryCsv::write(storedEntries()));
+}
+
+void tst_Cli::exportComparesThePasswordAsText() {
+    // The file holds "????": letters it could not hold never match, the question marks do.
+    const QString folder = m_scratch->path();
+    DataFile(dataFile(folder)).save(QStringLiteral("????"), storedEntries());
+    const QStringList exportAll = {QStringLiteral("export"), QStringLiteral("--folder"), folder};
+    QCOMPARE(run(exportAll, line(QStringLiteral("жжжж"))).exitCode, 4);
+    QCOMPARE(run(exportAll, line(QStringLiteral("????"))).exitCode, 0);
 }
 
 void tst_Cli::exportNeedsADataFile() {
@@ -587,11 +597,12 @@ void tst_Cli::importNewMasterPassword_data() {
                                       << QString();
     QTest::newRow("empty line") << QByteArray("\n") << QStringLiteral("You must enter a password to use.") << QString();
     QTest::newRow("no input") << QByteArray() << QStringLiteral("No password was given.") << QString();
-    QTest::newRow("outside Windows-1252")
-        << QByteArray("p\xC4\x81ssword\n")
-        << QStringLiteral("The master password can only hold characters of Windows-1252 (Western European letters, "
-                          "digits and punctuation).")
-        << QString();
+    const QString outside =
+        QStringLiteral("Your password contains a character that the data file cannot store.  Use only Western "
+                       "European letters, digits, punctuation and blanks (Windows-1252).");
+    QTest::newRow("outside Windows-1252") << QByteArray("p\xC4\x81ssword\n") << outside << QString();
+    QTest::newRow("Greek") << line(QStringLiteral("ΩΩΩΩ")) << outside << QString();
+    QTest::newRow("Cyrillic") << line(QStringLiteral("пароль12")) << outside << QString();
 }
 
 void tst_Cli::importNewMasterPassword() {
