@@ -118,8 +118,11 @@ ExitCode ImportCommand::run() {
     entries.insert(entries.end(), rows.entries().begin(), rows.entries().end());
     const DataFile file(m_folder.dataFilePath());
     if (const FileResult saved = file.save(masterPassword, entries); !saved) {
+        const QString outcome =
+            saved.replaced() ? QStringLiteral("\nIt holds the imported entries, but they may not be safe on disk.")
+                             : QStringLiteral("\nIt keeps its previous contents; nothing was imported.");
         Console::err(QStringLiteral("The data file could not be saved: ") + shown(file.path()) + QStringLiteral("\n") +
-                     saved.reason() + QStringLiteral("\nIt keeps its previous contents; nothing was imported."));
+                     saved.reason() + outcome);
         return ExitCode::FileFailure;
     }
     Console::out(

@@ -3,6 +3,7 @@
 #include "Platform.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace varnook {
 
@@ -30,10 +31,21 @@ QString StoreMessages::createFailed(const QString &path, const QString &reason) 
            QStringLiteral("\n\n") + productName() + QStringLiteral(" will now close.");
 }
 
-QString StoreMessages::saveFailed(const QString &path, const QString &reason) {
+QString StoreMessages::saveFailed(const QString &path, const QString &reason, bool replaced) {
+    // Say what the disk holds now: the old file, the new one, or nothing at all.
+    const QFileInfo file(path);
+    QString state;
+    if (replaced)
+        state = QStringLiteral("The file holds the new contents.");
+    else if (!file.dir().exists())
+        state = QStringLiteral("Its folder no longer exists, so there is no data file any more.");
+    else if (!file.exists())
+        state = QStringLiteral("There is no data file in its folder any more.");
+    else
+        state = QStringLiteral("The file keeps its previous contents.");
     return QStringLiteral("The data file could not be saved:\n") + shown(path) + QStringLiteral("\n\n") + reason +
-           QStringLiteral("\n\nThe file keeps its previous contents. The change stays in the list and is saved "
-                          "again with the next change.");
+           QStringLiteral("\n\n") + state +
+           QStringLiteral(" The change stays in the list and is saved again with the next change.");
 }
 
 QString StoreMessages::passwordNotStored(const QString &path, const QString &reason) {

@@ -12,7 +12,8 @@ public:
     static QString readFailed(const QString &path, const QString &reason);
     // The file could not be made at the first start.
     static QString createFailed(const QString &path, const QString &reason);
-    static QString saveFailed(const QString &path, const QString &reason);
+    // replaced: the failure came after the new contents had taken the old ones' place.
+    static QString saveFailed(const QString &path, const QString &reason, bool replaced = false);
     static QString passwordNotStored(const QString &path, const QString &reason);
     static QString folderInUse(const QString &folder);
 };
