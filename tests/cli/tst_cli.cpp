@@ -90,6 +90,8 @@ private slots:
 
     void check_data();
     void check();
+    void checkReportsRightsOfOthers_data();
+    void checkReportsRightsOfOthers();
     void checkNeedsADataFile();
     void defaultFolderIsTheProgramsOwn();
 
@@ -256,13 +258,16 @@ void tst_Cli::exportsToAFile() {
     // The file holds every password in plain text: only its owner may read it.
     QCOMPARE(accessRights(csv), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
-    // An existing file is replaced as a whole.
+    // An existing file is replaced as a whole, and ends owner-only even when everyone could read it.
     writeBytes(csv, QByteArray(10000, 'x'));
+    QVERIFY(QFile::setPermissions(csv, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                           QFileDevice::ReadOther));
     QCOMPARE(
         run({QStringLiteral("export"), QStringLiteral("-o"), csv, QStringLiteral("--folder"), folder}, line(Master))
             .exitCode,
         0);
     QCOMPARE(readBytes(csv), EntryCsv::write(storedEntries()));
+    QCOMPARE(accessRights(csv), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     // A folder in the file's place is not written to.
     const QString blocked = m_scratch->filePath(QStringLiteral("blocked.csv"));
@@ -811,6 +816,7 @@ void tst_Cli::check() {
     QFETCH(QString, header);
     const QString folder = m_scratch->path();
     writeBytes(dataFile(folder), bytes);
+    QVERIFY(QFile::setPermissions(dataFile(folder), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     // No password is asked for: standard input is not read.
     const CliResult result = run({QStringLiteral("check"), QStringLiteral("--folder"), folder}, line(Master));
     QCOMPARE(result.exitCode, exitCode);
@@ -823,6 +829,32 @@ void tst_Cli::check() {
              QStringLiteral("Data file: %1\n").arg(shown(dataFile(folder))) + header + findings + verdict);
     QCOMPARE(readBytes(dataFile(folder)), bytes);
     QCOMPARE(folderEntries(folder), QStringList{QStringLiteral("data.enc")});
+}
+
+void tst_Cli::checkReportsRightsOfOthers_data() {
+    using P = QFileDevice;
+    QTest::addColumn<QFileDevice::Permissions>("rights");
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("readable by all") << (P::ReadOwner | P::WriteOwner | P::ReadGroup | P::ReadOther)
+                                     << QStringLiteral("0644");
+    QTest::newRow("writable by the group") << (P::ReadOwner | P::WriteOwner | P::WriteGroup) << QStringLiteral("0620");
+    QTest::newRow("readable by others") << (P::ReadOwner | P::WriteOwner | P::ReadOther) << QStringLiteral("0604");
+}
+
+void tst_Cli::checkReportsRightsOfOthers() {
+    QFETCH(QFileDevice::Permissions, rights);
+    QFETCH(QString, mode);
+    const QString folder = savedFolder();
+    QVERIFY(QFile::setPermissions(dataFile(folder), rights));
+    const CliResult result = run({QStringLiteral("check"), QStringLiteral("--folder"), folder});
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(QString::fromUtf8(result.out),
+             QStringLiteral("Data file: %1\nMaster password line: present\nEntry lines: 3\n"
+                            "File: others than its owner may read or write it (mode %2); to fix it, run: chmod 600 %3\n"
+                            "The file has 1 problem.\n")
+                 .arg(shown(dataFile(folder)), mode, shown(dataFile(folder))));
+    QCOMPARE(accessRights(dataFile(folder)), rights);
 }
 
 void tst_Cli::checkNeedsADataFile() {
