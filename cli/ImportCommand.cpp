@@ -95,10 +95,21 @@ ExitCode ImportCommand::run() {
 
     // Held until the save is done, so that Varnook cannot start on the folder in between.
     DataFolderLock lock(m_folder.path());
-    if (lock.tryLock() == DataFolderLock::State::HeldElsewhere) {
+    switch (lock.tryLock()) {
+    case DataFolderLock::State::Locked:
+        if (!lock.takenOverBecause().isEmpty())
+            Console::err(QStringLiteral("The lock of this folder was left behind and has been taken over, since ") +
+                         lock.takenOverBecause() + QStringLiteral(": ") + shown(m_folder.path()));
+        break;
+    case DataFolderLock::State::HeldElsewhere:
         Console::err(QStringLiteral("Varnook is running with the data file in this folder: ") + shown(m_folder.path()) +
                      QStringLiteral("\nClose it and try again; nothing was imported."));
         return ExitCode::FolderInUse;
+    case DataFolderLock::State::Unavailable:
+        // Without the lock a running Varnook could overwrite the import, or the import its saves.
+        Console::err(QStringLiteral("The folder could not be locked: ") + shown(m_folder.path()) +
+                     QStringLiteral("\n") + lock.failureReason() + QStringLiteral("\nNothing was imported."));
+        return ExitCode::FileFailure;
     }
 
     QString masterPassword;

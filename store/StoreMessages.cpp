@@ -59,4 +59,19 @@ QString StoreMessages::folderInUse(const QString &folder) {
            QStringLiteral("\n\nOnly one copy at a time may use it, so this one will now close.");
 }
 
+QString StoreMessages::lockTakenOver(const QString &folder, const QString &because) {
+    return QStringLiteral("The lock of this data folder was left behind, and ") + productName() +
+           QStringLiteral(" has taken it over, since ") + because + QStringLiteral(":\n") + shown(folder) +
+           QStringLiteral("\n\nIf another copy is still using this folder, close one of the two now: their saves "
+                          "would overwrite each other.");
+}
+
+QString StoreMessages::lockFailed(const QString &folder, const QString &reason) {
+    return productName() +
+           QStringLiteral(" cannot lock the data file's folder, so it could not keep a second copy "
+                          "from overwriting its saves:\n") +
+           shown(folder) + QStringLiteral("\n\n") + reason + QStringLiteral("\n\n") + productName() +
+           QStringLiteral(" will now close.");
+}
+
 } // namespace varnook

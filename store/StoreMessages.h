@@ -16,6 +16,8 @@ public:
     static QString saveFailed(const QString &path, const QString &reason, bool replaced = false);
     static QString passwordNotStored(const QString &path, const QString &reason);
     static QString folderInUse(const QString &folder);
+    static QString lockTakenOver(const QString &folder, const QString &because);
+    static QString lockFailed(const QString &folder, const QString &reason);
 };
 
 } // namespace varnook

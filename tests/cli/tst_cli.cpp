@@ -5,6 +5,7 @@
 #include "EntryCsv.h"
 #include "FileHelpers.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -77,6 +78,7 @@ private slots:
     void importOfAHeaderAloneChangesNothing();
     void importRefusesWhileVarnookHoldsTheFolder();
     void importFreesTheFolder();
+    void importTakesOverAnEmptyLockLeftBehind();
     void importRefusesAWrongPassword();
     void importNewMasterPassword_data();
     void importNewMasterPassword();
@@ -563,6 +565,25 @@ void tst_Cli::importRefusesWhileVarnookHoldsTheFolder() {
                  line(Master))
                  .exitCode,
              0);
+}
+
+void tst_Cli::importTakesOverAnEmptyLockLeftBehind() {
+    // A kill while the lock was being written leaves it empty; two days later it must not block.
+    const QString folder = savedFolder();
+    const QString lockFile = QDir(folder).filePath(QStringLiteral("data.enc.lock"));
+    QFile lock(lockFile);
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+    lock.close();
+    const CliResult result = run(
+        {QStringLiteral("import"), writeCsv("Username,Password\nnew,csv-Pw-9\n"), QStringLiteral("--folder"), folder},
+        line(Master));
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(result.err),
+             QStringLiteral("The lock of this folder was left behind and has been taken over, since its lock file "
+                            "could not be read (it is empty or damaged): %1\n")
+                 .arg(shown(folder)));
+    QVERIFY(!QFileInfo::exists(lockFile));
 }
 
 void tst_Cli::importFreesTheFolder() {
