@@ -35,7 +35,12 @@ std::optional<ExitCode> ImportCommand::readCsv(std::vector<CsvRecord> &records) 
         Console::err(cannotRead + QStringLiteral("\n") + file.errorString());
         return ExitCode::FileFailure;
     }
-    const QByteArray bytes = file.readAll();
+    // One byte more than the limit tells a file that is too large; an endless input ends here too.
+    const QByteArray bytes = file.read(MaximumCsvSize + 1);
+    if (bytes.size() > MaximumCsvSize) {
+        Console::err(cannotRead + QStringLiteral("\nIt is larger than 64 MB; import it in parts."));
+        return ExitCode::FileFailure;
+    }
     if (file.error() != QFileDevice::NoError) {
         Console::err(cannotRead + QStringLiteral("\n") + file.errorString());
         return ExitCode::FileFailure;

@@ -86,6 +86,7 @@ private slots:
     void importLeavesADataFileWithProblemsAlone();
     void importRefusesUnreadableCsv_data();
     void importRefusesUnreadableCsv();
+    void importOfAnEndlessInputEnds();
     void importCsvEdgeCases_data();
     void importCsvEdgeCases();
     void importReportsAFailedSave();
@@ -725,6 +726,18 @@ void tst_Cli::importRefusesUnreadableCsv() {
              QStringLiteral("The CSV file could not be read: %1\n%2\n").arg(shown(path), problem));
     QCOMPARE(readBytes(dataFile(folder)), before);
     QCOMPARE(folderEntries(folder), QStringList{QStringLiteral("data.enc")});
+}
+
+void tst_Cli::importOfAnEndlessInputEnds() {
+    const QString folder = savedFolder();
+    const QByteArray before = readBytes(dataFile(folder));
+    const QString endless = QStringLiteral("/dev/zero");
+    const CliResult result = run({QStringLiteral("import"), endless, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 3);
+    QCOMPARE(QString::fromUtf8(result.err),
+             QStringLiteral("The CSV file could not be read: %1\nIt is larger than 64 MB; import it in parts.\n")
+                 .arg(endless));
+    QCOMPARE(readBytes(dataFile(folder)), before);
 }
 
 void tst_Cli::importCsvEdgeCases_data() {
