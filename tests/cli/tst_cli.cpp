@@ -8,8 +8,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace varnook;
 using namespace varnook::test;
@@ -97,6 +101,7 @@ private slots:
     void checkReportsRightsOfOthers();
     void checkNeedsADataFile();
     void defaultFolderIsTheProgramsOwn();
+    void noCoreDumps();
 
 private:
     CliResult run(const QStringList &arguments, const QByteArray &input = {});
@@ -914,6 +919,33 @@ void tst_Cli::defaultFolderIsTheProgramsOwn() {
     const CliResult exported = runCli({QStringLiteral("export")}, line(Master), program);
     QCOMPARE(exported.exitCode, 0);
     QCOMPARE(exported.out, EntryCsv::write(storedEntries()));
+}
+
+void tst_Cli::noCoreDumps() {
+    // While it waits for the password, the process's own limits show that a crash leaves no core file.
+    const QString folder = savedFolder();
+    // Started with core dumps allowed, as a desktop session may start it.
+    rlimit allowed{};
+    QVERIFY(::getrlimit(RLIMIT_CORE, &allowed) == 0);
+    allowed.rlim_cur = allowed.rlim_max = allowed.rlim_max == 0 && ::geteuid() == 0 ? 1 << 20 : allowed.rlim_max;
+    if (allowed.rlim_max == 0)
+        QSKIP("Core dumps are off for this user and cannot be allowed, so switching them off shows nothing.");
+    QProcess process;
+    process.setChildProcessModifier([allowed] { ::setrlimit(RLIMIT_CORE, &allowed); });
+    process.start(cliProgram(), {QStringLiteral("export"), QStringLiteral("--folder"), folder});
+    QVERIFY(process.waitForStarted());
+    const QString limits = QStringLiteral("/proc/%1/limits").arg(process.processId());
+    const auto coreLine = [&] {
+        const QByteArrayList lines = readBytes(limits).split('\n');
+        for (const QByteArray &entry : lines) {
+            if (entry.startsWith("Max core file size"))
+                return entry.simplified();
+        }
+        return QByteArray();
+    };
+    QTRY_COMPARE(coreLine(), QByteArray("Max core file size 0 0 bytes"));
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished());
 }
 
 QTEST_GUILESS_MAIN(tst_Cli)
