@@ -63,12 +63,9 @@ QString applyAccess(int descriptor, const QString &path, DataFile::Access access
     struct stat old {};
     const bool exists = ::stat(QFile::encodeName(path).constData(), &old) == 0;
     mode_t mode = S_IRUSR | S_IWUSR;
-    if (exists && access == DataFile::Access::KeepTightened) {
-        mode = old.st_mode & 07777;
-        // Passwords are for the owner alone: group and other rights go.
-        if (mode & (S_IRWXG | S_IRWXO))
-            mode &= ~mode_t(S_IRWXG | S_IRWXO);
-    }
+    // Passwords are for the owner alone: group and other rights go, the owner's stay.
+    if (exists && access == DataFile::Access::KeepTightened)
+        mode = old.st_mode & S_IRWXU;
     if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
         if (::fchown(descriptor, old.st_uid, old.st_gid) != 0) {
             const int error = errno;
