@@ -62,7 +62,7 @@ bool SaveData(EntryListModel &list) {
     const FileResult saved = WriteList(list);
     if (!saved) {
         MessageBoxRequest request;
-        request.text = StoreMessages::saveFailed(DataFile::inProgramFolder().path(), saved.reason());
+        request.text = StoreMessages::saveFailed(DataFile::inProgramFolder().path(), saved.reason(), saved.replaced());
         request.title = StoreMessages::applicationTitle();
         request.buttons = MessageButtons::Ok;
         request.icon = MessageIcon::Critical;
