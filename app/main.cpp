@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "CoreDumps.h"
 #include "DataFolderLock.h"
 #include "Platform.h"
 #include "QtPlatform.h"
@@ -6,6 +7,9 @@
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
+    // Before any password is read: a crash must not leave one on the disk. The limit is inherited
+    // by the web engine's helper processes as well.
+    varnook::CoreDumps::switchOff();
     QApplication app(argc, argv);
     // The program decides itself when it ends: the main window may close while the browser stays.
     QApplication::setQuitOnLastWindowClosed(false);

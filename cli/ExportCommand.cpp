@@ -47,7 +47,7 @@ ExitCode ExportCommand::run() {
             Console::err(QStringLiteral("The CSV text could not be written to standard output."));
             return ExitCode::FileFailure;
         }
-    } else if (const FileResult written = DataFile(m_outputFile).write(csv); !written) {
+    } else if (const FileResult written = DataFile(m_outputFile).write(csv, DataFile::Access::OwnerOnly); !written) {
         Console::err(QStringLiteral("The CSV file could not be written: ") + QDir::toNativeSeparators(m_outputFile) +
                      QStringLiteral("\n") + written.reason());
         return ExitCode::FileFailure;

@@ -35,7 +35,12 @@ std::optional<ExitCode> ImportCommand::readCsv(std::vector<CsvRecord> &records) 
         Console::err(cannotRead + QStringLiteral("\n") + file.errorString());
         return ExitCode::FileFailure;
     }
-    const QByteArray bytes = file.readAll();
+    // One byte more than the limit tells a file that is too large; an endless input ends here too.
+    const QByteArray bytes = file.read(MaximumCsvSize + 1);
+    if (bytes.size() > MaximumCsvSize) {
+        Console::err(cannotRead + QStringLiteral("\nIt is larger than 64 MB; import it in parts."));
+        return ExitCode::FileFailure;
+    }
     if (file.error() != QFileDevice::NoError) {
         Console::err(cannotRead + QStringLiteral("\n") + file.errorString());
         return ExitCode::FileFailure;
@@ -95,10 +100,21 @@ ExitCode ImportCommand::run() {
 
     // Held until the save is done, so that Varnook cannot start on the folder in between.
     DataFolderLock lock(m_folder.path());
-    if (lock.tryLock() == DataFolderLock::State::HeldElsewhere) {
+    switch (lock.tryLock()) {
+    case DataFolderLock::State::Locked:
+        if (!lock.takenOverBecause().isEmpty())
+            Console::err(QStringLiteral("The lock of this folder was left behind and has been taken over, since ") +
+                         lock.takenOverBecause() + QStringLiteral(": ") + shown(m_folder.path()));
+        break;
+    case DataFolderLock::State::HeldElsewhere:
         Console::err(QStringLiteral("Varnook is running with the data file in this folder: ") + shown(m_folder.path()) +
                      QStringLiteral("\nClose it and try again; nothing was imported."));
         return ExitCode::FolderInUse;
+    case DataFolderLock::State::Unavailable:
+        // Without the lock a running Varnook could overwrite the import, or the import its saves.
+        Console::err(QStringLiteral("The folder could not be locked: ") + shown(m_folder.path()) +
+                     QStringLiteral("\n") + lock.failureReason() + QStringLiteral("\nNothing was imported."));
+        return ExitCode::FileFailure;
     }
 
     QString masterPassword;
@@ -118,8 +134,11 @@ ExitCode ImportCommand::run() {
     entries.insert(entries.end(), rows.entries().begin(), rows.entries().end());
     const DataFile file(m_folder.dataFilePath());
     if (const FileResult saved = file.save(masterPassword, entries); !saved) {
+        const QString outcome =
+            saved.replaced() ? QStringLiteral("\nIt holds the imported entries, but they may not be safe on disk.")
+                             : QStringLiteral("\nIt keeps its previous contents; nothing was imported.");
         Console::err(QStringLiteral("The data file could not be saved: ") + shown(file.path()) + QStringLiteral("\n") +
-                     saved.reason() + QStringLiteral("\nIt keeps its previous contents; nothing was imported."));
+                     saved.reason() + outcome);
         return ExitCode::FileFailure;
     }
     Console::out(

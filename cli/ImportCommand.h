@@ -17,6 +17,9 @@ namespace varnook {
 // while Varnook holds the folder, and leaves a data file with unreadable lines alone.
 class ImportCommand {
 public:
+    // Largest CSV file read, in bytes.
+    static constexpr qint64 MaximumCsvSize = 64 * 1024 * 1024;
+
     ImportCommand(DataFolder folder, QString csvFile)
         : m_folder(std::move(folder))
         , m_csvFile(std::move(csvFile)) {}

@@ -39,6 +39,11 @@ QString ImportRows::problemOf(const Entry &entry) {
         {QStringLiteral("password"), &entry.password},
         {QStringLiteral("location"), &entry.location},
     };
+    // The program shows and asks about every field; a huge one would freeze it.
+    for (const auto &[name, text] : fields) {
+        if (text->size() > MaximumFieldLength)
+            return QStringLiteral("the %1 is longer than 1 MB (%2 characters)").arg(name).arg(MaximumFieldLength);
+    }
     for (const auto &[name, text] : fields) {
         const QString problem = fieldProblem(*text);
         if (!problem.isEmpty())

@@ -21,6 +21,9 @@ public:
         friend bool operator==(const Refused &, const Refused &) = default;
     };
 
+    // Longest field taken, in characters (each one byte in the data file).
+    static constexpr qsizetype MaximumFieldLength = 1024 * 1024;
+
     ImportRows(const std::vector<CsvRecord> &records, const ImportColumns &columns);
 
     const std::vector<Entry> &entries() const { return m_entries; }

@@ -1,8 +1,8 @@
 #include "MasterPasswordInput.h"
 
-#include "CodePage1252.h"
 #include "Console.h"
 #include "MasterPasswordPrompts.h"
+#include "MasterPasswordRules.h"
 #include "PasswordInput.h"
 
 namespace varnook {
@@ -30,8 +30,8 @@ MasterPasswordInput::Outcome MasterPasswordInput::login(const QString &stored) {
         const std::optional<QString> typed = PasswordInput::readLine(QStringLiteral("Please enter your password: "));
         if (!typed)
             return noInput();
-        // Compared as the data file holds it, exactly as the program's login compares.
-        if (CodePage1252::roundTrip(*typed) == stored)
+        // Compared exactly as the program's login compares.
+        if (MasterPasswordRules::matches(*typed, stored))
             return Outcome::Accepted;
         Console::err(wrongPassword());
         if (tried == tries) {
@@ -43,15 +43,11 @@ MasterPasswordInput::Outcome MasterPasswordInput::login(const QString &stored) {
 }
 
 QString MasterPasswordInput::newPasswordProblem(const QString &typed) {
-    if (typed.isEmpty())
+    // The program's own rules; only the empty case has no Cancel button to point to here.
+    const MasterPasswordRules::Problem problem = MasterPasswordRules::problemOf(typed);
+    if (problem == MasterPasswordRules::Problem::Empty)
         return QStringLiteral("You must enter a password to use.");
-    // A character the file cannot hold would be stored as a stand-in that anyone could type.
-    if (!CodePage1252::holds(typed))
-        return QStringLiteral("The master password can only hold characters of Windows-1252 (Western European "
-                              "letters, digits and punctuation).");
-    if (typed.size() < MasterPasswordPrompts::MinimumLength)
-        return QStringLiteral("You must enter at least 4 alphanumeric characters.");
-    return {};
+    return MasterPasswordRules::describe(problem);
 }
 
 MasterPasswordInput::Outcome MasterPasswordInput::askNew(QString &password) {

@@ -7,7 +7,7 @@
 namespace varnook {
 
 // Asks for the master password on the command line, by the rules of the program's own boxes: three
-// tries on a terminal, the one line given otherwise; at least four characters for a new one.
+// tries on a terminal, the one line given otherwise; a new one must pass MasterPasswordRules.
 class MasterPasswordInput {
 public:
     enum class Outcome {
@@ -16,7 +16,7 @@ public:
         NoInput, // the input ended before a password was given; the user has been told
     };
 
-    // Asks until the typed password equals stored as the data file holds it.
+    // Asks until the typed password equals stored, exactly.
     static Outcome login(const QString &stored);
     // Asks for a new master password, twice on a terminal; on Accepted, password holds it.
     static Outcome askNew(QString &password);

@@ -3,6 +3,7 @@
 #include "AboutWindow.h"
 #include "Clipboard.h"
 #include "ControlArray.h"
+#include "DataFile.h"
 #include "Design.h"
 #include "DesktopOpener.h"
 #include "EntryListView.h"
@@ -14,9 +15,11 @@
 #include "Settings.h"
 #include "Skin.h"
 #include "StatusLine.h"
+#include "StoreMessages.h"
 #include "WebBrowser.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QPushButton>
@@ -29,6 +32,18 @@ namespace {
 constexpr int DesignClientWidth = 9015;
 constexpr int DesignClientHeight = 6555;
 constexpr int StatusBarHeight = 315;
+
+// A field as the delete question shows it: a long one is cut, so that the box stays quick to lay
+// out and fits on the screen.
+QString shownInQuestion(const QString &field) {
+    constexpr qsizetype ShownCharacters = 80;
+    if (field.size() <= ShownCharacters)
+        return field;
+    qsizetype cut = ShownCharacters;
+    if (field.at(cut - 1).isHighSurrogate())
+        --cut;
+    return field.left(cut) + QStringLiteral("\u2026 (%1 characters)").arg(field.size());
+}
 } // namespace
 
 MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEngine *skin, QWidget *parent)
@@ -204,6 +219,7 @@ bool MainWindow::load() {
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
+    saveUnsavedChanges();
     // The windows this one opened close with it, before the owner hears of it.
     const QList<QPointer<QWidget>> owned = {m_help.data(), m_about.data(), m_editor.data()};
     for (const QPointer<QWidget> &window : owned) {
@@ -214,8 +230,37 @@ void MainWindow::closeEvent(QCloseEvent *event) {
     emit closed();
 }
 
+void MainWindow::saveUnsavedChanges() {
+    while (m_session.entries().hasUnsavedChanges()) {
+        const FileResult saved = m_session.write();
+        if (saved)
+            return;
+        MessageBoxRequest question;
+        question.text = QStringLiteral("The data file could not be saved:\n") +
+                        QDir::toNativeSeparators(DataFile::inProgramFolder().path()) + QStringLiteral("\n\n") +
+                        saved.reason() +
+                        QStringLiteral("\n\nThe list holds changes that are not in the file. Retry saves again; "
+                                       "Close without saving loses these changes.");
+        question.title = StoreMessages::applicationTitle();
+        question.buttons = MessageButtons::RetryCloseWithoutSaving;
+        question.icon = MessageIcon::Warning;
+        question.defaultButton = MessageAnswer::Retry;
+        if (platform().dialogs->messageBox(question) == MessageAnswer::CloseWithoutSaving)
+            return;
+    }
+}
+
 void MainWindow::showStatus(const QString &text) {
-    m_statusLine->setText(text);
+    // Until a save succeeds, every status line says first that the file lacks changes.
+    const EntryTableModel &list = m_session.entries();
+    if (!list.hasUnsavedChanges()) {
+        m_statusLine->setText(text);
+        return;
+    }
+    QString line = QStringLiteral("Not saved: ") + list.unsavedReason();
+    if (!text.isEmpty())
+        line += QStringLiteral(" | ") + text;
+    m_statusLine->setText(line);
 }
 
 QString MainWindow::statusText() const {
@@ -310,8 +355,8 @@ void MainWindow::onDeleteClicked() {
     const Entry &entry = m_session.entries().entry(position);
     MessageBoxRequest question;
     question.text = QStringLiteral("Are you sure you want to delete the following information?\r\n\r\n") +
-                    QStringLiteral("Username: ") + entry.username + QStringLiteral("\r\nPassword: ") + entry.password +
-                    QStringLiteral("\r\nUsed At: ") + entry.location;
+                    QStringLiteral("Username: ") + shownInQuestion(entry.username) + QStringLiteral("\r\nPassword: ") +
+                    shownInQuestion(entry.password) + QStringLiteral("\r\nUsed At: ") + shownInQuestion(entry.location);
     question.title = QStringLiteral("Confirm Delete");
     question.buttons = MessageButtons::OkCancel;
     question.defaultButton = MessageAnswer::Ok;
@@ -343,6 +388,11 @@ void MainWindow::onGoToClicked() {
         return;
     showStatus(QStringLiteral("Opening Location..."));
     const QString location = locationToOpen(m_session.entries().entry(position).location);
+    if (opensAsOption(location)) {
+        showStatus(QStringLiteral("Could not open the location: it begins with \"-\", which the opener would take "
+                                  "for an option."));
+        return;
+    }
     // The location is one argument of the opener, never a command line: it cannot run anything.
     const QString opener = desktopOpener();
     if (!platform().launcher->startDetached(opener, {location}))

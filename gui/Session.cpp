@@ -13,6 +13,10 @@ namespace varnook {
 
 namespace {
 
+// A start that ended without opening the list (refused login, cancelled creation, unreadable file)
+// is no normal end: scripts must be able to tell the two apart.
+constexpr int StartRefusedExitCode = 1;
+
 // The system's general date format: short date, a blank, long time.
 QString savedStamp() {
     const QDateTime now = QDateTime::currentDateTime();
@@ -29,7 +33,7 @@ Session::Session(QObject *parent)
 bool Session::load() {
     LoadOutcome outcome = DataLoader(DataFile::inProgramFolder()).load();
     if (!outcome.unlocked) {
-        platform().process->endProgram(0);
+        platform().process->endProgram(StartRefusedExitCode);
         return false;
     }
     m_masterPassword = outcome.masterPassword;
@@ -38,19 +42,28 @@ bool Session::load() {
     return true;
 }
 
-bool Session::save() {
-    const DataFile file = DataFile::inProgramFolder();
+FileResult Session::write() {
     // Unchanged rows keep their encoded lines, so a save costs little more than writing the bytes.
     const QByteArray bytes = DataFileFormat::serializeStoredLines(
         m_masterPassword, m_entries.count(), [this](qsizetype i) { return m_entries.storedLine(int(i) + 1); });
-    const FileResult saved = file.write(bytes);
+    const FileResult saved = DataFile::inProgramFolder().write(bytes);
+    if (saved)
+        m_entries.markSaved();
+    else
+        m_entries.markUnsaved(saved.reason());
+    return saved;
+}
+
+bool Session::save() {
+    const FileResult saved = write();
     if (!saved) {
         MessageBoxRequest request;
-        request.text = StoreMessages::saveFailed(file.path(), saved.reason());
+        request.text = StoreMessages::saveFailed(DataFile::inProgramFolder().path(), saved.reason(), saved.replaced());
         request.title = StoreMessages::applicationTitle();
         request.buttons = MessageButtons::Ok;
         request.icon = MessageIcon::Critical;
         platform().dialogs->messageBox(request);
+        emit status(QString()); // the status line now says what is not saved
         return false;
     }
     emit status(QStringLiteral("Saved ") + savedStamp());

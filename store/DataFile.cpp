@@ -8,6 +8,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace varnook {
 
 namespace {
@@ -23,6 +29,57 @@ std::unique_ptr<QSaveFile> openTarget(const QString &path) {
     if (const auto &factory = saveFileFactory())
         return factory(path);
     return std::make_unique<QSaveFile>(path);
+}
+
+DataFile::SyncCall &syncCall() {
+    static DataFile::SyncCall call;
+    return call;
+}
+
+int sync(int descriptor, DataFile::SyncTarget target) {
+    if (const auto &call = syncCall())
+        return call(descriptor, target);
+    const int done = target == DataFile::SyncTarget::Folder ? ::fsync(descriptor) : ::fdatasync(descriptor);
+    return done == 0 ? 0 : errno;
+}
+
+QString systemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Syncs the folder that holds path, so that the rename into it survives a power cut.
+int syncFolder(const QString &path) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int descriptor = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return errno;
+    const int synced = sync(descriptor, DataFile::SyncTarget::Folder);
+    const int closed = ::close(descriptor) == 0 ? 0 : errno;
+    return synced != 0 ? synced : closed;
+}
+
+// Gives the temporary file the owner, group and mode the saved file should have.
+QString applyAccess(int descriptor, const QString &path, DataFile::Access access) {
+    struct stat old {};
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &old) == 0;
+    mode_t mode = S_IRUSR | S_IWUSR;
+    // Passwords are for the owner alone: group and other rights go, the owner's stay.
+    if (exists && access == DataFile::Access::KeepTightened)
+        mode = old.st_mode & S_IRWXU;
+    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+        if (::fchown(descriptor, old.st_uid, old.st_gid) != 0) {
+            const int error = errno;
+            // Only the owner matters once group and others have no rights.
+            const bool groupOnly = old.st_uid == ::geteuid() && (mode & S_IRWXG) == 0;
+            if (!groupOnly)
+                return QStringLiteral("The file belongs to another user, and a save by this user would take it "
+                                      "away from them: ") +
+                       systemReason(error);
+        }
+    }
+    if (::fchmod(descriptor, mode) != 0)
+        return systemReason(errno);
+    return {};
 }
 
 // The device's own reason, or fallback when it gave none.
@@ -46,6 +103,10 @@ DataFile DataFile::inProgramFolder() {
 
 void DataFile::setSaveFileFactory(SaveFileFactory factory) {
     saveFileFactory() = std::move(factory);
+}
+
+void DataFile::setSyncCall(SyncCall call) {
+    syncCall() = std::move(call);
 }
 
 FileResult DataFile::ensure() const {
@@ -80,21 +141,19 @@ FileResult DataFile::read(QByteArray &bytes) const {
     return FileResult::success();
 }
 
-FileResult DataFile::write(const QByteArray &bytes) const {
+FileResult DataFile::write(const QByteArray &bytes, Access access) const {
     const QFileInfo info(m_path);
     if (info.exists() && !info.isFile())
         return FileResult::failure(notAFileReason(info));
-    const bool isNew = !info.exists();
 
     std::unique_ptr<QSaveFile> file = openTarget(m_path);
     // Never fall back to writing the file in place: that could leave it half written.
     file->setDirectWriteFallback(false);
     if (!file->open(QIODevice::WriteOnly))
         return FileResult::failure(file->errorString());
-    if (isNew && !file->setPermissions(OwnerOnly)) {
-        const QString reason = file->errorString();
+    if (const QString problem = applyAccess(file->handle(), m_path, access); !problem.isEmpty()) {
         file->cancelWriting();
-        return FileResult::failure(reason);
+        return FileResult::failure(problem);
     }
     // The bytes sit in the device's buffer until flush(); a short write there (a full disk, a size limit)
     // is reported only by flush(), and commit() would put the cut-short file in place regardless.
@@ -103,8 +162,19 @@ FileResult DataFile::write(const QByteArray &bytes) const {
         file->cancelWriting();
         return FileResult::failure(reason);
     }
+    // commit() syncs and closes without looking at the outcome: the bytes must be on the disk before
+    // they take the old ones' place, and a disk that fails now says so here.
+    if (const int error = sync(file->handle(), SyncTarget::TemporaryFile); error != 0) {
+        file->cancelWriting();
+        return FileResult::failure(systemReason(error));
+    }
     if (!file->commit())
         return FileResult::failure(reasonOf(*file, QStringLiteral("The new file could not be put in place.")));
+    if (const int error = syncFolder(m_path); error != 0)
+        return FileResult::failureAfterReplacing(
+            QStringLiteral("The new contents were put in place, but the folder could not be synced to disk, so they "
+                           "may be lost if the computer stops now: ") +
+            systemReason(error));
     return FileResult::success();
 }
 

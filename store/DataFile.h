@@ -31,16 +31,31 @@ public:
     // non-file in its place is a failure, never written to.
     FileResult ensure() const;
     FileResult read(QByteArray &bytes) const;
+    // Who may use the file once it is written.
+    enum class Access {
+        // A new file is its owner's only; a replaced one keeps its owner, group and mode, tightened
+        // to owner-only when group or others had any rights.
+        KeepTightened,
+        // Owner-only (0600), new or not.
+        OwnerOnly,
+    };
+
     // Replaces the whole file with bytes. They go to a temporary file in the same folder first,
-    // which is flushed to disk and only then put in the file's place; so a failed write leaves the
-    // old bytes untouched. A file made here is readable and writable by its owner only.
-    FileResult write(const QByteArray &bytes) const;
+    // which is synced to disk and only then put in the file's place, and the folder is synced after;
+    // so a failed write leaves the old bytes untouched, and every failure is reported.
+    FileResult write(const QByteArray &bytes, Access access = Access::KeepTightened) const;
     // Writes the master password and the entries as a save does.
     FileResult save(QStringView masterPassword, const std::vector<Entry> &entries) const;
 
     // How write() opens its target; tests put in a device that fails. An empty one restores the default.
     using SaveFileFactory = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;
     static void setSaveFileFactory(SaveFileFactory factory);
+
+    // How write() syncs the temporary file and then the folder to disk: 0, or the errno value of
+    // the failure. Tests put in one that fails. An empty one restores fdatasync and fsync.
+    enum class SyncTarget { TemporaryFile, Folder };
+    using SyncCall = std::function<int(int descriptor, SyncTarget target)>;
+    static void setSyncCall(SyncCall call);
 
 private:
     QString m_path;

@@ -1,16 +1,41 @@
 #include "DataFolderLock.h"
 
+#include "LeftoverTemporaries.h"
 #include "Platform.h"
 #include "StoreMessages.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
+#include <QTemporaryFile>
+
+#include <sys/stat.h>
 
 namespace varnook {
+
+namespace {
+
+// A copy that is starting writes its lock file right after making it: an empty one younger than
+// this may still be filled in.
+constexpr qint64 FillingTimeSeconds = 5;
+
+void tell(const QString &text, MessageIcon icon) {
+    MessageBoxRequest request;
+    request.text = text;
+    request.title = StoreMessages::applicationTitle();
+    request.buttons = MessageButtons::Ok;
+    request.icon = icon;
+    platform().dialogs->messageBox(request);
+}
+
+} // namespace
 
 DataFolderLock::DataFolderLock(const QString &folder)
     : m_folder(folder)
     , m_lock(QDir(folder).filePath(QString::fromLatin1(FileName))) {
-    // The program runs for hours: only a lock whose owner has died counts as stale, never an old one.
+    // The program runs for hours: only a lock whose owner is gone counts as stale, never an old one.
     m_lock.setStaleLockTime(0);
 }
 
@@ -19,20 +44,77 @@ QString DataFolderLock::lockFilePath() const {
 }
 
 DataFolderLock::State DataFolderLock::tryLock() {
-    if (m_lock.isLocked() || m_lock.tryLock(0))
+    if (m_lock.isLocked())
         return State::Locked;
-    return m_lock.error() == QLockFile::LockFailedError ? State::HeldElsewhere : State::Unavailable;
+    // The lock file tells others this copy's process; no one else needs to read it.
+    const mode_t oldMask = ::umask(077);
+    bool locked = m_lock.tryLock(0);
+    if (!locked && m_lock.error() == QLockFile::LockFailedError) {
+        if (const QString why = whyOwnerIsGone(); !why.isEmpty() && m_lock.removeStaleLockFile()) {
+            locked = m_lock.tryLock(0);
+            if (locked)
+                m_takenOverBecause = why;
+        }
+    }
+    ::umask(oldMask);
+    if (locked) {
+        lockTaken();
+        return State::Locked;
+    }
+    if (m_lock.error() == QLockFile::LockFailedError)
+        return State::HeldElsewhere;
+    m_failureReason = probeFailure();
+    return State::Unavailable;
+}
+
+QString DataFolderLock::whyOwnerIsGone() {
+    // QLockFile itself takes over the lock of a process that has ended on this computer.
+    qint64 pid = 0;
+    QString hostName;
+    QString application;
+    if (!m_lock.getLockInfo(&pid, &hostName, &application)) {
+        const QFileInfo info(lockFilePath());
+        if (info.exists() && info.lastModified().secsTo(QDateTime::currentDateTime()) < FillingTimeSeconds)
+            return {};
+        return QStringLiteral("its lock file could not be read (it is empty or damaged)");
+    }
+    if (hostName != QSysInfo::machineHostName())
+        return QStringLiteral("its lock file was made on another computer (%1)").arg(hostName);
+    return {};
+}
+
+QString DataFolderLock::probeFailure() const {
+    // QLockFile does not say why; a file of our own in the same place finds the system's reason.
+    if (!QFileInfo(m_folder).isDir())
+        return QStringLiteral("The folder does not exist.");
+    QTemporaryFile probe(lockFilePath() + QStringLiteral(".XXXXXX"));
+    if (!probe.open())
+        return probe.errorString();
+    if (probe.write("0\n", 2) != 2 || !probe.flush())
+        return probe.errorString();
+    return QStringLiteral("The lock file could not be made.");
+}
+
+void DataFolderLock::lockTaken() {
+    QFile::setPermissions(lockFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // A temporary copy older than this lock is no running save's: no other copy holds the folder.
+    const QDateTime lockedAt = QFileInfo(lockFilePath()).lastModified();
+    LeftoverTemporaries::removeIn(m_folder, lockedAt.isValid() ? lockedAt : QDateTime::currentDateTime());
 }
 
 bool DataFolderLock::lockOrTell() {
-    if (tryLock() != State::HeldElsewhere)
+    switch (tryLock()) {
+    case State::Locked:
+        if (!m_takenOverBecause.isEmpty())
+            tell(StoreMessages::lockTakenOver(m_folder, m_takenOverBecause), MessageIcon::Warning);
         return true;
-    MessageBoxRequest request;
-    request.text = StoreMessages::folderInUse(m_folder);
-    request.title = StoreMessages::applicationTitle();
-    request.buttons = MessageButtons::Ok;
-    request.icon = MessageIcon::Warning;
-    platform().dialogs->messageBox(request);
+    case State::HeldElsewhere:
+        tell(StoreMessages::folderInUse(m_folder), MessageIcon::Warning);
+        return false;
+    case State::Unavailable:
+        tell(StoreMessages::lockFailed(m_folder, m_failureReason), MessageIcon::Critical);
+        return false;
+    }
     return false;
 }
 

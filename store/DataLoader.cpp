@@ -5,6 +5,8 @@
 #include "Platform.h"
 #include "StoreMessages.h"
 
+#include <QFileInfo>
+
 namespace varnook {
 
 LoadOutcome DataLoader::failed(const QString &text) {
@@ -18,8 +20,13 @@ LoadOutcome DataLoader::failed(const QString &text) {
 }
 
 LoadOutcome DataLoader::load() {
-    if (const FileResult made = m_file.ensure(); !made)
-        return failed(StoreMessages::readFailed(m_file.path(), made.reason()));
+    if (const FileResult made = m_file.ensure(); !made) {
+        // Something that is no file in its place cannot be read; otherwise making the file failed.
+        const QFileInfo info(m_file.path());
+        const bool blocked = info.exists() && !info.isFile();
+        return failed(blocked ? StoreMessages::readFailed(m_file.path(), made.reason())
+                              : StoreMessages::createFailed(m_file.path(), made.reason()));
+    }
     QByteArray bytes;
     if (const FileResult read = m_file.read(bytes); !read)
         return failed(StoreMessages::readFailed(m_file.path(), read.reason()));

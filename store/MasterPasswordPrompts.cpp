@@ -1,7 +1,6 @@
 #include "MasterPasswordPrompts.h"
 
-#include "CodePage1252.h"
-#include "DataFileFormat.h"
+#include "MasterPasswordRules.h"
 #include "Platform.h"
 #include "StoreMessages.h"
 
@@ -35,7 +34,7 @@ bool MasterPasswordPrompts::login(const QString &stored) {
     for (;;) {
         const QString typed = platform().dialogs->inputBox(QStringLiteral("Please enter your password"),
                                                            QStringLiteral("Password Required"), true);
-        if (CodePage1252::roundTrip(typed) == stored)
+        if (MasterPasswordRules::matches(typed, stored))
             return true;
         const MessageAnswer answer =
             ask(QStringLiteral("Sorry, the password you entered was not correct."),
@@ -51,16 +50,7 @@ bool MasterPasswordPrompts::login(const QString &stored) {
 }
 
 QString MasterPasswordPrompts::creationProblem(const QString &typed) {
-    if (typed.isEmpty())
-        return QStringLiteral("You must enter a password to use.  If you would like to quit, click Cancel.");
-    const QString stored = CodePage1252::roundTrip(typed);
-    if (stored.size() < MinimumLength)
-        return QStringLiteral("You must enter at least 4 alphanumeric characters.");
-    // The data file has no escapes: a character whose scrambled code ends a line would cut the
-    // password short at the next start and turn its rest into an entry.
-    if (DataFileFormat::readMasterLine(DataFileFormat::masterLine(stored)).masterPassword != stored)
-        return QStringLiteral("Your password contains a character that cannot be stored.  Please enter another one.");
-    return {};
+    return MasterPasswordRules::describe(MasterPasswordRules::problemOf(typed));
 }
 
 std::optional<QString> MasterPasswordPrompts::askNew() {
@@ -70,7 +60,7 @@ std::optional<QString> MasterPasswordPrompts::askNew() {
                                                            QStringLiteral("Password Creation"), false);
         const QString problem = creationProblem(typed);
         if (problem.isEmpty())
-            return CodePage1252::roundTrip(typed);
+            return typed;
         if (ask(problem, QStringLiteral("Password Error"), MessageButtons::OkCancel, MessageAnswer::Ok) !=
             MessageAnswer::Ok)
             return std::nullopt;

@@ -5,10 +5,15 @@
 #include "EntryCsv.h"
 #include "FileHelpers.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace varnook;
 using namespace varnook::test;
@@ -62,6 +67,7 @@ private slots:
     void exportRefusesAWrongPassword();
     void exportTakesThePasswordAsTheFileHoldsIt_data();
     void exportTakesThePasswordAsTheFileHoldsIt();
+    void exportComparesThePasswordAsText();
     void exportNeedsADataFile();
     void exportNeedsTheFolder();
     void exportNeedsAMasterPassword();
@@ -76,6 +82,7 @@ private slots:
     void importOfAHeaderAloneChangesNothing();
     void importRefusesWhileVarnookHoldsTheFolder();
     void importFreesTheFolder();
+    void importTakesOverAnEmptyLockLeftBehind();
     void importRefusesAWrongPassword();
     void importNewMasterPassword_data();
     void importNewMasterPassword();
@@ -83,14 +90,18 @@ private slots:
     void importLeavesADataFileWithProblemsAlone();
     void importRefusesUnreadableCsv_data();
     void importRefusesUnreadableCsv();
+    void importOfAnEndlessInputEnds();
     void importCsvEdgeCases_data();
     void importCsvEdgeCases();
     void importReportsAFailedSave();
 
     void check_data();
     void check();
+    void checkReportsRightsOfOthers_data();
+    void checkReportsRightsOfOthers();
     void checkNeedsADataFile();
     void defaultFolderIsTheProgramsOwn();
+    void noCoreDumps();
 
 private:
     CliResult run(const QStringList &arguments, const QByteArray &input = {});
@@ -255,13 +266,16 @@ void tst_Cli::exportsToAFile() {
     // The file holds every password in plain text: only its owner may read it.
     QCOMPARE(accessRights(csv), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
-    // An existing file is replaced as a whole.
+    // An existing file is replaced as a whole, and ends owner-only even when everyone could read it.
     writeBytes(csv, QByteArray(10000, 'x'));
+    QVERIFY(QFile::setPermissions(csv, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                           QFileDevice::ReadOther));
     QCOMPARE(
         run({QStringLiteral("export"), QStringLiteral("-o"), csv, QStringLiteral("--folder"), folder}, line(Master))
             .exitCode,
         0);
     QCOMPARE(readBytes(csv), EntryCsv::write(storedEntries()));
+    QCOMPARE(accessRights(csv), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     // A folder in the file's place is not written to.
     const QString blocked = m_scratch->filePath(QStringLiteral("blocked.csv"));
@@ -320,6 +334,15 @@ void tst_Cli::exportTakesThePasswordAsTheFileHoldsIt() {
     const CliResult result = run({QStringLiteral("export"), QStringLiteral("--folder"), folder}, input);
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.out, EntryCsv::write(storedEntries()));
+}
+
+void tst_Cli::exportComparesThePasswordAsText() {
+    // The file holds "????": letters it could not hold never match, the question marks do.
+    const QString folder = m_scratch->path();
+    DataFile(dataFile(folder)).save(QStringLiteral("????"), storedEntries());
+    const QStringList exportAll = {QStringLiteral("export"), QStringLiteral("--folder"), folder};
+    QCOMPARE(run(exportAll, line(QStringLiteral("жжжж"))).exitCode, 4);
+    QCOMPARE(run(exportAll, line(QStringLiteral("????"))).exitCode, 0);
 }
 
 void tst_Cli::exportNeedsADataFile() {
@@ -550,6 +573,25 @@ void tst_Cli::importRefusesWhileVarnookHoldsTheFolder() {
              0);
 }
 
+void tst_Cli::importTakesOverAnEmptyLockLeftBehind() {
+    // A kill while the lock was being written leaves it empty; two days later it must not block.
+    const QString folder = savedFolder();
+    const QString lockFile = QDir(folder).filePath(QStringLiteral("data.enc.lock"));
+    QFile lock(lockFile);
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+    lock.close();
+    const CliResult result = run(
+        {QStringLiteral("import"), writeCsv("Username,Password\nnew,csv-Pw-9\n"), QStringLiteral("--folder"), folder},
+        line(Master));
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(result.err),
+             QStringLiteral("The lock of this folder was left behind and has been taken over, since its lock file "
+                            "could not be read (it is empty or damaged): %1\n")
+                 .arg(shown(folder)));
+    QVERIFY(!QFileInfo::exists(lockFile));
+}
+
 void tst_Cli::importFreesTheFolder() {
     const QString folder = savedFolder();
     const QString csv = writeCsv("Username,Password\nnew,csv-Pw-9\n");
@@ -587,11 +629,12 @@ void tst_Cli::importNewMasterPassword_data() {
                                       << QString();
     QTest::newRow("empty line") << QByteArray("\n") << QStringLiteral("You must enter a password to use.") << QString();
     QTest::newRow("no input") << QByteArray() << QStringLiteral("No password was given.") << QString();
-    QTest::newRow("outside Windows-1252")
-        << QByteArray("p\xC4\x81ssword\n")
-        << QStringLiteral("The master password can only hold characters of Windows-1252 (Western European letters, "
-                          "digits and punctuation).")
-        << QString();
+    const QString outside =
+        QStringLiteral("Your password contains a character that the data file cannot store.  Use only Western "
+                       "European letters, digits, punctuation and blanks (Windows-1252).");
+    QTest::newRow("outside Windows-1252") << QByteArray("p\xC4\x81ssword\n") << outside << QString();
+    QTest::newRow("Greek") << line(QStringLiteral("ΩΩΩΩ")) << outside << QString();
+    QTest::newRow("Cyrillic") << line(QStringLiteral("пароль12")) << outside << QString();
 }
 
 void tst_Cli::importNewMasterPassword() {
@@ -688,6 +731,18 @@ void tst_Cli::importRefusesUnreadableCsv() {
              QStringLiteral("The CSV file could not be read: %1\n%2\n").arg(shown(path), problem));
     QCOMPARE(readBytes(dataFile(folder)), before);
     QCOMPARE(folderEntries(folder), QStringList{QStringLiteral("data.enc")});
+}
+
+void tst_Cli::importOfAnEndlessInputEnds() {
+    const QString folder = savedFolder();
+    const QByteArray before = readBytes(dataFile(folder));
+    const QString endless = QStringLiteral("/dev/zero");
+    const CliResult result = run({QStringLiteral("import"), endless, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 3);
+    QCOMPARE(QString::fromUtf8(result.err),
+             QStringLiteral("The CSV file could not be read: %1\nIt is larger than 64 MB; import it in parts.\n")
+                 .arg(endless));
+    QCOMPARE(readBytes(dataFile(folder)), before);
 }
 
 void tst_Cli::importCsvEdgeCases_data() {
@@ -800,6 +855,7 @@ void tst_Cli::check() {
     QFETCH(QString, header);
     const QString folder = m_scratch->path();
     writeBytes(dataFile(folder), bytes);
+    QVERIFY(QFile::setPermissions(dataFile(folder), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     // No password is asked for: standard input is not read.
     const CliResult result = run({QStringLiteral("check"), QStringLiteral("--folder"), folder}, line(Master));
     QCOMPARE(result.exitCode, exitCode);
@@ -812,6 +868,32 @@ void tst_Cli::check() {
              QStringLiteral("Data file: %1\n").arg(shown(dataFile(folder))) + header + findings + verdict);
     QCOMPARE(readBytes(dataFile(folder)), bytes);
     QCOMPARE(folderEntries(folder), QStringList{QStringLiteral("data.enc")});
+}
+
+void tst_Cli::checkReportsRightsOfOthers_data() {
+    using P = QFileDevice;
+    QTest::addColumn<QFileDevice::Permissions>("rights");
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("readable by all") << (P::ReadOwner | P::WriteOwner | P::ReadGroup | P::ReadOther)
+                                     << QStringLiteral("0644");
+    QTest::newRow("writable by the group") << (P::ReadOwner | P::WriteOwner | P::WriteGroup) << QStringLiteral("0620");
+    QTest::newRow("readable by others") << (P::ReadOwner | P::WriteOwner | P::ReadOther) << QStringLiteral("0604");
+}
+
+void tst_Cli::checkReportsRightsOfOthers() {
+    QFETCH(QFileDevice::Permissions, rights);
+    QFETCH(QString, mode);
+    const QString folder = savedFolder();
+    QVERIFY(QFile::setPermissions(dataFile(folder), rights));
+    const CliResult result = run({QStringLiteral("check"), QStringLiteral("--folder"), folder});
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(QString::fromUtf8(result.out),
+             QStringLiteral("Data file: %1\nMaster password line: present\nEntry lines: 3\n"
+                            "File: others than its owner may read or write it (mode %2); to fix it, run: chmod 600 %3\n"
+                            "The file has 1 problem.\n")
+                 .arg(shown(dataFile(folder)), mode, shown(dataFile(folder))));
+    QCOMPARE(accessRights(dataFile(folder)), rights);
 }
 
 void tst_Cli::checkNeedsADataFile() {
@@ -837,6 +919,33 @@ void tst_Cli::defaultFolderIsTheProgramsOwn() {
     const CliResult exported = runCli({QStringLiteral("export")}, line(Master), program);
     QCOMPARE(exported.exitCode, 0);
     QCOMPARE(exported.out, EntryCsv::write(storedEntries()));
+}
+
+void tst_Cli::noCoreDumps() {
+    // While it waits for the password, the process's own limits show that a crash leaves no core file.
+    const QString folder = savedFolder();
+    // Started with core dumps allowed, as a desktop session may start it.
+    rlimit allowed{};
+    QVERIFY(::getrlimit(RLIMIT_CORE, &allowed) == 0);
+    allowed.rlim_cur = allowed.rlim_max = allowed.rlim_max == 0 && ::geteuid() == 0 ? 1 << 20 : allowed.rlim_max;
+    if (allowed.rlim_max == 0)
+        QSKIP("Core dumps are off for this user and cannot be allowed, so switching them off shows nothing.");
+    QProcess process;
+    process.setChildProcessModifier([allowed] { ::setrlimit(RLIMIT_CORE, &allowed); });
+    process.start(cliProgram(), {QStringLiteral("export"), QStringLiteral("--folder"), folder});
+    QVERIFY(process.waitForStarted());
+    const QString limits = QStringLiteral("/proc/%1/limits").arg(process.processId());
+    const auto coreLine = [&] {
+        const QByteArrayList lines = readBytes(limits).split('\n');
+        for (const QByteArray &entry : lines) {
+            if (entry.startsWith("Max core file size"))
+                return entry.simplified();
+        }
+        return QByteArray();
+    };
+    QTRY_COMPARE(coreLine(), QByteArray("Max core file size 0 0 bytes"));
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished());
 }
 
 QTEST_GUILESS_MAIN(tst_Cli)

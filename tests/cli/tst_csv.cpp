@@ -296,7 +296,14 @@ void tst_Csv::rowProblems_data() {
                                        << QStringLiteral("the location cannot be stored: ") + codePage;
     QTest::newRow("control code that scrambles to CR")
         << Entry{QStringLiteral("bob"), QStringLiteral("pw"), QString(QChar(0x8D))}
-        << QStringLiteral("the location cannot be stored: ") + codePage;
+        << QStringLiteral("the location cannot be stored: it contains a character that cannot be stored in the data "
+                          "file");
+    const QString oneMegabyte(1024 * 1024, u'x');
+    QTest::newRow("location of 1 MB") << Entry{QStringLiteral("bob"), QStringLiteral("pw"), oneMegabyte} << QString();
+    QTest::newRow("location over 1 MB") << Entry{QStringLiteral("bob"), QStringLiteral("pw"), oneMegabyte + u'x'}
+                                        << QStringLiteral("the location is longer than 1 MB (1048576 characters)");
+    QTest::newRow("password over 1 MB") << Entry{QStringLiteral("bob"), oneMegabyte + u'|', QString()}
+                                        << QStringLiteral("the password is longer than 1 MB (1048576 characters)");
     QTest::newRow("user name ends with |")
         << e("bob|", "pw", "")
         << QStringLiteral("the user name ends with \"|\", which would run into the data file's separator \"|||\"");

@@ -6,6 +6,7 @@
 #include "EntryTableModel.h"
 #include "FakePlatform.h"
 #include "FileHelpers.h"
+#include "MainWindow.h"
 #include "Session.h"
 
 #include <QTest>
@@ -19,18 +20,16 @@ namespace {
 
 const QString Password = QStringLiteral("pass");
 
-// The session of a run and the last line it gave the status line: no window takes part here.
+// A session and the main window that shows it, not loaded: the load step's other work has no part
+// in these tests.
 struct RecordedSession {
-    RecordedSession() {
-        QObject::connect(&session, &Session::status, [this](const QString &text) { lastStatus = text; });
-    }
     EntryTableModel &list() { return session.entries(); }
-    QString status() const { return lastStatus; }
+    QString status() const { return window.statusText(); }
     bool load() { return session.load(); }
     bool save() { return session.save(); }
 
     Session session;
-    QString lastStatus;
+    MainWindow window{session, Branding::fromVersion(VersionRecord::builtIn()), nullptr};
 };
 
 // Every character of the code page but the one whose scrambled code is CR (code 141), which no

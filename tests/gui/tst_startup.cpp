@@ -7,6 +7,7 @@
 #include "SplashScreen.h"
 #include "StatusBar.h"
 
+#include <QDir>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QPushButton>
@@ -183,6 +184,43 @@ private slots:
         QCOMPARE(main->entryList()->y(), twipsToPixels(2975));
         QCOMPARE(main->client()->height(), twipsToPixels(7550));
         QCOMPARE(main->statusLine()->geometry().bottom() + 1, main->client()->height());
+    }
+
+    void refusedStartEndsWithAnErrorAndLeavesNoMainWindow_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("third wrong password") << QStringLiteral("wrong");
+        QTest::newRow("login cancelled") << QStringLiteral("cancel");
+        QTest::newRow("first-run creation cancelled") << QStringLiteral("create");
+        QTest::newRow("unreadable data file") << QStringLiteral("unreadable");
+    }
+    void refusedStartEndsWithAnErrorAndLeavesNoMainWindow() {
+        QFETCH(QString, how);
+        FakePlatform fake;
+        if (how == QStringLiteral("wrong")) {
+            writeDataFile(fake, "secret");
+            for (int i = 0; i < 3; ++i) {
+                fake.dialogs.answerInput(QStringLiteral("wrong"));
+                fake.dialogs.answerMessage(MessageAnswer::Retry);
+            }
+            fake.dialogs.answerMessage(MessageAnswer::Ok);
+        } else if (how == QStringLiteral("cancel")) {
+            writeDataFile(fake, "secret");
+            fake.dialogs.answerInput(QStringLiteral("Pass"));
+            fake.dialogs.answerMessage(MessageAnswer::Cancel);
+        } else if (how == QStringLiteral("create")) {
+            fake.dialogs.answerInput(QStringLiteral("abc"));
+            fake.dialogs.answerMessage(MessageAnswer::Cancel);
+        } else {
+            QVERIFY(QDir().mkdir(fake.dataFile()));
+            fake.dialogs.answerMessage(MessageAnswer::Ok);
+        }
+        QVERIFY(!newApplication().openMainWindow());
+        QCOMPARE(fake.process.endCount, 1);
+        QCOMPARE(fake.process.lastExitCode, 1);
+        QCOMPARE(fake.dialogs.unexpected, 0);
+        QVERIFY(!application().mainWindow());
+        for (QWidget *window : QApplication::topLevelWidgets())
+            QVERIFY2(!qobject_cast<MainWindow *>(window), "a main window outlived its failed load");
     }
 
     void exitEndsTheProgramAtOnce() {

@@ -49,7 +49,7 @@ using namespace varnook;
 
 namespace {
 
-const QString AdServerPage = QStringLiteral("http://ads.test.example/adserver.asp");
+const QString adServerPage = QStringLiteral("http://ads.test.example/adserver.asp");
 
 using Factory = std::function<QWidget *(QWidget *parent)>;
 
@@ -386,7 +386,7 @@ void tst_skin_routines::showBannerPlacesTheStrip() {
 
 void tst_skin_routines::showBannerCutsOffTheBrowsersRightStrip() {
     BannerWindow main;
-    QVERIFY(showBanner(&main.window, AdServerPage));
+    QVERIFY(showBanner(&main.window, adServerPage));
     const QImage image = main.window.grab().toImage();
     const auto *box = main.window.findChild<PictureBox *>(QStringLiteral("picBox"));
     const QRect seen = box->geometry(); // in the client, which lies at the window's top left
@@ -401,11 +401,11 @@ void tst_skin_routines::showBannerCutsOffTheBrowsersRightStrip() {
 
 void tst_skin_routines::showBannerSecondCallFails() {
     BannerWindow main;
-    QVERIFY(showBanner(&main.window, AdServerPage));
+    QVERIFY(showBanner(&main.window, adServerPage));
     auto *box = main.window.findChild<PictureBox *>(QStringLiteral("picBox"));
     const QRect boxPlace = box->geometry();
 
-    QVERIFY(!showBanner(&main.window, AdServerPage));
+    QVERIFY(!showBanner(&main.window, adServerPage));
 
     QCOMPARE(main.window.findChildren<PictureBox *>(QStringLiteral("picBox")).size(), 1);
     QCOMPARE(main.banner->parentWidget(), box);
@@ -417,7 +417,7 @@ void tst_skin_routines::showBannerNeedsItsControls() {
     {
         BannerWindow main;
         delete main.picture;
-        QVERIFY(!showBanner(&main.window, AdServerPage));
+        QVERIFY(!showBanner(&main.window, adServerPage));
         QVERIFY(!main.window.findChild<QWidget *>(QStringLiteral("picBox")));
         QCOMPARE(main.banner->parentWidget(), main.client);
     }
@@ -425,7 +425,7 @@ void tst_skin_routines::showBannerNeedsItsControls() {
         QWidget window;
         new QWidget(&window);
         named(new PictureBox(&window), QStringLiteral("wbPicture"));
-        QVERIFY(!showBanner(&window, AdServerPage));
+        QVERIFY(!showBanner(&window, adServerPage));
         QVERIFY(!window.findChild<QWidget *>(QStringLiteral("picBox")));
     }
     {
@@ -433,12 +433,12 @@ void tst_skin_routines::showBannerNeedsItsControls() {
         QWidget window;
         auto *notBrowser = named(new QWidget(&window), QStringLiteral("wbBanner"));
         auto *picture = named(new PictureBox(&window), QStringLiteral("wbPicture"));
-        QVERIFY(!showBanner(&window, AdServerPage));
+        QVERIFY(!showBanner(&window, adServerPage));
         QVERIFY(!window.findChild<QWidget *>(QStringLiteral("picBox")));
         QCOMPARE(notBrowser->parentWidget(), &window);
         QVERIFY(picture->isVisibleTo(&window));
     }
-    QVERIFY(!showBanner(nullptr, AdServerPage));
+    QVERIFY(!showBanner(nullptr, adServerPage));
 }
 
 void tst_skin_routines::applySkinDressesTheWindow() {

@@ -4,6 +4,7 @@
 #include "FakePlatform.h"
 #include "FileExists.h"
 #include "FileHelpers.h"
+#include "StoreMessages.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,8 +12,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace varnook;
 using namespace varnook::test;
+
+Q_DECLARE_METATYPE(varnook::DataFile::Access)
 
 namespace {
 constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
@@ -38,7 +44,9 @@ private slots:
 
     void writeReplacesTheBytes();
     void writeMakesANewFileForItsOwnerOnly();
+    void writeKeepsTheRightsOfAnExistingFile_data();
     void writeKeepsTheRightsOfAnExistingFile();
+    void writeKeepsTheOwnerOfAnExistingFile();
     void saveWritesTheWholeFile();
     void failedWriteKeepsTheOldBytes_data();
     void failedWriteKeepsTheOldBytes();
@@ -148,13 +156,48 @@ void tst_DataFile::writeMakesANewFileForItsOwnerOnly() {
     QCOMPARE(accessRights(fake.dataFile()), OwnerOnly);
 }
 
+void tst_DataFile::writeKeepsTheRightsOfAnExistingFile_data() {
+    using P = QFileDevice;
+    QTest::addColumn<DataFile::Access>("access");
+    QTest::addColumn<QFileDevice::Permissions>("before");
+    QTest::addColumn<QFileDevice::Permissions>("after");
+    const auto keep = DataFile::Access::KeepTightened;
+    QTest::newRow("owner-only stays") << keep << OwnerOnly << OwnerOnly;
+    QTest::newRow("owner read only stays") << keep << P::Permissions(P::ReadOwner) << P::Permissions(P::ReadOwner);
+    QTest::newRow("readable by all is tightened") << keep << (OwnerOnly | P::ReadGroup | P::ReadOther) << OwnerOnly;
+    QTest::newRow("group read and write is tightened")
+        << keep << (OwnerOnly | P::ReadGroup | P::WriteGroup) << OwnerOnly;
+    QTest::newRow("owner-only export over a file readable by all")
+        << DataFile::Access::OwnerOnly << (OwnerOnly | P::ReadGroup | P::ReadOther) << OwnerOnly;
+    QTest::newRow("owner-only export over a read-only file")
+        << DataFile::Access::OwnerOnly << P::Permissions(P::ReadOwner) << OwnerOnly;
+}
+
 void tst_DataFile::writeKeepsTheRightsOfAnExistingFile() {
+    QFETCH(DataFile::Access, access);
+    QFETCH(QFileDevice::Permissions, before);
+    QFETCH(QFileDevice::Permissions, after);
     FakePlatform fake;
     writeBytes(fake.dataFile(), OldBytes);
-    const QFileDevice::Permissions chosen = OwnerOnly | QFileDevice::ReadGroup;
-    QVERIFY(QFile::setPermissions(fake.dataFile(), chosen));
+    QVERIFY(QFile::setPermissions(fake.dataFile(), before));
+    QVERIFY(DataFile(fake.dataFile()).write(NewBytes, access).ok());
+    QCOMPARE(readBytes(fake.dataFile()), NewBytes);
+    QCOMPARE(accessRights(fake.dataFile()), after);
+}
+
+void tst_DataFile::writeKeepsTheOwnerOfAnExistingFile() {
+    if (::geteuid() != 0)
+        QSKIP("Only the super-user can give a file to another user, which this test needs.");
+    // Saved by root, the file of another user stays theirs, or they could no longer open it.
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), OldBytes);
+    QVERIFY(::chown(QFile::encodeName(fake.dataFile()).constData(), 65534, 65533) == 0);
     QVERIFY(DataFile(fake.dataFile()).write(NewBytes).ok());
-    QCOMPARE(accessRights(fake.dataFile()), chosen);
+    struct stat saved {};
+    QVERIFY(::stat(QFile::encodeName(fake.dataFile()).constData(), &saved) == 0);
+    QCOMPARE(saved.st_uid, uid_t(65534));
+    QCOMPARE(saved.st_gid, gid_t(65533));
+    QCOMPARE(readBytes(fake.dataFile()), NewBytes);
 }
 
 void tst_DataFile::saveWritesTheWholeFile() {
@@ -233,10 +276,17 @@ void tst_DataFile::failedWriteOverAFolder() {
 void tst_DataFile::failedWriteWhenTheFolderIsGone() {
     QTemporaryDir scratch;
     const QString folder = QDir(scratch.path()).filePath(QStringLiteral("gone"));
-    const FileResult result = DataFile(QDir(folder).filePath(QStringLiteral("data.enc"))).write(NewBytes);
+    const QString path = QDir(folder).filePath(QStringLiteral("data.enc"));
+    const FileResult result = DataFile(path).write(NewBytes);
     QVERIFY(!result.ok());
     QVERIFY(!result.reason().isEmpty());
     QVERIFY(!QFileInfo::exists(folder));
+    // There is no file that could keep anything: the box says so.
+    QCOMPARE(StoreMessages::saveFailed(path, result.reason(), result.replaced()),
+             QStringLiteral("The data file could not be saved:\n") + QDir::toNativeSeparators(path) +
+                 QStringLiteral("\n\n") + result.reason() +
+                 QStringLiteral("\n\nIts folder no longer exists, so there is no data file any more. The change "
+                                "stays in the list and is saved again with the next change."));
 }
 
 void tst_DataFile::fileExists_data() {

@@ -16,6 +16,8 @@
 using namespace varnook;
 using namespace varnook::test;
 
+Q_DECLARE_METATYPE(varnook::DataFile::SyncTarget)
+
 namespace {
 
 const QByteArray OldBytes = hexBytes("F0 E1 F3 F3 0D 0A E1 FC FC FC E2 FC FC FC E3 0D 0A 0D 0A");
@@ -73,6 +75,8 @@ private slots:
     void failureAtEveryByte();
     void fullDisk_data();
     void fullDisk();
+    void failedSyncIsReported_data();
+    void failedSyncIsReported();
 };
 
 void tst_DataFileFaults::failedStepKeepsTheOldBytes_data() {
@@ -172,6 +176,47 @@ void tst_DataFileFaults::fullDisk() {
     QVERIFY(QFile::remove(QDir(fake.programFolder()).filePath(QStringLiteral("filler"))));
     QVERIFY(DataFile(fake.dataFile()).write(bytes).ok());
     QCOMPARE(readBytes(fake.dataFile()), bytes);
+}
+
+void tst_DataFileFaults::failedSyncIsReported_data() {
+    QTest::addColumn<DataFile::SyncTarget>("target");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("temporary file, I/O error")
+        << DataFile::SyncTarget::TemporaryFile << EIO << QStringLiteral("Input/output error");
+    QTest::newRow("temporary file, disk full")
+        << DataFile::SyncTarget::TemporaryFile << ENOSPC << QStringLiteral("No space left on device");
+    QTest::newRow("folder after the rename")
+        << DataFile::SyncTarget::Folder << EIO
+        << QStringLiteral("The new contents were put in place, but the folder could not be synced to disk, so they "
+                          "may be lost if the computer stops now: Input/output error");
+}
+
+void tst_DataFileFaults::failedSyncIsReported() {
+    QFETCH(DataFile::SyncTarget, target);
+    QFETCH(int, error);
+    QFETCH(QString, reason);
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), OldBytes);
+    QList<DataFile::SyncTarget> synced;
+    DataFile::setSyncCall([&](int, DataFile::SyncTarget at) {
+        synced.append(at);
+        return at == target ? error : 0;
+    });
+    const FileResult result = DataFile(fake.dataFile()).write(NewBytes);
+    DataFile::setSyncCall({});
+    QVERIFY(!result.ok());
+    QCOMPARE(result.reason(), reason);
+    if (target == DataFile::SyncTarget::Folder) {
+        // The file was synced first; only the folder failed, after the new bytes took the old ones' place.
+        QCOMPARE(synced, (QList{DataFile::SyncTarget::TemporaryFile, DataFile::SyncTarget::Folder}));
+        QVERIFY(result.replaced());
+        QCOMPARE(readBytes(fake.dataFile()), NewBytes);
+    } else {
+        QCOMPARE(synced, QList{DataFile::SyncTarget::TemporaryFile});
+        QVERIFY(!result.replaced());
+        checkUntouched(fake, OldBytes);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_DataFileFaults)

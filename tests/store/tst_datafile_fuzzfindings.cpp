@@ -56,16 +56,21 @@ void tst_DataFileFuzzFindings::replay() {
 
 void tst_DataFileFuzzFindings::creationRefusesAPasswordThatWouldEndItsLine_data() {
     QTest::addColumn<QString>("typed");
-    QTest::newRow("code 141 inside") << PasswordWithCode141;
-    QTest::newRow("code 141 at the end") << QStringLiteral("pass\u008D");
-    QTest::newRow("code 141 at the start") << QStringLiteral("\u008Dpass");
-    // The input the fuzzer found: a character outside the code page (stored as "?") and code 141.
-    QTest::newRow("as found") << QStringLiteral("\u7020\u008D\u0000\u0000");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("code 141 inside") << PasswordWithCode141 << CannotStoreText;
+    QTest::newRow("code 141 at the end") << QStringLiteral("pass\u008D") << CannotStoreText;
+    QTest::newRow("code 141 at the start") << QStringLiteral("\u008Dpass") << CannotStoreText;
+    // The input the fuzzer found: a character outside the code page, named first, and code 141.
+    QTest::newRow("as found") << QStringLiteral("\u7020\u008D\u0000\u0000")
+                              << QStringLiteral("Your password contains a character that the data file cannot "
+                                                "store.  Use only Western European letters, digits, punctuation "
+                                                "and blanks (Windows-1252).");
 }
 
 void tst_DataFileFuzzFindings::creationRefusesAPasswordThatWouldEndItsLine() {
     QFETCH(QString, typed);
-    QCOMPARE(MasterPasswordPrompts::creationProblem(typed), CannotStoreText);
+    QFETCH(QString, text);
+    QCOMPARE(MasterPasswordPrompts::creationProblem(typed), text);
 
     FakePlatform fake;
     fake.dialogs.answerInput(typed);
@@ -74,7 +79,7 @@ void tst_DataFileFuzzFindings::creationRefusesAPasswordThatWouldEndItsLine() {
     QCOMPARE(fake.dialogs.shown.size(), 2);
     const ShownBox &box = fake.dialogs.shown[1];
     QCOMPARE(box.kind, ShownBox::Message);
-    QCOMPARE(box.text, CannotStoreText);
+    QCOMPARE(box.text, text);
     QCOMPARE(box.title, QStringLiteral("Password Error"));
     QCOMPARE(box.buttons, MessageButtons::OkCancel);
     QCOMPARE(fake.dialogs.unexpected, 0);

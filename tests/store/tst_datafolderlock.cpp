@@ -1,7 +1,9 @@
 #include "DataFolderLock.h"
 #include "FakePlatform.h"
 #include "FileHelpers.h"
+#include "SmallDisk.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QProcess>
 #include <QSysInfo>
@@ -20,7 +22,12 @@ private slots:
     void freedAfterTheFirstCopyEnds();
     void lockOfADeadCopyIsTakenOver();
     void lockOfALiveProcessIsRespectedUntilItEnds();
-    void folderWithoutLockRightsDoesNotStopTheProgram();
+    void lockThatCannotBeMadeStopsTheProgram_data();
+    void lockThatCannotBeMadeStopsTheProgram();
+    void lockWithoutALiveOwnerIsTakenOver_data();
+    void lockWithoutALiveOwnerIsTakenOver();
+    void emptyLockBeingWrittenIsRespected();
+    void leftoverTemporaryCopiesAreRemoved();
 };
 
 void tst_DataFolderLock::firstCopyLocks() {
@@ -29,6 +36,7 @@ void tst_DataFolderLock::firstCopyLocks() {
     QCOMPARE(lock.tryLock(), DataFolderLock::State::Locked);
     QCOMPARE(lock.lockFilePath(), QDir(fake.programFolder()).filePath(QStringLiteral("data.enc.lock")));
     QVERIFY(QFileInfo::exists(lock.lockFilePath()));
+    QCOMPARE(accessRights(lock.lockFilePath()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     // Asking again changes nothing.
     QVERIFY(lock.lockOrTell());
     QVERIFY(fake.dialogs.shown.isEmpty());
@@ -97,14 +105,102 @@ void tst_DataFolderLock::lockOfALiveProcessIsRespectedUntilItEnds() {
     QCOMPARE(lock.tryLock(), DataFolderLock::State::Locked);
 }
 
-void tst_DataFolderLock::folderWithoutLockRightsDoesNotStopTheProgram() {
-    // No lock can be made in a folder that is gone (or read-only); saving reports its own failures.
-    QTemporaryDir scratch;
+void tst_DataFolderLock::lockThatCannotBeMadeStopsTheProgram_data() {
+    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder gone") << false << QStringLiteral("The folder does not exist.");
+    QTest::newRow("full disk") << true << QStringLiteral("No space left on device");
+}
+
+void tst_DataFolderLock::lockThatCannotBeMadeStopsTheProgram() {
+    // Running without the lock would let a second copy overwrite this one's saves.
+    QFETCH(bool, fullDisk);
+    QFETCH(QString, reason);
     FakePlatform fake;
-    DataFolderLock lock(QDir(scratch.path()).filePath(QStringLiteral("gone")));
-    QCOMPARE(lock.tryLock(), DataFolderLock::State::Unavailable);
+    QString folder = QDir(fake.programFolder()).filePath(QStringLiteral("gone"));
+    std::unique_ptr<SmallDisk> disk;
+    if (fullDisk) {
+        folder = fake.programFolder();
+        disk = std::make_unique<SmallDisk>(folder, 16);
+        if (!disk->mounted())
+            QSKIP(qPrintable(disk->reason()));
+        QVERIFY(disk->fill(QStringLiteral("filler")));
+    }
+    DataFolderLock lock(folder);
+    QVERIFY(!lock.lockOrTell());
+    QCOMPARE(lock.failureReason(), reason);
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown[0].icon, MessageIcon::Critical);
+    QCOMPARE(fake.dialogs.shown[0].text,
+             QStringLiteral("Varnook cannot lock the data file's folder, so it could not keep a second copy from "
+                            "overwriting its saves:\n") +
+                 QDir::toNativeSeparators(folder) + QStringLiteral("\n\n") + reason +
+                 QStringLiteral("\n\nVarnook will now close."));
+}
+
+void tst_DataFolderLock::lockWithoutALiveOwnerIsTakenOver_data() {
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("because");
+    const QString unreadable = QStringLiteral("its lock file could not be read (it is empty or damaged)");
+    QTest::newRow("empty") << QByteArray() << unreadable;
+    QTest::newRow("damaged") << QByteArray("\x01\x02garbage") << unreadable;
+    QTest::newRow("another computer") << QByteArray("1\nvarnook\nelsewhere-host\n")
+                                      << QStringLiteral("its lock file was made on another computer (elsewhere-host)");
+}
+
+void tst_DataFolderLock::lockWithoutALiveOwnerIsTakenOver() {
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, because);
+    FakePlatform fake;
+    const QString lockFile = QDir(fake.programFolder()).filePath(QStringLiteral("data.enc.lock"));
+    writeBytes(lockFile, contents);
+    // Left two days ago.
+    QFile file(lockFile);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+    file.close();
+
+    DataFolderLock lock(fake.programFolder());
     QVERIFY(lock.lockOrTell());
-    QVERIFY(fake.dialogs.shown.isEmpty());
+    QCOMPARE(lock.takenOverBecause(), because);
+    QVERIFY(readBytes(lockFile).startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown[0].text,
+             QStringLiteral("The lock of this data folder was left behind, and Varnook has taken it over, since ") +
+                 because + QStringLiteral(":\n") + QDir::toNativeSeparators(fake.programFolder()) +
+                 QStringLiteral("\n\nIf another copy is still using this folder, close one of the two now: their "
+                                "saves would overwrite each other."));
+}
+
+void tst_DataFolderLock::emptyLockBeingWrittenIsRespected() {
+    // A copy that is starting has made its lock file and not yet written it.
+    FakePlatform fake;
+    writeBytes(QDir(fake.programFolder()).filePath(QStringLiteral("data.enc.lock")), QByteArray());
+    DataFolderLock lock(fake.programFolder());
+    QCOMPARE(lock.tryLock(), DataFolderLock::State::HeldElsewhere);
+}
+
+void tst_DataFolderLock::leftoverTemporaryCopiesAreRemoved() {
+    FakePlatform fake;
+    const QDir folder(fake.programFolder());
+    const auto make = [&](const char *name, qint64 secondsFromNow) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write("secret") == 6 && file.flush());
+        QVERIFY(
+            file.setFileTime(QDateTime::currentDateTime().addSecs(secondsFromNow), QFileDevice::FileModificationTime));
+    };
+    make("data.enc.a1B2c3", -3600);  // a save killed an hour ago
+    make("data.enc.Zz9zZz", 3600);   // newer than the lock: a running save's
+    make("data.enc.lock1", -3600);   // not our pattern
+    make("data.enc.abcde", -3600);   // five characters: not ours
+    make("notes.txt.a1B2c3", -3600); // another file's
+    DataFolderLock lock(fake.programFolder());
+    QCOMPARE(lock.tryLock(), DataFolderLock::State::Locked);
+    QCOMPARE(folderEntries(fake.programFolder()),
+             (QStringList{QStringLiteral("data.enc.Zz9zZz"), QStringLiteral("data.enc.abcde"),
+                          QStringLiteral("data.enc.lock"), QStringLiteral("data.enc.lock1"),
+                          QStringLiteral("notes.txt.a1B2c3")}));
 }
 
 QTEST_GUILESS_MAIN(tst_DataFolderLock)

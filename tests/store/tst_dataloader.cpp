@@ -41,6 +41,11 @@ private slots:
     void unreadableFile();
     void fileWithoutReadRights();
     void creationThatCannotBeStored();
+    void creationRefusesWhatTheFileCannotHold_data();
+    void creationRefusesWhatTheFileCannotHold();
+    void loginComparesTheTypedText_data();
+    void loginComparesTheTypedText();
+    void firstStartInAFolderThatCannotBeWritten();
 };
 
 void tst_DataLoader::firstStartWithoutAFile() {
@@ -237,6 +242,69 @@ void tst_DataLoader::creationThatCannotBeStored() {
     QCOMPARE(box.text, QStringLiteral("The master password could not be stored in the data file:\n") +
                            QDir::toNativeSeparators(fake.dataFile()) +
                            QStringLiteral("\n\nNo space left on device\n\nVarnook will now close."));
+}
+
+void tst_DataLoader::creationRefusesWhatTheFileCannotHold_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("Greek") << QStringLiteral("ΩΩΩΩ");
+    QTest::newRow("Cyrillic and digits") << QStringLiteral("пароль12");
+}
+
+void tst_DataLoader::creationRefusesWhatTheFileCannotHold() {
+    QFETCH(QString, typed);
+    FakePlatform fake;
+    fake.dialogs.answerInput(typed);
+    fake.dialogs.answerMessage(MessageAnswer::Ok); // ask again
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const LoadOutcome outcome = load(fake);
+    QVERIFY(outcome.unlocked);
+    QCOMPARE(outcome.masterPassword, QStringLiteral("pass"));
+    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A"));
+    QCOMPARE(fake.dialogs.shown.size(), 3);
+    QCOMPARE(fake.dialogs.shown[0].title, CreationTitle);
+    const ShownBox &box = fake.dialogs.shown[1];
+    QCOMPARE(box.text, QStringLiteral("Your password contains a character that the data file cannot store.  Use "
+                                      "only Western European letters, digits, punctuation and blanks (Windows-1252)."));
+    QCOMPARE(box.title, QStringLiteral("Password Error"));
+    QCOMPARE(box.buttons, MessageButtons::OkCancel);
+    QCOMPARE(fake.dialogs.shown[2].title, CreationTitle);
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_DataLoader::loginComparesTheTypedText_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("question marks as stored") << QStringLiteral("????") << true;
+    QTest::newRow("letters the file holds as question marks") << QStringLiteral("жжжж") << false;
+    QTest::newRow("Greek") << QStringLiteral("ΩΩΩΩ") << false;
+}
+
+void tst_DataLoader::loginComparesTheTypedText() {
+    QFETCH(QString, typed);
+    QFETCH(bool, opens);
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), hexBytes("BF BF BF BF 0D 0A 0D 0A")); // "????", no entries
+    fake.dialogs.answerInput(typed);
+    fake.dialogs.answerMessage(MessageAnswer::Cancel);
+    const LoadOutcome outcome = load(fake);
+    QCOMPARE(outcome.unlocked, opens);
+    QCOMPARE(fake.dialogs.shown.size(), opens ? 1 : 2);
+    if (!opens)
+        QCOMPARE(fake.dialogs.shown[1].title, QStringLiteral("Incorrect Password"));
+    QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+void tst_DataLoader::firstStartInAFolderThatCannotBeWritten() {
+    // A folder that is gone stands for one without write rights, which bind no super-user.
+    FakePlatform fake;
+    const QString path = QDir(fake.programFolder()).filePath(QStringLiteral("gone/data.enc"));
+    const LoadOutcome outcome = DataLoader(DataFile(path)).load();
+    QVERIFY(!outcome.unlocked);
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown[0].icon, MessageIcon::Critical);
+    QCOMPARE(fake.dialogs.shown[0].text,
+             QStringLiteral("The data file could not be written:\n") + QDir::toNativeSeparators(path) +
+                 QStringLiteral("\n\nNo such file or directory\n\nVarnook will now close."));
 }
 
 QTEST_GUILESS_MAIN(tst_DataLoader)

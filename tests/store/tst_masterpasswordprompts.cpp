@@ -24,6 +24,9 @@ const QString CreationText =
 const QString CreationTitle = QStringLiteral("Password Creation");
 const QString EmptyText = QStringLiteral("You must enter a password to use.  If you would like to quit, click Cancel.");
 const QString ShortText = QStringLiteral("You must enter at least 4 alphanumeric characters.");
+const QString OutsideText =
+    QStringLiteral("Your password contains a character that the data file cannot store.  Use only Western European "
+                   "letters, digits, punctuation and blanks (Windows-1252).");
 const QString ErrorTitle = QStringLiteral("Password Error");
 
 void checkLoginPrompt(const ShownBox &box) {
@@ -204,11 +207,16 @@ void tst_MasterPasswordPrompts::closedLimitBoxStillEnds() {
 }
 
 void tst_MasterPasswordPrompts::passwordOutsideTheCodePage() {
-    // The stored password holds what the code page made of the typed one; typing it again works.
+    // The file holds "?" where an older version stored a character it had no code for; typing
+    // that character again no longer matches, typing what the file holds does.
     FakePlatform fake;
     fake.dialogs.answerInput(QStringLiteral("Māori 日本"));
+    fake.dialogs.answerMessage(MessageAnswer::Retry);
+    fake.dialogs.answerInput(QStringLiteral("Maori ??"));
     QVERIFY(MasterPasswordPrompts::login(QStringLiteral("Maori ??")));
-    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown.size(), 3);
+    checkWrongBox(fake.dialogs.shown[1]);
+    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 void tst_MasterPasswordPrompts::creationPromptText() {
@@ -286,14 +294,17 @@ void tst_MasterPasswordPrompts::creationAsksAgainAfterEachRefusal() {
 
 void tst_MasterPasswordPrompts::creationMeasuresTheStoredPassword() {
     FakePlatform fake;
-    // Two characters outside the basic plane are two characters, not four.
+    // Characters the file has no code for are refused, not stored as stand-ins.
     fake.dialogs.answerInput(QStringLiteral("\U0001F600\U0001F600"));
     fake.dialogs.answerMessage(MessageAnswer::Ok);
-    // ā is kept as a, the form in which it is stored and compared.
     fake.dialogs.answerInput(QStringLiteral("pāss"));
+    fake.dialogs.answerMessage(MessageAnswer::Ok);
+    fake.dialogs.answerInput(QStringLiteral("pass"));
     QCOMPARE(MasterPasswordPrompts::askNew(), std::optional<QString>(QStringLiteral("pass")));
-    QCOMPARE(fake.dialogs.shown.size(), 3);
-    checkErrorBox(fake.dialogs.shown[1], ShortText);
+    QCOMPARE(fake.dialogs.shown.size(), 5);
+    checkErrorBox(fake.dialogs.shown[1], OutsideText);
+    checkErrorBox(fake.dialogs.shown[3], OutsideText);
+    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_MasterPasswordPrompts)
