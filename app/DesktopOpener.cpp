@@ -1,8 +1,26 @@
 #include "DesktopOpener.h"
 
+#include <QDir>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace varnook {
+
+namespace {
+
+// "https://", "ftp://", "SMB://": letters, digits, "+", "-" or "." up to "://".
+bool startsWithScheme(const QString &location) {
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z0-9+.\\-]+://"));
+    return scheme.match(location).hasMatch();
+}
+
+// "/var/www", "~/Organizer", "\\server\share", "C:\Data".
+bool isPath(const QString &location) {
+    static const QRegularExpression path(QStringLiteral("^(/|~|\\\\|[A-Za-z]:\\\\)"));
+    return path.match(location).hasMatch();
+}
+
+} // namespace
 
 QString desktopOpener() {
 #if defined(Q_OS_WIN)
@@ -15,6 +33,10 @@ QString desktopOpener() {
 }
 
 QString locationToOpen(const QString &location) {
+    if (location == QStringLiteral("~") || location.startsWith(QStringLiteral("~/")))
+        return QDir::homePath() + location.mid(1);
+    if (startsWithScheme(location) || isPath(location))
+        return location;
     // Loose on purpose: "organic.example" counts as a web address, the bare "intranet" does not.
     static const QStringList markers = {QStringLiteral(".edu"), QStringLiteral("biz"),  QStringLiteral("org"),
                                         QStringLiteral(".net"), QStringLiteral(".com"), QStringLiteral("www")};
@@ -24,6 +46,10 @@ QString locationToOpen(const QString &location) {
     if (webAddress && !location.contains(QStringLiteral("http://"), Qt::CaseInsensitive))
         return QStringLiteral("http://") + location;
     return location;
+}
+
+bool opensAsOption(const QString &argument) {
+    return argument.startsWith(QLatin1Char('-'));
 }
 
 } // namespace varnook

@@ -37,6 +37,18 @@ public:
     // The row's line as the data file stores it, encoded once and kept until the row changes.
     QByteArrayView storedLine(int position) const;
 
+    // Whether the data file lacks changes the list holds, since a save failed, and why it failed.
+    bool hasUnsavedChanges() const { return m_unsaved; }
+    const QString &unsavedReason() const { return m_unsavedReason; }
+    void markUnsaved(const QString &reason) {
+        m_unsaved = true;
+        m_unsavedReason = reason;
+    }
+    void markSaved() {
+        m_unsaved = false;
+        m_unsavedReason.clear();
+    }
+
     RowId rowId(int position) const { return m_rows[size_t(position - 1)].id; }
     // The row's current position, or 0 when it is gone.
     int positionOf(RowId id) const;
@@ -74,6 +86,8 @@ private:
     int m_sortKey = 0;
     // Descending at first, so that the first header click, which reverses it, sorts ascending.
     Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
+    bool m_unsaved = false;
+    QString m_unsavedReason;
 };
 
 } // namespace varnook

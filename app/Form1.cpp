@@ -1,9 +1,11 @@
 #include "Form1.h"
 
+#include "DataFile.h"
 #include "Design.h"
 #include "DesktopOpener.h"
 #include "Form8.h"
 #include "ListView.h"
+#include "Messages.h"
 #include "PictureBox.h"
 #include "Platform.h"
 #include "ProgramValues.h"
@@ -18,6 +20,7 @@
 #include "modListViewEnh.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMimeData>
@@ -32,6 +35,18 @@ namespace {
 constexpr int DesignClientWidth = 9015;
 constexpr int DesignClientHeight = 6555;
 constexpr int StatusBarHeight = 315;
+
+// A field as the delete question shows it: a long one is cut, so that the box stays quick to lay
+// out and fits on the screen.
+QString shownInQuestion(const QString &field) {
+    constexpr qsizetype ShownCharacters = 80;
+    if (field.size() <= ShownCharacters)
+        return field;
+    qsizetype cut = ShownCharacters;
+    if (field.at(cut - 1).isHighSurrogate())
+        --cut;
+    return field.left(cut) + QStringLiteral("\u2026 (%1 characters)").arg(field.size());
+}
 } // namespace
 
 Form1::Form1(QWidget *parent)
@@ -179,6 +194,7 @@ bool Form1::Form_Load() {
 }
 
 void Form1::Form_Unload() {
+    saveUnsavedChanges();
     unloadForm<Form8>();
     unloadForm<frmAbout>();
     unloadForm<frmAdd>();
@@ -194,8 +210,38 @@ void Form1::Form_Unload() {
     platform().process->endProgram(0);
 }
 
+void Form1::saveUnsavedChanges() {
+    EntryListModel &list = *m_lstPass->entries();
+    while (list.hasUnsavedChanges()) {
+        const FileResult saved = WriteList(list);
+        if (saved)
+            return;
+        MessageBoxRequest question;
+        question.text = QStringLiteral("The data file could not be saved:\n") +
+                        QDir::toNativeSeparators(DataFile::inProgramFolder().path()) + QStringLiteral("\n\n") +
+                        saved.reason() +
+                        QStringLiteral("\n\nThe list holds changes that are not in the file. Retry saves again; "
+                                       "Close without saving loses these changes.");
+        question.title = Messages::applicationTitle();
+        question.buttons = MessageButtons::RetryCloseWithoutSaving;
+        question.icon = MessageIcon::Warning;
+        question.defaultButton = MessageAnswer::Retry;
+        if (platform().dialogs->messageBox(question) == MessageAnswer::CloseWithoutSaving)
+            return;
+    }
+}
+
 void Form1::showStatus(const QString &text) {
-    m_statusBar1->setPanelText(1, text);
+    // Until a save succeeds, every status line says first that the file lacks changes.
+    const EntryListModel &list = *m_lstPass->entries();
+    if (!list.hasUnsavedChanges()) {
+        m_statusBar1->setPanelText(1, text);
+        return;
+    }
+    QString line = QStringLiteral("Not saved: ") + list.unsavedReason();
+    if (!text.isEmpty())
+        line += QStringLiteral(" | ") + text;
+    m_statusBar1->setPanelText(1, line);
 }
 
 QString Form1::statusText() const {
@@ -243,8 +289,8 @@ void Form1::cmdDelete_Click() {
     const Entry &entry = m_lstPass->entries()->entry(position);
     MessageBoxRequest question;
     question.text = QStringLiteral("Are you sure you want to delete the following information?\r\n\r\n") +
-                    QStringLiteral("Username: ") + entry.username + QStringLiteral("\r\nPassword: ") + entry.password +
-                    QStringLiteral("\r\nUsed At: ") + entry.location;
+                    QStringLiteral("Username: ") + shownInQuestion(entry.username) + QStringLiteral("\r\nPassword: ") +
+                    shownInQuestion(entry.password) + QStringLiteral("\r\nUsed At: ") + shownInQuestion(entry.location);
     question.title = QStringLiteral("Confirm Delete");
     question.buttons = MessageButtons::OkCancel;
     question.defaultButton = MessageAnswer::Ok;
@@ -284,6 +330,11 @@ void Form1::cmdGoto_Click() {
         return;
     ShowStatus(QStringLiteral("Opening Location..."));
     const QString location = locationToOpen(m_lstPass->entries()->entry(position).location);
+    if (opensAsOption(location)) {
+        ShowStatus(QStringLiteral("Could not open the location: it begins with \"-\", which the opener would take "
+                                  "for an option."));
+        return;
+    }
     // The location is one argument of the opener, never a command line: it cannot run anything.
     const QString opener = desktopOpener();
     if (!platform().launcher->startDetached(opener, {location}))

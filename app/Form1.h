@@ -53,6 +53,9 @@ private:
     void setClientHeightTwips(int heightTwips);
     // The first selected row, or 0 after telling the user to select one.
     int selectedPosition(const QString &mustSelectMessage);
+    // Saves changes a failed save left out of the file, asking until they are saved or the user
+    // chooses to close without them.
+    void saveUnsavedChanges();
 
     QMenuBar *m_menuBar;
     QWidget *m_client;

@@ -31,6 +31,7 @@ QMessageBox::StandardButton toQt(MessageAnswer answer) {
         return QMessageBox::Cancel;
     case MessageAnswer::Retry:
         return QMessageBox::Retry;
+    case MessageAnswer::CloseWithoutSaving:
     case MessageAnswer::Ok:
         break;
     }
@@ -43,6 +44,7 @@ MessageAnswer QtDialogs::messageBox(const MessageBoxRequest &request) {
     QMessageBox box(toQt(request.icon), request.title, request.text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    QAbstractButton *closeWithoutSaving = nullptr;
     switch (request.buttons) {
     case MessageButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -56,9 +58,17 @@ MessageAnswer QtDialogs::messageBox(const MessageBoxRequest &request) {
         box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
         box.setEscapeButton(QMessageBox::Cancel);
         break;
+    case MessageButtons::RetryCloseWithoutSaving:
+        // No escape button: Escape and the close box do nothing, so no change is lost by accident.
+        box.setStandardButtons(QMessageBox::Retry);
+        closeWithoutSaving = box.addButton(QStringLiteral("Close without saving"), QMessageBox::DestructiveRole);
+        break;
     }
     box.setDefaultButton(toQt(request.defaultButton));
-    switch (box.exec()) {
+    const int answer = box.exec();
+    if (closeWithoutSaving && box.clickedButton() == closeWithoutSaving)
+        return MessageAnswer::CloseWithoutSaving;
+    switch (answer) {
     case QMessageBox::Ok:
         return MessageAnswer::Ok;
     case QMessageBox::Retry:

@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <limits>
+
 namespace varnook {
 
 namespace {
@@ -72,6 +74,8 @@ QLineEdit *addTextBox(QWidget *parent, const QString &name, const QRect &twips) 
     auto *box = new QLineEdit(parent);
     box->setObjectName(name);
     box->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    // The file holds fields of any length; the box's own default would cut them at 32,767 characters.
+    box->setMaxLength(std::numeric_limits<int>::max());
     return box;
 }
 

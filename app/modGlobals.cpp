@@ -16,6 +16,10 @@ namespace varnook {
 
 namespace {
 
+// A start that ended without opening the list (refused login, cancelled creation, unreadable file)
+// is no normal end: scripts must be able to tell the two apart.
+constexpr int StartRefusedExitCode = 1;
+
 // The system's general date format: short date, a blank, long time.
 QString savedStamp() {
     const QDateTime now = QDateTime::currentDateTime();
@@ -34,7 +38,7 @@ void ShowStatus(const QString &text) {
 bool LoadData(EntryListModel &list) {
     std::optional<UnlockedData> unlocked = unlockDataFile(DataFile::inProgramFolder());
     if (!unlocked) {
-        platform().process->endProgram(0);
+        platform().process->endProgram(StartRefusedExitCode);
         return false;
     }
     programValues().MasterPassword = unlocked->masterPassword;
@@ -43,20 +47,29 @@ bool LoadData(EntryListModel &list) {
     return true;
 }
 
-bool SaveData(const EntryListModel &list) {
-    const DataFile file = DataFile::inProgramFolder();
+FileResult WriteList(EntryListModel &list) {
     // Unchanged rows keep their encoded lines, so a save costs little more than writing the bytes.
     const QByteArray bytes = DataFileFormat::serialize(
         programValues().MasterPassword,
         EntryLines(list.count(), [&list](qsizetype i) { return list.storedLine(int(i) + 1); }));
-    const FileResult saved = file.write(bytes);
+    const FileResult saved = DataFile::inProgramFolder().write(bytes);
+    if (saved)
+        list.markSaved();
+    else
+        list.markUnsaved(saved.reason());
+    return saved;
+}
+
+bool SaveData(EntryListModel &list) {
+    const FileResult saved = WriteList(list);
     if (!saved) {
         MessageBoxRequest request;
-        request.text = Messages::saveFailed(file.path(), saved.reason());
+        request.text = Messages::saveFailed(DataFile::inProgramFolder().path(), saved.reason(), saved.replaced());
         request.title = Messages::applicationTitle();
         request.buttons = MessageButtons::Ok;
         request.icon = MessageIcon::Critical;
         platform().dialogs->messageBox(request);
+        ShowStatus(QString()); // the status line now says what is not saved
         return false;
     }
     ShowStatus(QStringLiteral("Saved ") + savedStamp());

@@ -22,9 +22,11 @@ public:
 private:
     explicit FocusRing(QWidget *window);
     void follow(QWidget *focused);
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     QWidget *m_window;
     QPointer<QFocusFrame> m_frame; // lives beside the focused control and goes when its container goes
+    QPointer<QWidget> m_followed;  // the control the frame is around
 };
 
 } // namespace varnook

@@ -40,13 +40,16 @@ template <class T> T *findForm() {
     return nullptr;
 }
 
-// Loads the window unless it is loaded already; null when its load step ended the program.
+// Loads the window unless it is loaded already; null when its load step ended the program. A window
+// whose load step failed is destroyed at once, so that no later lookup finds it half loaded.
 template <class T> T *loadForm() {
     if (T *form = findForm<T>())
         return form;
     auto *form = new T;
-    if (!form->runLoad())
+    if (!form->runLoad()) {
+        delete form;
         return nullptr;
+    }
     return form;
 }
 

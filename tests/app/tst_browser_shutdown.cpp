@@ -1,4 +1,6 @@
+#include "DataFolderLock.h"
 #include "FakePlatform.h"
+#include "FolderLockBox.h"
 #include "Form1.h"
 #include "Form8.h"
 #include "ProgramValues.h"
@@ -16,13 +18,16 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWebEngineView>
 
 #include <unistd.h>
 
+#include <functional>
 #include <memory>
 
 using namespace varnook;
@@ -36,6 +41,7 @@ constexpr int LoadTimeout = 30000;
 constexpr int ChildTimeout = 90000;
 const char ChildSwitch[] = "--run-program-until-it-ends";
 const char PageOpenSwitch[] = "--end-program-with-page-open";
+const char FocusSwitch[] = "--end-program-after-focus-in-page";
 
 // What the proxy answers for every page the browser window opens: the vendor's pages.
 void servePages(TestHttpServer &server) {
@@ -43,6 +49,7 @@ void servePages(TestHttpServer &server) {
                    QStringLiteral("Company Website"));
     server.addPage(VersionRecord::vendorServer() + QStringLiteral("/showsoftware2.asp?soft_id=17"),
                    QStringLiteral("Product Page"));
+    server.addPage(VersionRecord::vendorServer() + QStringLiteral("/adserver.asp"), QStringLiteral("Banner"));
     server.becomeApplicationProxy();
 }
 
@@ -150,6 +157,84 @@ int endProgramWithPageOpen(int argc, char **argv) {
     return exitCode;
 }
 
+// Gives a page's view the keyboard focus as a user does: a click into the page.
+bool clickIntoPage(WebBrowser *page) {
+    QWidget *inner = page->view() ? page->view()->focusProxy() : nullptr;
+    if (!inner)
+        return false;
+    QTest::mouseClick(inner, Qt::LeftButton, {}, inner->rect().center());
+    return QApplication::focusWidget() == inner;
+}
+
+// Runs a page until it has loaded, then clicks into it.
+void whenLoadedClickInto(WebBrowser *page, const std::function<void()> &then) {
+    auto *once = new QObject(page);
+    QObject::connect(page, &WebBrowser::DownloadComplete, once, [page, once, then] {
+        delete once;
+        printf("focus in page %d\n", int(clickIntoPage(page)));
+        fflush(stdout);
+        then();
+    });
+}
+
+// The program from its start, with the folder lock main() takes, until a page had the focus and the
+// program was closed: in the banner strip then File, Exit ("banner"), or in the browser window, which
+// is closed while the main window stays, then File, Exit ("browser"). Reports on standard output.
+int endProgramAfterFocusInPage(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const bool inBanner = qstrcmp(argv[2], "banner") == 0;
+    auto fake = std::make_unique<FakePlatform>();
+    QtProcessControl realEnd;
+    platform().process = &realEnd;
+    platform().programFolder = QString::fromLocal8Bit(argv[3]); // the test looks into it afterwards
+    TestHttpServer server;
+    servePages(server);
+    QTimer::singleShot(ChildTimeout - 10000, &app, [] { QCoreApplication::exit(3); });
+    QFile data(platform().programFile(QStringLiteral("data.enc")));
+    if (!data.open(QIODevice::WriteOnly) || data.write("\xF3\xE5\xE3\xF2\xE5\xF4\r\n\r\n") < 0)
+        return 4;
+    data.close();
+    fake->dialogs.answerInput(QStringLiteral("secret"));
+    platform().openSettings()->setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("0"));
+    DataFolderLock lock(platform().programFolder);
+    if (!lockFolderOrTell(lock))
+        return 5;
+
+    auto fileExit = [] {
+        Form1 *main = findForm<Form1>();
+        printf("main window loaded %d\n", int(main != nullptr));
+        fflush(stdout);
+        if (main)
+            main->mnuFileItem_Click(0);
+    };
+    QTimer::singleShot(0, &app, [&] { loadForm<frmSplash>()->show(); });
+    // The splash window opens the main window, which starts the banner.
+    auto watch = new QTimer(&app);
+    QObject::connect(watch, &QTimer::timeout, &app, [&, watch] {
+        Form1 *main = findForm<Form1>();
+        if (!main || !main->isVisible())
+            return;
+        watch->stop();
+        if (inBanner) {
+            whenLoadedClickInto(main->findChild<WebBrowser *>(QStringLiteral("wbBanner")), fileExit);
+            return;
+        }
+        QTest::mouseClick(websiteButton(main), Qt::LeftButton);
+        QPointer<frmWebsite> browser = findForm<frmWebsite>();
+        whenLoadedClickInto(browser->findChild<WebBrowser *>(QStringLiteral("WebBrowser1")), [browser, fileExit] {
+            browser->close();
+            QTimer::singleShot(100, qApp, fileExit);
+        });
+    });
+    watch->start(20);
+
+    const int exitCode = app.exec();
+    printf("left the event loop with %d\n", exitCode);
+    fflush(stdout);
+    return exitCode;
+}
+
 struct ChildRun {
     QProcess::ExitStatus status = QProcess::CrashExit;
     int exitCode = -1;
@@ -158,11 +243,11 @@ struct ChildRun {
 };
 
 // Runs this executable as the program in one of the ways above.
-ChildRun runChild(const char *mode) {
+ChildRun runChild(const char *mode, const QStringList &more = {}) {
     ChildRun run;
     QProcess program;
     program.setProgram(QCoreApplication::applicationFilePath());
-    program.setArguments({QString::fromLatin1(mode)});
+    program.setArguments(QStringList{QString::fromLatin1(mode)} + more);
     program.start();
     if (!program.waitForStarted())
         return run;
@@ -200,6 +285,8 @@ private slots:
     void websiteButtonOpensProductPageThenCompanyWebsite();
     void programEndsCleanlyWithBrowserClosedLast();
     void pageOpenAtEndDoesNotOutliveWebEngine();
+    void programEndsCleanlyAfterFocusInPage_data();
+    void programEndsCleanlyAfterFocusInPage();
 
 private:
     // The main window with the windows it closes when it closes; none runs its load step.
@@ -388,7 +475,28 @@ void tst_BrowserShutdown::pageOpenAtEndDoesNotOutliveWebEngine() {
         QVERIFY2(!run.errors.contains(QString::fromLatin1(trouble)), qPrintable(run.errors));
 }
 
+void tst_BrowserShutdown::programEndsCleanlyAfterFocusInPage_data() {
+    QTest::addColumn<QString>("page");
+    QTest::newRow("banner strip, then File, Exit") << QStringLiteral("banner");
+    QTest::newRow("browser window closed, then File, Exit") << QStringLiteral("browser");
+}
+
+void tst_BrowserShutdown::programEndsCleanlyAfterFocusInPage() {
+    QFETCH(QString, page);
+    QTemporaryDir folder;
+    const ChildRun run = runChild(FocusSwitch, {page, folder.path()});
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.output + run.errors));
+    QVERIFY2(run.output.contains(QStringLiteral("focus in page 1\nmain window loaded 1\n")), qPrintable(run.output));
+    QVERIFY2(run.output.endsWith(QStringLiteral("left the event loop with 0\n")), qPrintable(run.output));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("data.enc")});
+    for (const char *trouble : EngineTroubles)
+        QVERIFY2(!run.errors.contains(QString::fromLatin1(trouble)), qPrintable(run.errors));
+}
+
 int main(int argc, char **argv) {
+    if (argc > 3 && qstrcmp(argv[1], FocusSwitch) == 0)
+        return endProgramAfterFocusInPage(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], ChildSwitch) == 0)
         return runProgramUntilItEnds(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], PageOpenSwitch) == 0)

@@ -121,7 +121,7 @@ void tst_DataFileApp::refusedLoginEndsTheProgram() {
     fake.dialogs.answerMessage(MessageAnswer::Ok);
     QVERIFY(!LoadData(window.list()));
     QCOMPARE(fake.process.endCount, 1);
-    QCOMPARE(fake.process.lastExitCode, 0);
+    QCOMPARE(fake.process.lastExitCode, 1);
     QCOMPARE(fake.dialogs.shown.size(), 7);
     QCOMPARE(fake.dialogs.shown.last().text, QStringLiteral("Only 3 tries allowed.  Click Ok to close."));
     QCOMPARE(window.list().count(), 0);
@@ -136,7 +136,7 @@ void tst_DataFileApp::cancelledCreationEndsTheProgram() {
     fake.dialogs.answerMessage(MessageAnswer::Cancel);
     QVERIFY(!LoadData(window.list()));
     QCOMPARE(fake.process.endCount, 1);
-    QCOMPARE(fake.process.lastExitCode, 0);
+    QCOMPARE(fake.process.lastExitCode, 1);
     QCOMPARE(window.status(), QString());
     QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
 }
@@ -147,6 +147,7 @@ void tst_DataFileApp::unreadableFileEndsTheProgram() {
     QVERIFY(QDir().mkdir(fake.dataFile()));
     QVERIFY(!LoadData(window.list()));
     QCOMPARE(fake.process.endCount, 1);
+    QCOMPARE(fake.process.lastExitCode, 1);
     QCOMPARE(fake.dialogs.shown.size(), 1);
     QVERIFY(fake.dialogs.shown[0].text.contains(QDir::toNativeSeparators(fake.dataFile())));
     QVERIFY(fake.dialogs.shown[0].text.contains(QStringLiteral("It is a folder, not a file.")));
@@ -248,7 +249,7 @@ void tst_DataFileApp::failedSave() {
                            QDir::toNativeSeparators(fake.dataFile()) + QStringLiteral("\n\n") + reason +
                            QStringLiteral("\n\nThe file keeps its previous contents. The change stays in the list "
                                           "and is saved again with the next change."));
-    QCOMPARE(window.status(), QStringLiteral("Loaded 1 entries"));
+    QCOMPARE(window.status(), QStringLiteral("Not saved: ") + reason);
     QCOMPARE(window.list().count(), 2);
     QCOMPARE(fake.process.endCount, 0);
     if (how == QStringLiteral("folder")) {
@@ -287,7 +288,7 @@ void tst_DataFileApp::failedSaveIntoAReadOnlyFolder() {
     QCOMPARE(fake.dialogs.shown.size(), 1);
     QVERIFY(fake.dialogs.shown[0].text.startsWith(QStringLiteral("The data file could not be saved:\n") +
                                                   QDir::toNativeSeparators(fake.dataFile())));
-    QVERIFY(!window.status().startsWith(QStringLiteral("Saved")));
+    QVERIFY(window.status().startsWith(QStringLiteral("Not saved: ")));
     QCOMPARE(readBytes(fake.dataFile()), SavedBob);
     QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
 }
@@ -340,7 +341,7 @@ void tst_DataFileApp::failedSaveAtEachStep() {
                      box.text.size() > withoutReason.size(),
                  qPrintable(box.text));
     }
-    QCOMPARE(window.status(), QStringLiteral("Loaded 1 entries"));
+    QVERIFY2(window.status().startsWith(QStringLiteral("Not saved: ") + reason), qPrintable(window.status()));
     QCOMPARE(window.list().count(), 2);
     QCOMPARE(readBytes(fake.dataFile()), SavedBob);
     QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
@@ -366,7 +367,7 @@ void tst_DataFileApp::failedSaveOnAFullDisk() {
     QCOMPARE(fake.dialogs.shown.size(), 1);
     QCOMPARE(fake.dialogs.shown[0].text,
              Messages::saveFailed(fake.dataFile(), QStringLiteral("No space left on device")));
-    QCOMPARE(window.status(), QStringLiteral("Loaded 1 entries"));
+    QCOMPARE(window.status(), QStringLiteral("Not saved: No space left on device"));
     QCOMPARE(readBytes(fake.dataFile()), SavedBob);
     QCOMPARE(folderEntries(fake.programFolder()), (QStringList{QStringLiteral("data.enc"), QStringLiteral("filler")}));
 

@@ -4,6 +4,8 @@
 #include "ProgramValues.h"
 #include "frmAdd.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -77,6 +79,38 @@ private slots:
         QCOMPARE(readDataFile(fake), scrambled("secret") + "\r\n" + scrambled("alice|||pw-a|||www.alpha.example") +
                                          "\r\n" + scrambled("bob|||pw-b|||bee.example") + "\r\n" +
                                          scrambled(" carol |||pw c|||") + "\r\n\r\n");
+    }
+
+    void longFieldsAreSavedWhole_data() {
+        QTest::addColumn<bool>("editing");
+        QTest::newRow("pasted into a new entry") << false;
+        QTest::newRow("an entry edited elsewhere") << true;
+    }
+    void longFieldsAreSavedWhole() {
+        QFETCH(bool, editing);
+        const QByteArray longText(40000, 'x');
+        FakePlatform fake;
+        Form1 *main = open(fake, {"alice|||" + longText + "|||www.alpha.example"});
+        QVERIFY(main);
+        frmAdd *editor = editing ? openEdit(main, 1) : openAdd(main);
+        QVERIFY(editor);
+        if (editing) {
+            QLineEdit *website = box(editor, "txtWebsite");
+            website->clear();
+            QTest::keyClicks(website, QStringLiteral("alpha.example"));
+        } else {
+            type(editor, QStringLiteral("alice"), QString(), QStringLiteral("alpha.example"));
+            QGuiApplication::clipboard()->setText(QString::fromLatin1(longText));
+            QTest::keyClick(box(editor, "txtPassword"), Qt::Key_V, Qt::ControlModifier);
+        }
+        QCOMPARE(box(editor, "txtPassword")->text().size(), 40000);
+        clickSave(editor);
+        QCOMPARE(main->statusText(), QStringLiteral("Added new entry.  Data saved."));
+        const QByteArray line = scrambled("alice|||" + longText + "|||alpha.example") + "\r\n";
+        QCOMPARE(readDataFile(fake),
+                 scrambled("secret") + "\r\n" +
+                     (editing ? line : scrambled("alice|||" + longText + "|||www.alpha.example") + "\r\n" + line) +
+                     "\r\n");
     }
 
     void editOverwritesTheRowInPlace() {

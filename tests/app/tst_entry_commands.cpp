@@ -1,16 +1,31 @@
 #include "AppTestSupport.h"
 
 #include "Branding.h"
+#include "DataFile.h"
+#include "FailingSaveFile.h"
 #include "ProgramValues.h"
 #include "frmAdd.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSaveFile>
 
 using namespace varnook;
 using namespace varnook::test;
+
+namespace {
+// The first count saves find the disk full; the later ones succeed. Counts every save in attempts.
+void failSaves(int count, int *attempts) {
+    DataFile::setSaveFileFactory([count, attempts](const QString &path) -> std::unique_ptr<QSaveFile> {
+        if (++*attempts <= count)
+            return std::make_unique<FailingSaveFile>(path, 0);
+        return std::make_unique<QSaveFile>(path);
+    });
+}
+} // namespace
 
 class tst_EntryCommands : public QObject {
     Q_OBJECT
@@ -179,7 +194,28 @@ private slots:
         QTest::newRow("scheme in capitals") << "HTTP://www.example.com"
                                             << "HTTP://www.example.com";
         QTest::newRow("secure scheme") << "https://www.example.com"
-                                       << "http://https://www.example.com";
+                                       << "https://www.example.com";
+        QTest::newRow("other scheme in mixed case") << "Svn+SSH.x-1://www.example.org/repo"
+                                                    << "Svn+SSH.x-1://www.example.org/repo";
+        QTest::newRow("scheme inside, not in front") << "www.example.com/?next=https://x.org"
+                                                     << "http://www.example.com/?next=https://x.org";
+        QTest::newRow("folder holding a marker") << "/var/www/html"
+                                                 << "/var/www/html";
+        QTest::newRow("folder holding org") << "/home/jo/Organizer"
+                                            << "/home/jo/Organizer";
+        QTest::newRow("home folder") << "~/Organizer" << QDir::homePath() + "/Organizer";
+        QTest::newRow("another user's home") << "~jo/www"
+                                             << "~jo/www";
+        QTest::newRow("network share") << "\\\\server\\www"
+                                       << "\\\\server\\www";
+        QTest::newRow("drive path holding a marker") << "d:\\www\\site.com"
+                                                     << "d:\\www\\site.com";
+        QTest::newRow("no drive, a marker") << "d:www.com"
+                                            << "http://d:www.com";
+        QTest::newRow("capitals, no scheme") << "WWW.SHOUT.COM"
+                                             << "http://WWW.SHOUT.COM";
+        QTest::newRow("dash in front of a web address") << "-www.example.com"
+                                                        << "http://-www.example.com";
         QTest::newRow("bare host") << "intranet"
                                    << "intranet";
         QTest::newRow("marker inside a word") << "organic.example"
@@ -203,6 +239,131 @@ private slots:
         QCOMPARE(fake.launcher.launches[0].program, QStringLiteral("xdg-open"));
         QCOMPARE(fake.launcher.launches[0].arguments, QStringList{opened});
         QCOMPARE(main->statusText(), QStringLiteral("Opening Location..."));
+    }
+
+    void goToNeverHandsTheOpenerAnOption_data() {
+        QTest::addColumn<QString>("location");
+        QTest::newRow("long option") << "--help";
+        QTest::newRow("short option") << "-x";
+        QTest::newRow("scheme that starts with a dash") << "-x://www.example.com";
+    }
+    void goToNeverHandsTheOpenerAnOption() {
+        QFETCH(QString, location);
+        FakePlatform fake;
+        Form1 *main = open(fake, {"user|||pw|||" + location.toLatin1()});
+        QVERIFY(main);
+        clickRow(main, 1);
+        QTest::mouseClick(button(main, QStringLiteral("cmdGoto")), Qt::LeftButton);
+        QCOMPARE(fake.launcher.launches.size(), 0);
+        QCOMPARE(main->statusText(), QStringLiteral("Could not open the location: it begins with \"-\", which the "
+                                                    "opener would take for an option."));
+        QCOMPARE(fake.dialogs.unexpected, 0);
+    }
+
+    void deleteQuestionShortensLongFields() {
+        FakePlatform fake;
+        const QByteArray user(80, 'u'), password(10 * 1024 * 1024, 'p'), location(81, 'w');
+        Form1 *main = open(fake, {user + "|||" + password + "|||" + location});
+        QVERIFY(main);
+        clickRow(main, 1);
+        fake.dialogs.answerMessage(MessageAnswer::Cancel);
+        QTest::mouseClick(button(main, QStringLiteral("cmdDelete")), Qt::LeftButton);
+        QCOMPARE(fake.dialogs.shown.size(), 2); // the password prompt, the question
+        QCOMPARE(fake.dialogs.shown[1].text,
+                 QStringLiteral("Are you sure you want to delete the following information?\r\n\r\nUsername: ") +
+                     QString(80, u'u') + QStringLiteral("\r\nPassword: ") + QString(80, u'p') +
+                     QStringLiteral("\u2026 (10485760 characters)\r\nUsed At: ") + QString(80, u'w') +
+                     QStringLiteral("\u2026 (81 characters)"));
+        QCOMPARE(fake.dialogs.unexpected, 0);
+    }
+
+    void failedSaveIsInEveryStatusLineUntilASaveSucceeds() {
+        FakePlatform fake;
+        Form1 *main = open(fake, threeEntries);
+        QVERIFY(main);
+        int attempts = 0;
+        failSaves(1, &attempts);
+        clickRow(main, 2);
+        fake.dialogs.answerMessage(MessageAnswer::Ok); // delete bob
+        fake.dialogs.answerMessage(MessageAnswer::Ok); // the box about the failed save
+        QTest::mouseClick(button(main, QStringLiteral("cmdDelete")), Qt::LeftButton);
+        QCOMPARE(main->statusText(), QStringLiteral("Not saved: No space left on device"));
+
+        clickRow(main, 1);
+        QTest::mouseClick(button(main, QStringLiteral("cmdCopy"), 0), Qt::LeftButton);
+        QCOMPARE(main->statusText(), QStringLiteral("Not saved: No space left on device | Copied Username alice"));
+        QTest::mouseClick(button(main, QStringLiteral("cmdEdit")), Qt::LeftButton);
+        QCOMPARE(main->statusText(), QStringLiteral("Not saved: No space left on device | Copied Username alice"));
+        findForm<frmAdd>()->close();
+
+        // The next save writes the earlier change too, and the status line is plain again.
+        fake.dialogs.answerMessage(MessageAnswer::Ok);
+        QTest::mouseClick(button(main, QStringLiteral("cmdDelete")), Qt::LeftButton);
+        QCOMPARE(main->statusText(), QStringLiteral("Entry deleted successfully, data saved."));
+        QCOMPARE(readDataFile(fake), scrambled("secret") + "\r\n" + scrambled("carol|||pw-c|||intranet") + "\r\n\r\n");
+        QCOMPARE(fake.dialogs.unexpected, 0);
+    }
+
+    void exitWithAChangeNotInTheFile_data() {
+        QTest::addColumn<int>("failingSaves"); // the delete's save is the first
+        QTest::addColumn<QList<MessageAnswer>>("answers");
+        QTest::addColumn<bool>("byMenu");
+        QTest::addColumn<bool>("bobGone");
+        QTest::newRow("nothing unsaved: no question, no save") << 0 << QList<MessageAnswer>{} << true << true;
+        QTest::newRow("saved again, quietly") << 1 << QList<MessageAnswer>{} << true << true;
+        QTest::newRow("retry succeeds") << 2 << QList<MessageAnswer>{MessageAnswer::Retry} << false << true;
+        QTest::newRow("retry fails, then succeeds")
+            << 3 << QList<MessageAnswer>{MessageAnswer::Retry, MessageAnswer::Retry} << true << true;
+        QTest::newRow("close without saving")
+            << 99 << QList<MessageAnswer>{MessageAnswer::CloseWithoutSaving} << false << false;
+        QTest::newRow("retry, then close without saving")
+            << 99 << QList<MessageAnswer>{MessageAnswer::Retry, MessageAnswer::CloseWithoutSaving} << true << false;
+    }
+    void exitWithAChangeNotInTheFile() {
+        QFETCH(int, failingSaves);
+        QFETCH(QList<MessageAnswer>, answers);
+        QFETCH(bool, byMenu);
+        QFETCH(bool, bobGone);
+        FakePlatform fake;
+        Form1 *main = open(fake, threeEntries);
+        QVERIFY(main);
+        int attempts = 0;
+        failSaves(failingSaves, &attempts);
+        clickRow(main, 2);
+        fake.dialogs.answerMessage(MessageAnswer::Ok);
+        if (failingSaves > 0)
+            fake.dialogs.answerMessage(MessageAnswer::Ok);
+        QTest::mouseClick(button(main, QStringLiteral("cmdDelete")), Qt::LeftButton);
+        const qsizetype boxesBefore = fake.dialogs.shown.size();
+
+        for (MessageAnswer answer : answers)
+            fake.dialogs.answerMessage(answer);
+        if (byMenu)
+            menuItem(main, QStringLiteral("mnuFileItem"), 0)->trigger();
+        else
+            main->close();
+
+        QCOMPARE(fake.dialogs.unexpected, 0);
+        QCOMPARE(fake.dialogs.shown.size(), boxesBefore + answers.size());
+        for (qsizetype i = boxesBefore; i < fake.dialogs.shown.size(); ++i) {
+            const ShownBox &box = fake.dialogs.shown[i];
+            QCOMPARE(box.text, QStringLiteral("The data file could not be saved:\n") +
+                                   QDir::toNativeSeparators(fake.dataFile()) +
+                                   QStringLiteral("\n\nNo space left on device\n\nThe list holds changes that are not "
+                                                  "in the file. Retry saves again; Close without saving loses "
+                                                  "these changes."));
+            QCOMPARE(box.buttons, MessageButtons::RetryCloseWithoutSaving);
+            QCOMPARE(box.defaultButton, MessageAnswer::Retry);
+        }
+        const bool saveAtExit = failingSaves > 0;
+        QCOMPARE(attempts, 1 + (saveAtExit ? 1 + int(answers.count(MessageAnswer::Retry)) : 0));
+        QCOMPARE(fake.process.endCount, 1);
+        QCOMPARE(fake.process.lastExitCode, 0);
+        const QByteArray alice = scrambled("alice|||pw-a|||www.alpha.example") + "\r\n";
+        const QByteArray bob = scrambled("bob|||pw-b|||C:\\Data") + "\r\n";
+        const QByteArray carol = scrambled("carol|||pw-c|||intranet") + "\r\n";
+        QCOMPARE(readDataFile(fake),
+                 scrambled("secret") + "\r\n" + alice + (bobGone ? QByteArray() : bob) + carol + "\r\n");
     }
 
     void goToSaysSoWhenTheOpenerCannotStart() {

@@ -9,6 +9,7 @@
 #include "frmWebsite.h"
 #include "modGlobals.h"
 
+#include <QDir>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QPushButton>
@@ -195,6 +196,44 @@ private slots:
         QCOMPARE(main->lstPass()->y(), twipsToPixels(2975));
         QCOMPARE(main->client()->height(), twipsToPixels(7550));
         QCOMPARE(main->statusBar()->geometry().bottom() + 1, main->client()->height());
+    }
+
+    void refusedStartEndsWithAnErrorAndLeavesNoMainWindow_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("third wrong password") << QStringLiteral("wrong");
+        QTest::newRow("login cancelled") << QStringLiteral("cancel");
+        QTest::newRow("first-run creation cancelled") << QStringLiteral("create");
+        QTest::newRow("unreadable data file") << QStringLiteral("unreadable");
+    }
+    void refusedStartEndsWithAnErrorAndLeavesNoMainWindow() {
+        QFETCH(QString, how);
+        FakePlatform fake;
+        if (how == QStringLiteral("wrong")) {
+            writeDataFile(fake, "secret");
+            for (int i = 0; i < 3; ++i) {
+                fake.dialogs.answerInput(QStringLiteral("wrong"));
+                fake.dialogs.answerMessage(MessageAnswer::Retry);
+            }
+            fake.dialogs.answerMessage(MessageAnswer::Ok);
+        } else if (how == QStringLiteral("cancel")) {
+            writeDataFile(fake, "secret");
+            fake.dialogs.answerInput(QStringLiteral("Pass"));
+            fake.dialogs.answerMessage(MessageAnswer::Cancel);
+        } else if (how == QStringLiteral("create")) {
+            fake.dialogs.answerInput(QStringLiteral("abc"));
+            fake.dialogs.answerMessage(MessageAnswer::Cancel);
+        } else {
+            QVERIFY(QDir().mkdir(fake.dataFile()));
+            fake.dialogs.answerMessage(MessageAnswer::Ok);
+        }
+        SetBranding();
+        QVERIFY(!loadForm<Form1>());
+        QCOMPARE(fake.process.endCount, 1);
+        QCOMPARE(fake.process.lastExitCode, 1);
+        QCOMPARE(fake.dialogs.unexpected, 0);
+        QVERIFY(!findForm<Form1>());
+        for (QWidget *window : QApplication::topLevelWidgets())
+            QVERIFY2(!qobject_cast<Form1 *>(window), "a main window outlived its failed load");
     }
 
     void exitEndsTheProgramAtOnce() {

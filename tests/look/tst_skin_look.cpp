@@ -91,6 +91,7 @@ private slots:
     void focusRingOnEveryControl_data();
     void focusRingOnEveryControl();
     void focusRingFollowsTheFocus();
+    void focusRingStaysOnTheControlThatHandsOnItsFocus();
 };
 
 void tst_skin_look::paletteTextIsLegible_data() {
@@ -261,6 +262,46 @@ void tst_skin_look::focusRingFollowsTheFocus() {
     QVERIFY(QTest::qWaitForWindowActive(&window));
     first->setFocus();
     QCOMPARE(FocusRing::frameOf(&window)->widget(), first);
+}
+
+// A web view hands its focus to an inner widget that it replaces or destroys at will.
+void tst_skin_look::focusRingStaysOnTheControlThatHandsOnItsFocus() {
+    test::FakePlatform fake;
+    SkinEngine skin;
+    programValues().SkinRef = &skin;
+    QWidget window;
+    window.resize(300, 200);
+    auto *other = new QLineEdit(&window);
+    auto *control = new QWidget(&window);
+    control->setGeometry(20, 60, 200, 100);
+    auto *inner = new QLineEdit(control);
+    control->setFocusProxy(inner);
+    QVERIFY(ApplySkin(&window));
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    QTest::mouseClick(inner, Qt::LeftButton);
+    QVERIFY(inner->hasFocus());
+    QCOMPARE(FocusRing::frameOf(&window)->widget(), control);
+
+    // The control with the ring taken out of its window while the focus is elsewhere: the ring lets
+    // go of it, and follows the next focus.
+    other->setFocus();
+    QCOMPARE(FocusRing::frameOf(&window)->widget(), other);
+    QWidget elsewhere;
+    auto *edit = new QLineEdit(&elsewhere);
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    edit->setFocus();
+    other->setParent(nullptr);
+    QCOMPARE(FocusRing::frameOf(&window)->widget(), nullptr);
+    delete other;
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::mouseClick(inner, Qt::LeftButton);
+    QCOMPARE(FocusRing::frameOf(&window)->widget(), control);
 }
 
 QTEST_MAIN(tst_skin_look)
