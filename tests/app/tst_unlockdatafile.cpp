@@ -34,17 +34,10 @@ private slots:
     void creationKeepsEntryLinesUnderAnEmptyFirstLine();
     void cancelledCreation();
     void loginLoadsTheEntries();
-    void loginOnAFileWithPasswordOnly();
     void refusedLogin();
-    void entriesCountedWithoutSkippedLines();
     void unreadableFile_data();
     void unreadableFile();
-    void fileWithoutReadRights();
     void creationThatCannotBeStored();
-    void creationRefusesWhatTheFileCannotHold_data();
-    void creationRefusesWhatTheFileCannotHold();
-    void loginComparesTheTypedText_data();
-    void loginComparesTheTypedText();
     void firstStartInAFolderThatCannotBeWritten();
     void firstStartStoresOnlyAPasswordThatReadsBack();
 };
@@ -137,16 +130,6 @@ void tst_UnlockDataFile::loginLoadsTheEntries() {
     QVERIFY(fake.dialogs.shown[0].masked);
 }
 
-void tst_UnlockDataFile::loginOnAFileWithPasswordOnly() {
-    FakePlatform fake;
-    writeBytes(fake.dataFile(), hexBytes("F0 E1 F3 F3 0D 0A"));
-    fake.dialogs.answerInput(QStringLiteral("pass"));
-    const std::optional<UnlockedData> outcome = unlock(fake);
-    QVERIFY(outcome);
-    QCOMPARE(outcome->status, QStringLiteral("Loaded 0 entries"));
-    QVERIFY(outcome->entries.empty());
-}
-
 void tst_UnlockDataFile::refusedLogin() {
     FakePlatform fake;
     writeBytes(fake.dataFile(), SavedFile);
@@ -156,22 +139,6 @@ void tst_UnlockDataFile::refusedLogin() {
     QVERIFY(!outcome);
     QCOMPARE(readBytes(fake.dataFile()), SavedFile);
     QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
-}
-
-void tst_UnlockDataFile::entriesCountedWithoutSkippedLines() {
-    FakePlatform fake;
-    writeBytes(fake.dataFile(), hexBytes("F0 E1 F3 F3 0D 0A"
-                                         "0D 0A 20 0D 0A"
-                                         "E1 FC FC FC E2 FC FC FC E3 0D 0A"
-                                         "20 0D 0A"
-                                         "E4 FC FC FC E5 FC FC FC E6 0D 0A"
-                                         "0D 0A"));
-    fake.dialogs.answerInput(QStringLiteral("pass"));
-    const std::optional<UnlockedData> outcome = unlock(fake);
-    QVERIFY(outcome);
-    QCOMPARE(outcome->status, QStringLiteral("Loaded 2 entries"));
-    QCOMPARE(outcome->entries.size(), size_t(2));
-    QCOMPARE(outcome->entries[1], (Entry{QStringLiteral("d"), QStringLiteral("e"), QStringLiteral("f")}));
 }
 
 void tst_UnlockDataFile::unreadableFile_data() {
@@ -204,23 +171,6 @@ void tst_UnlockDataFile::unreadableFile() {
     QCOMPARE(folderEntries(fake.dataFile()).size(), withContent ? 1 : 0);
 }
 
-void tst_UnlockDataFile::fileWithoutReadRights() {
-    if (!folderPermissionsApply())
-        QSKIP("File rights do not bind this process (it runs as the super-user); a folder in the file's place "
-              "tests an unreadable file instead.");
-    FakePlatform fake;
-    writeBytes(fake.dataFile(), SavedFile);
-    QVERIFY(QFile::setPermissions(fake.dataFile(), QFileDevice::WriteOwner));
-    const std::optional<UnlockedData> outcome = unlock(fake);
-    QFile::setPermissions(fake.dataFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QVERIFY(!outcome);
-    QCOMPARE(fake.dialogs.shown.size(), 1);
-    QVERIFY(fake.dialogs.shown[0].text.startsWith(QStringLiteral("The data file could not be read:\n") +
-                                                  QDir::toNativeSeparators(fake.dataFile()) + QStringLiteral("\n\n")));
-    QVERIFY(fake.dialogs.shown[0].text.contains(QStringLiteral("ermission")));
-    QCOMPARE(readBytes(fake.dataFile()), SavedFile);
-}
-
 void tst_UnlockDataFile::creationThatCannotBeStored() {
     FakePlatform fake;
     writeBytes(fake.dataFile(), "\r\n");
@@ -237,56 +187,6 @@ void tst_UnlockDataFile::creationThatCannotBeStored() {
     QCOMPARE(box.text, QStringLiteral("The master password could not be stored in the data file:\n") +
                            QDir::toNativeSeparators(fake.dataFile()) +
                            QStringLiteral("\n\nNo space left on device\n\nVarnook will now close."));
-}
-
-void tst_UnlockDataFile::creationRefusesWhatTheFileCannotHold_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::newRow("Greek") << QStringLiteral("ΩΩΩΩ");
-    QTest::newRow("Cyrillic and digits") << QStringLiteral("пароль12");
-}
-
-void tst_UnlockDataFile::creationRefusesWhatTheFileCannotHold() {
-    QFETCH(QString, typed);
-    FakePlatform fake;
-    fake.dialogs.answerInput(typed);
-    fake.dialogs.answerMessage(MessageAnswer::Ok); // ask again
-    fake.dialogs.answerInput(QStringLiteral("pass"));
-    const std::optional<UnlockedData> outcome = unlock(fake);
-    QVERIFY(outcome);
-    QCOMPARE(outcome->masterPassword, QStringLiteral("pass"));
-    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A"));
-    QCOMPARE(fake.dialogs.shown.size(), 3);
-    QCOMPARE(fake.dialogs.shown[0].title, CreationTitle);
-    const ShownBox &box = fake.dialogs.shown[1];
-    QCOMPARE(box.text, QStringLiteral("Your password contains a character that the data file cannot store.  Use "
-                                      "only Western European letters, digits, punctuation and blanks (Windows-1252)."));
-    QCOMPARE(box.title, QStringLiteral("Password Error"));
-    QCOMPARE(box.buttons, MessageButtons::OkCancel);
-    QCOMPARE(fake.dialogs.shown[2].title, CreationTitle);
-    QCOMPARE(fake.dialogs.unexpected, 0);
-}
-
-void tst_UnlockDataFile::loginComparesTheTypedText_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("question marks as stored") << QStringLiteral("????") << true;
-    QTest::newRow("letters the file holds as question marks") << QStringLiteral("жжжж") << false;
-    QTest::newRow("Greek") << QStringLiteral("ΩΩΩΩ") << false;
-}
-
-void tst_UnlockDataFile::loginComparesTheTypedText() {
-    QFETCH(QString, typed);
-    QFETCH(bool, opens);
-    FakePlatform fake;
-    writeBytes(fake.dataFile(), hexBytes("BF BF BF BF 0D 0A 0D 0A")); // "????", no entries
-    fake.dialogs.answerInput(typed);
-    fake.dialogs.answerMessage(MessageAnswer::Cancel);
-    const std::optional<UnlockedData> outcome = unlock(fake);
-    QCOMPARE(outcome.has_value(), opens);
-    QCOMPARE(fake.dialogs.shown.size(), opens ? 1 : 2);
-    if (!opens)
-        QCOMPARE(fake.dialogs.shown[1].title, QStringLiteral("Incorrect Password"));
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 void tst_UnlockDataFile::firstStartInAFolderThatCannotBeWritten() {
