@@ -22,7 +22,7 @@ std::nullopt_t tellFailure(const QString &text) {
 } // namespace
 
 std::optional<UnlockedData> unlockDataFile(const DataFile &file) {
-    LoadResult read = DataLoader::read(file, DataLoader::WhenMissing::Create);
+    LoadResult read = DataLoader::read(file);
     switch (read.state) {
     case LoadResult::State::CouldNotCreate:
         return tellFailure(Messages::createFailed(file.path(), read.reason));

@@ -17,21 +17,12 @@ LoadResult failure(LoadResult::State state, const QString &reason) {
 
 } // namespace
 
-LoadResult DataLoader::read(const DataFile &file, WhenMissing whenMissing) {
-    const QFileInfo info(file.path());
-    if (whenMissing == WhenMissing::Report && !info.exists()) {
-        LoadResult result;
-        result.state = LoadResult::State::NeedsMasterPassword;
-        result.missing = true;
-        return result;
-    }
-    if (whenMissing == WhenMissing::Create) {
-        if (const FileResult made = file.ensure(); !made) {
-            // Something that is no file in its place cannot be read; otherwise making the file failed.
-            const bool blocked = info.exists() && !info.isFile();
-            return failure(blocked ? LoadResult::State::CouldNotRead : LoadResult::State::CouldNotCreate,
-                           made.reason());
-        }
+LoadResult DataLoader::read(const DataFile &file) {
+    if (const FileResult made = file.ensure(); !made) {
+        // Something that is no file in its place cannot be read; otherwise making the file failed.
+        const QFileInfo info(file.path());
+        const bool blocked = info.exists() && !info.isFile();
+        return failure(blocked ? LoadResult::State::CouldNotRead : LoadResult::State::CouldNotCreate, made.reason());
     }
     QByteArray bytes;
     if (const FileResult read = file.read(bytes); !read)

@@ -16,18 +16,14 @@ const QByteArray SavedFile = hexBytes("F0 E1 F3 F3 0D 0A"
                                       "E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7 0D 0A"
                                       "0D 0A");
 const Entry Bob{QStringLiteral("bob"), QStringLiteral("pw1"), QStringLiteral("x.org")};
-using WhenMissing = DataLoader::WhenMissing;
 using State = LoadResult::State;
 } // namespace
-
-Q_DECLARE_METATYPE(DataLoader::WhenMissing)
 
 class tst_DataLoader : public QObject {
     Q_OBJECT
 
 private slots:
     void missingFileIsMadeForTheFirstStart();
-    void missingFileIsReportedAndLeftMissing();
     void fileWithoutPassword_data();
     void fileWithoutPassword();
     void entryLinesUnderAnEmptyFirstLineAreKept();
@@ -46,9 +42,8 @@ private slots:
 
 void tst_DataLoader::missingFileIsMadeForTheFirstStart() {
     FakePlatform fake;
-    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()), WhenMissing::Create);
+    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()));
     QCOMPARE(result.state, State::NeedsMasterPassword);
-    QVERIFY(!result.missing);
     QVERIFY(result.entries.empty());
     QVERIFY(result.entryLinesToKeep.isEmpty());
     // The file holds its one empty line, for its owner only.
@@ -56,34 +51,20 @@ void tst_DataLoader::missingFileIsMadeForTheFirstStart() {
     QCOMPARE(accessRights(fake.dataFile()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
-void tst_DataLoader::missingFileIsReportedAndLeftMissing() {
-    FakePlatform fake;
-    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()), WhenMissing::Report);
-    QCOMPARE(result.state, State::NeedsMasterPassword);
-    QVERIFY(result.missing);
-    QVERIFY(result.entries.empty());
-    QVERIFY(folderEntries(fake.programFolder()).isEmpty());
-}
-
 void tst_DataLoader::fileWithoutPassword_data() {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<WhenMissing>("whenMissing");
-    QTest::newRow("zero bytes") << QByteArray() << WhenMissing::Create;
-    QTest::newRow("one empty line") << QByteArray("\r\n") << WhenMissing::Create;
-    QTest::newRow("empty lines only") << QByteArray("\r\n\r\n \r\n") << WhenMissing::Create;
-    QTest::newRow("a lone CR") << QByteArray("\r") << WhenMissing::Create;
-    QTest::newRow("zero bytes, not made") << QByteArray() << WhenMissing::Report;
-    QTest::newRow("empty lines only, not made") << QByteArray("\r\n\r\n \r\n") << WhenMissing::Report;
+    QTest::newRow("zero bytes") << QByteArray();
+    QTest::newRow("one empty line") << QByteArray("\r\n");
+    QTest::newRow("empty lines only") << QByteArray("\r\n\r\n \r\n");
+    QTest::newRow("a lone CR") << QByteArray("\r");
 }
 
 void tst_DataLoader::fileWithoutPassword() {
     QFETCH(QByteArray, bytes);
-    QFETCH(WhenMissing, whenMissing);
     FakePlatform fake;
     writeBytes(fake.dataFile(), bytes);
-    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()), whenMissing);
+    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()));
     QCOMPARE(result.state, State::NeedsMasterPassword);
-    QVERIFY(!result.missing);
     QVERIFY(result.masterPassword.isEmpty());
     QVERIFY(result.entries.empty());
     // Lines without an entry are not kept under a new password line.
@@ -98,7 +79,7 @@ void tst_DataLoader::entryLinesUnderAnEmptyFirstLineAreKept() {
                                            "E1 0D"            // a short line ended by a lone CR
                                            "E3 FC FC FC E4"); // no line end at all
     writeBytes(fake.dataFile(), QByteArray("\r\n") + entryLines);
-    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()), WhenMissing::Create);
+    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()));
     QCOMPARE(result.state, State::NeedsMasterPassword);
     QCOMPARE(result.entries.size(), size_t(3));
     QCOMPARE(result.entries[0], Bob);
@@ -135,34 +116,28 @@ void tst_DataLoader::fileWithPassword() {
     QFETCH(std::vector<Entry>, entries);
     FakePlatform fake;
     writeBytes(fake.dataFile(), bytes);
-    for (const WhenMissing whenMissing : {WhenMissing::Create, WhenMissing::Report}) {
-        const LoadResult result = DataLoader::read(DataFile(fake.dataFile()), whenMissing);
-        QCOMPARE(result.state, State::HasMasterPassword);
-        QCOMPARE(result.masterPassword, masterPassword);
-        QCOMPARE(result.entries, entries);
-        QVERIFY(result.entryLinesToKeep.isEmpty());
-        QCOMPARE(readBytes(fake.dataFile()), bytes);
-    }
+    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()));
+    QCOMPARE(result.state, State::HasMasterPassword);
+    QCOMPARE(result.masterPassword, masterPassword);
+    QCOMPARE(result.entries, entries);
+    QVERIFY(result.entryLinesToKeep.isEmpty());
+    QCOMPARE(readBytes(fake.dataFile()), bytes);
 }
 
 void tst_DataLoader::folderInTheFilesPlace_data() {
     QTest::addColumn<bool>("withContent");
-    QTest::addColumn<WhenMissing>("whenMissing");
-    QTest::newRow("an empty folder") << false << WhenMissing::Create;
-    QTest::newRow("a folder with files") << true << WhenMissing::Create;
-    QTest::newRow("a folder with files, not made") << true << WhenMissing::Report;
+    QTest::newRow("an empty folder") << false;
+    QTest::newRow("a folder with files") << true;
 }
 
 void tst_DataLoader::folderInTheFilesPlace() {
     QFETCH(bool, withContent);
-    QFETCH(WhenMissing, whenMissing);
     FakePlatform fake;
     QVERIFY(QDir().mkdir(fake.dataFile()));
     if (withContent)
         writeBytes(QDir(fake.dataFile()).filePath(QStringLiteral("x")), "x");
-    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()), whenMissing);
+    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()));
     QCOMPARE(result.state, State::CouldNotRead);
-    QVERIFY(result.failed());
     QCOMPARE(result.reason, QStringLiteral("It is a folder, not a file."));
     // Nothing was written.
     QVERIFY(QFileInfo(fake.dataFile()).isDir());
@@ -177,7 +152,7 @@ void tst_DataLoader::fileWithoutReadRights() {
     FakePlatform fake;
     writeBytes(fake.dataFile(), SavedFile);
     QVERIFY(QFile::setPermissions(fake.dataFile(), QFileDevice::WriteOwner));
-    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()), WhenMissing::Create);
+    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()));
     QFile::setPermissions(fake.dataFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QCOMPARE(result.state, State::CouldNotRead);
     QVERIFY(result.reason.contains(QStringLiteral("ermission")));
@@ -189,9 +164,8 @@ void tst_DataLoader::missingFileInAFolderThatCannotBeWritten() {
     // A folder that is gone stands for one without write rights, which bind no super-user.
     FakePlatform fake;
     const QString path = QDir(fake.programFolder()).filePath(QStringLiteral("gone/data.enc"));
-    const LoadResult result = DataLoader::read(DataFile(path), WhenMissing::Create);
+    const LoadResult result = DataLoader::read(DataFile(path));
     QCOMPARE(result.state, State::CouldNotCreate);
-    QVERIFY(result.failed());
     QCOMPARE(result.reason, QStringLiteral("No such file or directory"));
 }
 
@@ -225,14 +199,14 @@ void tst_DataLoader::newMasterPasswordKeepsTheEntryLines() {
     if (!before.isEmpty())
         writeBytes(fake.dataFile(), before);
     const DataFile file(fake.dataFile());
-    const LoadResult read = DataLoader::read(file, WhenMissing::Report);
+    const LoadResult read = DataLoader::read(file);
     QCOMPARE(read.state, State::NeedsMasterPassword);
     const FileResult written = file.writeNewMasterPassword(QStringLiteral("pass"), read.entryLinesToKeep);
     QVERIFY(written.ok());
     QCOMPARE(readBytes(fake.dataFile()), after);
     QCOMPARE(accessRights(fake.dataFile()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     // Read again, the file opens with the new password and the same entries.
-    const LoadResult again = DataLoader::read(file, WhenMissing::Report);
+    const LoadResult again = DataLoader::read(file);
     QCOMPARE(again.state, State::HasMasterPassword);
     QCOMPARE(again.masterPassword, QStringLiteral("pass"));
     QCOMPARE(again.entries, read.entries);
