@@ -9,13 +9,13 @@
 #include "EntryListView.h"
 #include "ErrorBox.h"
 #include "HelpWindow.h"
+#include "Messages.h"
 #include "PictureBox.h"
 #include "Platform.h"
 #include "Session.h"
 #include "Settings.h"
 #include "Skin.h"
 #include "StatusLine.h"
-#include "StoreMessages.h"
 #include "WebBrowser.h"
 
 #include <QCloseEvent>
@@ -241,7 +241,7 @@ void MainWindow::saveUnsavedChanges() {
                         saved.reason() +
                         QStringLiteral("\n\nThe list holds changes that are not in the file. Retry saves again; "
                                        "Close without saving loses these changes.");
-        question.title = StoreMessages::applicationTitle();
+        question.title = Messages::applicationTitle();
         question.buttons = MessageButtons::RetryCloseWithoutSaving;
         question.icon = MessageIcon::Warning;
         question.defaultButton = MessageAnswer::Retry;

@@ -2,9 +2,9 @@
 
 #include "DataFile.h"
 #include "DataFileFormat.h"
-#include "DataLoader.h"
+#include "Messages.h"
 #include "Platform.h"
-#include "StoreMessages.h"
+#include "UnlockDataFile.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -31,21 +31,22 @@ Session::Session(QObject *parent)
     : QObject(parent) {}
 
 bool Session::load() {
-    LoadOutcome outcome = DataLoader(DataFile::inProgramFolder()).load();
-    if (!outcome.unlocked) {
+    std::optional<UnlockedData> unlocked = unlockDataFile(DataFile::inProgramFolder());
+    if (!unlocked) {
         platform().process->endProgram(StartRefusedExitCode);
         return false;
     }
-    m_masterPassword = outcome.masterPassword;
-    m_entries.append(std::move(outcome.entries));
-    emit status(outcome.status);
+    m_masterPassword = unlocked->masterPassword;
+    m_entries.append(std::move(unlocked->entries));
+    emit status(unlocked->status);
     return true;
 }
 
 FileResult Session::write() {
     // Unchanged rows keep their encoded lines, so a save costs little more than writing the bytes.
-    const QByteArray bytes = DataFileFormat::serializeStoredLines(
-        m_masterPassword, m_entries.count(), [this](qsizetype i) { return m_entries.storedLine(int(i) + 1); });
+    const QByteArray bytes = DataFileFormat::serialize(
+        m_masterPassword,
+        EntryLines(m_entries.count(), [this](qsizetype i) { return m_entries.storedLine(int(i) + 1); }));
     const FileResult saved = DataFile::inProgramFolder().write(bytes);
     if (saved)
         m_entries.markSaved();
@@ -58,8 +59,8 @@ bool Session::save() {
     const FileResult saved = write();
     if (!saved) {
         MessageBoxRequest request;
-        request.text = StoreMessages::saveFailed(DataFile::inProgramFolder().path(), saved.reason(), saved.replaced());
-        request.title = StoreMessages::applicationTitle();
+        request.text = Messages::saveFailed(DataFile::inProgramFolder().path(), saved.reason(), saved.replaced());
+        request.title = Messages::applicationTitle();
         request.buttons = MessageButtons::Ok;
         request.icon = MessageIcon::Critical;
         platform().dialogs->messageBox(request);

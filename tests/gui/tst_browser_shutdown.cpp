@@ -4,6 +4,7 @@
 #include "ControlArray.h"
 #include "DataFolderLock.h"
 #include "FakePlatform.h"
+#include "FolderLockBox.h"
 #include "HelpWindow.h"
 #include "MainWindow.h"
 #include "QtPlatform.h"
@@ -226,7 +227,7 @@ int endProgramAfterFocusInPage(int argc, char **argv) {
     fake->dialogs.answerInput(QStringLiteral("secret"));
     platform().openSettings()->setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("0"));
     DataFolderLock lock(platform().programFolder);
-    if (!lock.lockOrTell())
+    if (!lockFolderOrTell(lock))
         return 5;
 
     Application program;
