@@ -168,6 +168,7 @@ private slots:
         EntryEditor *editor = openAdd(main);
         type(editor, username, password, QStringLiteral("site"));
         const qsizetype from = fake.dialogs.shown.size();
+        fake.dialogs.answerMessage(MessageAnswer::Ok); // the refusal
         clickSave(editor);
         QCOMPARE(boxTexts(fake, from), QStringList{QStringLiteral("Error: ") + message});
         QCOMPARE(fake.dialogs.shown.last().buttons, MessageButtons::Ok);
@@ -187,6 +188,7 @@ private slots:
         type(editor, QStringLiteral("dave"), QString(), QStringLiteral("d.example"));
         QTest::keyClick(box(editor, "txtUsername"), Qt::Key_Return); // does nothing
         QCOMPARE(fake.dialogs.shown.size(), 1);                      // only the login so far
+        fake.dialogs.answerMessage(MessageAnswer::Ok);
         QTest::keyClick(box(editor, "txtWebsite"), Qt::Key_Return);
         QCOMPARE(fake.dialogs.shown.last().text, QStringLiteral("You must enter a password"));
         QTest::keyClicks(box(editor, "txtPassword"), QStringLiteral("pw"));
@@ -259,6 +261,7 @@ private slots:
         box(editor, "txtPassword")->setText(password);
         box(editor, "txtWebsite")->setText(website);
         const qsizetype from = fake.dialogs.shown.size();
+        fake.dialogs.answerMessage(MessageAnswer::Ok); // the refusal
         clickSave(editor);
         const QStringList shown = boxTexts(fake, from);
         QCOMPARE(shown.size(), 1);
@@ -317,6 +320,7 @@ private slots:
         QCOMPARE(main->entryList()->entries()->count(), 1);
 
         const qsizetype from = fake.dialogs.shown.size();
+        fake.dialogs.answerMessage(MessageAnswer::Ok);
         clickSave(editor);
         const QStringList shown = boxTexts(fake, from);
         QCOMPARE(shown.size(), 1);

