@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class QTextDocument;
@@ -43,6 +45,23 @@ private:
         int unicodeSkip = 1;
     };
 
+    // One control word as read, with the value its entry in the word table gives it (a character,
+    // a code page, an alignment…).
+    struct Word {
+        bool hasParameter = false;
+        int parameter = 0;
+        int value = 0;
+        bool on() const { return !hasParameter || parameter != 0; } // \b and \b1 switch on, \b0 off
+        int number() const { return hasParameter ? parameter : 0; }
+    };
+    using WordHandler = void (*)(RtfReader &, const Word &);
+    struct WordEntry {
+        WordHandler handle = nullptr;
+        int value = 0;
+    };
+    using WordTable = std::unordered_map<std::string_view, WordEntry>;
+    static const WordTable &wordTable(); // in RtfControlWords.cpp
+
     explicit RtfReader(QTextDocument *document);
     void readRichText(QByteArrayView bytes);
     static void readPlainText(QByteArrayView bytes, QTextDocument *document);
@@ -67,8 +86,10 @@ private:
     void endCell();
     void endRow();
     bool inTableContext() const;
+    bool shown() const { return m_groups.back().destination == Destination::Text; }
     int textCodePage() const;
     void finishFontEntry();
+    void setColorPart(int &part, int value);
     void finishColor();
 
     QTextDocument *m_document;

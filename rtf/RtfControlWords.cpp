@@ -1,0 +1,318 @@
+// The control words the reader understands, each with what it does. A word not listed here is read
+// past; a starred group whose word is not listed is skipped whole.
+#include "RtfReader.h"
+
+#include <QFont>
+
+namespace varnook {
+
+namespace {
+
+constexpr int MaxTabStops = 64;
+
+} // namespace
+
+const RtfReader::WordTable &RtfReader::wordTable() {
+    static const WordTable table = [] {
+        using R = RtfReader;
+        using Underline = RtfCharState::Underline;
+        using Vertical = RtfCharState::Vertical;
+        using Caps = RtfCharState::Caps;
+        using Align = RtfParaState::Align;
+        WordTable t;
+        const auto add = [&t](std::string_view name, WordHandler handle, int value = 0) {
+            t[name] = {handle, value};
+        };
+
+        // The document
+        const WordHandler documentCodePage = [](R &r, const Word &w) {
+            r.m_formatter.setDocumentCodePage(w.value);
+        };
+        add("ansi", documentCodePage, 1252);
+        add("mac", documentCodePage, 10000);
+        add("pc", documentCodePage, 437);
+        add("pca", documentCodePage, 850);
+        add("ansicpg", [](R &r, const Word &w) {
+            if (w.number() > 0)
+                r.m_formatter.setDocumentCodePage(w.number());
+        });
+        add("deff", [](R &r, const Word &w) { r.m_formatter.setDefaultFont(w.number()); });
+        add("deftab", [](R &r, const Word &w) {
+            if (w.number() > 0)
+                r.m_defaultTab = boundedTwips(w.number());
+        });
+        add("uc", [](R &r, const Word &w) { r.group().unicodeSkip = qMax(0, w.number()); });
+        add("u", [](R &r, const Word &w) {
+            if (w.hasParameter)
+                r.appendUnicode(w.parameter);
+            r.m_skipFallback = r.group().unicodeSkip;
+        });
+        add("upr", [](R &r, const Word &) {
+            if (r.shown())
+                r.group().destination = Destination::Alternative;
+        });
+        add("ud", [](R &r, const Word &) {
+            if (r.group().destination == Destination::Alternative)
+                r.group().destination = Destination::Text;
+        });
+
+        // Destinations
+        add("fonttbl", [](R &r, const Word &) {
+            if (r.group().destination != Destination::Skip)
+                r.group().destination = Destination::FontTable;
+        });
+        add("colortbl", [](R &r, const Word &) {
+            if (r.group().destination == Destination::Skip)
+                return;
+            r.group().destination = Destination::ColorTable;
+            r.m_red = r.m_green = r.m_blue = 0;
+            r.m_colorGiven = false;
+        });
+        // Destinations that hold nothing to show, skipped whole even where no \* marks them.
+        for (const char *name : {"stylesheet", "info",
+                                 "pict",       "objdata",
+                                 "header",     "headerl",
+                                 "headerr",    "headerf",
+                                 "footer",     "footerl",
+                                 "footerr",    "footerf",
+                                 "footnote",   "annotation",
+                                 "listtable",  "listoverridetable",
+                                 "fldinst",    "pn",
+                                 "pntxta",     "pntxtb",
+                                 "revtbl",     "rsidtbl",
+                                 "filetbl",    "xe",
+                                 "tc",         "txe",
+                                 "rxe",        "template",
+                                 "ftnsep",     "ftnsepc",
+                                 "ftncn",      "aftnsep",
+                                 "aftnsepc",   "aftncn",
+                                 "nonshppict", "bkmkstart",
+                                 "bkmkend",    "atnid",
+                                 "atnauthor",  "atndate",
+                                 "atntime",    "atnref",
+                                 "atnicn",     "atrfstart",
+                                 "atrfend",    "objclass",
+                                 "objname",    "objalias",
+                                 "objsect",    "objtime",
+                                 "datafield",  "docvar",
+                                 "userprops",  "generator",
+                                 "background", "xmlnstbl",
+                                 "themedata",  "colorschememapping",
+                                 "datastore",  "latentstyles",
+                                 "pgdsctbl",   "listpicture",
+                                 "private",    "do",
+                                 "author",     "operator",
+                                 "title",      "subject",
+                                 "keywords",   "comment",
+                                 "doccomm",    "company",
+                                 "manager",    "category",
+                                 "hlinkbase",  "creatim",
+                                 "revtim",     "printim",
+                                 "buptim",     "fldtype"})
+            add(name, [](R &r, const Word &) { r.group().destination = Destination::Skip; });
+        // Writers may give a paragraph's bullet twice (old and new style); it is shown once.
+        const WordHandler listText = [](R &r, const Word &) {
+            if (!r.shown())
+                return;
+            if (r.m_paragraphHasListText)
+                r.group().destination = Destination::Skip;
+            r.m_paragraphHasListText = true;
+        };
+        add("pntext", listText);
+        add("listtext", listText);
+        // Groups whose text is shown as it comes.
+        for (const char *name : {"fldrslt", "field", "result"})
+            add(name, [](R &, const Word &) {});
+
+        // The font table
+        add("f", [](R &r, const Word &w) {
+            if (r.group().destination != Destination::FontTable) {
+                r.group().chars.font = w.number();
+                return;
+            }
+            r.finishFontEntry();
+            r.m_fontEntryOpen = true;
+            r.m_fontEntry = w.number();
+            r.m_entryFont = RtfFont{};
+            r.m_fontName.clear();
+        });
+        const WordHandler fontFamily = [](R &r, const Word &w) {
+            if (r.group().destination == Destination::FontTable)
+                r.m_entryFont.styleHint = w.value;
+        };
+        add("fnil", fontFamily, QFont::AnyStyle);
+        add("froman", fontFamily, QFont::Serif);
+        add("fswiss", fontFamily, QFont::SansSerif);
+        add("fmodern", fontFamily, QFont::TypeWriter);
+        add("fscript", fontFamily, QFont::Cursive);
+        add("fdecor", fontFamily, QFont::Decorative);
+        add("ftech", fontFamily, QFont::AnyStyle);
+        add("fbidi", fontFamily, QFont::AnyStyle);
+        add("fcharset", [](R &r, const Word &w) {
+            if (r.group().destination == Destination::FontTable)
+                r.m_entryFont.charset = w.number();
+        });
+        add("cpg", [](R &r, const Word &w) {
+            if (r.group().destination == Destination::FontTable)
+                r.m_entryFont.codePage = w.number();
+        });
+
+        // The colour table
+        add("red", [](R &r, const Word &w) { r.setColorPart(r.m_red, w.number()); });
+        add("green", [](R &r, const Word &w) { r.setColorPart(r.m_green, w.number()); });
+        add("blue", [](R &r, const Word &w) { r.setColorPart(r.m_blue, w.number()); });
+
+        // Characters
+        add("plain", [](R &r, const Word &) { r.group().chars = RtfCharState{}; });
+        add("b", [](R &r, const Word &w) { r.group().chars.bold = w.on(); });
+        add("i", [](R &r, const Word &w) { r.group().chars.italic = w.on(); });
+        const WordHandler underline = [](R &r, const Word &w) {
+            r.group().chars.underline = w.on() ? Underline(w.value) : Underline::None;
+        };
+        for (const char *name : {"ul", "uldb", "ulth", "ulw"})
+            add(name, underline, int(Underline::Single));
+        for (const char *name : {"uld", "ulthd"})
+            add(name, underline, int(Underline::Dotted));
+        for (const char *name : {"uldash", "ulldash", "ulthdash", "ulthldash"})
+            add(name, underline, int(Underline::Dashed));
+        for (const char *name : {"uldashd", "ulthdashd"})
+            add(name, underline, int(Underline::DashDot));
+        for (const char *name : {"uldashdd", "ulthdashdd"})
+            add(name, underline, int(Underline::DashDotDot));
+        for (const char *name : {"ulwave", "ulhwave", "ululdbwave"})
+            add(name, underline, int(Underline::Wave));
+        add("ulnone", [](R &r, const Word &) { r.group().chars.underline = Underline::None; });
+        add("strike", [](R &r, const Word &w) { r.group().chars.strike = w.on(); });
+        add("striked", [](R &r, const Word &w) { r.group().chars.strike = w.on(); });
+        const WordHandler vertical = [](R &r, const Word &w) {
+            r.group().chars.vertical = w.on() ? Vertical(w.value) : Vertical::Normal;
+        };
+        add("sub", vertical, int(Vertical::Sub));
+        add("dn", vertical, int(Vertical::Sub));
+        add("super", vertical, int(Vertical::Super));
+        add("up", vertical, int(Vertical::Super));
+        add("nosupersub", [](R &r, const Word &) { r.group().chars.vertical = Vertical::Normal; });
+        add("fs", [](R &r, const Word &w) { r.group().chars.halfPoints = w.number() > 0 ? w.number() : 24; });
+        add("cf", [](R &r, const Word &w) { r.group().chars.foreground = w.number(); });
+        for (const char *name : {"cb", "highlight", "chcbpat"})
+            add(name, [](R &r, const Word &w) { r.group().chars.background = w.number(); });
+        add("v", [](R &r, const Word &w) { r.group().chars.hidden = w.on(); });
+        const WordHandler caps = [](R &r, const Word &w) {
+            r.group().chars.caps = w.on() ? Caps(w.value) : Caps::Normal;
+        };
+        add("caps", caps, int(Caps::All));
+        add("scaps", caps, int(Caps::Small));
+
+        // Paragraphs
+        add("pard", [](R &r, const Word &) {
+            r.flushRun();
+            r.group().para = RtfParaState{};
+            r.m_rowDefinitionOpen = false;
+        });
+        const WordHandler align = [](R &r, const Word &w) {
+            r.group().para.align = Align(w.value);
+        };
+        add("ql", align, int(Align::Left));
+        add("qc", align, int(Align::Center));
+        add("qr", align, int(Align::Right));
+        add("qj", align, int(Align::Justify));
+        add("qd", align, int(Align::Justify));
+        for (const char *name : {"li", "lin"})
+            add(name, [](R &r, const Word &w) { r.group().para.leftIndent = boundedTwips(w.number()); });
+        for (const char *name : {"ri", "rin"})
+            add(name, [](R &r, const Word &w) { r.group().para.rightIndent = boundedTwips(w.number()); });
+        add("fi", [](R &r, const Word &w) { r.group().para.firstIndent = boundedTwips(w.number()); });
+        add("sb", [](R &r, const Word &w) { r.group().para.spaceBefore = boundedTwips(w.number()); });
+        add("sa", [](R &r, const Word &w) { r.group().para.spaceAfter = boundedTwips(w.number()); });
+        add("sl", [](R &r, const Word &w) { r.group().para.lineSpacing = boundedTwips(w.number()); });
+        add("slmult", [](R &r, const Word &w) { r.group().para.lineMultiple = w.number() != 0; });
+        // \tx sets a stop of the kind a \tqr, \tqc or \tqdec before it named; \tb a bar, kept as a plain stop.
+        const WordHandler tabStop = [](R &r, const Word &w) {
+            RtfParaState &para = r.group().para;
+            if (para.tabs.size() < MaxTabStops) {
+                QTextOption::Tab tab(boundedTwips(w.number()), w.value ? QTextOption::LeftTab : para.nextTabType);
+                if (tab.type == QTextOption::DelimiterTab)
+                    tab.delimiter = QLatin1Char('.');
+                para.tabs.append(tab);
+            }
+            para.nextTabType = QTextOption::LeftTab;
+        };
+        add("tx", tabStop, 0);
+        add("tb", tabStop, 1);
+        const WordHandler tabType = [](R &r, const Word &w) {
+            r.group().para.nextTabType = QTextOption::TabType(w.value);
+        };
+        add("tqr", tabType, QTextOption::RightTab);
+        add("tqc", tabType, QTextOption::CenterTab);
+        add("tqdec", tabType, QTextOption::DelimiterTab);
+        add("intbl", [](R &r, const Word &w) {
+            r.flushRun();
+            r.group().para.inTable = w.on();
+        });
+        add("itap", [](R &r, const Word &w) {
+            r.flushRun();
+            r.group().para.inTable = w.number() > 0;
+        });
+        add("rtlpar", [](R &r, const Word &) { r.group().para.rightToLeft = true; });
+        add("ltrpar", [](R &r, const Word &) { r.group().para.rightToLeft = false; });
+
+        // Structure
+        for (const char *name : {"par", "nestrow"})
+            add(name, [](R &r, const Word &) {
+                if (r.shown())
+                    r.endParagraph();
+            });
+        // A break between sections or pages ends the paragraph it interrupts; it adds no empty one.
+        for (const char *name : {"sect", "page"})
+            add(name, [](R &r, const Word &) {
+                if (r.shown() && r.m_paragraphHasContent)
+                    r.endParagraph();
+            });
+        add("line", [](R &r, const Word &) { r.appendText(QString(QChar::LineSeparator)); });
+        for (const char *name : {"tab", "nestcell"})
+            add(name, [](R &r, const Word &) { r.appendText(QStringLiteral("\t")); });
+        add("cell", [](R &r, const Word &) {
+            if (r.shown())
+                r.endCell();
+        });
+        add("row", [](R &r, const Word &) {
+            if (r.shown())
+                r.endRow();
+        });
+        add("trowd", [](R &r, const Word &) {
+            if (!r.shown())
+                return; // a nested table's row, say, in a group that is skipped
+            r.flushRun();
+            r.m_cellEdges.clear();
+            r.m_rowDefinitionOpen = true;
+        });
+        add("cellx", [](R &r, const Word &w) {
+            if (r.shown() && r.m_cellEdges.size() < RtfDocumentBuilder::MaxColumns)
+                r.m_cellEdges.append(boundedTwips(w.number()));
+        });
+
+        // Characters by name
+        const WordHandler character = [](R &r, const Word &w) {
+            r.appendText(QString(QChar(char16_t(w.value))));
+        };
+        add("emdash", character, 0x2014);
+        add("endash", character, 0x2013);
+        add("lquote", character, 0x2018);
+        add("rquote", character, 0x2019);
+        add("ldblquote", character, 0x201C);
+        add("rdblquote", character, 0x201D);
+        add("bullet", character, 0x2022);
+        add("emspace", character, 0x2003);
+        add("enspace", character, 0x2002);
+        add("qmspace", character, 0x2005);
+        add("zwj", character, 0x200D);
+        add("zwnj", character, 0x200C);
+        add("zwbo", character, 0x200B);
+        add("ltrmark", character, 0x200E);
+        add("rtlmark", character, 0x200F);
+        return t;
+    }();
+    return table;
+}
+
+} // namespace varnook

@@ -1,0 +1,411 @@
+#include "RtfReader.h"
+
+#include <QStringDecoder>
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace varnook {
+
+RtfReader::RtfReader(QTextDocument *document)
+    : m_document(document)
+    , m_builder(document) {}
+
+bool RtfReader::isRichText(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    return bytes.startsWith("{\\rtf");
+}
+
+void RtfReader::read(QByteArrayView bytes, QTextDocument *document) {
+    const bool undo = document->isUndoRedoEnabled();
+    document->setUndoRedoEnabled(false);
+    document->clear();
+    if (isRichText(bytes)) {
+        RtfReader reader(document);
+        reader.readRichText(bytes);
+    } else {
+        readPlainText(bytes, document);
+    }
+    document->setUndoRedoEnabled(undo);
+}
+
+void RtfReader::readPlainText(QByteArrayView bytes, QTextDocument *document) {
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = RtfCodePage().decode(RtfCodePage::Western, bytes);
+    // Characters the document reserves for its own structure, and invisible controls, stay out.
+    text.removeIf([](QChar c) { return c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r'; });
+    for (QChar &c : text) {
+        if (c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1 || c.unicode() == 0xFFFC)
+            c = QChar(0xFFFD);
+    }
+    // Every line end makes one paragraph end; the last one ends the last line and starts no other.
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    document->setPlainText(text);
+}
+
+void RtfReader::readRichText(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    RtfTokenizer tokenizer(bytes);
+    m_groups.reserve(64);
+    m_groups.push_back(Group{});
+    while (!m_done) {
+        const RtfToken token = tokenizer.next();
+        if (token.kind == RtfToken::End)
+            break;
+        handle(token);
+    }
+    if (!m_done) // a truncated file: show what was read
+        finishDocument();
+    QTextOption option = m_document->defaultTextOption();
+    option.setTabStopDistance(twipsToDocumentPixels(m_defaultTab));
+    m_document->setDefaultTextOption(option);
+}
+
+void RtfReader::finishDocument() {
+    flushBytes();
+    flushSurrogate();
+    flushRun();
+    m_builder.finish(m_formatter.blockFormat(group().para), m_formatter.charFormat(group().chars));
+    m_done = true;
+}
+
+void RtfReader::handle(const RtfToken &token) {
+    if (token.kind != RtfToken::Text && token.kind != RtfToken::HexByte)
+        flushBytes();
+    if (m_ignorableNext && token.kind != RtfToken::ControlWord) {
+        m_ignorableNext = false;
+        group().destination = Destination::Skip;
+    }
+    switch (token.kind) {
+    case RtfToken::GroupStart:
+        m_skipFallback = 0;
+        openGroup();
+        break;
+    case RtfToken::GroupEnd:
+        m_skipFallback = 0;
+        closeGroup();
+        break;
+    case RtfToken::ControlWord:
+        if (m_skipFallback > 0) {
+            --m_skipFallback;
+            break;
+        }
+        controlWord(token.text, token.hasParameter, token.parameter);
+        break;
+    case RtfToken::ControlSymbol:
+        if (m_skipFallback > 0) {
+            --m_skipFallback;
+            break;
+        }
+        controlSymbol(token.symbol);
+        break;
+    case RtfToken::Text:
+        text(token.text);
+        break;
+    case RtfToken::HexByte:
+        if (m_skipFallback > 0) {
+            --m_skipFallback;
+            break;
+        }
+        hexByte(token.byte);
+        break;
+    case RtfToken::Binary:
+        if (m_skipFallback > 0)
+            --m_skipFallback;
+        break; // pictures and objects only: nothing to show
+    case RtfToken::End:
+        break;
+    }
+}
+
+void RtfReader::openGroup() {
+    if (m_groups.size() < size_t(MaxSavedGroups))
+        m_groups.push_back(m_groups.back());
+    else
+        ++m_unsavedDepth;
+}
+
+void RtfReader::closeGroup() {
+    if (m_unsavedDepth > 0) {
+        --m_unsavedDepth;
+        return;
+    }
+    if (m_groups.size() <= 2) {
+        // The outermost group ends the document; anything after it (WordPad writes a NUL) is not read.
+        finishDocument();
+        return;
+    }
+    const Destination closing = group().destination;
+    m_groups.pop_back();
+    if (closing == Destination::FontTable)
+        finishFontEntry();
+    if (closing == Destination::ColorTable && group().destination != Destination::ColorTable && m_colorGiven)
+        finishColor();
+}
+
+void RtfReader::controlWord(QByteArrayView word, bool hasParameter, int parameter) {
+    if (m_ignorableNext) {
+        m_ignorableNext = false;
+        Group &g = group();
+        if (word == "ud" && g.destination == Destination::Alternative)
+            g.destination = Destination::Text;
+        else
+            g.destination = Destination::Skip;
+        return;
+    }
+    const auto found = wordTable().find(std::string_view(word.data(), size_t(word.size())));
+    if (found != wordTable().end())
+        found->second.handle(*this, Word{hasParameter, parameter, found->second.value});
+}
+
+void RtfReader::controlSymbol(char symbol) {
+    switch (symbol) {
+    case '\\':
+    case '{':
+    case '}':
+        appendText(QString(QLatin1Char(symbol)));
+        break;
+    case '~':
+        appendText(QString(QChar(0x00A0)));
+        break;
+    case '-':
+        appendText(QString(QChar(0x00AD)));
+        break;
+    case '_':
+        appendText(QString(QChar(0x2011)));
+        break;
+    case '*':
+        m_ignorableNext = true;
+        break;
+    default:
+        break; // \: \| and the rest show nothing
+    }
+}
+
+void RtfReader::text(QByteArrayView bytes) {
+    if (m_skipFallback > 0) {
+        const qsizetype skipped = qMin<qsizetype>(m_skipFallback, bytes.size());
+        bytes = bytes.sliced(skipped);
+        m_skipFallback -= int(skipped);
+    }
+    if (bytes.isEmpty())
+        return;
+    switch (group().destination) {
+    case Destination::Text:
+        if (!group().chars.hidden)
+            addBytes(bytes);
+        break;
+    case Destination::FontTable:
+        if (m_fontEntryOpen) {
+            const qsizetype end = bytes.indexOf(';');
+            if (end < 0) {
+                addBytes(bytes);
+            } else {
+                addBytes(bytes.first(end));
+                flushBytes();
+                finishFontEntry();
+            }
+        }
+        break;
+    case Destination::ColorTable:
+        for (const char c : bytes) {
+            if (c == ';')
+                finishColor();
+        }
+        break;
+    case Destination::Skip:
+    case Destination::Alternative:
+        break;
+    }
+}
+
+void RtfReader::hexByte(unsigned char byte) {
+    const Destination destination = group().destination;
+    if ((destination == Destination::Text && !group().chars.hidden) ||
+        (destination == Destination::FontTable && m_fontEntryOpen)) {
+        const char c = char(byte);
+        addBytes(QByteArrayView(&c, 1));
+    }
+}
+
+int RtfReader::textCodePage() const {
+    if (m_groups.back().destination != Destination::FontTable)
+        return m_formatter.codePage(m_groups.back().chars.font);
+    // A font's name is written in its own character set; a symbol font's name in the document's.
+    int codePage = m_entryFont.codePage > 0 ? m_entryFont.codePage : RtfCodePage::forCharset(m_entryFont.charset);
+    if (codePage == 0 || codePage == RtfCodePage::Symbol)
+        codePage = m_formatter.documentCodePage();
+    return codePage;
+}
+
+void RtfReader::addBytes(QByteArrayView bytes) {
+    const int codePage = textCodePage();
+    if (!m_pendingBytes.isEmpty() && codePage != m_pendingCodePage)
+        flushBytes();
+    m_pendingCodePage = codePage;
+    m_pendingBytes.append(bytes.data(), bytes.size());
+}
+
+// Bytes are gathered until something else comes, so that a character of two bytes (\'hh\'hh in
+// the East Asian code pages) is decoded whole.
+void RtfReader::flushBytes() {
+    if (m_pendingBytes.isEmpty())
+        return;
+    const QString decoded = m_codePages.decode(m_pendingCodePage, m_pendingBytes);
+    m_pendingBytes.resize(0);
+    appendText(decoded);
+}
+
+void RtfReader::appendUnicode(int value) {
+    if (value < 0)
+        value += 65536; // written as a signed 16-bit number
+    if (value <= 0 || value > 0x10FFFF)
+        return;
+    if (group().destination == Destination::Text && value >= 0xF020 && value <= 0xF0FF) {
+        // Symbol fonts' characters as some writers give them: in the private-use area, by their byte.
+        const int codePage = textCodePage();
+        if (codePage == RtfCodePage::Symbol || codePage == RtfCodePage::Wingdings)
+            value = RtfCodePage::symbolCharacter(codePage, uchar(value - 0xF000));
+    }
+    if (QChar::isHighSurrogate(char32_t(value))) {
+        flushSurrogate();
+        m_highSurrogate = char16_t(value);
+        return;
+    }
+    if (QChar::isLowSurrogate(char32_t(value))) {
+        if (!m_highSurrogate) {
+            appendText(QString(QChar(QChar::ReplacementCharacter)));
+            return;
+        }
+        const QChar pair[2] = {QChar(m_highSurrogate), QChar(char16_t(value))};
+        m_highSurrogate = 0;
+        appendText(QString(pair, 2));
+        return;
+    }
+    const char32_t codePoint = char32_t(value);
+    appendText(QString::fromUcs4(&codePoint, 1));
+}
+
+// A high surrogate that no low one follows is shown as the replacement character.
+void RtfReader::flushSurrogate() {
+    if (!m_highSurrogate)
+        return;
+    m_highSurrogate = 0;
+    appendText(QString(QChar(QChar::ReplacementCharacter)));
+}
+
+void RtfReader::appendText(const QString &text) {
+    flushSurrogate();
+    switch (group().destination) {
+    case Destination::Text:
+        if (!group().chars.hidden)
+            appendVisible(text);
+        break;
+    case Destination::FontTable:
+        if (m_fontEntryOpen)
+            m_fontName += text;
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfReader::appendVisible(const QString &text) {
+    if (text.isEmpty())
+        return;
+    const RtfCharState &chars = group().chars;
+    if (m_run.isEmpty()) {
+        m_runState = chars;
+    } else if (!(m_runState == chars)) {
+        flushRun();
+        m_runState = chars;
+    }
+    // Line and paragraph ends are the reader's to make, and the document reserves a few characters
+    // for its own structure: none of them may come in as text.
+    const auto unfit = [](char16_t c) {
+        return (c < 0x20 && c != u'\t') || c == 0x2029 || c == 0xFDD0 || c == 0xFDD1 || c == 0xFFFC;
+    };
+    if (std::none_of(text.cbegin(), text.cend(), [&](QChar c) { return unfit(c.unicode()); })) {
+        m_run += text;
+    } else {
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u < 0x20 && u != u'\t')
+                continue;
+            m_run += !unfit(u) ? c : u == 0x2029 ? QChar(QChar::LineSeparator) : QChar(QChar::ReplacementCharacter);
+        }
+    }
+    m_paragraphHasContent = true;
+}
+
+bool RtfReader::inTableContext() const {
+    return m_groups.back().para.inTable || m_rowDefinitionOpen;
+}
+
+void RtfReader::flushRun() {
+    if (m_run.isEmpty())
+        return;
+    m_builder.insertText(m_run, m_formatter.charFormat(m_runState), inTableContext());
+    m_run.resize(0);
+}
+
+void RtfReader::endParagraph() {
+    flushSurrogate();
+    flushRun();
+    m_builder.endParagraph(m_formatter.blockFormat(group().para), m_formatter.charFormat(group().chars),
+                           inTableContext());
+    m_paragraphHasListText = false;
+    m_paragraphHasContent = false;
+}
+
+void RtfReader::endCell() {
+    flushSurrogate();
+    flushRun();
+    if (!inTableContext() && !m_builder.inTable()) {
+        appendText(QStringLiteral("\t")); // a cell outside any table: at least keep the cells apart
+        return;
+    }
+    m_builder.endCell(m_formatter.blockFormat(group().para), m_formatter.charFormat(group().chars));
+    m_paragraphHasListText = false;
+    m_paragraphHasContent = false;
+}
+
+void RtfReader::endRow() {
+    flushSurrogate();
+    flushRun();
+    if (m_builder.inTable())
+        m_builder.endRow(m_cellEdges);
+    else if (m_paragraphHasContent)
+        endParagraph();
+    m_rowDefinitionOpen = false;
+}
+
+void RtfReader::finishFontEntry() {
+    if (!m_fontEntryOpen)
+        return;
+    flushBytes();
+    m_fontEntryOpen = false;
+    m_entryFont.name = m_fontName.trimmed();
+    m_fontName.clear();
+    m_formatter.defineFont(m_fontEntry) = m_entryFont;
+}
+
+void RtfReader::setColorPart(int &part, int value) {
+    part = qBound(0, value, 255);
+    m_colorGiven = true;
+}
+
+void RtfReader::finishColor() {
+    m_formatter.addColor(m_colorGiven ? QColor(m_red, m_green, m_blue) : QColor());
+    m_red = m_green = m_blue = 0;
+    m_colorGiven = false;
+}
+
+} // namespace varnook
