@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QTextBrowser;
+class QUrl;
 
 namespace varnook {
 
@@ -26,6 +27,8 @@ public:
 
 public slots:
     void Check1_Click();
+    // A link in the help text opens in the desktop's program for it, as Go To opens a location.
+    void openLink(const QUrl &address);
 
 protected:
     bool Form_Load() override;

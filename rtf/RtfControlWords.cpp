@@ -23,6 +23,9 @@ const RtfReader::WordTable &RtfReader::wordTable() {
         const auto add = [&t](std::string_view name, WordHandler handle, int value = 0) {
             t[name] = {handle, value};
         };
+        const auto addStarred = [&t](std::string_view name, WordHandler handle, int value = 0) {
+            t[name] = {handle, value, true};
+        };
 
         // The document
         const WordHandler documentCodePage = [](R &r, const Word &w) {
@@ -77,8 +80,7 @@ const RtfReader::WordTable &RtfReader::wordTable() {
                                  "footerr",    "footerf",
                                  "footnote",   "annotation",
                                  "listtable",  "listoverridetable",
-                                 "fldinst",    "pn",
-                                 "pntxta",     "pntxtb",
+
                                  "revtbl",     "rsidtbl",
                                  "filetbl",    "xe",
                                  "tc",         "txe",
@@ -114,15 +116,69 @@ const RtfReader::WordTable &RtfReader::wordTable() {
         const WordHandler listText = [](R &r, const Word &) {
             if (!r.shown())
                 return;
-            if (r.m_paragraphHasListText)
-                r.group().destination = Destination::Skip;
+            r.group().destination = r.m_paragraphHasListText ? Destination::Skip : Destination::ListText;
             r.m_paragraphHasListText = true;
         };
         add("pntext", listText);
         add("listtext", listText);
-        // Groups whose text is shown as it comes.
-        for (const char *name : {"fldrslt", "field", "result"})
-            add(name, [](R &, const Word &) {});
+        add("result", [](R &, const Word &) {}); // an object's result: shown as it comes
+
+        // Fields: the result is shown, a hyperlink's as a link to its target.
+        add("field", [](R &r, const Word &) { r.startField(); });
+        addStarred("fldinst", [](R &r, const Word &) {
+            r.group().destination = r.shown() ? Destination::FieldInstruction : Destination::Skip;
+        });
+        addStarred("fldrslt", [](R &r, const Word &) { r.startFieldResult(); });
+
+        // Paragraph numbering given in the paragraph itself (\pn), as older writers do it
+        addStarred("pn", [](R &r, const Word &) {
+            if (!r.shown()) {
+                r.group().destination = Destination::Skip;
+                return;
+            }
+            r.group().destination = Destination::ListNumbering;
+            r.m_listNumbering = ListNumbering{};
+        });
+        using Style = ListNumbering::Style;
+        const WordHandler numberStyle = [](R &r, const Word &w) {
+            if (r.group().destination == Destination::ListNumbering)
+                r.m_listNumbering.style = Style(w.value);
+        };
+        for (const char *name : {"pndec", "pnord", "pnordt", "pncard"})
+            add(name, numberStyle, int(Style::Decimal));
+        // A numbered level without a style of its own counts in decimal.
+        for (const char *name : {"pnlvlbody", "pnlvl"})
+            add(name, [](R &r, const Word &) {
+                if (r.group().destination == Destination::ListNumbering && r.m_listNumbering.style == Style::None)
+                    r.m_listNumbering.style = Style::Decimal;
+            });
+        add("pnlvlblt", numberStyle, int(Style::Bullet));
+        add("pnucltr", numberStyle, int(Style::UpperLetter));
+        add("pnlcltr", numberStyle, int(Style::LowerLetter));
+        add("pnucrm", numberStyle, int(Style::UpperRoman));
+        add("pnlcrm", numberStyle, int(Style::LowerRoman));
+        add("pnlvlcont", [](R &r, const Word &) {
+            if (r.group().destination == Destination::ListNumbering)
+                r.m_listNumbering.continuation = true;
+        });
+        add("pnstart", [](R &r, const Word &w) {
+            if (r.group().destination == Destination::ListNumbering)
+                r.m_listNumbering.start = qMax(0, w.number());
+        });
+        add("pnf", [](R &r, const Word &w) {
+            if (r.group().destination == Destination::ListNumbering)
+                r.group().chars.font = w.number(); // the bullet in \pntxtb is written in this font
+        });
+        const WordHandler numberText = [](R &r, const Word &w) {
+            if (r.group().destination != Destination::ListNumbering) {
+                r.group().destination = Destination::Skip;
+                return;
+            }
+            r.group().destination = Destination(w.value);
+            (w.value == int(Destination::NumberBefore) ? r.m_listNumbering.before : r.m_listNumbering.after).clear();
+        };
+        add("pntxtb", numberText, int(Destination::NumberBefore));
+        add("pntxta", numberText, int(Destination::NumberAfter));
 
         // The font table
         add("f", [](R &r, const Word &w) {
@@ -163,7 +219,11 @@ const RtfReader::WordTable &RtfReader::wordTable() {
         add("blue", [](R &r, const Word &w) { r.setColorPart(r.m_blue, w.number()); });
 
         // Characters
-        add("plain", [](R &r, const Word &) { r.group().chars = RtfCharState{}; });
+        add("plain", [](R &r, const Word &) {
+            const int link = r.group().chars.link; // a link's text stays a link
+            r.group().chars = RtfCharState{};
+            r.group().chars.link = link;
+        });
         add("b", [](R &r, const Word &w) { r.group().chars.bold = w.on(); });
         add("i", [](R &r, const Word &w) { r.group().chars.italic = w.on(); });
         const WordHandler underline = [](R &r, const Word &w) {
@@ -208,6 +268,7 @@ const RtfReader::WordTable &RtfReader::wordTable() {
             r.flushRun();
             r.group().para = RtfParaState{};
             r.m_rowDefinitionOpen = false;
+            r.m_listNumbering = ListNumbering{};
         });
         const WordHandler align = [](R &r, const Word &w) {
             r.group().para.align = Align(w.value);
@@ -265,7 +326,7 @@ const RtfReader::WordTable &RtfReader::wordTable() {
         // A break between sections or pages ends the paragraph it interrupts; it adds no empty one.
         for (const char *name : {"sect", "page"})
             add(name, [](R &r, const Word &) {
-                if (r.shown() && r.m_paragraphHasContent)
+                if (r.shown() && r.paragraphHasContent())
                     r.endParagraph();
             });
         add("line", [](R &r, const Word &) { r.appendText(QString(QChar::LineSeparator)); });

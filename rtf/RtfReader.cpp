@@ -7,6 +7,76 @@
 
 namespace varnook {
 
+namespace {
+
+constexpr qsizetype MaxCollected = 2048; // characters of a field instruction or list number kept
+constexpr int MaxListNumber = 1000000;
+
+QString letters(int number, char16_t a) {
+    QString text;
+    for (int n = number; n > 0; n = (n - 1) / 26)
+        text.prepend(QChar(char16_t(a + (n - 1) % 26)));
+    return text;
+}
+
+QString roman(int number, bool upper) {
+    static const std::pair<int, const char *> parts[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"},
+                                                         {90, "xc"},  {50, "l"},   {40, "xl"}, {10, "x"},   {9, "ix"},
+                                                         {5, "v"},    {4, "iv"},   {1, "i"}};
+    QString text;
+    for (const auto &[value, digits] : parts) {
+        for (; number >= value; number -= value)
+            text += QLatin1String(digits);
+    }
+    return upper ? text.toUpper() : text;
+}
+
+// HYPERLINK "address" \l "place" \o "tip": the address, with the place after a '#'; empty for any
+// other field, and for a link to a place in this document only.
+QString hyperlinkAddress(const QString &instruction) {
+    QStringList arguments;
+    for (qsizetype i = 0; i < instruction.size();) {
+        if (instruction[i].isSpace()) {
+            ++i;
+        } else if (instruction[i] == u'"') {
+            QString argument;
+            for (++i; i < instruction.size() && instruction[i] != u'"'; ++i) {
+                if (instruction[i] == u'\\' && i + 1 < instruction.size())
+                    ++i; // \\ and \" stand for the character after the backslash
+                argument += instruction[i];
+            }
+            ++i;
+            arguments << argument;
+        } else {
+            const qsizetype start = i;
+            while (i < instruction.size() && !instruction[i].isSpace() && instruction[i] != u'"')
+                ++i;
+            arguments << instruction.mid(start, i - start);
+        }
+    }
+    if (arguments.isEmpty() || arguments[0].compare(QLatin1String("HYPERLINK"), Qt::CaseInsensitive) != 0)
+        return {};
+    QString address;
+    QString place;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument.size() == 2 && argument[0] == u'\\') {
+            const char16_t name = argument[1].toLower().unicode();
+            if (name == u'l' && i + 1 < arguments.size())
+                place = arguments[++i];
+            else if ((name == u'o' || name == u't') && i + 1 < arguments.size())
+                ++i; // a tip or a target frame: nothing to open
+        } else if (address.isEmpty()) {
+            address = argument.trimmed();
+        }
+    }
+    if (address.isEmpty())
+        return {};
+    return place.isEmpty() ? address : address + u'#' + place;
+}
+
+} // namespace
+
 RtfReader::RtfReader(QTextDocument *document)
     : m_document(document)
     , m_builder(document) {}
@@ -71,6 +141,8 @@ void RtfReader::readRichText(QByteArrayView bytes) {
 void RtfReader::finishDocument() {
     flushBytes();
     flushSurrogate();
+    if (!m_paragraphHasContent && !m_listText.isEmpty())
+        showListText(group().chars);
     flushRun();
     m_builder.finish(m_formatter.blockFormat(group().para), m_formatter.charFormat(group().chars));
     m_done = true;
@@ -151,16 +223,19 @@ void RtfReader::closeGroup() {
 }
 
 void RtfReader::controlWord(QByteArrayView word, bool hasParameter, int parameter) {
+    const auto found = wordTable().find(std::string_view(word.data(), size_t(word.size())));
     if (m_ignorableNext) {
         m_ignorableNext = false;
         Group &g = group();
-        if (word == "ud" && g.destination == Destination::Alternative)
+        if (word == "ud" && g.destination == Destination::Alternative) {
             g.destination = Destination::Text;
-        else
+            return;
+        }
+        if (found == wordTable().end() || !found->second.readWhenStarred) {
             g.destination = Destination::Skip;
-        return;
+            return;
+        }
     }
-    const auto found = wordTable().find(std::string_view(word.data(), size_t(word.size())));
     if (found != wordTable().end())
         found->second.handle(*this, Word{hasParameter, parameter, found->second.value});
 }
@@ -220,15 +295,23 @@ void RtfReader::text(QByteArrayView bytes) {
                 finishColor();
         }
         break;
+    case Destination::FieldInstruction:
+    case Destination::ListText:
+    case Destination::NumberBefore:
+    case Destination::NumberAfter:
+        if (!group().chars.hidden)
+            addBytes(bytes);
+        break;
     case Destination::Skip:
     case Destination::Alternative:
+    case Destination::ListNumbering:
         break;
     }
 }
 
 void RtfReader::hexByte(unsigned char byte) {
     const Destination destination = group().destination;
-    if ((destination == Destination::Text && !group().chars.hidden) ||
+    if (((destination == Destination::Text || collectedText()) && !group().chars.hidden) ||
         (destination == Destination::FontTable && m_fontEntryOpen)) {
         const char c = char(byte);
         addBytes(QByteArrayView(&c, 1));
@@ -268,7 +351,10 @@ void RtfReader::appendUnicode(int value) {
         value += 65536; // written as a signed 16-bit number
     if (value <= 0 || value > 0x10FFFF)
         return;
-    if (group().destination == Destination::Text && value >= 0xF020 && value <= 0xF0FF) {
+    const Destination destination = group().destination;
+    if ((destination == Destination::Text || destination == Destination::ListText ||
+         destination == Destination::NumberBefore) &&
+        value >= 0xF020 && value <= 0xF0FF) {
         // Symbol fonts' characters as some writers give them: in the private-use area, by their byte.
         const int codePage = textCodePage();
         if (codePage == RtfCodePage::Symbol || codePage == RtfCodePage::Wingdings)
@@ -313,14 +399,111 @@ void RtfReader::appendText(const QString &text) {
             m_fontName += text;
         break;
     default:
+        if (QString *collected = collectedText();
+            collected && !group().chars.hidden && collected->size() < MaxCollected)
+            collected->append(text);
         break;
+    }
+}
+
+// Where the text of a field instruction or a list number goes while it is read.
+QString *RtfReader::collectedText() {
+    switch (group().destination) {
+    case Destination::FieldInstruction:
+        return &m_fieldInstruction;
+    case Destination::ListText:
+        return &m_listText;
+    case Destination::NumberBefore:
+        return &m_listNumbering.before;
+    case Destination::NumberAfter:
+        return &m_listNumbering.after;
+    default:
+        return nullptr;
     }
 }
 
 void RtfReader::appendVisible(const QString &text) {
     if (text.isEmpty())
         return;
-    const RtfCharState &chars = group().chars;
+    if (!m_paragraphHasContent)
+        showListText(group().chars);
+    appendRun(text, group().chars);
+    m_paragraphHasContent = true;
+}
+
+// A paragraph's bullet or number waits for the paragraph's first text or its end, and takes that
+// text's formatting: its own group inherits whatever came before, a heading's size say.
+void RtfReader::showListText(const RtfCharState &chars) {
+    QString text = std::exchange(m_listText, QString());
+    if (m_listNumbering.style != ListNumbering::Style::None && !m_listNumbering.continuation) {
+        // A writer may give the number only in the paragraph's numbering, with an empty list text.
+        const QString number = listNumberText();
+        if (text.trimmed().isEmpty())
+            text = number;
+    }
+    if (!text.isEmpty())
+        appendRun(text, chars);
+}
+
+QString RtfReader::listNumberText() {
+    const ListNumbering &numbering = m_listNumbering;
+    if (numbering.style == ListNumbering::Style::Bullet)
+        return (numbering.before.isEmpty() ? QString(QChar(0x2022)) : numbering.before) + u'\t';
+    if (!m_numberTaken) {
+        const bool countOn =
+            m_numberContinues && m_number < MaxListNumber && numbering.sameStyle(m_numberedBefore);
+        m_number = countOn ? m_number + 1 : numbering.start;
+        m_numberTaken = true;
+        m_numberedBefore = numbering;
+    }
+    QString number;
+    switch (numbering.style) {
+    case ListNumbering::Style::UpperLetter:
+        number = letters(m_number, u'A');
+        break;
+    case ListNumbering::Style::LowerLetter:
+        number = letters(m_number, u'a');
+        break;
+    case ListNumbering::Style::UpperRoman:
+    case ListNumbering::Style::LowerRoman:
+        if (m_number > 0 && m_number < 4000) {
+            number = roman(m_number, numbering.style == ListNumbering::Style::UpperRoman);
+            break;
+        }
+        [[fallthrough]];
+    default:
+        number = QString::number(m_number);
+        break;
+    }
+    return numbering.before + number + numbering.after + u'\t';
+}
+
+void RtfReader::paragraphEnded() {
+    using Style = ListNumbering::Style;
+    const bool numbered = m_listNumbering.style != Style::None && m_listNumbering.style != Style::Bullet;
+    if (numbered && !m_listNumbering.continuation)
+        listNumberText(); // counted even when its text was given
+    // The list goes on through its unnumbered paragraphs (\pnlvlcont); any other paragraph ends it.
+    m_numberContinues = numbered || m_listNumbering.continuation;
+    m_numberTaken = false;
+    m_listText.clear();
+    m_paragraphHasListText = false;
+    m_paragraphHasContent = false;
+}
+
+void RtfReader::startField() {
+    if (shown())
+        m_fieldInstruction.clear();
+}
+
+void RtfReader::startFieldResult() {
+    if (!shown())
+        return;
+    if (const QString address = hyperlinkAddress(m_fieldInstruction); !address.isEmpty())
+        group().chars.link = m_formatter.addLink(address);
+}
+
+void RtfReader::appendRun(const QString &text, const RtfCharState &chars) {
     if (m_run.isEmpty()) {
         m_runState = chars;
     } else if (!(m_runState == chars)) {
@@ -342,7 +525,6 @@ void RtfReader::appendVisible(const QString &text) {
             m_run += !unfit(u) ? c : u == 0x2029 ? QChar(QChar::LineSeparator) : QChar(QChar::ReplacementCharacter);
         }
     }
-    m_paragraphHasContent = true;
 }
 
 bool RtfReader::inTableContext() const {
@@ -358,11 +540,12 @@ void RtfReader::flushRun() {
 
 void RtfReader::endParagraph() {
     flushSurrogate();
+    if (!m_paragraphHasContent)
+        showListText(group().chars);
     flushRun();
     m_builder.endParagraph(m_formatter.blockFormat(group().para), m_formatter.charFormat(group().chars),
                            inTableContext());
-    m_paragraphHasListText = false;
-    m_paragraphHasContent = false;
+    paragraphEnded();
 }
 
 void RtfReader::endCell() {
@@ -372,9 +555,12 @@ void RtfReader::endCell() {
         appendText(QStringLiteral("\t")); // a cell outside any table: at least keep the cells apart
         return;
     }
+    if (!m_paragraphHasContent) {
+        showListText(group().chars);
+        flushRun();
+    }
     m_builder.endCell(m_formatter.blockFormat(group().para), m_formatter.charFormat(group().chars));
-    m_paragraphHasListText = false;
-    m_paragraphHasContent = false;
+    paragraphEnded();
 }
 
 void RtfReader::endRow() {
@@ -382,7 +568,7 @@ void RtfReader::endRow() {
     flushRun();
     if (m_builder.inTable())
         m_builder.endRow(m_cellEdges);
-    else if (m_paragraphHasContent)
+    else if (paragraphHasContent())
         endParagraph();
     m_rowDefinitionOpen = false;
 }

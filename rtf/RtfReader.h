@@ -36,7 +36,12 @@ private:
         Skip, // read past: holds nothing to show
         FontTable,
         ColorTable,
-        Alternative, // \upr: its own text is the ANSI stand-in of the \ud group inside it
+        Alternative,      // \upr: its own text is the ANSI stand-in of the \ud group inside it
+        FieldInstruction, // \fldinst: what the field does, kept to make its result a link
+        ListText,         // \pntext, \listtext: the paragraph's bullet or number, shown with its text
+        ListNumbering,    // \pn: how the paragraph is numbered
+        NumberBefore,     // \pntxtb: the text before the number, or the bullet itself
+        NumberAfter,      // \pntxta: the text after the number
     };
     struct Group {
         RtfCharState chars;
@@ -58,6 +63,7 @@ private:
     struct WordEntry {
         WordHandler handle = nullptr;
         int value = 0;
+        bool readWhenStarred = false; // a destination read even after \* (which skips unknown ones)
     };
     using WordTable = std::unordered_map<std::string_view, WordEntry>;
     static const WordTable &wordTable(); // in RtfControlWords.cpp
@@ -80,6 +86,14 @@ private:
     void appendUnicode(int value);
     void appendText(const QString &text);
     void appendVisible(const QString &text);
+    void appendRun(const QString &text, const RtfCharState &chars);
+    void showListText(const RtfCharState &chars);
+    QString listNumberText();
+    void paragraphEnded();
+    bool paragraphHasContent() const { return m_paragraphHasContent || !m_listText.isEmpty(); }
+    void startField();
+    void startFieldResult();
+    QString *collectedText();
     void flushRun();
     void flushSurrogate();
     void endParagraph();
@@ -108,6 +122,26 @@ private:
     char16_t m_highSurrogate = 0;
     QString m_run;
     RtfCharState m_runState;
+
+    // How the writer numbers the paragraph (\pn); a \pard forgets it.
+    struct ListNumbering {
+        enum class Style : char { None, Bullet, Decimal, UpperLetter, LowerLetter, UpperRoman, LowerRoman };
+        Style style = Style::None;
+        bool continuation = false; // \pnlvlcont: in the list, without a number of its own
+        int start = 1;
+        QString before;
+        QString after;
+        bool sameStyle(const ListNumbering &other) const {
+            return style == other.style && before == other.before && after == other.after;
+        }
+    };
+    ListNumbering m_listNumbering;
+    ListNumbering m_numberedBefore; // the last numbered paragraph's numbering
+    bool m_numberContinues = false; // the paragraph before was numbered: count on from its number
+    bool m_numberTaken = false;
+    int m_number = 0;
+    QString m_listText; // the paragraph's bullet or number, waiting for its text
+    QString m_fieldInstruction;
 
     bool m_paragraphHasListText = false;
     bool m_paragraphHasContent = false;

@@ -85,6 +85,8 @@ QVariant charProperty(const QTextCharFormat &format, const QString &name) {
         return format.hasProperty(QTextFormat::BackgroundBrush) ? format.background().color().name() : QString();
     if (name == u"caps")
         return int(format.fontCapitalization());
+    if (name == u"href")
+        return format.isAnchor() ? format.anchorHref() : QString();
     return {};
 }
 
@@ -338,6 +340,25 @@ void tst_RtfReader::text_data() {
         << QStringList{"abc"};
     QTest::newRow("field result shown, instruction not")
         << QByteArray(R"({\field{\fldinst HYPERLINK "x"}{\fldrslt here}})") << QStringList{"here"};
+    QTest::newRow("starred field result shown")
+        << QByteArray(R"(A {\field{\*\fldinst HYPERLINK "http://example.org/"}{\*\fldrslt link}} B)")
+        << QStringList{"A link B"};
+    QTest::newRow("field result in groups of its own")
+        << QByteArray(R"({\field{\*\fldinst{ PAGE }}{\fldrslt{\b 3}{ of 4}}})") << QStringList{"3 of 4"};
+    QTest::newRow("numbers from \\pn with an empty list text")
+        << QByteArray(R"(\pard{\listtext\tab}{\*\pn\pnlvlbody\pndec\pnstart1{\pntxta .}}\fi-360\li720 one\par)"
+                      R"(\pard{\listtext\tab}{\*\pn\pnlvlbody\pndec\pnstart1{\pntxta .}}\fi-360\li720 two\par)"
+                      R"(\pard after\par\pard{\*\pn\pnlvlbody\pndec\pnstart1{\pntxta .}}again\par)")
+        << QStringList{"1.\tone", "2.\ttwo", "after", "1.\tagain"};
+    QTest::newRow("\\pn numbers count on until a paragraph without one or with another style")
+        << QByteArray(R"(\pard{\*\pn\pnlvlbody\pnucrm\pnstart4{\pntxtb (}{\pntxta )}}a\par b\par)"
+                      R"(\pard{\*\pn\pnlvlcont}more\par\pard{\*\pn\pnlcltr\pnlvlbody\pnstart1}c\par\pard d\par)"
+                      R"(\pard{\*\pn\pnlvlbody\pnlcltr\pnstart26}e\par f)")
+        << QStringList{"(IV)\ta", "(V)\tb", "more", "a\tc", "d", "z\te", "aa\tf"};
+    QTest::newRow("a given list number wins over \\pn")
+        << QByteArray(R"({\pntext 7.\tab}{\*\pn\pnlvlbody\pndec}x\par)") << QStringList{"7.\tx"};
+    QTest::newRow("bullet from \\pn alone, in its font")
+        << QByteArray(R"({\*\pn\pnlvlblt\pnf1{\pntxtb\'b7}}x\par)") << QStringList{Bullet + "\tx"};
     QTest::newRow("hidden text not shown")
         << QByteArray(R"(a{\v hidden}b\v c\v0 d\plain\v e\plain f)") << QStringList{"abdf"};
     QTest::newRow("unicode alternative: the unicode part shown")
@@ -368,6 +389,26 @@ void tst_RtfReader::characterFormats_data() {
     QTest::newRow("bold ends with its group") << QByteArray(R"({\b a}X)") << "bold" << QVariant(false);
     QTest::newRow("italic") << QByteArray(R"(\i X)") << "italic" << QVariant(true);
     QTest::newRow("plain resets") << QByteArray(R"(\b\i\ul\fs40\cf1 \plain X)") << "points" << QVariant(12.0);
+    // A hyperlink field's result is a link to the field's target, drawn as links are.
+    const QByteArray link =
+        R"(a {\field{\*\fldinst HYPERLINK "http://example.org/a b" \\o "tip"}{\*\fldrslt {\plain\cf2 X}}} b)";
+    QTest::newRow("link: its target") << link << "href" << QVariant("http://example.org/a b");
+    QTest::newRow("link: blue") << link << "foreground" << QVariant("#0000ff");
+    QTest::newRow("link: underlined") << link << "underline" << QVariant(int(QTextCharFormat::SingleUnderline));
+    QTest::newRow("link: with a place in the page")
+        << QByteArray(R"({\field{\fldinst {HYPERLINK "http://example.org/" \\l "part"}}{\fldrslt X}})") << "href"
+        << QVariant("http://example.org/#part");
+    QTest::newRow("link: to a place in this document only is none")
+        << QByteArray(R"({\field{\fldinst HYPERLINK \\l "part"}{\fldrslt X}})") << "href" << QVariant(QString());
+    QTest::newRow("link: other fields are none")
+        << QByteArray(R"({\field{\fldinst PAGE}{\fldrslt X}})") << "href" << QVariant(QString());
+    QTest::newRow("link: ends with its field")
+        << QByteArray(R"({\field{\fldinst HYPERLINK "http://a/"}{\fldrslt a}}X)") << "href" << QVariant(QString());
+    // A bullet's group inherits the heading before it; it shows in its paragraph's formatting.
+    const QByteArray bullet = R"(\b\ul\fs36 Heading\par{\pntext X\tab}\pard\fi-360\li720\b0\ulnone\fs20 item)";
+    QTest::newRow("list text: not bold like the heading") << bullet << "bold" << QVariant(false);
+    QTest::newRow("list text: the paragraph's size") << bullet << "points" << QVariant(10.0);
+    QTest::newRow("list text: not underlined") << bullet << "underline" << QVariant(int(QTextCharFormat::NoUnderline));
     QTest::newRow("plain resets bold") << QByteArray(R"(\b\plain X)") << "bold" << QVariant(false);
     QTest::newRow("underline") << QByteArray(R"(\ul X)") << "underline"
                                << QVariant(int(QTextCharFormat::SingleUnderline));
