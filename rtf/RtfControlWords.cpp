@@ -72,45 +72,82 @@ const RtfReader::WordTable &RtfReader::wordTable() {
             r.m_colorGiven = false;
         });
         // Destinations that hold nothing to show, skipped whole even where no \* marks them.
-        for (const char *name : {"stylesheet", "info",
-                                 "pict",       "objdata",
-                                 "header",     "headerl",
-                                 "headerr",    "headerf",
-                                 "footer",     "footerl",
-                                 "footerr",    "footerf",
-                                 "footnote",   "annotation",
-                                 "listtable",  "listoverridetable",
+        for (const char *name : {"stylesheet",
+                                 "info",
+                                 "objdata",
+                                 "header",
+                                 "headerl",
+                                 "headerr",
+                                 "headerf",
+                                 "footer",
+                                 "footerl",
+                                 "footerr",
+                                 "footerf",
+                                 "footnote",
+                                 "annotation",
+                                 "listtable",
+                                 "listoverridetable",
 
-                                 "revtbl",     "rsidtbl",
-                                 "filetbl",    "xe",
-                                 "tc",         "txe",
-                                 "rxe",        "template",
-                                 "ftnsep",     "ftnsepc",
-                                 "ftncn",      "aftnsep",
-                                 "aftnsepc",   "aftncn",
-                                 "nonshppict", "bkmkstart",
-                                 "bkmkend",    "atnid",
-                                 "atnauthor",  "atndate",
-                                 "atntime",    "atnref",
-                                 "atnicn",     "atrfstart",
-                                 "atrfend",    "objclass",
-                                 "objname",    "objalias",
-                                 "objsect",    "objtime",
-                                 "datafield",  "docvar",
-                                 "userprops",  "generator",
-                                 "background", "xmlnstbl",
-                                 "themedata",  "colorschememapping",
-                                 "datastore",  "latentstyles",
-                                 "pgdsctbl",   "listpicture",
-                                 "private",    "do",
-                                 "author",     "operator",
-                                 "title",      "subject",
-                                 "keywords",   "comment",
-                                 "doccomm",    "company",
-                                 "manager",    "category",
-                                 "hlinkbase",  "creatim",
-                                 "revtim",     "printim",
-                                 "buptim",     "fldtype"})
+                                 "revtbl",
+                                 "rsidtbl",
+                                 "filetbl",
+                                 "xe",
+                                 "tc",
+                                 "txe",
+                                 "rxe",
+                                 "template",
+                                 "ftnsep",
+                                 "ftnsepc",
+                                 "ftncn",
+                                 "aftnsep",
+                                 "aftnsepc",
+                                 "aftncn",
+                                 "nonshppict",
+                                 "bkmkstart",
+                                 "bkmkend",
+                                 "atnid",
+                                 "atnauthor",
+                                 "atndate",
+                                 "atntime",
+                                 "atnref",
+                                 "atnicn",
+                                 "atrfstart",
+                                 "atrfend",
+                                 "objclass",
+                                 "objname",
+                                 "objalias",
+                                 "objsect",
+                                 "objtime",
+                                 "datafield",
+                                 "docvar",
+                                 "userprops",
+                                 "generator",
+                                 "background",
+                                 "xmlnstbl",
+                                 "themedata",
+                                 "colorschememapping",
+                                 "datastore",
+                                 "latentstyles",
+                                 "pgdsctbl",
+                                 "listpicture",
+                                 "private",
+                                 "do",
+                                 "author",
+                                 "operator",
+                                 "title",
+                                 "subject",
+                                 "keywords",
+                                 "comment",
+                                 "doccomm",
+                                 "company",
+                                 "manager",
+                                 "category",
+                                 "hlinkbase",
+                                 "creatim",
+                                 "revtim",
+                                 "printim",
+                                 "buptim",
+                                 "fldtype"})
             add(name, [](R &r, const Word &) { r.group().destination = Destination::Skip; });
         // Writers may give a paragraph's bullet twice (old and new style); it is shown once.
         const WordHandler listText = [](R &r, const Word &) {
@@ -122,6 +159,53 @@ const RtfReader::WordTable &RtfReader::wordTable() {
         add("pntext", listText);
         add("listtext", listText);
         add("result", [](R &, const Word &) {}); // an object's result: shown as it comes
+
+        // Pictures: in the text, in a shape's properties, or in Word's own group (\shppict) whose
+        // \nonshppict stand-in is skipped.
+        add("pict", [](R &r, const Word &) { r.startPicture(); });
+        using Kind = RtfPicture::Kind;
+        const WordHandler pictureKind = [](R &r, const Word &w) {
+            if (r.group().destination == Destination::Picture)
+                r.m_picture->kind = Kind(w.value);
+        };
+        add("pngblip", pictureKind, int(Kind::Png));
+        add("jpegblip", pictureKind, int(Kind::Jpeg));
+        add("dibitmap", pictureKind, int(Kind::DeviceIndependentBitmap));
+        add("wbitmap", pictureKind, int(Kind::Bitmap));
+        add("wmetafile", pictureKind, int(Kind::WindowsMetafile));
+        add("emfblip", pictureKind, int(Kind::EnhancedMetafile));
+        add("macpict", pictureKind, int(Kind::MacPicture));
+        add("pmmetafile", pictureKind, int(Kind::Os2Metafile));
+        add("picw", [](R &r, const Word &w) {
+            if (r.group().destination == Destination::Picture)
+                r.m_picture->width = w.number();
+        });
+        add("pich", [](R &r, const Word &w) {
+            if (r.group().destination == Destination::Picture)
+                r.m_picture->height = w.number();
+        });
+        add("picwgoal", [](R &r, const Word &w) {
+            if (r.group().destination == Destination::Picture)
+                r.m_picture->widthGoal = w.number();
+        });
+        add("pichgoal", [](R &r, const Word &w) {
+            if (r.group().destination == Destination::Picture)
+                r.m_picture->heightGoal = w.number();
+        });
+        add("picscalex", [](R &r, const Word &w) {
+            if (r.group().destination == Destination::Picture)
+                r.m_picture->scaleX = w.number();
+        });
+        add("picscaley", [](R &r, const Word &w) {
+            if (r.group().destination == Destination::Picture)
+                r.m_picture->scaleY = w.number();
+        });
+        for (const char *name : {"shp", "shppict"})
+            addStarred(name, [](R &, const Word &) {});
+        addStarred("shpinst", [](R &r, const Word &) {
+            r.group().destination = r.shown() ? Destination::ShapeInstructions : Destination::Skip;
+        });
+        add("shprslt", [](R &r, const Word &) { r.group().destination = Destination::Skip; });
 
         // Fields: the result is shown, a hyperlink's as a link to its target.
         add("field", [](R &r, const Word &) { r.startField(); });

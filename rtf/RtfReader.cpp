@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 #include <QTextDocument>
+#include <QTextImageFormat>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -11,6 +13,7 @@ namespace {
 
 constexpr qsizetype MaxCollected = 2048; // characters of a field instruction or list number kept
 constexpr int MaxListNumber = 1000000;
+constexpr qint64 MaxImageBytes = 256 * 1024 * 1024; // for all pictures of a document together
 
 QString letters(int number, char16_t a) {
     QString text;
@@ -191,7 +194,9 @@ void RtfReader::handle(const RtfToken &token) {
     case RtfToken::Binary:
         if (m_skipFallback > 0)
             --m_skipFallback;
-        break; // pictures and objects only: nothing to show
+        else if (m_picture && group().destination == Destination::Picture)
+            m_picture->addBinary(token.text);
+        break; // otherwise objects only: nothing to show
     case RtfToken::End:
         break;
     }
@@ -216,6 +221,8 @@ void RtfReader::closeGroup() {
     }
     const Destination closing = group().destination;
     m_groups.pop_back();
+    if (m_picture && m_groups.size() < m_pictureDepth)
+        finishPicture();
     if (closing == Destination::FontTable)
         finishFontEntry();
     if (closing == Destination::ColorTable && group().destination != Destination::ColorTable && m_colorGiven)
@@ -302,9 +309,14 @@ void RtfReader::text(QByteArrayView bytes) {
         if (!group().chars.hidden)
             addBytes(bytes);
         break;
+    case Destination::Picture:
+        if (m_picture)
+            m_picture->addHex(bytes);
+        break;
     case Destination::Skip:
     case Destination::Alternative:
     case Destination::ListNumbering:
+    case Destination::ShapeInstructions:
         break;
     }
 }
@@ -450,8 +462,7 @@ QString RtfReader::listNumberText() {
     if (numbering.style == ListNumbering::Style::Bullet)
         return (numbering.before.isEmpty() ? QString(QChar(0x2022)) : numbering.before) + u'\t';
     if (!m_numberTaken) {
-        const bool countOn =
-            m_numberContinues && m_number < MaxListNumber && numbering.sameStyle(m_numberedBefore);
+        const bool countOn = m_numberContinues && m_number < MaxListNumber && numbering.sameStyle(m_numberedBefore);
         m_number = countOn ? m_number + 1 : numbering.start;
         m_numberTaken = true;
         m_numberedBefore = numbering;
@@ -489,6 +500,46 @@ void RtfReader::paragraphEnded() {
     m_listText.clear();
     m_paragraphHasListText = false;
     m_paragraphHasContent = false;
+}
+
+void RtfReader::startPicture() {
+    const Destination destination = group().destination;
+    if ((destination != Destination::Text && destination != Destination::ShapeInstructions) || group().chars.hidden ||
+        m_unsavedDepth > 0) {
+        group().destination = Destination::Skip;
+        return;
+    }
+    group().destination = Destination::Picture;
+    m_picture = std::make_unique<RtfPicture>();
+    m_pictureDepth = m_groups.size();
+}
+
+// Shows the picture where it stood, at the size the file asks for; one that Qt cannot draw, or that
+// would take more memory than all the others may, as a frame of that size saying what it is.
+void RtfReader::finishPicture() {
+    const std::unique_ptr<RtfPicture> picture = std::move(m_picture);
+    QImage image = picture->decode();
+    const QSizeF size = picture->shownSize(image);
+    QTextImageFormat format;
+    if (image.isNull() || m_imageBytes + image.sizeInBytes() > MaxImageBytes) {
+        const QSize frame = size.toSize();
+        image = m_imageBytes + qint64(frame.width()) * frame.height() * 4 > MaxImageBytes
+                    ? QImage()
+                    : RtfPicture::placeholder(frame, picture->label());
+        format.setToolTip(picture->label());
+    }
+    m_imageBytes += image.sizeInBytes();
+    const QUrl name(QStringLiteral("rtf-picture:%1").arg(++m_pictureCount));
+    m_document->addResource(QTextDocument::ImageResource, name, image);
+    format.setName(name.toString());
+    format.setWidth(size.width());
+    format.setHeight(size.height());
+
+    if (!m_paragraphHasContent)
+        showListText(group().chars);
+    flushRun();
+    m_builder.insertText(QString(QChar::ObjectReplacementCharacter), format, inTableContext());
+    m_paragraphHasContent = true;
 }
 
 void RtfReader::startField() {

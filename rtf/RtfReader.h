@@ -3,12 +3,14 @@
 #include "RtfCodePage.h"
 #include "RtfDocumentBuilder.h"
 #include "RtfFormatter.h"
+#include "RtfPicture.h"
 #include "RtfState.h"
 #include "RtfTokenizer.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -36,12 +38,14 @@ private:
         Skip, // read past: holds nothing to show
         FontTable,
         ColorTable,
-        Alternative,      // \upr: its own text is the ANSI stand-in of the \ud group inside it
-        FieldInstruction, // \fldinst: what the field does, kept to make its result a link
-        ListText,         // \pntext, \listtext: the paragraph's bullet or number, shown with its text
-        ListNumbering,    // \pn: how the paragraph is numbered
-        NumberBefore,     // \pntxtb: the text before the number, or the bullet itself
-        NumberAfter,      // \pntxta: the text after the number
+        Alternative,       // \upr: its own text is the ANSI stand-in of the \ud group inside it
+        FieldInstruction,  // \fldinst: what the field does, kept to make its result a link
+        ListText,          // \pntext, \listtext: the paragraph's bullet or number, shown with its text
+        ListNumbering,     // \pn: how the paragraph is numbered
+        NumberBefore,      // \pntxtb: the text before the number, or the bullet itself
+        NumberAfter,       // \pntxta: the text after the number
+        Picture,           // \pict: its hex digits are the picture's bytes
+        ShapeInstructions, // \shpinst: a drawn shape's properties, a picture among them
     };
     struct Group {
         RtfCharState chars;
@@ -91,6 +95,8 @@ private:
     QString listNumberText();
     void paragraphEnded();
     bool paragraphHasContent() const { return m_paragraphHasContent || !m_listText.isEmpty(); }
+    void startPicture();
+    void finishPicture();
     void startField();
     void startFieldResult();
     QString *collectedText();
@@ -142,6 +148,11 @@ private:
     int m_number = 0;
     QString m_listText; // the paragraph's bullet or number, waiting for its text
     QString m_fieldInstruction;
+
+    std::unique_ptr<RtfPicture> m_picture; // the picture being read
+    size_t m_pictureDepth = 0;             // the number of groups open where it started
+    int m_pictureCount = 0;
+    qint64 m_imageBytes = 0; // what the pictures shown so far take in memory
 
     bool m_paragraphHasListText = false;
     bool m_paragraphHasContent = false;

@@ -4,8 +4,10 @@
 #include "RtfTokenizer.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QFile>
 #include <QFont>
+#include <QImage>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -97,6 +99,28 @@ QString utf16(std::initializer_list<char16_t> codes) {
     return text;
 }
 
+// A small picture of four by three pixels in the given file format.
+QByteArray pictureBytes(const char *format) {
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return buffer.data();
+}
+
+// The pictures of the document in order, as the text holds them.
+QList<QTextImageFormat> picturesIn(const QTextDocument &document) {
+    QList<QTextImageFormat> found;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            if (fragment.fragment().charFormat().isImageFormat())
+                found << fragment.fragment().charFormat().toImageFormat();
+        }
+    }
+    return found;
+}
+
 const QString Bullet = QString(QChar(0x2022));
 constexpr Qt::Alignment Horizontal = Qt::AlignLeft | Qt::AlignRight | Qt::AlignHCenter | Qt::AlignJustify;
 
@@ -120,6 +144,8 @@ private slots:
     void bulletsHaveTheirHangingIndent();
     void bulletShownOnceWhenGivenTwice();
     void tabStops();
+    void pictures_data();
+    void pictures();
     void tables();
     void tableWithoutParagraphMarks();
     void rowsOfDifferentWidths();
@@ -335,8 +361,9 @@ void tst_RtfReader::text_data() {
         << QByteArray(R"(a{\*\unknown b{c}d}e{\*\generator x;}f)") << QStringList{"aef"};
     QTest::newRow("unknown words ignored, their text shown") << QByteArray(R"(\foo12 a\barx b)") << QStringList{"ab"};
     QTest::newRow("destinations skipped by name")
-        << QByteArray(R"(a{\info{\title t}}{\stylesheet{\s1 Heading;}}{\header h}{\footerr f}{\footnote n}{\annotation)"
-                      R"( x}{\pict\wmetafile8 0a0b}{\object{\objdata 01}{\result b}}{\listtable{\list x}}c)")
+        << QByteArray(
+               R"(a{\info{\title t}}{\stylesheet{\s1 Heading;}}{\header h}{\footerr f}{\footnote n}{\annotation)"
+               R"( x}{\nonshppict{\pict\wmetafile8 0a0b}}{\object{\objdata 01}{\result b}}{\listtable{\list x}}c)")
         << QStringList{"abc"};
     QTest::newRow("field result shown, instruction not")
         << QByteArray(R"({\field{\fldinst HYPERLINK "x"}{\fldrslt here}})") << QStringList{"here"};
@@ -363,7 +390,7 @@ void tst_RtfReader::text_data() {
         << QByteArray(R"(a{\v hidden}b\v c\v0 d\plain\v e\plain f)") << QStringList{"abdf"};
     QTest::newRow("unicode alternative: the unicode part shown")
         << QByteArray(R"({\upr{a\'e9}{\*\ud{a\u233 ?}}})") << QStringList{utf16({'a', 0xE9})};
-    QTest::newRow("binary data skipped") << QByteArray("a{\\pict\\bin4 }{\\x}b") << QStringList{"ab"};
+    QTest::newRow("binary data skipped") << QByteArray("a{\\objdata\\bin4 }{\\x}b") << QStringList{"ab"};
     QTest::newRow("cells outside a table") << QByteArray(R"(a\cell b\cell\row c)") << QStringList{"a\tb\t", "c"};
     QTest::newRow("text after the document ignored") << QByteArray("a}b{c}\\par d") << QStringList{"a"};
     QTest::newRow("controls in the text dropped")
@@ -548,6 +575,64 @@ void tst_RtfReader::tabStops() {
     QCOMPARE(right.size(), 1);
     QCOMPARE(right[0].type, QTextOption::RightTab);
     QCOMPARE(right[0].position, 288.0);
+}
+
+void tst_RtfReader::pictures_data() {
+    QTest::addColumn<QByteArray>("picture");
+    QTest::addColumn<QSizeF>("shownSize");
+    QTest::addColumn<QSize>("imageSize");
+    QTest::addColumn<QString>("label"); // the frame's, when the picture cannot be drawn
+
+    const QByteArray png = pictureBytes("PNG").toHex();
+    const QByteArray jpeg = pictureBytes("JPEG").toHex();
+    const QByteArray dib = pictureBytes("BMP").mid(14).toHex(); // without the file header
+    const QSize own(4, 3);
+    QTest::newRow("PNG at its goal size")
+        << "{\\pict\\pngblip\\picw4\\pich3\\picwgoal1500\\pichgoal750 " + png + "}" << QSizeF(100, 50) << own << "";
+    QTest::newRow("PNG scaled") << "{\\pict\\pngblip\\picwgoal1500\\pichgoal750\\picscalex50\\picscaley200\n" + png +
+                                       "}"
+                                << QSizeF(50, 100) << own << "";
+    QTest::newRow("JPEG without a goal: its own pixels")
+        << "{\\pict\\jpegblip " + jpeg + "}" << QSizeF(4, 3) << own << "";
+    QTest::newRow("device-independent bitmap")
+        << "{\\pict\\dibitmap0\\picwgoal300\\pichgoal300 " + dib + "}" << QSizeF(20, 20) << own << "";
+    QTest::newRow("PNG as binary data") << "{\\pict\\pngblip\\picwgoal150\\pichgoal150\\bin" +
+                                               QByteArray::number(png.size() / 2) + " " + QByteArray::fromHex(png) + "}"
+                                        << QSizeF(10, 10) << own << "";
+    QTest::newRow("metafile: a frame of its size")
+        << QByteArray(R"({\pict\wmetafile8\picw2540\pich1270\picwgoal1440\pichgoal720 010009000003})") << QSizeF(96, 48)
+        << QSize(96, 48) << "Windows metafile";
+    QTest::newRow("enhanced metafile without a goal: hundredths of a millimetre")
+        << QByteArray(R"({\pict\emfblip\picw2540\pich1270 0100})") << QSizeF(96, 48) << QSize(96, 48)
+        << "Enhanced metafile";
+    QTest::newRow("PNG that does not read: a frame") << QByteArray(R"({\pict\pngblip\picwgoal300\pichgoal300 0102})")
+                                                     << QSizeF(20, 20) << QSize(20, 20) << "Picture";
+    QTest::newRow("Word's picture wins over its stand-in")
+        << R"({\*\shppict{\pict\pngblip\picwgoal150\pichgoal150 )" + png +
+               R"(}}{\nonshppict{\pict\wmetafile8\picwgoal3000\pichgoal3000 0100}})"
+        << QSizeF(10, 10) << own << "";
+    QTest::newRow("shape with a picture")
+        << R"({\shp{\*\shpinst\shpleft0{\sp{\sn fFilled}{\sv 0}}{\sp{\sn pib}{\sv {\pict\pngblip\picwgoal300)"
+           R"(\pichgoal150 )" +
+               png + R"(}}}}{\shprslt{\*\do\dobxcolumn shape}}})"
+        << QSizeF(20, 10) << own << "";
+}
+
+void tst_RtfReader::pictures() {
+    QFETCH(QByteArray, picture);
+    QFETCH(QSizeF, shownSize);
+    QFETCH(QSize, imageSize);
+    QFETCH(QString, label);
+    const auto document = readDocument(rtf("a" + picture + "b"));
+    QCOMPARE(paragraphs(*document), QStringList{"a" + QString(QChar::ObjectReplacementCharacter) + "b"});
+    const QList<QTextImageFormat> shown = picturesIn(*document);
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(QSizeF(shown[0].width(), shown[0].height()), shownSize);
+    const QImage image = document->resource(QTextDocument::ImageResource, QUrl(shown[0].name())).value<QImage>();
+    QCOMPARE(image.size(), imageSize);
+    QCOMPARE(shown[0].toolTip(), label);
+    if (label.isEmpty())
+        QVERIFY(image.pixelColor(1, 1).red() > 240); // the red picture itself, not a grey frame
 }
 
 void tst_RtfReader::tables() {
@@ -796,7 +881,7 @@ void tst_RtfReader::tokenizer() {
 
 void tst_RtfReader::binaryTakesExactlyItsBytes() {
     // Braces inside binary data count for nothing, even in a group that is skipped anyway.
-    const auto document = readDocument(rtf("a{\\*\\blob\\bin2 }}}b{\\pict\\bin1 {}c"));
+    const auto document = readDocument(rtf("a{\\*\\blob\\bin2 }}}b{\\objdata\\bin1 {}c"));
     QCOMPARE(paragraphs(*document), QStringList{"abc"});
 }
 
