@@ -352,6 +352,7 @@ const RtfReader::WordTable &RtfReader::wordTable() {
             r.flushRun();
             r.group().para = RtfParaState{};
             r.m_rowDefinitionOpen = false;
+            r.m_border = nullptr;
             r.m_listNumbering = ListNumbering{};
         });
         const WordHandler align = [](R &r, const Word &w) {
@@ -429,11 +430,68 @@ const RtfReader::WordTable &RtfReader::wordTable() {
                 return; // a nested table's row, say, in a group that is skipped
             r.flushRun();
             r.m_cellEdges.clear();
+            r.m_cellBorders.clear();
+            r.m_rowBorders = {};
+            r.m_nextCellBorders = {};
+            r.m_border = nullptr;
             r.m_rowDefinitionOpen = true;
         });
         add("cellx", [](R &r, const Word &w) {
-            if (r.shown() && r.m_cellEdges.size() < RtfDocumentBuilder::MaxColumns)
+            if (r.shown() && r.m_cellEdges.size() < RtfDocumentBuilder::MaxColumns) {
                 r.m_cellEdges.append(boundedTwips(w.number()));
+                r.m_cellBorders.append(std::exchange(r.m_nextCellBorders, {}));
+            }
+            r.m_border = nullptr;
+        });
+
+        // Table borders: a side (\clbrdrt, \trbrdrb…), then what its line is like.
+        const WordHandler cellBorder = [](R &r, const Word &w) {
+            if (!r.shown())
+                return;
+            r.m_nextCellBorders[w.value] = RtfBorder{};
+            r.m_border = &*r.m_nextCellBorders[w.value];
+        };
+        add("clbrdrt", cellBorder, 0);
+        add("clbrdrl", cellBorder, 1);
+        add("clbrdrb", cellBorder, 2);
+        add("clbrdrr", cellBorder, 3);
+        const WordHandler rowBorder = [](R &r, const Word &w) {
+            if (!r.shown())
+                return;
+            r.m_rowBorders[w.value] = RtfBorder{};
+            r.m_border = &*r.m_rowBorders[w.value];
+        };
+        add("trbrdrt", rowBorder, 0);
+        add("trbrdrl", rowBorder, 1);
+        add("trbrdrb", rowBorder, 2);
+        add("trbrdrr", rowBorder, 3);
+        add("trbrdrh", rowBorder, 4);
+        add("trbrdrv", rowBorder, 5);
+        // Paragraph borders are not drawn: what follows them describes no cell.
+        for (const char *name : {"brdrt", "brdrl", "brdrb", "brdrr", "brdrbtw", "brdrbar", "box"})
+            add(name, [](R &r, const Word &) { r.m_border = nullptr; });
+        using BorderStyle = RtfBorder::Style;
+        const WordHandler borderStyle = [](R &r, const Word &w) {
+            if (r.m_border && r.shown())
+                r.m_border->style = BorderStyle(w.value);
+        };
+        for (const char *name : {"brdrnone", "brdrnil", "brdrtbl"})
+            add(name, borderStyle, int(BorderStyle::None));
+        for (const char *name : {"brdrs", "brdrth", "brdrsh", "brdrhair", "brdrtriple", "brdrwavy", "brdrengrave",
+                                 "brdremboss", "brdroutset", "brdrinset", "brdrframe"})
+            add(name, borderStyle, int(BorderStyle::Solid));
+        for (const char *name : {"brdrdb", "brdrwavydb"})
+            add(name, borderStyle, int(BorderStyle::Double));
+        add("brdrdot", borderStyle, int(BorderStyle::Dotted));
+        for (const char *name : {"brdrdash", "brdrdashsm", "brdrdashd", "brdrdashdd", "brdrdashdotstr"})
+            add(name, borderStyle, int(BorderStyle::Dashed));
+        add("brdrw", [](R &r, const Word &w) {
+            if (r.m_border && r.shown())
+                r.m_border->width = qMax(0, w.number());
+        });
+        add("brdrcf", [](R &r, const Word &w) {
+            if (r.m_border && r.shown())
+                r.m_border->color = w.number();
         });
 
         // Characters by name

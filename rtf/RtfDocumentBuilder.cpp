@@ -60,14 +60,34 @@ void RtfDocumentBuilder::endCell(const QTextBlockFormat &format, const QTextChar
     Paragraph &paragraph = tableParagraph();
     paragraph.format = format;
     paragraph.markFormat = markFormat;
+    // Converters end a cell's last paragraph and then the cell: that makes no empty line of its own.
+    QList<Paragraph> &paragraphs = m_rows.last().cells.last().paragraphs;
+    if (paragraphs.size() > 1 && paragraphs.last().runs.isEmpty())
+        paragraphs.removeLast();
     m_cellOpen = false;
 }
 
-void RtfDocumentBuilder::endRow(const QList<int> &cellEdges) {
+void RtfDocumentBuilder::endRow(QList<int> cellEdges, QList<CellBorders> borders) {
     if (!m_tableOpen)
         return;
-    if (m_rowOpen)
-        m_rows.last().edges = cellEdges;
+    if (m_rowOpen) {
+        Row &row = m_rows.last();
+        int left = 0;
+        for (qsizetype i = 0; i < cellEdges.size();) {
+            if (cellEdges[i] <= left && (i >= row.cells.size() || row.cells[i].isEmpty())) {
+                cellEdges.removeAt(i);
+                if (i < borders.size())
+                    borders.removeAt(i);
+                if (i < row.cells.size())
+                    row.cells.removeAt(i);
+            } else {
+                left = qMax(left, cellEdges[i]);
+                ++i;
+            }
+        }
+        row.edges = std::move(cellEdges);
+        row.borders = std::move(borders);
+    }
     m_rowOpen = false;
     m_cellOpen = false;
 }
@@ -138,10 +158,10 @@ void RtfDocumentBuilder::writeTable(const QList<Row> &rows, qsizetype first, qsi
     for (qsizetype row = first; row < end; ++row)
         columns = qMax(columns, rows[row].cells.size());
 
+    // The cells draw the borders the file asks for; the table itself draws none.
     QTextTableFormat format;
-    format.setBorder(1);
-    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-    format.setBorderBrush(QColor(0x80, 0x80, 0x80));
+    format.setBorder(0);
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_None);
     format.setBorderCollapse(true);
     format.setCellPadding(4);
     format.setCellSpacing(0);
@@ -170,6 +190,8 @@ void RtfDocumentBuilder::writeTable(const QList<Row> &rows, qsizetype first, qsi
     const QTextBlockFormat cellFormat = cell.blockFormat();
     for (qsizetype row = first; row < end; ++row) {
         for (qsizetype column = 0; column < columns; ++column) {
+            if (column < rows[row].borders.size() && rows[row].borders[column] != CellBorders{})
+                setBorders(table->cellAt(int(row - first), int(column)), rows[row].borders[column]);
             if (column < rows[row].cells.size())
                 writeCell(cell, rows[row].cells[column], cellFormat);
             // Not movePosition(): that lays the paragraph out first.
@@ -196,6 +218,23 @@ void RtfDocumentBuilder::writeCell(QTextCursor &cursor, const Cell &cell, const 
         if (paragraph.runs.isEmpty())
             cursor.mergeBlockCharFormat(paragraph.markFormat);
     }
+}
+
+void RtfDocumentBuilder::setBorders(QTextTableCell cell, const CellBorders &borders) {
+    QTextTableCellFormat format = cell.format().toTableCellFormat();
+    format.setTopBorder(borders[Top].width);
+    format.setTopBorderStyle(borders[Top].style);
+    format.setTopBorderBrush(borders[Top].brush);
+    format.setLeftBorder(borders[Left].width);
+    format.setLeftBorderStyle(borders[Left].style);
+    format.setLeftBorderBrush(borders[Left].brush);
+    format.setBottomBorder(borders[Bottom].width);
+    format.setBottomBorderStyle(borders[Bottom].style);
+    format.setBottomBorderBrush(borders[Bottom].brush);
+    format.setRightBorder(borders[Right].width);
+    format.setRightBorderStyle(borders[Right].style);
+    format.setRightBorderBrush(borders[Right].brush);
+    cell.setFormat(format);
 }
 
 // A table inserted into an empty paragraph would keep that paragraph above it: join it to the one before.

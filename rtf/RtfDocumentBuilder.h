@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QBrush>
 #include <QList>
+#include <QTextFrameFormat>
+
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextTableCell>
+#include <array>
 
 class QTextDocument;
 
@@ -20,14 +25,25 @@ public:
     // table of many thousand cells would stop the program for seconds.
     static constexpr int MaxCellsPerTable = 1000;
 
+    // A cell's border on one side; none unless the file asks for one.
+    struct Border {
+        qreal width = 0;
+        QTextFrameFormat::BorderStyle style = QTextFrameFormat::BorderStyle_None;
+        QBrush brush;
+        bool operator==(const Border &) const = default;
+    };
+    enum Side { Top, Left, Bottom, Right };
+    using CellBorders = std::array<Border, 4>; // by Side
+
     explicit RtfDocumentBuilder(QTextDocument *document);
 
     void insertText(const QString &text, const QTextCharFormat &format, bool inTable);
     void endParagraph(const QTextBlockFormat &format, const QTextCharFormat &markFormat, bool inTable);
     // Ends the cell's last paragraph; the next text goes to the next cell of the row.
     void endCell(const QTextBlockFormat &format, const QTextCharFormat &markFormat);
-    // Ends the row; cellEdges are the right edges of its cells in twips, as its definition gave them.
-    void endRow(const QList<int> &cellEdges);
+    // Ends the row; cellEdges are the right edges of its cells in twips, as its definition gave them,
+    // and borders the cells' borders. Cells of no width that hold nothing are left out.
+    void endRow(QList<int> cellEdges, QList<CellBorders> borders);
     // Writes what is still gathered and gives the last paragraph its format; the empty paragraph that
     // a final paragraph end leaves is dropped. The document is one edit until then.
     void finish(const QTextBlockFormat &format, const QTextCharFormat &markFormat);
@@ -46,16 +62,21 @@ private:
     };
     struct Cell {
         QList<Paragraph> paragraphs;
+        bool isEmpty() const {
+            return paragraphs.size() <= 1 && (paragraphs.isEmpty() || paragraphs[0].runs.isEmpty());
+        }
     };
     struct Row {
         QList<Cell> cells;
         QList<int> edges;
+        QList<CellBorders> borders;
     };
 
     void setParagraphFormat(const QTextBlockFormat &format, const QTextCharFormat &markFormat);
     Paragraph &tableParagraph();
     void leaveTable();
     void writeTable(const QList<Row> &rows, qsizetype first, qsizetype end);
+    static void setBorders(QTextTableCell cell, const CellBorders &borders);
     void writeCell(QTextCursor &cursor, const Cell &cell, const QTextBlockFormat &cellFormat);
     void dropEmptyParagraphBefore();
 

@@ -13,6 +13,7 @@ namespace {
 
 constexpr qsizetype MaxCollected = 2048; // characters of a field instruction or list number kept
 constexpr int MaxListNumber = 1000000;
+constexpr int MaxBorderTwips = 150;
 constexpr qint64 MaxImageBytes = 256 * 1024 * 1024; // for all pictures of a document together
 
 QString letters(int number, char16_t a) {
@@ -618,10 +619,54 @@ void RtfReader::endRow() {
     flushSurrogate();
     flushRun();
     if (m_builder.inTable())
-        m_builder.endRow(m_cellEdges);
+        m_builder.endRow(m_cellEdges, rowBorders());
     else if (paragraphHasContent())
         endParagraph();
     m_rowDefinitionOpen = false;
+}
+
+// A cell's own border on a side wins over the row's on that side.
+RtfDocumentBuilder::Border RtfReader::border(const std::optional<RtfBorder> &cellSide,
+                                             const std::optional<RtfBorder> &rowSide) {
+    const std::optional<RtfBorder> &given = cellSide ? cellSide : rowSide;
+    RtfDocumentBuilder::Border border;
+    if (!given || given->style == RtfBorder::Style::None || given->width <= 0)
+        return border;
+    border.width = twipsToDocumentPixels(qMin(given->width, MaxBorderTwips));
+    switch (given->style) {
+    case RtfBorder::Style::Double:
+        border.style = QTextFrameFormat::BorderStyle_Double;
+        break;
+    case RtfBorder::Style::Dotted:
+        border.style = QTextFrameFormat::BorderStyle_Dotted;
+        break;
+    case RtfBorder::Style::Dashed:
+        border.style = QTextFrameFormat::BorderStyle_Dashed;
+        break;
+    default:
+        border.style = QTextFrameFormat::BorderStyle_Solid;
+        break;
+    }
+    const QColor color = m_formatter.color(given->color);
+    border.brush = color.isValid() ? color : QColor(Qt::black);
+    return border;
+}
+
+QList<RtfDocumentBuilder::CellBorders> RtfReader::rowBorders() {
+    enum { Top, Left, Bottom, Right, BetweenRows, BetweenCells };
+    QList<RtfDocumentBuilder::CellBorders> borders;
+    for (qsizetype i = 0; i < m_cellBorders.size(); ++i) {
+        const CellBorderWords &cell = m_cellBorders[i];
+        const bool first = i == 0;
+        const bool last = i == m_cellBorders.size() - 1;
+        RtfDocumentBuilder::CellBorders sides;
+        sides[RtfDocumentBuilder::Top] = border(cell[0], m_rowBorders[Top]);
+        sides[RtfDocumentBuilder::Left] = border(cell[1], m_rowBorders[first ? Left : BetweenCells]);
+        sides[RtfDocumentBuilder::Bottom] = border(cell[2], m_rowBorders[Bottom]);
+        sides[RtfDocumentBuilder::Right] = border(cell[3], m_rowBorders[last ? Right : BetweenCells]);
+        borders.append(sides);
+    }
+    return borders;
 }
 
 void RtfReader::finishFontEntry() {

@@ -10,7 +10,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -158,6 +160,16 @@ private:
     bool m_paragraphHasContent = false;
     bool m_rowDefinitionOpen = false;
     QList<int> m_cellEdges;
+    // Borders as the row definition gives them: its own by side (top, left, bottom, right, between
+    // rows, between cells), each defined cell's, and the one of the cell being defined.
+    using CellBorderWords = std::array<std::optional<RtfBorder>, 4>;
+    std::array<std::optional<RtfBorder>, 6> m_rowBorders;
+    QList<CellBorderWords> m_cellBorders;
+    CellBorderWords m_nextCellBorders;
+    RtfBorder *m_border = nullptr; // what \brdrs, \brdrw and \brdrcf describe now
+    QList<RtfDocumentBuilder::CellBorders> rowBorders();
+    RtfDocumentBuilder::Border border(const std::optional<RtfBorder> &cellSide,
+                                      const std::optional<RtfBorder> &rowSide);
     int m_defaultTab = 720;
 
     bool m_fontEntryOpen = false;

@@ -61,6 +61,14 @@ struct RtfParaState {
     }
 };
 
+// One side of a table cell's border as a row definition gives it.
+struct RtfBorder {
+    enum class Style : char { None, Solid, Double, Dotted, Dashed };
+    Style style = Style::None;
+    int width = 15; // \brdrw, in twips
+    int color = -1; // \brdrcf; -1: automatic
+};
+
 struct RtfFont {
     QString name;
     int charset = -1;  // -1: none given

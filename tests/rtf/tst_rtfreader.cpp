@@ -147,6 +147,8 @@ private slots:
     void pictures_data();
     void pictures();
     void tables();
+    void tableBorders_data();
+    void tableBorders();
     void tableWithoutParagraphMarks();
     void rowsOfDifferentWidths();
     void nestedTableFlattened();
@@ -386,6 +388,13 @@ void tst_RtfReader::text_data() {
         << QByteArray(R"({\pntext 7.\tab}{\*\pn\pnlvlbody\pndec}x\par)") << QStringList{"7.\tx"};
     QTest::newRow("bullet from \\pn alone, in its font")
         << QByteArray(R"({\*\pn\pnlvlblt\pnf1{\pntxtb\'b7}}x\par)") << QStringList{Bullet + "\tx"};
+    QTest::newRow("cells of no width left out")
+        << QByteArray(R"(\trowd\cellx1000\cellx1000\cellx2000\intbl a\cell\cell b\cell\row\pard end)")
+        << QStringList{"", "a", "b", "end"};
+    QTest::newRow("a cell's last paragraph end makes no empty line")
+        << QByteArray(R"({\trowd\cellx2000\cellx4000\intbl{{\intbl{\pard\intbl a\par}\cell}{\intbl{\pard\intbl b\par})"
+                      R"(\cell}}\intbl\row}\pard end)")
+        << QStringList{"", "a", "b", "end"};
     QTest::newRow("hidden text not shown")
         << QByteArray(R"(a{\v hidden}b\v c\v0 d\plain\v e\plain f)") << QStringList{"abdf"};
     QTest::newRow("unicode alternative: the unicode part shown")
@@ -654,6 +663,53 @@ void tst_RtfReader::tables() {
     QCOMPARE(cellText(1, 1), "Cell B2");
     QVERIFY(!find(*document, "After the table").currentTable());
     QVERIFY(!find(*document, "Second item").currentTable());
+}
+
+void tst_RtfReader::tableBorders_data() {
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<QStringList>("borders"); // of the cell holding X: top, left, bottom, right
+
+    const QString none = "none";
+    QTest::newRow("none where the file gives none")
+        << QByteArray(R"(\trowd\cellx2000\intbl X\cell\row)") << QStringList{none, none, none, none};
+    QTest::newRow("only a bottom border")
+        << QByteArray(R"(\trowd\clbrdrb\brdrs\brdrw30\brdrcf1\cellx2000\clbrdrb\brdrs\brdrw30\brdrcf1\cellx4000)"
+                      R"(\intbl a\cell X\cell\row)")
+        << QStringList{none, none, "2 solid #ff0000", none};
+    QTest::newRow("brdrnone asks for none, a style without a width is one pixel")
+        << QByteArray(R"(\trowd\clbrdrt\brdrnone\clbrdrb\brdrs\cellx2000\intbl X\cell\row)")
+        << QStringList{none, none, "1 solid #000000", none};
+    QTest::newRow("the row's outer border and the one between its cells")
+        << QByteArray(
+               R"(\trowd\trbrdrl\brdrs\brdrw15\trbrdrv\brdrdb\brdrw45\cellx1000\cellx2000\intbl a\cell X\cell\row)")
+        << QStringList{none, "3 double #000000", none, none};
+    QTest::newRow("a cell's own border wins over the row's")
+        << QByteArray(
+               R"(\trowd\trbrdrt\brdrs\trbrdrr\brdrs\clbrdrt\brdrdot\brdrw30\brdrcf2\cellx1000\intbl X\cell\row)")
+        << QStringList{"2 dotted #008000", none, none, "1 solid #000000"};
+}
+
+void tst_RtfReader::tableBorders() {
+    QFETCH(QByteArray, row);
+    QFETCH(QStringList, borders);
+    const auto document = readDocument(rtf(row + R"(\pard after)"));
+    QTextTable *table = find(*document, "X").currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->format().border(), 0.0); // the cells draw every line
+    const QTextTableCellFormat cell = table->cellAt(find(*document, "X")).format().toTableCellFormat();
+    const auto side = [](qreal width, QTextFrameFormat::BorderStyle style, const QBrush &brush) {
+        static const QHash<int, QString> styles = {{QTextFrameFormat::BorderStyle_Solid, "solid"},
+                                                   {QTextFrameFormat::BorderStyle_Double, "double"},
+                                                   {QTextFrameFormat::BorderStyle_Dotted, "dotted"}};
+        if (width == 0 || style == QTextFrameFormat::BorderStyle_None)
+            return QStringLiteral("none");
+        return QString::number(width) + u' ' + styles.value(style, "other") + u' ' + brush.color().name();
+    };
+    QCOMPARE((QStringList{side(cell.topBorder(), cell.topBorderStyle(), cell.topBorderBrush()),
+                          side(cell.leftBorder(), cell.leftBorderStyle(), cell.leftBorderBrush()),
+                          side(cell.bottomBorder(), cell.bottomBorderStyle(), cell.bottomBorderBrush()),
+                          side(cell.rightBorder(), cell.rightBorderStyle(), cell.rightBorderBrush())}),
+             borders);
 }
 
 void tst_RtfReader::tableWithoutParagraphMarks() {
