@@ -5,7 +5,7 @@
 #include "OnTop.h"
 #include "Platform.h"
 #include "ProgramValues.h"
-#include "RtfReader.h"
+#include "RtfLoader.h"
 #include "Skin.h"
 #include "xfileExists.h"
 
@@ -53,6 +53,8 @@ Form8::Form8(QWidget *parent)
     connect(m_Check1, &QCheckBox::toggled, this, &Form8::Check1_Click);
 }
 
+Form8::~Form8() = default;
+
 // Each step stands on its own: one that cannot be done is skipped and the next one runs.
 bool Form8::Form_Load() {
     if (programValues().Branding.SkinOn)
@@ -96,7 +98,7 @@ void Form8::loadHelpFile(const QString &path) {
         return;
     auto *document = new QTextDocument(m_rtf1);
     document->setDefaultFont(m_rtf1->font());
-    RtfReader::read(bytes, document);
+    m_helpLoader = std::make_unique<RtfLoader>(bytes, document);
     m_rtf1->setDocument(document);
 }
 

@@ -13,19 +13,99 @@ RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument *document)
     // One edit for the whole document: the document tells its views of the change once, and the
     // cursor does not lay out the growing paragraph after every insertion.
     m_cursor.beginEditBlock();
+    m_editing = true;
     m_blockFormat = m_cursor.blockFormat();
     m_markFormat = m_cursor.blockCharFormat();
 }
 
-void RtfDocumentBuilder::insertText(const QString &text, const QTextCharFormat &format, bool inTable) {
+void RtfDocumentBuilder::pause() {
+    if (m_editing)
+        m_cursor.endEditBlock();
+    m_editing = false;
+}
+
+void RtfDocumentBuilder::resume() {
+    if (!m_editing && !m_finished)
+        m_cursor.beginEditBlock();
+    m_editing = !m_finished;
+}
+
+void RtfDocumentBuilder::insertText(const QString &text, const QTextCharFormat &format, bool inTable,
+                                    const QTextBlockFormat &paragraphFormat) {
+    if (!inTable && m_tableOpen)
+        leaveTable();
+    QStringView rest(text);
+    while (m_paragraphLength + rest.size() > MaxParagraphLength) {
+        const qsizetype cut = splitPoint(rest.toString(), MaxParagraphLength - m_paragraphLength);
+        insertPiece(rest.first(cut).toString(), format, inTable);
+        rest = rest.sliced(cut);
+        // The paragraph goes on in a new one; its format comes with its end, as for any paragraph.
+        if (inTable) {
+            QList<Paragraph> &paragraphs = m_rows.last().cells.last().paragraphs;
+            if (m_paragraphFirstPiece < 0)
+                m_paragraphFirstPiece = paragraphs.size() - 1;
+            paragraphs.append(Paragraph{});
+        } else {
+            // The paragraph's format as it stands now; its end rarely brings another.
+            const bool first = m_paragraphFirstBlock < 0;
+            if (first) {
+                m_paragraphFirstBlock = m_cursor.block().blockNumber();
+                m_splitFormat = paragraphFormat;
+            }
+            m_cursor.setBlockFormat(pieceFormat(m_splitFormat, first, false));
+            m_blockFormat = pieceFormat(m_splitFormat, false, true);
+            m_cursor.insertBlock(m_blockFormat);
+        }
+        m_paragraphLength = 0;
+    }
+    if (!rest.isEmpty())
+        insertPiece(rest.size() == text.size() ? text : rest.toString(), format, inTable);
+}
+
+void RtfDocumentBuilder::insertPiece(const QString &text, const QTextCharFormat &format, bool inTable) {
+    m_paragraphLength += text.size();
     if (inTable) {
         m_tableOpen = true;
         tableParagraph().runs.append(Run{text, format});
-        return;
+    } else {
+        m_cursor.insertText(text, format);
     }
-    if (m_tableOpen)
-        leaveTable();
-    m_cursor.insertText(text, format);
+}
+
+// Where to end the piece of a long paragraph that fits in room: after its last space there, or at
+// room itself without one, never between the two halves of a surrogate pair.
+qsizetype RtfDocumentBuilder::splitPoint(const QString &text, qsizetype room) {
+    room = qBound<qsizetype>(1, room, text.size());
+    const qsizetype space = text.lastIndexOf(QLatin1Char(' '), room - 1);
+    if (space >= room / 2)
+        return space + 1;
+    if (room < text.size() && text[room].isLowSurrogate() && room > 1)
+        return room - 1;
+    return room;
+}
+
+// The pieces of a paragraph that was split read as one: no indent or space between them.
+QTextBlockFormat RtfDocumentBuilder::pieceFormat(QTextBlockFormat format, bool first, bool last) {
+    if (!first) {
+        format.setTextIndent(0);
+        format.setTopMargin(0);
+    }
+    if (!last)
+        format.setBottomMargin(0);
+    return format;
+}
+
+// Gives the pieces of the split paragraph its format, where its end brought another than its start.
+void RtfDocumentBuilder::finishSplitParagraph(const QTextBlockFormat &format) {
+    if (format != m_splitFormat) {
+        const int end = m_cursor.block().blockNumber();
+        QTextCursor cursor(m_cursor.document()->findBlockByNumber(m_paragraphFirstBlock));
+        for (int block = m_paragraphFirstBlock; block < end; ++block) {
+            cursor.setBlockFormat(pieceFormat(format, block == m_paragraphFirstBlock, false));
+            cursor.movePosition(QTextCursor::NextBlock);
+        }
+    }
+    m_paragraphFirstBlock = -1;
 }
 
 void RtfDocumentBuilder::endParagraph(const QTextBlockFormat &format, const QTextCharFormat &markFormat, bool inTable) {
@@ -34,13 +114,25 @@ void RtfDocumentBuilder::endParagraph(const QTextBlockFormat &format, const QTex
         Paragraph &paragraph = tableParagraph();
         paragraph.format = format;
         paragraph.markFormat = markFormat;
-        m_rows.last().cells.last().paragraphs.append(Paragraph{});
+        QList<Paragraph> &paragraphs = m_rows.last().cells.last().paragraphs;
+        for (qsizetype piece = qMax<qsizetype>(0, m_paragraphFirstPiece); piece < paragraphs.size(); ++piece)
+            paragraphs[piece].format = format;
+        m_paragraphFirstPiece = -1;
+        m_paragraphLength = 0;
+        paragraphs.append(Paragraph{});
         return;
     }
     if (m_tableOpen)
         leaveTable();
-    setParagraphFormat(format, markFormat);
+    if (m_paragraphFirstBlock >= 0) {
+        finishSplitParagraph(format);
+        setParagraphFormat(pieceFormat(format, false, true), markFormat);
+    } else {
+        setParagraphFormat(format, markFormat);
+    }
     m_cursor.insertBlock(format, markFormat);
+    m_blockFormat = format;
+    m_paragraphLength = 0;
 }
 
 // The paragraph got the formats of the one before it; most often they are its own already.
@@ -60,6 +152,13 @@ void RtfDocumentBuilder::endCell(const QTextBlockFormat &format, const QTextChar
     Paragraph &paragraph = tableParagraph();
     paragraph.format = format;
     paragraph.markFormat = markFormat;
+    if (m_paragraphFirstPiece >= 0) {
+        QList<Paragraph> &pieces = m_rows.last().cells.last().paragraphs;
+        for (qsizetype piece = m_paragraphFirstPiece; piece < pieces.size(); ++piece)
+            pieces[piece].format = format;
+    }
+    m_paragraphFirstPiece = -1;
+    m_paragraphLength = 0;
     // Converters end a cell's last paragraph and then the cell: that makes no empty line of its own.
     QList<Paragraph> &paragraphs = m_rows.last().cells.last().paragraphs;
     if (paragraphs.size() > 1 && paragraphs.last().runs.isEmpty())
@@ -90,9 +189,16 @@ void RtfDocumentBuilder::endRow(QList<int> cellEdges, QList<CellBorders> borders
     }
     m_rowOpen = false;
     m_cellOpen = false;
+    writeFullTables();
 }
 
 void RtfDocumentBuilder::finish(const QTextBlockFormat &format, const QTextCharFormat &markFormat) {
+    resume();
+    QTextBlockFormat lastFormat = format;
+    if (m_paragraphFirstBlock >= 0 && !m_tableOpen) {
+        finishSplitParagraph(format);
+        lastFormat = pieceFormat(format, false, true);
+    }
     if (m_tableOpen) {
         leaveTable(); // the paragraph after a table is the document's own
     } else {
@@ -103,14 +209,17 @@ void RtfDocumentBuilder::finish(const QTextBlockFormat &format, const QTextCharF
             // The last paragraph mark ends the last paragraph; it starts no empty one of its own.
             m_cursor.deletePreviousChar();
         } else {
-            m_cursor.setBlockFormat(format);
+            m_cursor.setBlockFormat(lastFormat);
             m_cursor.setBlockCharFormat(markFormat);
         }
     }
     m_cursor.endEditBlock();
+    m_editing = false;
+    m_finished = true;
 }
 
 RtfDocumentBuilder::Paragraph &RtfDocumentBuilder::tableParagraph() {
+    m_paragraphFirstBlock = -1; // a paragraph split before the table ends where the table begins
     if (!m_rowOpen) {
         m_rows.append(Row{});
         m_rowOpen = true;
@@ -129,28 +238,33 @@ RtfDocumentBuilder::Paragraph &RtfDocumentBuilder::tableParagraph() {
     return row.cells.last().paragraphs.last();
 }
 
+// Long tables are written as several of at most MaxCellsPerTable cells, empty ones included: once
+// the last row gathered would make more, the rows before it are written as one table.
+void RtfDocumentBuilder::writeFullTables() {
+    if (m_rows.isEmpty())
+        return;
+    const qsizetype columns = qMax(m_gatheredColumns, m_rows.last().cells.size());
+    if (m_rows.size() > 1 && m_rows.size() * columns > MaxCellsPerTable) {
+        writeTable(m_rows, 0, m_rows.size() - 1);
+        m_rows.remove(0, m_rows.size() - 1);
+        m_gatheredColumns = qMax<qsizetype>(1, m_rows.last().cells.size());
+    } else {
+        m_gatheredColumns = columns;
+    }
+}
+
 void RtfDocumentBuilder::leaveTable() {
+    writeFullTables();
     const QList<Row> rows = std::move(m_rows);
     m_rows.clear();
+    m_gatheredColumns = 1;
     m_tableOpen = false;
     m_rowOpen = false;
     m_cellOpen = false;
-
-    // Long tables are written as several of at most MaxCellsPerTable cells, empty ones included.
-    qsizetype first = 0;
-    qsizetype columns = 1;
-    for (qsizetype row = 0; row < rows.size(); ++row) {
-        const qsizetype wider = qMax(columns, rows[row].cells.size());
-        if (row > first && (row - first + 1) * wider > MaxCellsPerTable) {
-            writeTable(rows, first, row);
-            first = row;
-            columns = qMax<qsizetype>(1, rows[row].cells.size());
-        } else {
-            columns = wider;
-        }
-    }
-    if (first < rows.size())
-        writeTable(rows, first, rows.size());
+    m_paragraphFirstPiece = -1;
+    m_paragraphLength = 0;
+    if (!rows.isEmpty())
+        writeTable(rows, 0, rows.size());
 }
 
 void RtfDocumentBuilder::writeTable(const QList<Row> &rows, qsizetype first, qsizetype end) {

@@ -23,7 +23,10 @@ public:
     static constexpr int MaxColumns = 63;
     // Longer tables are written as several: a view lays out a whole table in one step, so one
     // table of many thousand cells would stop the program for seconds.
-    static constexpr int MaxCellsPerTable = 1000;
+    static constexpr int MaxCellsPerTable = 250;
+    // Longer paragraphs are written as several, split at a space where there is one: a view lays out
+    // a paragraph in one step, and a word longer than a line costs it time in the square of the length.
+    static constexpr qsizetype MaxParagraphLength = 8192;
 
     // A cell's border on one side; none unless the file asks for one.
     struct Border {
@@ -37,7 +40,9 @@ public:
 
     explicit RtfDocumentBuilder(QTextDocument *document);
 
-    void insertText(const QString &text, const QTextCharFormat &format, bool inTable);
+    // paragraphFormat: the format of the paragraph as it stands, for the pieces of a long one.
+    void insertText(const QString &text, const QTextCharFormat &format, bool inTable,
+                    const QTextBlockFormat &paragraphFormat = QTextBlockFormat());
     void endParagraph(const QTextBlockFormat &format, const QTextCharFormat &markFormat, bool inTable);
     // Ends the cell's last paragraph; the next text goes to the next cell of the row.
     void endCell(const QTextBlockFormat &format, const QTextCharFormat &markFormat);
@@ -45,8 +50,11 @@ public:
     // and borders the cells' borders. Cells of no width that hold nothing are left out.
     void endRow(QList<int> cellEdges, QList<CellBorders> borders);
     // Writes what is still gathered and gives the last paragraph its format; the empty paragraph that
-    // a final paragraph end leaves is dropped. The document is one edit until then.
+    // a final paragraph end leaves is dropped. The document is one edit until then, or until pause().
     void finish(const QTextBlockFormat &format, const QTextCharFormat &markFormat);
+    // Ends the edit so far, so that views show it and lay it out; resume() starts the next one.
+    void pause();
+    void resume();
 
     bool inTable() const { return m_tableOpen; }
 
@@ -73,6 +81,11 @@ private:
     };
 
     void setParagraphFormat(const QTextBlockFormat &format, const QTextCharFormat &markFormat);
+    void insertPiece(const QString &text, const QTextCharFormat &format, bool inTable);
+    static QTextBlockFormat pieceFormat(QTextBlockFormat format, bool first, bool last);
+    void finishSplitParagraph(const QTextBlockFormat &format);
+    static qsizetype splitPoint(const QString &text, qsizetype room);
+    void writeFullTables();
     Paragraph &tableParagraph();
     void leaveTable();
     void writeTable(const QList<Row> &rows, qsizetype first, qsizetype end);
@@ -81,11 +94,18 @@ private:
     void dropEmptyParagraphBefore();
 
     QTextCursor m_cursor;
+    bool m_editing = false;
+    bool m_finished = false;
+    qsizetype m_paragraphLength = 0;      // of the paragraph being written, in or out of a table
+    int m_paragraphFirstBlock = -1;       // where a paragraph that was split starts
+    QTextBlockFormat m_splitFormat;       // the format its pieces were given
+    qsizetype m_paragraphFirstPiece = -1; // the same in a table cell: its first paragraph
     bool m_tableOpen = false;
     bool m_rowOpen = false;
     bool m_cellOpen = false;
     QList<Row> m_rows;
-    QTextBlockFormat m_blockFormat; // what the cursor's paragraph has now
+    qsizetype m_gatheredColumns = 1; // the most cells of a row in m_rows
+    QTextBlockFormat m_blockFormat;  // what the cursor's paragraph has now
     QTextCharFormat m_markFormat;
 };
 

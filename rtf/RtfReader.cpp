@@ -81,30 +81,21 @@ QString hyperlinkAddress(const QString &instruction) {
 
 } // namespace
 
-RtfReader::RtfReader(QTextDocument *document)
-    : m_document(document)
-    , m_builder(document) {}
+namespace {
 
-bool RtfReader::isRichText(QByteArrayView bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
-    return bytes.startsWith("{\\rtf");
-}
-
-void RtfReader::read(QByteArrayView bytes, QTextDocument *document) {
-    const bool undo = document->isUndoRedoEnabled();
+// The reader's document starts empty, without undo steps for what the reader writes.
+QTextDocument *emptied(QTextDocument *document) {
     document->setUndoRedoEnabled(false);
     document->clear();
-    if (isRichText(bytes)) {
-        RtfReader reader(document);
-        reader.readRichText(bytes);
-    } else {
-        readPlainText(bytes, document);
-    }
-    document->setUndoRedoEnabled(undo);
+    return document;
 }
 
-void RtfReader::readPlainText(QByteArrayView bytes, QTextDocument *document) {
+QByteArrayView withoutByteOrderMark(QByteArrayView bytes) {
+    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
+}
+
+// A file that is not rich text as the text it shows: UTF-8, or else Windows-1252.
+QString plainText(QByteArrayView bytes) {
     QStringDecoder utf8(QStringConverter::Utf8);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
@@ -120,26 +111,117 @@ void RtfReader::readPlainText(QByteArrayView bytes, QTextDocument *document) {
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
-    document->setPlainText(text);
+    return text;
 }
 
-void RtfReader::readRichText(QByteArrayView bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
-    RtfTokenizer tokenizer(bytes);
+} // namespace
+
+RtfReader::RtfReader(QByteArrayView bytes, QTextDocument *document)
+    : m_document(document)
+    , m_undoWasEnabled(document->isUndoRedoEnabled())
+    , m_plainText(!isRichText(bytes))
+    , m_text(m_plainText ? plainText(bytes) : QString())
+    , m_tokenizer(m_plainText ? QByteArrayView() : withoutByteOrderMark(bytes))
+    , m_builder(emptied(document)) {
     m_groups.reserve(64);
     m_groups.push_back(Group{});
-    while (!m_done) {
-        const RtfToken token = tokenizer.next();
-        if (token.kind == RtfToken::End)
+}
+
+RtfReader::~RtfReader() {
+    if (!m_finished) {
+        m_builder.pause();
+        m_document->setUndoRedoEnabled(m_undoWasEnabled);
+    }
+}
+
+bool RtfReader::isRichText(QByteArrayView bytes) {
+    return withoutByteOrderMark(bytes).startsWith("{\\rtf");
+}
+
+void RtfReader::read(QByteArrayView bytes, QTextDocument *document) {
+    RtfReader reader(bytes, document);
+    reader.readStep(bytes.size());
+}
+
+bool RtfReader::readStep(qsizetype bytes) {
+    if (m_finished)
+        return true;
+    m_builder.resume();
+    if (m_plainText)
+        readPlainTextStep(bytes);
+    else
+        readRichTextStep(bytes);
+    if (m_finished) {
+        m_document->setUndoRedoEnabled(m_undoWasEnabled);
+        return true;
+    }
+    m_builder.pause();
+    return false;
+}
+
+void RtfReader::readPlainTextStep(qsizetype characters) {
+    qsizetype end = m_textRead + qMin(qMax<qsizetype>(1, characters), m_text.size() - m_textRead);
+    if (end < m_text.size() && m_text[end].isLowSurrogate())
+        ++end;
+    const QTextCharFormat format;
+    for (qsizetype lineEnd; (lineEnd = m_text.indexOf(u'\n', m_textRead)) >= 0 && lineEnd < end;) {
+        if (lineEnd > m_textRead)
+            m_builder.insertText(m_text.mid(m_textRead, lineEnd - m_textRead), format, false);
+        m_builder.endParagraph(QTextBlockFormat(), format, false);
+        m_textRead = lineEnd + 1;
+    }
+    if (end > m_textRead)
+        m_builder.insertText(m_text.mid(m_textRead, end - m_textRead), format, false);
+    m_textRead = qMax(m_textRead, end);
+    if (m_textRead >= m_text.size()) {
+        m_builder.pause();
+        m_finished = true;
+    }
+}
+
+void RtfReader::readRichTextStep(qsizetype bytes) {
+    const qsizetype until = m_tokenizer.position() + qMax<qsizetype>(1, bytes);
+    while (!m_done && (m_tokenizer.position() < until || m_tokenizer.atEnd())) {
+        const RtfToken token = m_tokenizer.next();
+        if (token.kind == RtfToken::End) {
+            finishDocument(); // a truncated file: show what was read
             break;
+        }
         handle(token);
     }
-    if (!m_done) // a truncated file: show what was read
-        finishDocument();
+    if (!m_done) {
+        // What was read so far shows now; the run and the bytes go on in the next step.
+        flushWholeCharacters();
+        flushRun();
+    }
+    applyDefaultTab();
+    m_finished = m_done;
+}
+
+// The document's tab stops, set once: setting them lays the whole document out again.
+void RtfReader::applyDefaultTab() {
+    if (m_appliedDefaultTab == m_defaultTab)
+        return;
+    m_appliedDefaultTab = m_defaultTab;
     QTextOption option = m_document->defaultTextOption();
     option.setTabStopDistance(twipsToDocumentPixels(m_defaultTab));
     m_document->setDefaultTextOption(option);
+}
+
+// Decodes the gathered bytes up to the last one that cannot be part of a character of two bytes in
+// any code page (those below 0x40), so that no character is cut in two between steps.
+void RtfReader::flushWholeCharacters() {
+    qsizetype end = m_pendingBytes.size();
+    while (end > 0 && uchar(m_pendingBytes[end - 1]) >= 0x40)
+        --end;
+    if (end == m_pendingBytes.size()) {
+        flushBytes();
+    } else if (end > 0) {
+        const QByteArray rest = m_pendingBytes.sliced(end);
+        m_pendingBytes.truncate(end);
+        flushBytes();
+        m_pendingBytes = rest;
+    }
 }
 
 void RtfReader::finishDocument() {
@@ -586,7 +668,8 @@ bool RtfReader::inTableContext() const {
 void RtfReader::flushRun() {
     if (m_run.isEmpty())
         return;
-    m_builder.insertText(m_run, m_formatter.charFormat(m_runState), inTableContext());
+    m_builder.insertText(m_run, m_formatter.charFormat(m_runState), inTableContext(),
+                         m_formatter.blockFormat(group().para));
     m_run.resize(0);
 }
 

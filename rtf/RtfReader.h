@@ -29,6 +29,17 @@ class RtfReader {
 public:
     // Replaces the document's content with what the bytes show.
     static void read(QByteArrayView bytes, QTextDocument *document);
+
+    // Reads in steps instead: the document is emptied now and grows with every step, each one edit
+    // that views show. The bytes must stay as they are until the reader is done or gone.
+    RtfReader(QByteArrayView bytes, QTextDocument *document);
+    ~RtfReader();
+    RtfReader(const RtfReader &) = delete;
+    RtfReader &operator=(const RtfReader &) = delete;
+    // Reads on for about this many bytes of the input; true once all of it is read.
+    bool readStep(qsizetype bytes);
+    bool isFinished() const { return m_finished; }
+
     // True when the bytes start as rich text does ("{\rtf").
     static bool isRichText(QByteArrayView bytes);
     // Groups nested deeper than this share the state of the deepest saved one.
@@ -74,9 +85,11 @@ private:
     using WordTable = std::unordered_map<std::string_view, WordEntry>;
     static const WordTable &wordTable(); // in RtfControlWords.cpp
 
-    explicit RtfReader(QTextDocument *document);
-    void readRichText(QByteArrayView bytes);
-    static void readPlainText(QByteArrayView bytes, QTextDocument *document);
+    void readPlainTextStep(qsizetype characters);
+    void readRichTextStep(qsizetype bytes);
+    void finishReading();
+    void flushWholeCharacters();
+    void applyDefaultTab();
 
     Group &group() { return m_groups.back(); }
     void handle(const RtfToken &token);
@@ -115,6 +128,13 @@ private:
     void finishColor();
 
     QTextDocument *m_document;
+    bool m_undoWasEnabled;
+    bool m_plainText = false;
+    bool m_finished = false;
+    QString m_text; // a file that is not rich text, as the text it shows
+    qsizetype m_textRead = 0;
+    RtfTokenizer m_tokenizer;
+    int m_appliedDefaultTab = -1;
     RtfFormatter m_formatter;
     RtfCodePage m_codePages;
     RtfDocumentBuilder m_builder;

@@ -86,6 +86,7 @@ private slots:
     void openingAgainBringsTheSameWindowForward();
     void openingAfterClosingLoadsAnew();
     void failedSettingWriteIsReported();
+    void longHelpFileShowsWhileItIsRead();
     void linkOpensThroughTheDesktopOpener_data();
     void linkOpensThroughTheDesktopOpener();
 };
@@ -323,6 +324,29 @@ void tst_Form8::failedSettingWriteIsReported() {
     QCOMPARE(box.buttons, MessageButtons::Ok);
     QCOMPARE(box.icon, MessageIcon::Warning);
     QCOMPARE(fake.dialogs.unexpected, 0);
+}
+
+// One paragraph of 2 MB used to hold up the start for minutes: now the window shows the first part
+// of it at once and takes clicks while the rest is read.
+void tst_Form8::longHelpFileShowsWhileItIsRead() {
+    FakePlatform fake;
+    QByteArray text;
+    while (text.size() < 2 * 1024 * 1024)
+        text += "The master password keeps other people from seeing your entries. ";
+    writeHelpFile(fake, "{\\rtf1\\ansi " + text + "}");
+    Form8 *help = openHelp();
+    QVERIFY(help && QTest::qWaitForWindowExposed(help));
+    const QTextDocument *document = help->rtf1()->document();
+    QVERIFY(document->toPlainText().startsWith("The master password keeps"));
+    QVERIFY(document->characterCount() < text.size());
+
+    QTest::mouseClick(help->Check1(), Qt::LeftButton);
+    QVERIFY(!help->Check1()->isChecked());
+    QCOMPARE(storedSettings(fake)->value(QStringLiteral("Settings/showHelp")), QVariant("0"));
+    QVERIFY(document->characterCount() < text.size());
+
+    QTRY_COMPARE_WITH_TIMEOUT(shownParagraphs(help).join(QString()), QString::fromLatin1(text), 60000);
+    QCOMPARE(fake.dialogs.shown.size(), 0);
 }
 
 void tst_Form8::linkOpensThroughTheDesktopOpener_data() {

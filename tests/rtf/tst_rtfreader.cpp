@@ -1,5 +1,6 @@
 #include "RtfCodePage.h"
 #include "RtfDocumentBuilder.h"
+#include "RtfLoader.h"
 #include "RtfReader.h"
 #include "RtfTokenizer.h"
 
@@ -167,6 +168,11 @@ private slots:
     void plainTextOrRichText();
     void defaultTabWidth();
     void shippedHelpFile();
+    void readingInStepsReadsTheSame_data();
+    void readingInStepsReadsTheSame();
+    void longParagraphWrittenInPieces_data();
+    void longParagraphWrittenInPieces();
+    void loaderFillsTheDocumentWhileEventsRun();
 };
 
 void tst_RtfReader::writerStyles_data() {
@@ -1029,6 +1035,93 @@ void tst_RtfReader::shippedHelpFile() {
     QVERIFY(!document->toPlainText().contains(QLatin1Char('\\')));
     QVERIFY(!document->toPlainText().contains(QLatin1Char('{')));
     QCOMPARE(charProperty(formatOf(*document, "What Varnook is"), "bold"), QVariant(true));
+}
+
+void tst_RtfReader::readingInStepsReadsTheSame_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("step");
+
+    for (const char *file : {"word.rtf", "wordpad.rtf", "pandoc.rtf", "cocoa.rtf", "plain.rtf"}) {
+        QTest::addRow("%s, a byte at a time", file) << sample(file) << 1;
+        QTest::addRow("%s, 7 bytes at a time", file) << sample(file) << 7;
+    }
+    QFile help(QStringLiteral(VARNOOK_HELP_FILE));
+    QVERIFY(help.open(QIODevice::ReadOnly));
+    QTest::newRow("shipped help file") << help.readAll() << 5;
+    // Characters of two bytes are never cut in two, whether raw or as hex.
+    QTest::newRow("two-byte code page") << rtf("\\ansicpg932 \x82\xa0\x82\xa2 and \\'82\\'a4\\par") << 1;
+    QTest::newRow("plain text, long lines") << QByteArray(20000, 'x') + "\n" + QByteArray(9000, 'y') << 3000;
+    QTest::newRow("table, long cell") << rtf("\\trowd\\cellx1000\\cellx2000\\intbl " + QByteArray(20000, 'c') +
+                                             "\\cell d\\cell\\row\\pard end")
+                                      << 100;
+}
+
+// The Help window reads a long file in steps; what it shows in the end is what one read shows.
+void tst_RtfReader::readingInStepsReadsTheSame() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, step);
+    QVERIFY(!bytes.isEmpty());
+    const auto whole = readDocument(bytes);
+    QTextDocument stepped;
+    RtfReader reader(bytes, &stepped);
+    int steps = 1;
+    for (; !reader.readStep(step); ++steps)
+        QVERIFY(steps <= bytes.size());
+    QVERIFY(steps > 1);
+    QCOMPARE(stepped.toHtml(), whole->toHtml());
+    QVERIFY(stepped.isUndoRedoEnabled()); // as it was before the reader began
+}
+
+void tst_RtfReader::longParagraphWrittenInPieces_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("pieces");
+
+    QByteArray words;
+    while (words.size() < 20000)
+        words += "keep a backup of the data file ";
+    QTest::newRow("words, cut after a space") << words << 3;
+    QTest::newRow("one long word") << QByteArray(20000, 'x') << 3;
+    QTest::newRow("short paragraph, one piece") << QByteArray("short") << 1;
+}
+
+// A view lays out a paragraph in one step; a long one is written as pieces that read as one.
+void tst_RtfReader::longParagraphWrittenInPieces() {
+    QFETCH(QByteArray, text);
+    QFETCH(int, pieces);
+    const auto document = readDocument(rtf("\\fi720\\sb120\\sa240 " + text + "\\par\\pard after"));
+    QStringList shown = paragraphs(*document);
+    QCOMPARE(shown.takeLast(), "after");
+    QCOMPARE(shown.size(), pieces);
+    QCOMPARE(shown.join(QString()), QString::fromLatin1(text));
+    QTextBlock block = document->begin();
+    for (int piece = 0; piece < pieces; ++piece, block = block.next()) {
+        QVERIFY(block.length() <= RtfDocumentBuilder::MaxParagraphLength + 1);
+        if (text.contains(' ') && piece < pieces - 1)
+            QVERIFY(block.text().endsWith(u' '));
+        const QTextBlockFormat format = block.blockFormat();
+        QCOMPARE(format.textIndent(), piece == 0 ? 48.0 : 0.0);
+        QCOMPARE(format.topMargin(), piece == 0 ? 8.0 : 0.0);
+        QCOMPARE(format.bottomMargin(), piece == pieces - 1 ? 16.0 : 0.0);
+    }
+    QCOMPARE(block.blockFormat().textIndent(), 0.0); // the paragraph after has its own format
+}
+
+void tst_RtfReader::loaderFillsTheDocumentWhileEventsRun() {
+    QByteArray body;
+    for (int i = 0; body.size() < 2 * RtfLoader::FirstStepBytes; ++i)
+        body += "Paragraph " + QByteArray::number(i) + " of a long help file.\\par ";
+    const QByteArray bytes = rtf(body + "The end.");
+    QTextDocument document;
+    document.setUndoRedoEnabled(true);
+    RtfLoader loader(bytes, &document);
+    // The first part shows at once; the rest comes while the event loop runs.
+    QVERIFY(!loader.isFinished());
+    QVERIFY(paragraphs(document).startsWith("Paragraph 0 of a long help file."));
+    QVERIFY(!document.toPlainText().contains("The end."));
+    QTRY_VERIFY(loader.isFinished());
+    QCOMPARE(document.toHtml(), readDocument(bytes)->toHtml());
+    QVERIFY(document.isUndoRedoEnabled());
+    QVERIFY(!document.isUndoAvailable());
 }
 
 QTEST_MAIN(tst_RtfReader)
