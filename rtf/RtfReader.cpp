@@ -638,12 +638,12 @@ void RtfReader::startFieldResult() {
 }
 
 void RtfReader::appendRun(const QString &text, const RtfCharState &chars) {
-    if (m_run.isEmpty()) {
-        m_runState = chars;
-    } else if (!(m_runState == chars)) {
+    // A run holds text of one format, in one place: in a table or not, as it was when the text came.
+    const bool inTable = inTableContext();
+    if (!m_run.isEmpty() && (!(m_runState == chars) || m_runInTable != inTable))
         flushRun();
-        m_runState = chars;
-    }
+    m_runState = chars;
+    m_runInTable = inTable;
     // Line and paragraph ends are the reader's to make, and the document reserves a few characters
     // for its own structure: none of them may come in as text.
     const auto unfit = [](char16_t c) {
@@ -668,7 +668,7 @@ bool RtfReader::inTableContext() const {
 void RtfReader::flushRun() {
     if (m_run.isEmpty())
         return;
-    m_builder.insertText(m_run, m_formatter.charFormat(m_runState), inTableContext(),
+    m_builder.insertText(m_run, m_formatter.charFormat(m_runState), m_runInTable,
                          m_formatter.blockFormat(group().para));
     m_run.resize(0);
 }

@@ -150,6 +150,7 @@ private:
     char16_t m_highSurrogate = 0;
     QString m_run;
     RtfCharState m_runState;
+    bool m_runInTable = false;
 
     // How the writer numbers the paragraph (\pn); a \pard forgets it.
     struct ListNumbering {
