@@ -494,9 +494,9 @@ void RtfReader::appendText(const QString &text) {
             m_fontName += text;
         break;
     default:
-        if (QString *collected = collectedText();
-            collected && !group().chars.hidden && collected->size() < MaxCollected)
-            collected->append(text);
+        // Kept up to a length, to the character, however the text came in.
+        if (QString *collected = collectedText(); collected && !group().chars.hidden)
+            collected->append(QStringView(text).first(qMin(text.size(), MaxCollected - collected->size())));
         break;
     }
 }

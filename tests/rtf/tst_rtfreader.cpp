@@ -1051,6 +1051,8 @@ void tst_RtfReader::readingInStepsReadsTheSame_data() {
     // Characters of two bytes are never cut in two, whether raw or as hex.
     QTest::newRow("two-byte code page") << rtf("\\ansicpg932 \x82\xa0\x82\xa2 and \\'82\\'a4\\par") << 1;
     QTest::newRow("text whose table group ends without a cell") << rtf("a{\\intbl i }j\\par k") << 1;
+    QTest::newRow("list text past its length limit")
+        << rtf("{\\pntext " + QByteArray("ab \\'e9").repeated(1000) + "}x\\par") << 1;
     QTest::newRow("plain text, long lines") << QByteArray(20000, 'x') + "\n" + QByteArray(9000, 'y') << 3000;
     QTest::newRow("table, long cell") << rtf("\\trowd\\cellx1000\\cellx2000\\intbl " + QByteArray(20000, 'c') +
                                              "\\cell d\\cell\\row\\pard end")
