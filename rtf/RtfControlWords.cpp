@@ -176,30 +176,16 @@ const RtfReader::WordTable &RtfReader::wordTable() {
         add("emfblip", pictureKind, int(Kind::EnhancedMetafile));
         add("macpict", pictureKind, int(Kind::MacPicture));
         add("pmmetafile", pictureKind, int(Kind::Os2Metafile));
-        add("picw", [](R &r, const Word &w) {
+        static constexpr int RtfPicture::*pictureNumbers[] = {&RtfPicture::width,     &RtfPicture::height,
+                                                              &RtfPicture::widthGoal, &RtfPicture::heightGoal,
+                                                              &RtfPicture::scaleX,    &RtfPicture::scaleY};
+        const WordHandler pictureNumber = [](R &r, const Word &w) {
             if (r.group().destination == Destination::Picture)
-                r.m_picture->width = w.number();
-        });
-        add("pich", [](R &r, const Word &w) {
-            if (r.group().destination == Destination::Picture)
-                r.m_picture->height = w.number();
-        });
-        add("picwgoal", [](R &r, const Word &w) {
-            if (r.group().destination == Destination::Picture)
-                r.m_picture->widthGoal = w.number();
-        });
-        add("pichgoal", [](R &r, const Word &w) {
-            if (r.group().destination == Destination::Picture)
-                r.m_picture->heightGoal = w.number();
-        });
-        add("picscalex", [](R &r, const Word &w) {
-            if (r.group().destination == Destination::Picture)
-                r.m_picture->scaleX = w.number();
-        });
-        add("picscaley", [](R &r, const Word &w) {
-            if (r.group().destination == Destination::Picture)
-                r.m_picture->scaleY = w.number();
-        });
+                r.m_picture.get()->*pictureNumbers[w.value] = w.number();
+        };
+        int number = 0;
+        for (const char *name : {"picw", "pich", "picwgoal", "pichgoal", "picscalex", "picscaley"})
+            add(name, pictureNumber, number++);
         for (const char *name : {"shp", "shppict"})
             addStarred(name, [](R &, const Word &) {});
         addStarred("shpinst", [](R &r, const Word &) {

@@ -87,7 +87,6 @@ private:
 
     void readPlainTextStep(qsizetype characters);
     void readRichTextStep(qsizetype bytes);
-    void finishReading();
     void flushWholeCharacters();
     void applyDefaultTab();
 
