@@ -16,25 +16,6 @@ constexpr int MaxListNumber = 1000000;
 constexpr int MaxBorderTwips = 150;
 constexpr qint64 MaxImageBytes = 256 * 1024 * 1024; // for all pictures of a document together
 
-QString letters(int number, char16_t a) {
-    QString text;
-    for (int n = number; n > 0; n = (n - 1) / 26)
-        text.prepend(QChar(char16_t(a + (n - 1) % 26)));
-    return text;
-}
-
-QString roman(int number, bool upper) {
-    static const std::pair<int, const char *> parts[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"},
-                                                         {90, "xc"},  {50, "l"},   {40, "xl"}, {10, "x"},   {9, "ix"},
-                                                         {5, "v"},    {4, "iv"},   {1, "i"}};
-    QString text;
-    for (const auto &[value, digits] : parts) {
-        for (; number >= value; number -= value)
-            text += QLatin1String(digits);
-    }
-    return upper ? text.toUpper() : text;
-}
-
 // HYPERLINK "address" \l "place" \o "tip": the address, with the place after a '#'; empty for any
 // other field, and for a link to a place in this document only.
 QString hyperlinkAddress(const QString &instruction) {
@@ -542,39 +523,17 @@ void RtfReader::showListText(const RtfCharState &chars) {
 
 QString RtfReader::listNumberText() {
     const ListNumbering &numbering = m_listNumbering;
-    if (numbering.style == ListNumbering::Style::Bullet)
-        return (numbering.before.isEmpty() ? QString(QChar(0x2022)) : numbering.before) + u'\t';
-    if (!m_numberTaken) {
+    if (numbering.isNumbered() && !m_numberTaken) {
         const bool countOn = m_numberContinues && m_number < MaxListNumber && numbering.sameStyle(m_numberedBefore);
         m_number = countOn ? m_number + 1 : numbering.start;
         m_numberTaken = true;
         m_numberedBefore = numbering;
     }
-    QString number;
-    switch (numbering.style) {
-    case ListNumbering::Style::UpperLetter:
-        number = letters(m_number, u'A');
-        break;
-    case ListNumbering::Style::LowerLetter:
-        number = letters(m_number, u'a');
-        break;
-    case ListNumbering::Style::UpperRoman:
-    case ListNumbering::Style::LowerRoman:
-        if (m_number > 0 && m_number < 4000) {
-            number = roman(m_number, numbering.style == ListNumbering::Style::UpperRoman);
-            break;
-        }
-        [[fallthrough]];
-    default:
-        number = QString::number(m_number);
-        break;
-    }
-    return numbering.before + number + numbering.after + u'\t';
+    return numbering.text(m_number);
 }
 
 void RtfReader::paragraphEnded() {
-    using Style = ListNumbering::Style;
-    const bool numbered = m_listNumbering.style != Style::None && m_listNumbering.style != Style::Bullet;
+    const bool numbered = m_listNumbering.isNumbered();
     if (numbered && !m_listNumbering.continuation)
         listNumberText(); // counted even when its text was given
     // The list goes on through its unnumbered paragraphs (\pnlvlcont); any other paragraph ends it.

@@ -3,6 +3,7 @@
 #include "RtfCodePage.h"
 #include "RtfDocumentBuilder.h"
 #include "RtfFormatter.h"
+#include "RtfListNumbering.h"
 #include "RtfPicture.h"
 #include "RtfState.h"
 #include "RtfTokenizer.h"
@@ -151,19 +152,8 @@ private:
     RtfCharState m_runState;
     bool m_runInTable = false;
 
-    // How the writer numbers the paragraph (\pn); a \pard forgets it.
-    struct ListNumbering {
-        enum class Style : char { None, Bullet, Decimal, UpperLetter, LowerLetter, UpperRoman, LowerRoman };
-        Style style = Style::None;
-        bool continuation = false; // \pnlvlcont: in the list, without a number of its own
-        int start = 1;
-        QString before;
-        QString after;
-        bool sameStyle(const ListNumbering &other) const {
-            return style == other.style && before == other.before && after == other.after;
-        }
-    };
-    ListNumbering m_listNumbering;
+    using ListNumbering = RtfListNumbering;
+    ListNumbering m_listNumbering;  // the paragraph's numbering (\pn); a \pard forgets it
     ListNumbering m_numberedBefore; // the last numbered paragraph's numbering
     bool m_numberContinues = false; // the paragraph before was numbered: count on from its number
     bool m_numberTaken = false;
