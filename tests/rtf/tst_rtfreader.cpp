@@ -620,6 +620,10 @@ void tst_RtfReader::pictures_data() {
     QTest::newRow("enhanced metafile without a goal: hundredths of a millimetre")
         << QByteArray(R"({\pict\emfblip\picw2540\pich1270 0100})") << QSizeF(96, 48) << QSize(96, 48)
         << "Enhanced metafile";
+    QTest::newRow("metafile of no size at all: an inch")
+        << QByteArray(R"({\pict\wmetafile8 0100})") << QSizeF(96, 96) << QSize(96, 96) << "Windows metafile";
+    QTest::newRow("bitmap Qt knows by its bytes")
+        << "{\\pict\\wbitmap0\\picwgoal150\\pichgoal150 " + png + "}" << QSizeF(10, 10) << own << "";
     QTest::newRow("PNG that does not read: a frame") << QByteArray(R"({\pict\pngblip\picwgoal300\pichgoal300 0102})")
                                                      << QSizeF(20, 20) << QSize(20, 20) << "Picture";
     QTest::newRow("Word's picture wins over its stand-in")
@@ -689,6 +693,9 @@ void tst_RtfReader::tableBorders_data() {
         << QByteArray(
                R"(\trowd\trbrdrl\brdrs\brdrw15\trbrdrv\brdrdb\brdrw45\cellx1000\cellx2000\intbl a\cell X\cell\row)")
         << QStringList{none, "3 double #000000", none, none};
+    QTest::newRow("dashed, and paragraph borders describe no cell")
+        << QByteArray(R"(\trowd\clbrdrl\brdrdash\brdrw30\cellx1000\pard\intbl\brdrb\brdrs\brdrw60 X\cell\row)")
+        << QStringList{none, "2 dashed #000000", none, none};
     QTest::newRow("a cell's own border wins over the row's")
         << QByteArray(
                R"(\trowd\trbrdrt\brdrs\trbrdrr\brdrs\clbrdrt\brdrdot\brdrw30\brdrcf2\cellx1000\intbl X\cell\row)")
@@ -706,7 +713,8 @@ void tst_RtfReader::tableBorders() {
     const auto side = [](qreal width, QTextFrameFormat::BorderStyle style, const QBrush &brush) {
         static const QHash<int, QString> styles = {{QTextFrameFormat::BorderStyle_Solid, "solid"},
                                                    {QTextFrameFormat::BorderStyle_Double, "double"},
-                                                   {QTextFrameFormat::BorderStyle_Dotted, "dotted"}};
+                                                   {QTextFrameFormat::BorderStyle_Dotted, "dotted"},
+                                                   {QTextFrameFormat::BorderStyle_Dashed, "dashed"}};
         if (width == 0 || style == QTextFrameFormat::BorderStyle_None)
             return QStringLiteral("none");
         return QString::number(width) + u' ' + styles.value(style, "other") + u' ' + brush.color().name();
@@ -903,6 +911,10 @@ void tst_RtfReader::tokenizer_data() {
     QTest::newRow("groups and raw tab") << QByteArray("{a\tb}") << QStringList{"{", "T a", "W tab", "T b", "}"};
     QTest::newRow("raw line ends skipped") << QByteArray("a\r\nb") << QStringList{"T a", "T b"};
     QTest::newRow("binary") << QByteArray("\\bin3 {}\\x") << QStringList{"B {}\\", "T x"};
+    // A long run comes in pieces, so that a reader reading in steps can stop between them.
+    QTest::newRow("long text in pieces") << QByteArray(RtfTokenizer::MaxTextLength + 3, 'a') + "\\b"
+                                         << QStringList{"T " + QString(RtfTokenizer::MaxTextLength, 'a'), "T aaa",
+                                                        "W b"};
 }
 
 void tst_RtfReader::tokenizer() {
