@@ -1,10 +1,11 @@
 #include "Form8.h"
 
 #include "Design.h"
+#include "DesktopOpener.h"
 #include "OnTop.h"
 #include "Platform.h"
 #include "ProgramValues.h"
-#include "RtfReader.h"
+#include "RtfLoader.h"
 #include "Skin.h"
 #include "xfileExists.h"
 
@@ -15,6 +16,7 @@
 #include <QSettings>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QUrl>
 
 namespace varnook {
 
@@ -43,12 +45,15 @@ Form8::Form8(QWidget *parent)
     m_rtf1->setGeometry(twipsRect(0, 0, 10275, 7515));
     m_rtf1->setReadOnly(true);
     m_rtf1->setOpenLinks(false);
+    connect(m_rtf1, &QTextBrowser::anchorClicked, this, &Form8::openLink);
 
     m_Check1->setObjectName(QStringLiteral("Check1"));
     m_Check1->setGeometry(twipsRect(60, 7620, 1995, 255));
     m_Check1->setChecked(true); // as designed
     connect(m_Check1, &QCheckBox::toggled, this, &Form8::Check1_Click);
 }
+
+Form8::~Form8() = default;
 
 // Each step stands on its own: one that cannot be done is skipped and the next one runs.
 bool Form8::Form_Load() {
@@ -93,7 +98,7 @@ void Form8::loadHelpFile(const QString &path) {
         return;
     auto *document = new QTextDocument(m_rtf1);
     document->setDefaultFont(m_rtf1->font());
-    RtfReader::read(bytes, document);
+    m_helpLoader = std::make_unique<RtfLoader>(bytes, document);
     m_rtf1->setDocument(document);
 }
 
@@ -124,6 +129,23 @@ void Form8::Check1_Click() {
     request.title = platform().version.ProductName;
     request.icon = MessageIcon::Warning;
     platform().dialogs->messageBox(request);
+}
+
+// Only addresses of the web and of mail are opened: a help file is no place to start local programs.
+void Form8::openLink(const QUrl &address) {
+    QUrl url = address;
+    if (url.scheme().isEmpty())
+        url = QUrl(QStringLiteral("http://") + address.toString());
+    static const QStringList openable = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"),
+                                         QStringLiteral("mailto")};
+    if (!url.isValid() || !openable.contains(url.scheme().toLower())) {
+        qWarning("Help window: the link \"%s\" is not a web or mail address; not opened",
+                 qUtf8Printable(address.toString()));
+        return;
+    }
+    const QString opener = desktopOpener();
+    if (!platform().launcher || !platform().launcher->startDetached(opener, {url.toString()}))
+        qWarning("Help window: \"%s\" could not be started to open a link", qUtf8Printable(opener));
 }
 
 } // namespace varnook

@@ -2,10 +2,15 @@
 
 #include "Form.h"
 
+#include <memory>
+
 class QCheckBox;
 class QTextBrowser;
+class QUrl;
 
 namespace varnook {
+
+class RtfLoader;
 
 // The Help window: shows Help.rtf from the program's folder, keeps itself above other windows and
 // holds the "Show at Startup" box that decides whether the main window opens it at the next start.
@@ -15,6 +20,7 @@ class Form8 : public Form {
 
 public:
     explicit Form8(QWidget *parent = nullptr);
+    ~Form8() override;
 
     QTextBrowser *rtf1() const { return m_rtf1; }
     QCheckBox *Check1() const { return m_Check1; }
@@ -26,6 +32,8 @@ public:
 
 public slots:
     void Check1_Click();
+    // A link in the help text opens in the desktop's program for it, as Go To opens a location.
+    void openLink(const QUrl &address);
 
 protected:
     bool Form_Load() override;
@@ -35,6 +43,7 @@ private:
     void showStoredSetting();
 
     QTextBrowser *m_rtf1;
+    std::unique_ptr<RtfLoader> m_helpLoader; // reads a long help file while the window is shown
     QCheckBox *m_Check1;
     bool m_withoutHelpFile = false;
 };

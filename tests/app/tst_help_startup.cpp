@@ -16,11 +16,12 @@ using namespace varnook::test;
 
 namespace {
 
-void writeHelpFile(const FakePlatform &fake) {
+void writeHelpFile(const FakePlatform &fake,
+                   const QByteArray &text = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss "
+                                            "Arial;}}\\viewkind4\\uc1\\pard Help text\\par}") {
     QFile file(QDir(fake.programFolder()).filePath(QStringLiteral("Help.rtf")));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\viewkind4\\uc1\\pard Help text\\par}");
+    QCOMPARE(file.write(text), text.size());
 }
 
 std::unique_ptr<QSettings> storedSettings(const FakePlatform &fake) {
@@ -146,6 +147,27 @@ private slots:
         QCOMPARE(std::count_if(windows.cbegin(), windows.cend(),
                                [](QWidget *window) { return qobject_cast<Form8 *>(window) != nullptr; }),
                  1);
+    }
+
+    // One paragraph of 2 MB used to hold up the main window for minutes, the Help window opening first.
+    void longHelpFileHoldsNothingUp() {
+        FakePlatform fake;
+        writeHelpFile(fake, "{\\rtf1\\ansi " + QByteArray("keep a backup of the data file ").repeated(70000) + "}");
+        Form1 *main = startProgram(fake);
+        QVERIFY(main);
+        QCOMPARE(main->lstPass()->entries()->count(), 1);
+        Form8 *help = visibleHelpWindow();
+        QVERIFY(help);
+        const QTextDocument *shown = help->rtf1()->document();
+        QVERIFY(shown->toPlainText().startsWith("keep a backup of the data file"));
+        QVERIFY(shown->characterCount() < 70000 * 31);
+
+        // Closing the program while the rest is read stops the reading with the window.
+        main->unload();
+        QVERIFY(!findForm<Form8>());
+        destroyAllWindows();
+        QTest::qWait(50);
+        QCOMPARE(fake.dialogs.shown.size(), 1); // the master password's box only
     }
 
     void uncheckingKeepsItClosedAtTheNextStart() {
