@@ -5,12 +5,12 @@
 #include "DesktopOpener.h"
 #include "Form8.h"
 #include "ListView.h"
+#include "Messages.h"
 #include "PictureBox.h"
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "Skin.h"
 #include "StatusBar.h"
-#include "StoreMessages.h"
 #include "WebBrowser.h"
 #include "frmAbout.h"
 #include "frmAdd.h"
@@ -222,7 +222,7 @@ void Form1::saveUnsavedChanges() {
                         saved.reason() +
                         QStringLiteral("\n\nThe list holds changes that are not in the file. Retry saves again; "
                                        "Close without saving loses these changes.");
-        question.title = StoreMessages::applicationTitle();
+        question.title = Messages::applicationTitle();
         question.buttons = MessageButtons::RetryCloseWithoutSaving;
         question.icon = MessageIcon::Warning;
         question.defaultButton = MessageAnswer::Retry;

@@ -1,5 +1,6 @@
 #include "CoreDumps.h"
 #include "DataFolderLock.h"
+#include "FolderLockBox.h"
 #include "Platform.h"
 #include "QtPlatform.h"
 #include "frmSplash.h"
@@ -17,7 +18,7 @@ int main(int argc, char *argv[]) {
 
     // One copy per data folder, held for the whole run.
     varnook::DataFolderLock lock(varnook::platform().programFolder);
-    if (!lock.lockOrTell())
+    if (!varnook::lockFolderOrTell(lock))
         return 1;
 
     varnook::frmSplash *splash = varnook::loadForm<varnook::frmSplash>();

@@ -2,12 +2,12 @@
 
 #include "DataFile.h"
 #include "DataFileFormat.h"
-#include "DataLoader.h"
 #include "EntryListModel.h"
 #include "Form1.h"
+#include "Messages.h"
 #include "Platform.h"
 #include "ProgramValues.h"
-#include "StoreMessages.h"
+#include "UnlockDataFile.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -36,20 +36,22 @@ void ShowStatus(const QString &text) {
 }
 
 bool LoadData(EntryListModel &list) {
-    LoadOutcome outcome = DataLoader(DataFile::inProgramFolder()).load();
-    if (!outcome.unlocked) {
+    std::optional<UnlockedData> unlocked = unlockDataFile(DataFile::inProgramFolder());
+    if (!unlocked) {
         platform().process->endProgram(StartRefusedExitCode);
         return false;
     }
-    list.append(std::move(outcome.entries));
-    ShowStatus(outcome.status);
+    programValues().MasterPassword = unlocked->masterPassword;
+    list.append(std::move(unlocked->entries));
+    ShowStatus(unlocked->status);
     return true;
 }
 
 FileResult WriteList(EntryListModel &list) {
     // Unchanged rows keep their encoded lines, so a save costs little more than writing the bytes.
-    const QByteArray bytes = DataFileFormat::serializeStoredLines(
-        programValues().MasterPassword, list.count(), [&list](qsizetype i) { return list.storedLine(int(i) + 1); });
+    const QByteArray bytes = DataFileFormat::serialize(
+        programValues().MasterPassword,
+        EntryLines(list.count(), [&list](qsizetype i) { return list.storedLine(int(i) + 1); }));
     const FileResult saved = DataFile::inProgramFolder().write(bytes);
     if (saved)
         list.markSaved();
@@ -62,8 +64,8 @@ bool SaveData(EntryListModel &list) {
     const FileResult saved = WriteList(list);
     if (!saved) {
         MessageBoxRequest request;
-        request.text = StoreMessages::saveFailed(DataFile::inProgramFolder().path(), saved.reason(), saved.replaced());
-        request.title = StoreMessages::applicationTitle();
+        request.text = Messages::saveFailed(DataFile::inProgramFolder().path(), saved.reason(), saved.replaced());
+        request.title = Messages::applicationTitle();
         request.buttons = MessageButtons::Ok;
         request.icon = MessageIcon::Critical;
         platform().dialogs->messageBox(request);

@@ -3,7 +3,7 @@
 #include "Console.h"
 #include "DataFile.h"
 #include "DataFileCheck.h"
-#include "DataFileFormat.h"
+#include "DataLoader.h"
 #include "EntryCsv.h"
 #include "MasterPasswordInput.h"
 
@@ -31,16 +31,16 @@ ExitCode ExportCommand::run() {
     if (!m_folder.readExistingDataFileOrTell(bytes))
         return ExitCode::FileFailure;
 
-    const DataFileFormat::MasterLine master = DataFileFormat::readMasterLine(bytes);
-    if (master.masterPassword.isEmpty()) {
+    const LoadResult read = DataLoader::fromBytes(bytes);
+    if (read.state == LoadResult::State::NeedsMasterPassword) {
         Console::err(QStringLiteral("The data file has no master password yet, so there is nothing to export. "
                                     "Varnook asks for a new one at its next start."));
         return ExitCode::FileHasProblems;
     }
-    if (MasterPasswordInput::login(master.masterPassword) != MasterPasswordInput::Outcome::Accepted)
+    if (MasterPasswordInput::login(read.masterPassword) != MasterPasswordInput::Outcome::Accepted)
         return ExitCode::PasswordRefused;
 
-    const std::vector<Entry> entries = DataFileFormat::readEntries(QByteArrayView(bytes).sliced(master.entriesStart));
+    const std::vector<Entry> &entries = read.entries;
     const QByteArray csv = EntryCsv::write(entries);
     if (m_outputFile.isEmpty()) {
         if (!Console::writeOut(csv)) {

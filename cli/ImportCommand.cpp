@@ -3,8 +3,8 @@
 #include "Console.h"
 #include "DataFile.h"
 #include "DataFileCheck.h"
-#include "DataFileFormat.h"
 #include "DataFolderLock.h"
+#include "DataLoader.h"
 #include "ImportColumns.h"
 #include "ImportRows.h"
 #include "MasterPasswordInput.h"
@@ -76,12 +76,12 @@ std::optional<ExitCode> ImportCommand::unlockDataFile(QString &masterPassword, s
                                     "imported. Run \"varnook-cli check\" to see them."));
         return ExitCode::FileHasProblems;
     }
-    const DataFileFormat::MasterLine master = DataFileFormat::readMasterLine(bytes);
-    entries = DataFileFormat::readEntries(QByteArrayView(bytes).sliced(master.entriesStart));
-    if (master.masterPassword.isEmpty())
+    LoadResult read = DataLoader::fromBytes(bytes);
+    entries = std::move(read.entries);
+    if (read.state == LoadResult::State::NeedsMasterPassword)
         return passwordOutcome(MasterPasswordInput::askNew(masterPassword));
-    masterPassword = master.masterPassword;
-    return passwordOutcome(MasterPasswordInput::login(master.masterPassword));
+    masterPassword = read.masterPassword;
+    return passwordOutcome(MasterPasswordInput::login(read.masterPassword));
 }
 
 ExitCode ImportCommand::run() {
@@ -100,11 +100,12 @@ ExitCode ImportCommand::run() {
 
     // Held until the save is done, so that Varnook cannot start on the folder in between.
     DataFolderLock lock(m_folder.path());
-    switch (lock.tryLock()) {
+    const DataFolderLock::Result locking = lock.tryLock();
+    switch (locking.state) {
     case DataFolderLock::State::Locked:
-        if (!lock.takenOverBecause().isEmpty())
+        if (!locking.takenOverBecause.isEmpty())
             Console::err(QStringLiteral("The lock of this folder was left behind and has been taken over, since ") +
-                         lock.takenOverBecause() + QStringLiteral(": ") + shown(m_folder.path()));
+                         locking.takenOverBecause + QStringLiteral(": ") + shown(m_folder.path()));
         break;
     case DataFolderLock::State::HeldElsewhere:
         Console::err(QStringLiteral("Varnook is running with the data file in this folder: ") + shown(m_folder.path()) +
@@ -113,7 +114,7 @@ ExitCode ImportCommand::run() {
     case DataFolderLock::State::Unavailable:
         // Without the lock a running Varnook could overwrite the import, or the import its saves.
         Console::err(QStringLiteral("The folder could not be locked: ") + shown(m_folder.path()) +
-                     QStringLiteral("\n") + lock.failureReason() + QStringLiteral("\nNothing was imported."));
+                     QStringLiteral("\n") + locking.failureReason + QStringLiteral("\nNothing was imported."));
         return ExitCode::FileFailure;
     }
 

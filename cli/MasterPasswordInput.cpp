@@ -1,7 +1,6 @@
 #include "MasterPasswordInput.h"
 
 #include "Console.h"
-#include "MasterPasswordPrompts.h"
 #include "MasterPasswordRules.h"
 #include "PasswordInput.h"
 
@@ -25,13 +24,13 @@ MasterPasswordInput::Outcome noInput() {
 } // namespace
 
 MasterPasswordInput::Outcome MasterPasswordInput::login(const QString &stored) {
-    const int tries = PasswordInput::isTerminal() ? MasterPasswordPrompts::Tries : 1;
+    const int tries = PasswordInput::isTerminal() ? MasterPasswordRules::Tries : 1;
     for (int tried = 1;; ++tried) {
         const std::optional<QString> typed = PasswordInput::readLine(QStringLiteral("Please enter your password: "));
         if (!typed)
             return noInput();
         // Compared exactly as the program's login compares.
-        if (MasterPasswordRules::matches(*typed, stored))
+        if (MasterPasswordRules::matchesStored(*typed, stored))
             return Outcome::Accepted;
         Console::err(wrongPassword());
         if (tried == tries) {
@@ -43,11 +42,22 @@ MasterPasswordInput::Outcome MasterPasswordInput::login(const QString &stored) {
 }
 
 QString MasterPasswordInput::newPasswordProblem(const QString &typed) {
-    // The program's own rules; only the empty case has no Cancel button to point to here.
-    const MasterPasswordRules::Problem problem = MasterPasswordRules::problemOf(typed);
-    if (problem == MasterPasswordRules::Problem::Empty)
+    // The program's own rules, in the words of its boxes but for the Cancel button they point to.
+    const std::optional<MasterPasswordRules::Problem> problem = MasterPasswordRules::problemWithNewPassword(typed);
+    if (!problem)
+        return {};
+    switch (*problem) {
+    case MasterPasswordRules::Problem::Empty:
         return QStringLiteral("You must enter a password to use.");
-    return MasterPasswordRules::describe(problem);
+    case MasterPasswordRules::Problem::OutsideCodePage:
+        return QStringLiteral("Your password contains a character that the data file cannot store.  Use only "
+                              "Western European letters, digits, punctuation and blanks (Windows-1252).");
+    case MasterPasswordRules::Problem::NotStorable:
+        return QStringLiteral("Your password contains a character that cannot be stored.  Please enter another one.");
+    case MasterPasswordRules::Problem::TooShort:
+        return QStringLiteral("You must enter at least 4 alphanumeric characters.");
+    }
+    return {};
 }
 
 MasterPasswordInput::Outcome MasterPasswordInput::askNew(QString &password) {
@@ -55,7 +65,7 @@ MasterPasswordInput::Outcome MasterPasswordInput::askNew(QString &password) {
     if (terminal)
         Console::err(QStringLiteral("The data file has no master password yet. Choose one of at least 4 characters; "
                                     "8 or more, and not a word found in a dictionary, are recommended."));
-    const int tries = terminal ? MasterPasswordPrompts::Tries : 1;
+    const int tries = terminal ? MasterPasswordRules::Tries : 1;
     for (int tried = 1;; ++tried) {
         const std::optional<QString> typed = PasswordInput::readLine(QStringLiteral("New master password: "));
         if (!typed)

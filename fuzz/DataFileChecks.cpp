@@ -3,7 +3,7 @@
 #include "CodePage1252.h"
 #include "DataFileFormat.h"
 #include "DataFileLines.h"
-#include "MasterPasswordPrompts.h"
+#include "MasterPasswordRules.h"
 #include "ScrambleText.h"
 
 #include <QList>
@@ -172,7 +172,7 @@ void writeAsTexts(QByteArrayView bytes) {
     }
     // What the creation stores for a typed password, when it takes it.
     const QString stored = CodePage1252::roundTrip(typed);
-    if (MasterPasswordPrompts::creationProblem(typed).isEmpty()) {
+    if (!MasterPasswordRules::problemWithNewPassword(typed)) {
         checkSaveAndRead(stored, entries);
         const QByteArray line = DataFileFormat::masterLine(stored);
         check(DataFileFormat::readMasterLine(line).masterPassword == stored, "the new master password reads back");

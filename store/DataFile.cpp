@@ -182,8 +182,10 @@ FileResult DataFile::save(QStringView masterPassword, const std::vector<Entry> &
     return write(DataFileFormat::serialize(masterPassword, entries));
 }
 
-FileResult EnsureDataFile(const QString &path) {
-    return DataFile(path).ensure();
+FileResult DataFile::writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines) const {
+    QByteArray bytes = DataFileFormat::masterLine(masterPassword);
+    bytes.append(entryLines);
+    return write(bytes);
 }
 
 } // namespace varnook

@@ -4,6 +4,7 @@
 #include "FileResult.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
@@ -46,6 +47,9 @@ public:
     FileResult write(const QByteArray &bytes, Access access = Access::KeepTightened) const;
     // Writes the master password and the entries as a save does.
     FileResult save(QStringView masterPassword, const std::vector<Entry> &entries) const;
+    // Writes a new master password as line 1 with entryLines (LoadResult::entryLinesToKeep) under
+    // it, byte for byte: the file right after the master password was created.
+    FileResult writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines) const;
 
     // How write() opens its target; tests put in a device that fails. An empty one restores the default.
     using SaveFileFactory = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;
@@ -60,8 +64,5 @@ public:
 private:
     QString m_path;
 };
-
-// Makes sure the data file at path exists, as DataFile::ensure().
-FileResult EnsureDataFile(const QString &path);
 
 } // namespace varnook

@@ -159,37 +159,31 @@ QByteArray DataFileFormat::storedLine(const Entry &entry) {
     return line;
 }
 
-QByteArray DataFileFormat::serializeStoredLines(QStringView masterPassword, qsizetype count,
-                                                const std::function<QByteArrayView(qsizetype)> &storedLineAt) {
-    qsizetype size = masterPassword.size() + 2 * LineEnd.size();
-    for (qsizetype i = 0; i < count; ++i)
-        size += storedLineAt(i).size();
-    QByteArray out(size, Qt::Uninitialized);
-    char *const begin = out.data();
-    char *dest = CodePage1252::encodeInto(begin, masterPassword);
-    scrambleBytes(begin, dest - begin);
-    dest = std::copy(LineEnd.begin(), LineEnd.end(), dest);
-    for (qsizetype i = 0; i < count; ++i) {
-        const QByteArrayView line = storedLineAt(i);
-        dest = std::copy(line.begin(), line.end(), dest);
-    }
-    dest = std::copy(LineEnd.begin(), LineEnd.end(), dest);
-    out.truncate(dest - begin);
-    return out;
+qsizetype EntryLines::room(qsizetype i) const {
+    if (m_entries)
+        return lineRoom((*m_entries)[size_t(i)]);
+    return m_storedLineAt(i).size();
 }
 
-QByteArray DataFileFormat::serialize(QStringView masterPassword, const std::vector<Entry> &entries) {
+char *EntryLines::write(qsizetype i, char *dest) const {
+    if (m_entries)
+        return writeEntryLine(dest, (*m_entries)[size_t(i)]);
+    const QByteArrayView line = m_storedLineAt(i);
+    return std::copy(line.begin(), line.end(), dest);
+}
+
+QByteArray DataFileFormat::serialize(QStringView masterPassword, const EntryLines &lines) {
     // The whole file is built in one buffer of the largest size it can take, then cut to length.
     qsizetype room = masterPassword.size() + 2 * LineEnd.size();
-    for (const Entry &entry : entries)
-        room += lineRoom(entry);
+    for (qsizetype i = 0; i < lines.count(); ++i)
+        room += lines.room(i);
     QByteArray out(room, Qt::Uninitialized);
     char *const begin = out.data();
     char *dest = CodePage1252::encodeInto(begin, masterPassword);
     scrambleBytes(begin, dest - begin);
     dest = std::copy(LineEnd.begin(), LineEnd.end(), dest);
-    for (const Entry &entry : entries)
-        dest = writeEntryLine(dest, entry);
+    for (qsizetype i = 0; i < lines.count(); ++i)
+        dest = lines.write(i, dest);
     dest = std::copy(LineEnd.begin(), LineEnd.end(), dest);
     out.truncate(dest - begin);
     return out;

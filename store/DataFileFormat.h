@@ -11,10 +11,38 @@
 
 namespace varnook {
 
+// The entry lines a save writes, in file order: entries encoded as the file is built, or lines a
+// caller keeps in their stored form (DataFileFormat::storedLine), so that an unchanged row costs
+// a copy. Either way DataFileFormat::serialize lays out the file.
+class EntryLines {
+public:
+    using StoredLineAt = std::function<QByteArrayView(qsizetype)>;
+
+    EntryLines() = default;
+    // Implicit: a list of entries is what most callers save. The list must outlive this object.
+    EntryLines(const std::vector<Entry> &entries) // NOLINT(google-explicit-constructor)
+        : m_entries(&entries)
+        , m_count(qsizetype(entries.size())) {}
+    EntryLines(qsizetype count, StoredLineAt storedLineAt)
+        : m_count(count)
+        , m_storedLineAt(std::move(storedLineAt)) {}
+
+    qsizetype count() const { return m_count; }
+    // Bytes line i may take with its line end.
+    qsizetype room(qsizetype i) const;
+    // Writes line i and its line end at dest, which has room(i) bytes; returns the end.
+    char *write(qsizetype i, char *dest) const;
+
+private:
+    const std::vector<Entry> *m_entries = nullptr;
+    qsizetype m_count = 0;
+    StoredLineAt m_storedLineAt;
+};
+
 // The bytes of data.enc and what they mean, without touching any file.
 //
 // Line 1 holds the master password; every further line holds one entry as user name, "|||",
-// password, "|||" and location. Each line is scrambled (ScrambleText) and ends with CR LF; a file
+// password, "|||" and location. Each line is scrambled (scrambleBytes) and ends with CR LF; a file
 // written by a save ends with one more CR LF. There is no header, count or checksum.
 class DataFileFormat {
 public:
@@ -42,16 +70,13 @@ public:
     static QByteArray newFile() { return LineEnd.toByteArray(); }
     // Line 1 alone: the file right after the master password was created.
     static QByteArray masterLine(QStringView masterPassword);
-    // The whole file as a save writes it.
-    static QByteArray serialize(QStringView masterPassword, const std::vector<Entry> &entries);
+    // The whole file as a save writes it: line 1, the entry lines, and one more line end.
+    static QByteArray serialize(QStringView masterPassword, const EntryLines &lines);
     // Appends one scrambled entry line and its line end.
     static void appendEntryLine(QByteArray &out, const Entry &entry);
     // One entry's line as the file stores it: scrambled, with its line end. A caller that keeps
-    // these builds the next file without encoding the unchanged entries again.
+    // these builds the next file without encoding the unchanged entries again (EntryLines).
     static QByteArray storedLine(const Entry &entry);
-    // The whole file as a save writes it, from entry lines already in their stored form.
-    static QByteArray serializeStoredLines(QStringView masterPassword, qsizetype count,
-                                           const std::function<QByteArrayView(qsizetype)> &storedLineAt);
 
     // False when the entry would read back differently from the file: a field holding "|||" or a
     // character whose scrambled code ends a line, or one the code page does not hold.

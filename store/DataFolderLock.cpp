@@ -1,8 +1,6 @@
 #include "DataFolderLock.h"
 
 #include "LeftoverTemporaries.h"
-#include "Platform.h"
-#include "StoreMessages.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -21,15 +19,6 @@ namespace {
 // this may still be filled in.
 constexpr qint64 FillingTimeSeconds = 5;
 
-void tell(const QString &text, MessageIcon icon) {
-    MessageBoxRequest request;
-    request.text = text;
-    request.title = StoreMessages::applicationTitle();
-    request.buttons = MessageButtons::Ok;
-    request.icon = icon;
-    platform().dialogs->messageBox(request);
-}
-
 } // namespace
 
 DataFolderLock::DataFolderLock(const QString &folder)
@@ -43,9 +32,12 @@ QString DataFolderLock::lockFilePath() const {
     return QDir(m_folder).filePath(QString::fromLatin1(FileName));
 }
 
-DataFolderLock::State DataFolderLock::tryLock() {
-    if (m_lock.isLocked())
-        return State::Locked;
+DataFolderLock::Result DataFolderLock::tryLock() {
+    Result result;
+    if (m_lock.isLocked()) {
+        result.state = State::Locked;
+        return result;
+    }
     // The lock file tells others this copy's process; no one else needs to read it.
     const mode_t oldMask = ::umask(077);
     bool locked = m_lock.tryLock(0);
@@ -53,18 +45,20 @@ DataFolderLock::State DataFolderLock::tryLock() {
         if (const QString why = whyOwnerIsGone(); !why.isEmpty() && m_lock.removeStaleLockFile()) {
             locked = m_lock.tryLock(0);
             if (locked)
-                m_takenOverBecause = why;
+                result.takenOverBecause = why;
         }
     }
     ::umask(oldMask);
     if (locked) {
         lockTaken();
-        return State::Locked;
+        result.state = State::Locked;
+    } else if (m_lock.error() == QLockFile::LockFailedError) {
+        result.state = State::HeldElsewhere;
+    } else {
+        result.state = State::Unavailable;
+        result.failureReason = probeFailure();
     }
-    if (m_lock.error() == QLockFile::LockFailedError)
-        return State::HeldElsewhere;
-    m_failureReason = probeFailure();
-    return State::Unavailable;
+    return result;
 }
 
 QString DataFolderLock::whyOwnerIsGone() {
@@ -100,22 +94,6 @@ void DataFolderLock::lockTaken() {
     // A temporary copy older than this lock is no running save's: no other copy holds the folder.
     const QDateTime lockedAt = QFileInfo(lockFilePath()).lastModified();
     LeftoverTemporaries::removeIn(m_folder, lockedAt.isValid() ? lockedAt : QDateTime::currentDateTime());
-}
-
-bool DataFolderLock::lockOrTell() {
-    switch (tryLock()) {
-    case State::Locked:
-        if (!m_takenOverBecause.isEmpty())
-            tell(StoreMessages::lockTakenOver(m_folder, m_takenOverBecause), MessageIcon::Warning);
-        return true;
-    case State::HeldElsewhere:
-        tell(StoreMessages::folderInUse(m_folder), MessageIcon::Warning);
-        return false;
-    case State::Unavailable:
-        tell(StoreMessages::lockFailed(m_folder, m_failureReason), MessageIcon::Critical);
-        return false;
-    }
-    return false;
 }
 
 } // namespace varnook

@@ -8,7 +8,7 @@ namespace varnook {
 // Keeps a second copy of the program off a data folder that one copy is using, so that the two
 // never overwrite each other's saves. The lock is a file in the folder, readable by its owner
 // only. A lock whose owner cannot be shown to be alive on this computer (it died, the lock file is
-// empty or damaged, or it was made on another computer) is taken over, and the caller says so.
+// empty or damaged, or it was made on another computer) is taken over, and the result says why.
 class DataFolderLock {
 public:
     static constexpr const char *FileName = "data.enc.lock";
@@ -21,19 +21,22 @@ public:
 
     explicit DataFolderLock(const QString &folder);
 
+    // What tryLock() found and did.
+    struct Result {
+        State state = State::Unavailable;
+        // Why a lock left behind was taken over; empty when there was none to take over.
+        QString takenOverBecause;
+        // Why no lock could be made, when state is Unavailable.
+        QString failureReason;
+    };
+
     // Once locked, leftover temporary copies of the data file from an earlier save are removed.
-    State tryLock();
-    // Locks the folder, or tells the user why it cannot and yields false: the program should end
-    // then, since it would run unguarded. Tells the user too when a lock left behind was taken over.
-    bool lockOrTell();
+    // A caller that gets anything but Locked should not go on: it would run unguarded.
+    Result tryLock();
     void unlock() { m_lock.unlock(); }
 
     const QString &folder() const { return m_folder; }
     QString lockFilePath() const;
-    // Why the lock left behind was taken over; empty when there was none to take over.
-    const QString &takenOverBecause() const { return m_takenOverBecause; }
-    // Why no lock could be made, after tryLock() gave Unavailable.
-    const QString &failureReason() const { return m_failureReason; }
 
 private:
     // Why the lock that blocks us has no owner alive on this computer; empty when it may have one.
@@ -43,8 +46,6 @@ private:
 
     QString m_folder;
     QLockFile m_lock;
-    QString m_takenOverBecause;
-    QString m_failureReason;
 };
 
 } // namespace varnook

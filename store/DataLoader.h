@@ -3,38 +3,39 @@
 #include "DataFile.h"
 #include "Entry.h"
 
-#include <QByteArrayView>
+#include <QByteArray>
 #include <QString>
 
 #include <vector>
 
 namespace varnook {
 
-// What reading the data file at start gave.
-struct LoadOutcome {
-    // False when the program has to end: the login was refused, the creation cancelled, or the
-    // file could not be read or written (the user has been told).
-    bool unlocked = false;
+// What the data file holds, as DataLoader read it.
+struct LoadResult {
+    enum class State {
+        NeedsMasterPassword, // new, empty, or line 1 is empty: a new master password comes first
+        HasMasterPassword,   // masterPassword holds the one the user must type
+        CouldNotCreate,      // the missing file could not be made; see reason
+        CouldNotRead,        // see reason; nothing was changed
+    };
+    State state = State::CouldNotRead;
+    QString masterPassword;
     std::vector<Entry> entries;
-    // The status line to show: "Loaded N entries" or "Password created successfully".
-    QString status;
+    // The entry lines, byte for byte, that a new master password line keeps under it; empty when
+    // they hold no entry.
+    QByteArray entryLinesToKeep;
+    QString reason;
 };
 
-// Reads the data file at start: creates it when missing, then creates the master password on the
-// first start or asks for it on every later one, and reads the entries. Sets MasterPassword.
+// Reads the data file: its master password line and its entries. Asks nothing and shows nothing;
+// the caller decides what to ask from the result.
 class DataLoader {
 public:
-    explicit DataLoader(DataFile file)
-        : m_file(std::move(file)) {}
-
-    LoadOutcome load();
-
-private:
-    // Asks for a new master password and writes it as line 1, keeping any entry lines after it.
-    LoadOutcome CreatePassword(const QByteArray &bytes, qsizetype entriesStart);
-    LoadOutcome failed(const QString &text);
-
-    DataFile m_file;
+    // Reads the file; one that is missing is first made with one empty line, as the first start
+    // leaves it even when no master password is created.
+    static LoadResult read(const DataFile &file);
+    // What the bytes of a data file hold: NeedsMasterPassword or HasMasterPassword.
+    static LoadResult fromBytes(QByteArrayView bytes);
 };
 
 } // namespace varnook

@@ -4,7 +4,7 @@
 
 namespace varnook {
 
-MasterPasswordRules::Problem MasterPasswordRules::problemOf(QStringView typed) {
+std::optional<MasterPasswordRules::Problem> MasterPasswordRules::problemWithNewPassword(QStringView typed) {
     if (typed.isEmpty())
         return Problem::Empty;
     switch (characterProblem(typed)) {
@@ -18,24 +18,7 @@ MasterPasswordRules::Problem MasterPasswordRules::problemOf(QStringView typed) {
     // Every character is one code unit here, so size() counts characters.
     if (typed.size() < MinimumLength)
         return Problem::TooShort;
-    return Problem::None;
-}
-
-QString MasterPasswordRules::describe(Problem problem) {
-    switch (problem) {
-    case Problem::None:
-        break;
-    case Problem::Empty:
-        return QStringLiteral("You must enter a password to use.  If you would like to quit, click Cancel.");
-    case Problem::OutsideCodePage:
-        return QStringLiteral("Your password contains a character that the data file cannot store.  Use only "
-                              "Western European letters, digits, punctuation and blanks (Windows-1252).");
-    case Problem::NotStorable:
-        return QStringLiteral("Your password contains a character that cannot be stored.  Please enter another one.");
-    case Problem::TooShort:
-        return QStringLiteral("You must enter at least 4 alphanumeric characters.");
-    }
-    return {};
+    return std::nullopt;
 }
 
 } // namespace varnook

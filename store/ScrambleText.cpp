@@ -1,7 +1,5 @@
 #include "ScrambleText.h"
 
-#include "CodePage1252.h"
-
 #include <cstring>
 
 namespace varnook {
@@ -22,12 +20,6 @@ void scrambleBytes(char *data, qsizetype size) {
 QByteArray &scrambleBytes(QByteArray &bytes) {
     scrambleBytes(bytes.data(), bytes.size());
     return bytes;
-}
-
-QString &ScrambleText(QString &text) {
-    QByteArray codes = CodePage1252::fromUnicode(text);
-    text = CodePage1252::toUnicode(scrambleBytes(codes));
-    return text;
 }
 
 } // namespace varnook

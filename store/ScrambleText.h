@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QString>
 
 namespace varnook {
 
@@ -18,9 +17,5 @@ constexpr uchar scrambleCode(uchar code) {
 // Scrambles (or unscrambles) bytes in place.
 void scrambleBytes(char *data, qsizetype size);
 QByteArray &scrambleBytes(QByteArray &bytes);
-
-// Replaces each character of text, taken as its code page code, by the character of its scrambled
-// code, and returns text. A character the code page lacks is first taken as its best-fit code.
-QString &ScrambleText(QString &text);
 
 } // namespace varnook

@@ -1,5 +1,6 @@
 #include "DataFolderLock.h"
 #include "FakePlatform.h"
+#include "FolderLockBox.h"
 #include "Form1.h"
 #include "Form8.h"
 #include "ProgramValues.h"
@@ -197,7 +198,7 @@ int endProgramAfterFocusInPage(int argc, char **argv) {
     fake->dialogs.answerInput(QStringLiteral("secret"));
     platform().openSettings()->setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("0"));
     DataFolderLock lock(platform().programFolder);
-    if (!lock.lockOrTell())
+    if (!lockFolderOrTell(lock))
         return 5;
 
     auto fileExit = [] {

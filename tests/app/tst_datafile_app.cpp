@@ -6,10 +6,10 @@
 #include "FileHelpers.h"
 #include "Form1.h"
 #include "ListView.h"
+#include "Messages.h"
 #include "ProgramValues.h"
 #include "SabotagedSaveFile.h"
 #include "SmallDisk.h"
-#include "StoreMessages.h"
 #include "modGlobals.h"
 
 #include <QDateTime>
@@ -333,9 +333,9 @@ void tst_DataFileApp::failedSaveAtEachStep() {
     QCOMPARE(box.title, QStringLiteral("Varnook Demo"));
     QCOMPARE(box.icon, MessageIcon::Critical);
     if (!reason.isEmpty()) {
-        QCOMPARE(box.text, StoreMessages::saveFailed(fake.dataFile(), reason));
+        QCOMPARE(box.text, Messages::saveFailed(fake.dataFile(), reason));
     } else {
-        const QString withoutReason = StoreMessages::saveFailed(fake.dataFile(), QStringLiteral("@"));
+        const QString withoutReason = Messages::saveFailed(fake.dataFile(), QStringLiteral("@"));
         const qsizetype at = withoutReason.indexOf(u'@');
         QVERIFY2(box.text.startsWith(withoutReason.left(at)) && box.text.endsWith(withoutReason.mid(at + 1)) &&
                      box.text.size() > withoutReason.size(),
@@ -366,7 +366,7 @@ void tst_DataFileApp::failedSaveOnAFullDisk() {
     QVERIFY(!SaveData(window.list()));
     QCOMPARE(fake.dialogs.shown.size(), 1);
     QCOMPARE(fake.dialogs.shown[0].text,
-             StoreMessages::saveFailed(fake.dataFile(), QStringLiteral("No space left on device")));
+             Messages::saveFailed(fake.dataFile(), QStringLiteral("No space left on device")));
     QCOMPARE(window.status(), QStringLiteral("Not saved: No space left on device"));
     QCOMPARE(readBytes(fake.dataFile()), SavedBob);
     QCOMPARE(folderEntries(fake.programFolder()), (QStringList{QStringLiteral("data.enc"), QStringLiteral("filler")}));
@@ -385,8 +385,9 @@ void tst_DataFileApp::loadThenSaveGivesTheSameBytes_data() {
     QTest::newRow("no entries") << PasswordLine + "\r\n";
     QTest::newRow("several") << PasswordLine + BobLine + AliceLine + CarolLine + "\r\n";
     QTest::newRow("special characters") << DataFileFormat::serialize(
-        QStringLiteral("pass"), {Entry{QStringLiteral(" Š "), QStringLiteral("é€\u00A0"), QStringLiteral("|||")},
-                                 Entry{}, Entry{QStringLiteral("u"), QStringLiteral("p"), QStringLiteral("a|||b")}});
+        QStringLiteral("pass"),
+        std::vector<Entry>{Entry{QStringLiteral(" Š "), QStringLiteral("é€\u00A0"), QStringLiteral("|||")}, Entry{},
+                           Entry{QStringLiteral("u"), QStringLiteral("p"), QStringLiteral("a|||b")}});
 }
 
 void tst_DataFileApp::loadThenSaveGivesTheSameBytes() {

@@ -550,7 +550,7 @@ void tst_Cli::importRefusesWhileVarnookHoldsTheFolder() {
     const QByteArray before = readBytes(dataFile(folder));
     // This test process stands in for the running program.
     DataFolderLock program(folder);
-    QCOMPARE(program.tryLock(), DataFolderLock::State::Locked);
+    QCOMPARE(program.tryLock().state, DataFolderLock::State::Locked);
     const CliResult result = run(
         {QStringLiteral("import"), writeCsv("Username,Password\nnew,csv-Pw-9\n"), QStringLiteral("--folder"), folder},
         line(Master));
@@ -601,7 +601,7 @@ void tst_Cli::importFreesTheFolder() {
              4);
     QCOMPARE(folderEntries(folder), QStringList{QStringLiteral("data.enc")});
     DataFolderLock program(folder);
-    QCOMPARE(program.tryLock(), DataFolderLock::State::Locked);
+    QCOMPARE(program.tryLock().state, DataFolderLock::State::Locked);
 }
 
 void tst_Cli::importRefusesAWrongPassword() {
@@ -648,7 +648,8 @@ void tst_Cli::importNewMasterPassword() {
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.err, QByteArray());
         QCOMPARE(readBytes(dataFile(folder)),
-                 DataFileFormat::serialize(stored, {{QStringLiteral("new"), QStringLiteral("csv-Pw-9"), QString()}}));
+                 DataFileFormat::serialize(
+                     stored, std::vector<Entry>{{QStringLiteral("new"), QStringLiteral("csv-Pw-9"), QString()}}));
     } else {
         QCOMPARE(result.exitCode, 4);
         QCOMPARE(QString::fromUtf8(result.err), problem + QLatin1Char('\n'));
@@ -676,9 +677,10 @@ void tst_Cli::importKeepsEntriesUnderAnEmptyFirstLine() {
                  line(QStringLiteral("newMaster1")))
                  .exitCode,
              0);
-    QCOMPARE(readBytes(dataFile(folder)),
-             DataFileFormat::serialize(QStringLiteral("newMaster1"),
-                                       {{QStringLiteral("new"), QStringLiteral("csv-Pw-9"), QString()}}));
+    QCOMPARE(
+        readBytes(dataFile(folder)),
+        DataFileFormat::serialize(QStringLiteral("newMaster1"),
+                                  std::vector<Entry>{{QStringLiteral("new"), QStringLiteral("csv-Pw-9"), QString()}}));
 }
 
 void tst_Cli::importLeavesADataFileWithProblemsAlone() {

@@ -212,7 +212,8 @@ void tst_CliTerminal::newMasterPasswordIsAskedTwice() {
                             "New master password: \nType it again: \n"));
     QCOMPARE(QString::fromUtf8(m_out), QStringLiteral("Imported 1 entry; the data file now holds 1 entry.\n"));
     QCOMPARE(readBytes(m_folder->filePath(QStringLiteral("data.enc"))),
-             DataFileFormat::serialize(Master, {{QStringLiteral("bob"), QStringLiteral("pw-Entry-3"), QString()}}));
+             DataFileFormat::serialize(
+                 Master, std::vector<Entry>{{QStringLiteral("bob"), QStringLiteral("pw-Entry-3"), QString()}}));
     QVERIFY(!m_terminal->shown().contains(Master.toUtf8()));
     QVERIFY(m_terminal->echoes());
 }

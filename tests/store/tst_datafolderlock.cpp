@@ -18,12 +18,12 @@ class tst_DataFolderLock : public QObject {
 
 private slots:
     void firstCopyLocks();
-    void secondCopyIsToldAndStops();
+    void secondCopyIsRefused();
     void freedAfterTheFirstCopyEnds();
     void lockOfADeadCopyIsTakenOver();
     void lockOfALiveProcessIsRespectedUntilItEnds();
-    void lockThatCannotBeMadeStopsTheProgram_data();
-    void lockThatCannotBeMadeStopsTheProgram();
+    void lockThatCannotBeMadeIsReported_data();
+    void lockThatCannotBeMadeIsReported();
     void lockWithoutALiveOwnerIsTakenOver_data();
     void lockWithoutALiveOwnerIsTakenOver();
     void emptyLockBeingWrittenIsRespected();
@@ -33,41 +33,38 @@ private slots:
 void tst_DataFolderLock::firstCopyLocks() {
     FakePlatform fake;
     DataFolderLock lock(fake.programFolder());
-    QCOMPARE(lock.tryLock(), DataFolderLock::State::Locked);
+    QCOMPARE(lock.tryLock().state, DataFolderLock::State::Locked);
     QCOMPARE(lock.lockFilePath(), QDir(fake.programFolder()).filePath(QStringLiteral("data.enc.lock")));
     QVERIFY(QFileInfo::exists(lock.lockFilePath()));
     QCOMPARE(accessRights(lock.lockFilePath()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     // Asking again changes nothing.
-    QVERIFY(lock.lockOrTell());
-    QVERIFY(fake.dialogs.shown.isEmpty());
+    const DataFolderLock::Result again = lock.tryLock();
+    QCOMPARE(again.state, DataFolderLock::State::Locked);
+    QVERIFY(again.takenOverBecause.isEmpty());
+    QVERIFY(again.failureReason.isEmpty());
 }
 
-void tst_DataFolderLock::secondCopyIsToldAndStops() {
+void tst_DataFolderLock::secondCopyIsRefused() {
     FakePlatform fake;
     DataFolderLock first(fake.programFolder());
-    QVERIFY(first.lockOrTell());
+    QCOMPARE(first.tryLock().state, DataFolderLock::State::Locked);
     DataFolderLock second(fake.programFolder());
-    QCOMPARE(second.tryLock(), DataFolderLock::State::HeldElsewhere);
-    QVERIFY(!second.lockOrTell());
-    QCOMPARE(fake.dialogs.shown.size(), 1);
-    const ShownBox &box = fake.dialogs.shown[0];
-    QCOMPARE(box.kind, ShownBox::Message);
-    QCOMPARE(box.title, QStringLiteral("Varnook Demo"));
-    QCOMPARE(box.buttons, MessageButtons::Ok);
-    QCOMPARE(box.text, QStringLiteral("Varnook is already running with the data file in this folder:\n") +
-                           QDir::toNativeSeparators(fake.programFolder()) +
-                           QStringLiteral("\n\nOnly one copy at a time may use it, so this one will now close."));
+    const DataFolderLock::Result result = second.tryLock();
+    QCOMPARE(result.state, DataFolderLock::State::HeldElsewhere);
+    QVERIFY(result.takenOverBecause.isEmpty());
+    // The first copy keeps its lock.
+    QCOMPARE(first.tryLock().state, DataFolderLock::State::Locked);
 }
 
 void tst_DataFolderLock::freedAfterTheFirstCopyEnds() {
     FakePlatform fake;
     {
         DataFolderLock first(fake.programFolder());
-        QVERIFY(first.lockOrTell());
+        QCOMPARE(first.tryLock().state, DataFolderLock::State::Locked);
     }
     QVERIFY(!QFileInfo::exists(QDir(fake.programFolder()).filePath(QStringLiteral("data.enc.lock"))));
     DataFolderLock second(fake.programFolder());
-    QCOMPARE(second.tryLock(), DataFolderLock::State::Locked);
+    QCOMPARE(second.tryLock().state, DataFolderLock::State::Locked);
 }
 
 void tst_DataFolderLock::lockOfADeadCopyIsTakenOver() {
@@ -84,9 +81,11 @@ void tst_DataFolderLock::lockOfADeadCopyIsTakenOver() {
                              QSysInfo::machineHostName().toUtf8() + '\n');
 
     DataFolderLock lock(fake.programFolder());
-    QCOMPARE(lock.tryLock(), DataFolderLock::State::Locked);
+    const DataFolderLock::Result result = lock.tryLock();
+    QCOMPARE(result.state, DataFolderLock::State::Locked);
     QVERIFY(readBytes(lockFile).startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
-    QVERIFY(fake.dialogs.shown.isEmpty());
+    // The lock of a copy that ended is QLockFile's to take: nothing to tell the user.
+    QVERIFY(result.takenOverBecause.isEmpty());
 }
 
 void tst_DataFolderLock::lockOfALiveProcessIsRespectedUntilItEnds() {
@@ -99,20 +98,20 @@ void tst_DataFolderLock::lockOfALiveProcessIsRespectedUntilItEnds() {
                QByteArray::number(process.processId()) + "\nsleep\n" + QSysInfo::machineHostName().toUtf8() + '\n');
 
     DataFolderLock lock(fake.programFolder());
-    QCOMPARE(lock.tryLock(), DataFolderLock::State::HeldElsewhere);
+    QCOMPARE(lock.tryLock().state, DataFolderLock::State::HeldElsewhere);
     process.kill();
     QVERIFY(process.waitForFinished());
-    QCOMPARE(lock.tryLock(), DataFolderLock::State::Locked);
+    QCOMPARE(lock.tryLock().state, DataFolderLock::State::Locked);
 }
 
-void tst_DataFolderLock::lockThatCannotBeMadeStopsTheProgram_data() {
+void tst_DataFolderLock::lockThatCannotBeMadeIsReported_data() {
     QTest::addColumn<bool>("fullDisk");
     QTest::addColumn<QString>("reason");
     QTest::newRow("folder gone") << false << QStringLiteral("The folder does not exist.");
     QTest::newRow("full disk") << true << QStringLiteral("No space left on device");
 }
 
-void tst_DataFolderLock::lockThatCannotBeMadeStopsTheProgram() {
+void tst_DataFolderLock::lockThatCannotBeMadeIsReported() {
     // Running without the lock would let a second copy overwrite this one's saves.
     QFETCH(bool, fullDisk);
     QFETCH(QString, reason);
@@ -127,15 +126,9 @@ void tst_DataFolderLock::lockThatCannotBeMadeStopsTheProgram() {
         QVERIFY(disk->fill(QStringLiteral("filler")));
     }
     DataFolderLock lock(folder);
-    QVERIFY(!lock.lockOrTell());
-    QCOMPARE(lock.failureReason(), reason);
-    QCOMPARE(fake.dialogs.shown.size(), 1);
-    QCOMPARE(fake.dialogs.shown[0].icon, MessageIcon::Critical);
-    QCOMPARE(fake.dialogs.shown[0].text,
-             QStringLiteral("Varnook cannot lock the data file's folder, so it could not keep a second copy from "
-                            "overwriting its saves:\n") +
-                 QDir::toNativeSeparators(folder) + QStringLiteral("\n\n") + reason +
-                 QStringLiteral("\n\nVarnook will now close."));
+    const DataFolderLock::Result result = lock.tryLock();
+    QCOMPARE(result.state, DataFolderLock::State::Unavailable);
+    QCOMPARE(result.failureReason, reason);
 }
 
 void tst_DataFolderLock::lockWithoutALiveOwnerIsTakenOver_data() {
@@ -161,15 +154,10 @@ void tst_DataFolderLock::lockWithoutALiveOwnerIsTakenOver() {
     file.close();
 
     DataFolderLock lock(fake.programFolder());
-    QVERIFY(lock.lockOrTell());
-    QCOMPARE(lock.takenOverBecause(), because);
+    const DataFolderLock::Result result = lock.tryLock();
+    QCOMPARE(result.state, DataFolderLock::State::Locked);
+    QCOMPARE(result.takenOverBecause, because);
     QVERIFY(readBytes(lockFile).startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
-    QCOMPARE(fake.dialogs.shown.size(), 1);
-    QCOMPARE(fake.dialogs.shown[0].text,
-             QStringLiteral("The lock of this data folder was left behind, and Varnook has taken it over, since ") +
-                 because + QStringLiteral(":\n") + QDir::toNativeSeparators(fake.programFolder()) +
-                 QStringLiteral("\n\nIf another copy is still using this folder, close one of the two now: their "
-                                "saves would overwrite each other."));
 }
 
 void tst_DataFolderLock::emptyLockBeingWrittenIsRespected() {
@@ -177,7 +165,7 @@ void tst_DataFolderLock::emptyLockBeingWrittenIsRespected() {
     FakePlatform fake;
     writeBytes(QDir(fake.programFolder()).filePath(QStringLiteral("data.enc.lock")), QByteArray());
     DataFolderLock lock(fake.programFolder());
-    QCOMPARE(lock.tryLock(), DataFolderLock::State::HeldElsewhere);
+    QCOMPARE(lock.tryLock().state, DataFolderLock::State::HeldElsewhere);
 }
 
 void tst_DataFolderLock::leftoverTemporaryCopiesAreRemoved() {
@@ -196,7 +184,7 @@ void tst_DataFolderLock::leftoverTemporaryCopiesAreRemoved() {
     make("data.enc.abcde", -3600);   // five characters: not ours
     make("notes.txt.a1B2c3", -3600); // another file's
     DataFolderLock lock(fake.programFolder());
-    QCOMPARE(lock.tryLock(), DataFolderLock::State::Locked);
+    QCOMPARE(lock.tryLock().state, DataFolderLock::State::Locked);
     QCOMPARE(folderEntries(fake.programFolder()),
              (QStringList{QStringLiteral("data.enc.Zz9zZz"), QStringLiteral("data.enc.abcde"),
                           QStringLiteral("data.enc.lock"), QStringLiteral("data.enc.lock1"),

@@ -2,7 +2,6 @@
 #include "FailingSaveFile.h"
 #include "FakePlatform.h"
 #include "FileHelpers.h"
-#include "ProgramValues.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,63 +11,47 @@ using namespace varnook;
 using namespace varnook::test;
 
 namespace {
-const QString CreationTitle = QStringLiteral("Password Creation");
-const QString LoginTitle = QStringLiteral("Password Required");
 // "pass" as line 1, then bob|||pw1|||x.org and the empty last line of a save.
 const QByteArray SavedFile = hexBytes("F0 E1 F3 F3 0D 0A"
                                       "E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7 0D 0A"
                                       "0D 0A");
 const Entry Bob{QStringLiteral("bob"), QStringLiteral("pw1"), QStringLiteral("x.org")};
-
-LoadOutcome load(const FakePlatform &) {
-    return DataLoader(DataFile::inProgramFolder()).load();
-}
+using State = LoadResult::State;
 } // namespace
 
 class tst_DataLoader : public QObject {
     Q_OBJECT
 
 private slots:
-    void firstStartWithoutAFile();
-    void creationOnAFileWithoutPassword_data();
-    void creationOnAFileWithoutPassword();
-    void creationKeepsEntryLinesUnderAnEmptyFirstLine();
-    void cancelledCreation();
-    void loginLoadsTheEntries();
-    void loginOnAFileWithPasswordOnly();
-    void refusedLogin();
-    void entriesCountedWithoutSkippedLines();
-    void unreadableFile_data();
-    void unreadableFile();
+    void missingFileIsMadeForTheFirstStart();
+    void fileWithoutPassword_data();
+    void fileWithoutPassword();
+    void entryLinesUnderAnEmptyFirstLineAreKept();
+    void fileWithPassword_data();
+    void fileWithPassword();
+    void folderInTheFilesPlace_data();
+    void folderInTheFilesPlace();
     void fileWithoutReadRights();
-    void creationThatCannotBeStored();
-    void creationRefusesWhatTheFileCannotHold_data();
-    void creationRefusesWhatTheFileCannotHold();
-    void loginComparesTheTypedText_data();
-    void loginComparesTheTypedText();
-    void firstStartInAFolderThatCannotBeWritten();
+    void missingFileInAFolderThatCannotBeWritten();
+    void bytesReadAsTheFileIs();
+
+    void newMasterPasswordKeepsTheEntryLines_data();
+    void newMasterPasswordKeepsTheEntryLines();
+    void newMasterPasswordThatCannotBeWritten();
 };
 
-void tst_DataLoader::firstStartWithoutAFile() {
+void tst_DataLoader::missingFileIsMadeForTheFirstStart() {
     FakePlatform fake;
-    fake.dialogs.onShow = [&](const ShownBox &) {
-        // While the user is asked, the file already holds its one empty line.
-        QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
-    };
-    fake.dialogs.answerInput(QStringLiteral("pass"));
-    const LoadOutcome outcome = load(fake);
-    QVERIFY(outcome.unlocked);
-    QCOMPARE(outcome.status, QStringLiteral("Password created successfully"));
-    QVERIFY(outcome.entries.empty());
-    QCOMPARE(programValues().MasterPassword, QStringLiteral("pass"));
-    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A"));
+    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()));
+    QCOMPARE(result.state, State::NeedsMasterPassword);
+    QVERIFY(result.entries.empty());
+    QVERIFY(result.entryLinesToKeep.isEmpty());
+    // The file holds its one empty line, for its owner only.
+    QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
     QCOMPARE(accessRights(fake.dataFile()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QCOMPARE(fake.dialogs.shown.size(), 1);
-    QCOMPARE(fake.dialogs.shown[0].title, CreationTitle);
-    QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
-void tst_DataLoader::creationOnAFileWithoutPassword_data() {
+void tst_DataLoader::fileWithoutPassword_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("zero bytes") << QByteArray();
     QTest::newRow("one empty line") << QByteArray("\r\n");
@@ -76,137 +59,86 @@ void tst_DataLoader::creationOnAFileWithoutPassword_data() {
     QTest::newRow("a lone CR") << QByteArray("\r");
 }
 
-void tst_DataLoader::creationOnAFileWithoutPassword() {
+void tst_DataLoader::fileWithoutPassword() {
     QFETCH(QByteArray, bytes);
     FakePlatform fake;
     writeBytes(fake.dataFile(), bytes);
-    fake.dialogs.answerInput(QStringLiteral("pass"));
-    const LoadOutcome outcome = load(fake);
-    QVERIFY(outcome.unlocked);
-    QCOMPARE(outcome.status, QStringLiteral("Password created successfully"));
-    QVERIFY(outcome.entries.empty());
-    // The password line alone.
-    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A"));
-    QCOMPARE(fake.dialogs.shown.size(), 1);
+    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()));
+    QCOMPARE(result.state, State::NeedsMasterPassword);
+    QVERIFY(result.masterPassword.isEmpty());
+    QVERIFY(result.entries.empty());
+    // Lines without an entry are not kept under a new password line.
+    QVERIFY(result.entryLinesToKeep.isEmpty());
+    QCOMPARE(readBytes(fake.dataFile()), bytes);
 }
 
-void tst_DataLoader::creationKeepsEntryLinesUnderAnEmptyFirstLine() {
+void tst_DataLoader::entryLinesUnderAnEmptyFirstLineAreKept() {
     FakePlatform fake;
     const QByteArray entryLines = hexBytes("E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7 0D 0A"
                                            "0D 0A"
                                            "E1 0D"            // a short line ended by a lone CR
                                            "E3 FC FC FC E4"); // no line end at all
     writeBytes(fake.dataFile(), QByteArray("\r\n") + entryLines);
-    fake.dialogs.answerInput(QStringLiteral("pass"));
-    const LoadOutcome outcome = load(fake);
-    QVERIFY(outcome.unlocked);
-    QCOMPARE(outcome.status, QStringLiteral("Password created successfully"));
-    QCOMPARE(outcome.entries.size(), size_t(3));
-    QCOMPARE(outcome.entries[0], Bob);
-    QCOMPARE(outcome.entries[1], (Entry{QStringLiteral("a"), {}, {}}));
-    QCOMPARE(outcome.entries[2], (Entry{QStringLiteral("c"), QStringLiteral("d"), {}}));
-    // Every byte of the entry lines is kept behind the new password line.
-    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A") + entryLines);
+    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()));
+    QCOMPARE(result.state, State::NeedsMasterPassword);
+    QCOMPARE(result.entries.size(), size_t(3));
+    QCOMPARE(result.entries[0], Bob);
+    QCOMPARE(result.entries[1], (Entry{QStringLiteral("a"), {}, {}}));
+    QCOMPARE(result.entries[2], (Entry{QStringLiteral("c"), QStringLiteral("d"), {}}));
+    // Every byte of the entry lines, for the new password line to keep.
+    QCOMPARE(result.entryLinesToKeep, entryLines);
 }
 
-void tst_DataLoader::cancelledCreation() {
+void tst_DataLoader::fileWithPassword_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("masterPassword");
+    QTest::addColumn<std::vector<Entry>>("entries");
+    QTest::newRow("a saved file") << SavedFile << QStringLiteral("pass") << std::vector<Entry>{Bob};
+    QTest::newRow("the password line only")
+        << hexBytes("F0 E1 F3 F3 0D 0A") << QStringLiteral("pass") << std::vector<Entry>{};
+    QTest::newRow("skipped lines between entries")
+        << hexBytes("F0 E1 F3 F3 0D 0A"
+                    "0D 0A 20 0D 0A"
+                    "E1 FC FC FC E2 FC FC FC E3 0D 0A"
+                    "20 0D 0A"
+                    "E4 FC FC FC E5 FC FC FC E6 0D 0A"
+                    "0D 0A")
+        << QStringLiteral("pass")
+        << std::vector<Entry>{{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+                              {QStringLiteral("d"), QStringLiteral("e"), QStringLiteral("f")}};
+    QTest::newRow("question marks stored")
+        << hexBytes("BF BF BF BF 0D 0A 0D 0A") << QStringLiteral("????") << std::vector<Entry>{};
+}
+
+void tst_DataLoader::fileWithPassword() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, masterPassword);
+    QFETCH(std::vector<Entry>, entries);
     FakePlatform fake;
-    fake.dialogs.answerInput(QString());
-    fake.dialogs.answerMessage(MessageAnswer::Cancel);
-    const LoadOutcome outcome = load(fake);
-    QVERIFY(!outcome.unlocked);
-    QVERIFY(outcome.entries.empty());
-    QVERIFY(outcome.status.isEmpty());
-    QVERIFY(programValues().MasterPassword.isEmpty());
-    // The file made for the first start stays as made.
-    QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
-    QCOMPARE(fake.dialogs.shown.size(), 2);
-    QCOMPARE(fake.dialogs.unexpected, 0);
+    writeBytes(fake.dataFile(), bytes);
+    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()));
+    QCOMPARE(result.state, State::HasMasterPassword);
+    QCOMPARE(result.masterPassword, masterPassword);
+    QCOMPARE(result.entries, entries);
+    QVERIFY(result.entryLinesToKeep.isEmpty());
+    QCOMPARE(readBytes(fake.dataFile()), bytes);
 }
 
-void tst_DataLoader::loginLoadsTheEntries() {
-    FakePlatform fake;
-    writeBytes(fake.dataFile(), SavedFile);
-    fake.dialogs.onShow = [&](const ShownBox &) {
-        // Nothing is known until the password is right.
-        QVERIFY(programValues().MasterPassword.isEmpty());
-    };
-    fake.dialogs.answerInput(QStringLiteral("pass"));
-    const LoadOutcome outcome = load(fake);
-    QVERIFY(outcome.unlocked);
-    QCOMPARE(outcome.status, QStringLiteral("Loaded 1 entries"));
-    QCOMPARE(outcome.entries.size(), size_t(1));
-    QCOMPARE(outcome.entries[0], Bob);
-    QCOMPARE(programValues().MasterPassword, QStringLiteral("pass"));
-    QCOMPARE(readBytes(fake.dataFile()), SavedFile);
-    QCOMPARE(fake.dialogs.shown.size(), 1);
-    QCOMPARE(fake.dialogs.shown[0].title, LoginTitle);
-    QVERIFY(fake.dialogs.shown[0].masked);
-}
-
-void tst_DataLoader::loginOnAFileWithPasswordOnly() {
-    FakePlatform fake;
-    writeBytes(fake.dataFile(), hexBytes("F0 E1 F3 F3 0D 0A"));
-    fake.dialogs.answerInput(QStringLiteral("pass"));
-    const LoadOutcome outcome = load(fake);
-    QVERIFY(outcome.unlocked);
-    QCOMPARE(outcome.status, QStringLiteral("Loaded 0 entries"));
-    QVERIFY(outcome.entries.empty());
-}
-
-void tst_DataLoader::refusedLogin() {
-    FakePlatform fake;
-    writeBytes(fake.dataFile(), SavedFile);
-    fake.dialogs.answerInput(QStringLiteral("Pass"));
-    fake.dialogs.answerMessage(MessageAnswer::Cancel);
-    const LoadOutcome outcome = load(fake);
-    QVERIFY(!outcome.unlocked);
-    QVERIFY(outcome.entries.empty());
-    QVERIFY(outcome.status.isEmpty());
-    QVERIFY(programValues().MasterPassword.isEmpty());
-    QCOMPARE(readBytes(fake.dataFile()), SavedFile);
-    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
-}
-
-void tst_DataLoader::entriesCountedWithoutSkippedLines() {
-    FakePlatform fake;
-    writeBytes(fake.dataFile(), hexBytes("F0 E1 F3 F3 0D 0A"
-                                         "0D 0A 20 0D 0A"
-                                         "E1 FC FC FC E2 FC FC FC E3 0D 0A"
-                                         "20 0D 0A"
-                                         "E4 FC FC FC E5 FC FC FC E6 0D 0A"
-                                         "0D 0A"));
-    fake.dialogs.answerInput(QStringLiteral("pass"));
-    const LoadOutcome outcome = load(fake);
-    QCOMPARE(outcome.status, QStringLiteral("Loaded 2 entries"));
-    QCOMPARE(outcome.entries.size(), size_t(2));
-    QCOMPARE(outcome.entries[1], (Entry{QStringLiteral("d"), QStringLiteral("e"), QStringLiteral("f")}));
-}
-
-void tst_DataLoader::unreadableFile_data() {
+void tst_DataLoader::folderInTheFilesPlace_data() {
     QTest::addColumn<bool>("withContent");
-    QTest::newRow("an empty folder in the file's place") << false;
-    QTest::newRow("a folder with files in the file's place") << true;
+    QTest::newRow("an empty folder") << false;
+    QTest::newRow("a folder with files") << true;
 }
 
-void tst_DataLoader::unreadableFile() {
+void tst_DataLoader::folderInTheFilesPlace() {
     QFETCH(bool, withContent);
     FakePlatform fake;
     QVERIFY(QDir().mkdir(fake.dataFile()));
     if (withContent)
         writeBytes(QDir(fake.dataFile()).filePath(QStringLiteral("x")), "x");
-    const LoadOutcome outcome = load(fake);
-    QVERIFY(!outcome.unlocked);
-    QCOMPARE(fake.dialogs.shown.size(), 1);
-    const ShownBox &box = fake.dialogs.shown[0];
-    QCOMPARE(box.kind, ShownBox::Message);
-    QCOMPARE(box.title, QStringLiteral("Varnook Demo"));
-    QCOMPARE(box.buttons, MessageButtons::Ok);
-    QCOMPARE(box.icon, MessageIcon::Critical);
-    QCOMPARE(box.text, QStringLiteral("The data file could not be read:\n") +
-                           QDir::toNativeSeparators(fake.dataFile()) +
-                           QStringLiteral("\n\nIt is a folder, not a file.\n\nVarnook will now close without "
-                                          "changing it."));
+    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()));
+    QCOMPARE(result.state, State::CouldNotRead);
+    QCOMPARE(result.reason, QStringLiteral("It is a folder, not a file."));
     // Nothing was written.
     QVERIFY(QFileInfo(fake.dataFile()).isDir());
     QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
@@ -220,96 +152,75 @@ void tst_DataLoader::fileWithoutReadRights() {
     FakePlatform fake;
     writeBytes(fake.dataFile(), SavedFile);
     QVERIFY(QFile::setPermissions(fake.dataFile(), QFileDevice::WriteOwner));
-    const LoadOutcome outcome = load(fake);
+    const LoadResult result = DataLoader::read(DataFile(fake.dataFile()));
     QFile::setPermissions(fake.dataFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QVERIFY(!outcome.unlocked);
-    QCOMPARE(fake.dialogs.shown.size(), 1);
-    QVERIFY(fake.dialogs.shown[0].text.startsWith(QStringLiteral("The data file could not be read:\n") +
-                                                  QDir::toNativeSeparators(fake.dataFile()) + QStringLiteral("\n\n")));
-    QVERIFY(fake.dialogs.shown[0].text.contains(QStringLiteral("ermission")));
+    QCOMPARE(result.state, State::CouldNotRead);
+    QVERIFY(result.reason.contains(QStringLiteral("ermission")));
+    QVERIFY(result.masterPassword.isEmpty());
     QCOMPARE(readBytes(fake.dataFile()), SavedFile);
 }
 
-void tst_DataLoader::creationThatCannotBeStored() {
-    FakePlatform fake;
-    writeBytes(fake.dataFile(), "\r\n");
-    DataFile::setSaveFileFactory([](const QString &path) { return std::make_unique<FailingSaveFile>(path, 2); });
-    fake.dialogs.answerInput(QStringLiteral("pass"));
-    const LoadOutcome outcome = load(fake);
-    QVERIFY(!outcome.unlocked);
-    QVERIFY(programValues().MasterPassword.isEmpty());
-    QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
-    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
-    QCOMPARE(fake.dialogs.shown.size(), 2);
-    const ShownBox &box = fake.dialogs.shown[1];
-    QCOMPARE(box.title, QStringLiteral("Varnook Demo"));
-    QCOMPARE(box.icon, MessageIcon::Critical);
-    QCOMPARE(box.text, QStringLiteral("The master password could not be stored in the data file:\n") +
-                           QDir::toNativeSeparators(fake.dataFile()) +
-                           QStringLiteral("\n\nNo space left on device\n\nVarnook will now close."));
-}
-
-void tst_DataLoader::creationRefusesWhatTheFileCannotHold_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::newRow("Greek") << QStringLiteral("ΩΩΩΩ");
-    QTest::newRow("Cyrillic and digits") << QStringLiteral("пароль12");
-}
-
-void tst_DataLoader::creationRefusesWhatTheFileCannotHold() {
-    QFETCH(QString, typed);
-    FakePlatform fake;
-    fake.dialogs.answerInput(typed);
-    fake.dialogs.answerMessage(MessageAnswer::Ok); // ask again
-    fake.dialogs.answerInput(QStringLiteral("pass"));
-    const LoadOutcome outcome = load(fake);
-    QVERIFY(outcome.unlocked);
-    QCOMPARE(programValues().MasterPassword, QStringLiteral("pass"));
-    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A"));
-    QCOMPARE(fake.dialogs.shown.size(), 3);
-    QCOMPARE(fake.dialogs.shown[0].title, CreationTitle);
-    const ShownBox &box = fake.dialogs.shown[1];
-    QCOMPARE(box.text, QStringLiteral("Your password contains a character that the data file cannot store.  Use "
-                                      "only Western European letters, digits, punctuation and blanks (Windows-1252)."));
-    QCOMPARE(box.title, QStringLiteral("Password Error"));
-    QCOMPARE(box.buttons, MessageButtons::OkCancel);
-    QCOMPARE(fake.dialogs.shown[2].title, CreationTitle);
-    QCOMPARE(fake.dialogs.unexpected, 0);
-}
-
-void tst_DataLoader::loginComparesTheTypedText_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("question marks as stored") << QStringLiteral("????") << true;
-    QTest::newRow("letters the file holds as question marks") << QStringLiteral("жжжж") << false;
-    QTest::newRow("Greek") << QStringLiteral("ΩΩΩΩ") << false;
-}
-
-void tst_DataLoader::loginComparesTheTypedText() {
-    QFETCH(QString, typed);
-    QFETCH(bool, opens);
-    FakePlatform fake;
-    writeBytes(fake.dataFile(), hexBytes("BF BF BF BF 0D 0A 0D 0A")); // "????", no entries
-    fake.dialogs.answerInput(typed);
-    fake.dialogs.answerMessage(MessageAnswer::Cancel);
-    const LoadOutcome outcome = load(fake);
-    QCOMPARE(outcome.unlocked, opens);
-    QCOMPARE(fake.dialogs.shown.size(), opens ? 1 : 2);
-    if (!opens)
-        QCOMPARE(fake.dialogs.shown[1].title, QStringLiteral("Incorrect Password"));
-    QCOMPARE(fake.dialogs.unexpected, 0);
-}
-
-void tst_DataLoader::firstStartInAFolderThatCannotBeWritten() {
+void tst_DataLoader::missingFileInAFolderThatCannotBeWritten() {
     // A folder that is gone stands for one without write rights, which bind no super-user.
     FakePlatform fake;
     const QString path = QDir(fake.programFolder()).filePath(QStringLiteral("gone/data.enc"));
-    const LoadOutcome outcome = DataLoader(DataFile(path)).load();
-    QVERIFY(!outcome.unlocked);
-    QCOMPARE(fake.dialogs.shown.size(), 1);
-    QCOMPARE(fake.dialogs.shown[0].icon, MessageIcon::Critical);
-    QCOMPARE(fake.dialogs.shown[0].text,
-             QStringLiteral("The data file could not be written:\n") + QDir::toNativeSeparators(path) +
-                 QStringLiteral("\n\nNo such file or directory\n\nVarnook will now close."));
+    const LoadResult result = DataLoader::read(DataFile(path));
+    QCOMPARE(result.state, State::CouldNotCreate);
+    QCOMPARE(result.reason, QStringLiteral("No such file or directory"));
+}
+
+void tst_DataLoader::bytesReadAsTheFileIs() {
+    // varnook-cli reads the bytes itself and hands them over; the outcome is the file's.
+    const LoadResult withPassword = DataLoader::fromBytes(SavedFile);
+    QCOMPARE(withPassword.state, State::HasMasterPassword);
+    QCOMPARE(withPassword.masterPassword, QStringLiteral("pass"));
+    QCOMPARE(withPassword.entries, std::vector<Entry>{Bob});
+    const LoadResult without = DataLoader::fromBytes(QByteArray("\r\n") + SavedFile.sliced(6));
+    QCOMPARE(without.state, State::NeedsMasterPassword);
+    QCOMPARE(without.entries, std::vector<Entry>{Bob});
+    QCOMPARE(without.entryLinesToKeep, SavedFile.sliced(6));
+}
+
+void tst_DataLoader::newMasterPasswordKeepsTheEntryLines_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("no file") << QByteArray() << hexBytes("F0 E1 F3 F3 0D 0A");
+    QTest::newRow("empty lines only") << QByteArray("\r\n\r\n \r\n") << hexBytes("F0 E1 F3 F3 0D 0A");
+    const QByteArray entryLines = hexBytes("E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7 0D 0A"
+                                           "E1 0D"
+                                           "E3 FC FC FC E4");
+    QTest::newRow("entry lines") << QByteArray("\r\n") + entryLines << hexBytes("F0 E1 F3 F3 0D 0A") + entryLines;
+}
+
+void tst_DataLoader::newMasterPasswordKeepsTheEntryLines() {
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    FakePlatform fake;
+    if (!before.isEmpty())
+        writeBytes(fake.dataFile(), before);
+    const DataFile file(fake.dataFile());
+    const LoadResult read = DataLoader::read(file);
+    QCOMPARE(read.state, State::NeedsMasterPassword);
+    const FileResult written = file.writeNewMasterPassword(QStringLiteral("pass"), read.entryLinesToKeep);
+    QVERIFY(written.ok());
+    QCOMPARE(readBytes(fake.dataFile()), after);
+    QCOMPARE(accessRights(fake.dataFile()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // Read again, the file opens with the new password and the same entries.
+    const LoadResult again = DataLoader::read(file);
+    QCOMPARE(again.state, State::HasMasterPassword);
+    QCOMPARE(again.masterPassword, QStringLiteral("pass"));
+    QCOMPARE(again.entries, read.entries);
+}
+
+void tst_DataLoader::newMasterPasswordThatCannotBeWritten() {
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), "\r\n");
+    DataFile::setSaveFileFactory([](const QString &path) { return std::make_unique<FailingSaveFile>(path, 2); });
+    const FileResult written = DataFile(fake.dataFile()).writeNewMasterPassword(QStringLiteral("pass"), {});
+    QVERIFY(!written.ok());
+    QCOMPARE(written.reason(), QStringLiteral("No space left on device"));
+    QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
 }
 
 QTEST_GUILESS_MAIN(tst_DataLoader)

@@ -1,5 +1,5 @@
 #include "FakePlatform.h"
-#include "MasterPasswordPrompts.h"
+#include "MasterPasswordDialogs.h"
 
 #include <QTest>
 
@@ -27,6 +27,8 @@ const QString ShortText = QStringLiteral("You must enter at least 4 alphanumeric
 const QString OutsideText =
     QStringLiteral("Your password contains a character that the data file cannot store.  Use only Western European "
                    "letters, digits, punctuation and blanks (Windows-1252).");
+const QString CannotStoreText =
+    QStringLiteral("Your password contains a character that cannot be stored.  Please enter another one.");
 const QString ErrorTitle = QStringLiteral("Password Error");
 
 void checkLoginPrompt(const ShownBox &box) {
@@ -71,7 +73,7 @@ void checkErrorBox(const ShownBox &box, const QString &text) {
 
 } // namespace
 
-class tst_MasterPasswordPrompts : public QObject {
+class tst_MasterPasswordDialogs : public QObject {
     Q_OBJECT
 
 private slots:
@@ -96,16 +98,16 @@ private slots:
     void creationMeasuresTheStoredPassword();
 };
 
-void tst_MasterPasswordPrompts::rightPasswordAtOnce() {
+void tst_MasterPasswordDialogs::rightPasswordAtOnce() {
     FakePlatform fake;
     fake.dialogs.answerInput(QStringLiteral("Secret 1"));
-    QVERIFY(MasterPasswordPrompts::login(QStringLiteral("Secret 1")));
+    QVERIFY(MasterPasswordDialogs::login(QStringLiteral("Secret 1")));
     QCOMPARE(fake.dialogs.shown.size(), 1);
     checkLoginPrompt(fake.dialogs.shown[0]);
     QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
-void tst_MasterPasswordPrompts::refusedTexts_data() {
+void tst_MasterPasswordDialogs::refusedTexts_data() {
     QTest::addColumn<QString>("typed");
     QTest::newRow("letter case") << QStringLiteral("secret 1");
     QTest::newRow("trailing blank") << QStringLiteral("Secret 1 ");
@@ -114,26 +116,26 @@ void tst_MasterPasswordPrompts::refusedTexts_data() {
     QTest::newRow("nothing") << QString();
 }
 
-void tst_MasterPasswordPrompts::refusedTexts() {
+void tst_MasterPasswordDialogs::refusedTexts() {
     QFETCH(QString, typed);
     FakePlatform fake;
     fake.dialogs.answerInput(typed);
     fake.dialogs.answerMessage(MessageAnswer::Cancel);
-    QVERIFY(!MasterPasswordPrompts::login(QStringLiteral("Secret 1")));
+    QVERIFY(!MasterPasswordDialogs::login(QStringLiteral("Secret 1")));
     QCOMPARE(fake.dialogs.shown.size(), 2);
     checkLoginPrompt(fake.dialogs.shown[0]);
     checkWrongBox(fake.dialogs.shown[1]);
     QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
-void tst_MasterPasswordPrompts::rightPasswordAtTheThirdTry() {
+void tst_MasterPasswordDialogs::rightPasswordAtTheThirdTry() {
     FakePlatform fake;
     fake.dialogs.answerInput(QStringLiteral("one"));
     fake.dialogs.answerMessage(MessageAnswer::Retry);
     fake.dialogs.answerInput(QStringLiteral("two"));
     fake.dialogs.answerMessage(MessageAnswer::Retry);
     fake.dialogs.answerInput(QStringLiteral("right"));
-    QVERIFY(MasterPasswordPrompts::login(QStringLiteral("right")));
+    QVERIFY(MasterPasswordDialogs::login(QStringLiteral("right")));
     QCOMPARE(fake.dialogs.shown.size(), 5);
     checkLoginPrompt(fake.dialogs.shown[0]);
     checkWrongBox(fake.dialogs.shown[1]);
@@ -143,25 +145,25 @@ void tst_MasterPasswordPrompts::rightPasswordAtTheThirdTry() {
     QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
-void tst_MasterPasswordPrompts::cancelInThePromptCountsAsWrong() {
+void tst_MasterPasswordDialogs::cancelInThePromptCountsAsWrong() {
     FakePlatform fake;
     fake.dialogs.answerInput(QString()); // Cancel
     fake.dialogs.answerMessage(MessageAnswer::Retry);
     fake.dialogs.answerInput(QStringLiteral("right"));
-    QVERIFY(MasterPasswordPrompts::login(QStringLiteral("right")));
+    QVERIFY(MasterPasswordDialogs::login(QStringLiteral("right")));
     QCOMPARE(fake.dialogs.shown.size(), 3);
     checkWrongBox(fake.dialogs.shown[1]);
     QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
-void tst_MasterPasswordPrompts::cancelInTheWrongPasswordBox_data() {
+void tst_MasterPasswordDialogs::cancelInTheWrongPasswordBox_data() {
     QTest::addColumn<int>("tries");
     QTest::newRow("after the first try") << 1;
     QTest::newRow("after the second try") << 2;
     QTest::newRow("after the third try") << 3;
 }
 
-void tst_MasterPasswordPrompts::cancelInTheWrongPasswordBox() {
+void tst_MasterPasswordDialogs::cancelInTheWrongPasswordBox() {
     QFETCH(int, tries);
     FakePlatform fake;
     for (int i = 1; i < tries; ++i) {
@@ -170,21 +172,21 @@ void tst_MasterPasswordPrompts::cancelInTheWrongPasswordBox() {
     }
     fake.dialogs.answerInput(QStringLiteral("wrong"));
     fake.dialogs.answerMessage(MessageAnswer::Cancel);
-    QVERIFY(!MasterPasswordPrompts::login(QStringLiteral("right")));
+    QVERIFY(!MasterPasswordDialogs::login(QStringLiteral("right")));
     // No box follows the Cancel.
     QCOMPARE(fake.dialogs.shown.size(), 2 * tries);
     checkWrongBox(fake.dialogs.shown.last());
     QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
-void tst_MasterPasswordPrompts::threeWrongPasswordsThenTheLimit() {
+void tst_MasterPasswordDialogs::threeWrongPasswordsThenTheLimit() {
     FakePlatform fake;
     for (int i = 0; i < 3; ++i) {
         fake.dialogs.answerInput(QStringLiteral("wrong %1").arg(i));
         fake.dialogs.answerMessage(MessageAnswer::Retry);
     }
     fake.dialogs.answerMessage(MessageAnswer::Ok);
-    QVERIFY(!MasterPasswordPrompts::login(QStringLiteral("right")));
+    QVERIFY(!MasterPasswordDialogs::login(QStringLiteral("right")));
     QCOMPARE(fake.dialogs.shown.size(), 7);
     for (int i = 0; i < 3; ++i) {
         checkLoginPrompt(fake.dialogs.shown[2 * i]);
@@ -194,48 +196,48 @@ void tst_MasterPasswordPrompts::threeWrongPasswordsThenTheLimit() {
     QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
-void tst_MasterPasswordPrompts::closedLimitBoxStillEnds() {
+void tst_MasterPasswordDialogs::closedLimitBoxStillEnds() {
     FakePlatform fake;
     for (int i = 0; i < 3; ++i) {
         fake.dialogs.answerInput(QStringLiteral("wrong"));
         fake.dialogs.answerMessage(MessageAnswer::Retry);
     }
     // No answer for the limit box: the fake closes it.
-    QVERIFY(!MasterPasswordPrompts::login(QStringLiteral("right")));
+    QVERIFY(!MasterPasswordDialogs::login(QStringLiteral("right")));
     QCOMPARE(fake.dialogs.shown.size(), 7);
     checkLimitBox(fake.dialogs.shown[6]);
 }
 
-void tst_MasterPasswordPrompts::passwordOutsideTheCodePage() {
+void tst_MasterPasswordDialogs::passwordOutsideTheCodePage() {
     // The file holds "?" where an older version stored a character it had no code for; typing
     // that character again no longer matches, typing what the file holds does.
     FakePlatform fake;
     fake.dialogs.answerInput(QStringLiteral("Māori 日本"));
     fake.dialogs.answerMessage(MessageAnswer::Retry);
     fake.dialogs.answerInput(QStringLiteral("Maori ??"));
-    QVERIFY(MasterPasswordPrompts::login(QStringLiteral("Maori ??")));
+    QVERIFY(MasterPasswordDialogs::login(QStringLiteral("Maori ??")));
     QCOMPARE(fake.dialogs.shown.size(), 3);
     checkWrongBox(fake.dialogs.shown[1]);
     QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
-void tst_MasterPasswordPrompts::creationPromptText() {
-    QCOMPARE(MasterPasswordPrompts::creationPrompt(QStringLiteral("Varnook")), CreationText);
+void tst_MasterPasswordDialogs::creationPromptText() {
+    QCOMPARE(MasterPasswordDialogs::creationPrompt(QStringLiteral("Varnook")), CreationText);
     QVERIFY(CreationText.startsWith(QStringLiteral(
         "Because this is the first time you have used Varnook, you will need to set up a password.\r\n")));
 }
 
-void tst_MasterPasswordPrompts::creationPromptFollowsTheProductName() {
+void tst_MasterPasswordDialogs::creationPromptFollowsTheProductName() {
     FakePlatform fake;
     platform().version.ProductName = QStringLiteral("Other");
     fake.dialogs.answerInput(QStringLiteral("long enough"));
-    QCOMPARE(MasterPasswordPrompts::askNew(), std::optional<QString>(QStringLiteral("long enough")));
+    QCOMPARE(MasterPasswordDialogs::askNew(), std::optional<QString>(QStringLiteral("long enough")));
     QCOMPARE(fake.dialogs.shown.size(), 1);
-    QCOMPARE(fake.dialogs.shown[0].text, MasterPasswordPrompts::creationPrompt(QStringLiteral("Other")));
+    QCOMPARE(fake.dialogs.shown[0].text, MasterPasswordDialogs::creationPrompt(QStringLiteral("Other")));
     QVERIFY(fake.dialogs.shown[0].text.contains(QStringLiteral("you have used Other, you")));
 }
 
-void tst_MasterPasswordPrompts::creationAccepts_data() {
+void tst_MasterPasswordDialogs::creationAccepts_data() {
     QTest::addColumn<QString>("typed");
     QTest::newRow("four characters") << QStringLiteral("abcd");
     QTest::newRow("four blanks") << QStringLiteral("    ");
@@ -244,45 +246,53 @@ void tst_MasterPasswordPrompts::creationAccepts_data() {
     QTest::newRow("separator inside") << QStringLiteral("a|||b");
 }
 
-void tst_MasterPasswordPrompts::creationAccepts() {
+void tst_MasterPasswordDialogs::creationAccepts() {
     QFETCH(QString, typed);
     FakePlatform fake;
     fake.dialogs.answerInput(typed);
-    QCOMPARE(MasterPasswordPrompts::askNew(), std::optional<QString>(typed));
+    QCOMPARE(MasterPasswordDialogs::askNew(), std::optional<QString>(typed));
     QCOMPARE(fake.dialogs.shown.size(), 1);
     checkCreationPrompt(fake.dialogs.shown[0]);
     QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
-void tst_MasterPasswordPrompts::creationRefuses_data() {
+void tst_MasterPasswordDialogs::creationRefuses_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("text");
     QTest::newRow("nothing typed") << QString() << EmptyText;
     QTest::newRow("three characters") << QStringLiteral("abc") << ShortText;
     QTest::newRow("one blank") << QStringLiteral(" ") << ShortText;
+    QTest::newRow("Greek") << QStringLiteral("ΩΩΩΩ") << OutsideText;
+    QTest::newRow("Cyrillic and digits") << QStringLiteral("пароль12") << OutsideText;
+    // U+008D is the code page's code 141, whose scrambled code is CR: it would cut the line short.
+    QTest::newRow("code 141 inside") << QStringLiteral("pa\u008Dss") << CannotStoreText;
+    QTest::newRow("code 141 at the end") << QStringLiteral("pass\u008D") << CannotStoreText;
+    QTest::newRow("code 141 at the start") << QStringLiteral("\u008Dpass") << CannotStoreText;
+    // The input the fuzzer found: a character outside the code page, named first, and code 141.
+    QTest::newRow("as found") << QStringLiteral("\u7020\u008D\u0000\u0000") << OutsideText;
 }
 
-void tst_MasterPasswordPrompts::creationRefuses() {
+void tst_MasterPasswordDialogs::creationRefuses() {
     QFETCH(QString, typed);
     QFETCH(QString, text);
     FakePlatform fake;
     fake.dialogs.answerInput(typed);
     fake.dialogs.answerMessage(MessageAnswer::Cancel);
-    QCOMPARE(MasterPasswordPrompts::askNew(), std::nullopt);
+    QCOMPARE(MasterPasswordDialogs::askNew(), std::nullopt);
     QCOMPARE(fake.dialogs.shown.size(), 2);
     checkCreationPrompt(fake.dialogs.shown[0]);
     checkErrorBox(fake.dialogs.shown[1], text);
     QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
-void tst_MasterPasswordPrompts::creationAsksAgainAfterEachRefusal() {
+void tst_MasterPasswordDialogs::creationAsksAgainAfterEachRefusal() {
     FakePlatform fake;
     fake.dialogs.answerInput(QString());
     fake.dialogs.answerMessage(MessageAnswer::Ok);
     fake.dialogs.answerInput(QStringLiteral("abc"));
     fake.dialogs.answerMessage(MessageAnswer::Ok);
     fake.dialogs.answerInput(QStringLiteral("abcd"));
-    QCOMPARE(MasterPasswordPrompts::askNew(), std::optional<QString>(QStringLiteral("abcd")));
+    QCOMPARE(MasterPasswordDialogs::askNew(), std::optional<QString>(QStringLiteral("abcd")));
     QCOMPARE(fake.dialogs.shown.size(), 5);
     checkCreationPrompt(fake.dialogs.shown[0]);
     checkErrorBox(fake.dialogs.shown[1], EmptyText);
@@ -292,7 +302,7 @@ void tst_MasterPasswordPrompts::creationAsksAgainAfterEachRefusal() {
     QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
-void tst_MasterPasswordPrompts::creationMeasuresTheStoredPassword() {
+void tst_MasterPasswordDialogs::creationMeasuresTheStoredPassword() {
     FakePlatform fake;
     // Characters the file has no code for are refused, not stored as stand-ins.
     fake.dialogs.answerInput(QStringLiteral("\U0001F600\U0001F600"));
@@ -300,12 +310,12 @@ void tst_MasterPasswordPrompts::creationMeasuresTheStoredPassword() {
     fake.dialogs.answerInput(QStringLiteral("pāss"));
     fake.dialogs.answerMessage(MessageAnswer::Ok);
     fake.dialogs.answerInput(QStringLiteral("pass"));
-    QCOMPARE(MasterPasswordPrompts::askNew(), std::optional<QString>(QStringLiteral("pass")));
+    QCOMPARE(MasterPasswordDialogs::askNew(), std::optional<QString>(QStringLiteral("pass")));
     QCOMPARE(fake.dialogs.shown.size(), 5);
     checkErrorBox(fake.dialogs.shown[1], OutsideText);
     checkErrorBox(fake.dialogs.shown[3], OutsideText);
     QCOMPARE(fake.dialogs.unexpected, 0);
 }
 
-QTEST_GUILESS_MAIN(tst_MasterPasswordPrompts)
-#include "tst_masterpasswordprompts.moc"
+QTEST_GUILESS_MAIN(tst_MasterPasswordDialogs)
+#include "tst_masterpassworddialogs.moc"

@@ -1,8 +1,8 @@
-#include "MasterPasswordPrompts.h"
+#include "MasterPasswordDialogs.h"
 
 #include "MasterPasswordRules.h"
+#include "Messages.h"
 #include "Platform.h"
-#include "StoreMessages.h"
 
 namespace varnook {
 
@@ -20,7 +20,7 @@ MessageAnswer ask(const QString &text, const QString &title, MessageButtons butt
 
 } // namespace
 
-QString MasterPasswordPrompts::creationPrompt(const QString &productName) {
+QString MasterPasswordDialogs::creationPrompt(const QString &productName) {
     return QStringLiteral("Because this is the first time you have used ") + productName +
            QStringLiteral(", you will need to set up a password.\r\n\r\n"
                           "This will prevent others from viewing data you store in ") +
@@ -29,40 +29,36 @@ QString MasterPasswordPrompts::creationPrompt(const QString &productName) {
                           "dictionary, is recommended.\r\n\r\nPlease enter your password below.");
 }
 
-bool MasterPasswordPrompts::login(const QString &stored) {
+bool MasterPasswordDialogs::login(const QString &stored) {
     int retries = 0;
     for (;;) {
         const QString typed = platform().dialogs->inputBox(QStringLiteral("Please enter your password"),
                                                            QStringLiteral("Password Required"), true);
-        if (MasterPasswordRules::matches(typed, stored))
+        if (MasterPasswordRules::matchesStored(typed, stored))
             return true;
         const MessageAnswer answer =
             ask(QStringLiteral("Sorry, the password you entered was not correct."),
                 QStringLiteral("Incorrect Password"), MessageButtons::RetryCancel, MessageAnswer::Retry);
         if (answer != MessageAnswer::Retry)
             return false;
-        if (++retries == Tries) {
-            ask(QStringLiteral("Only 3 tries allowed.  Click Ok to close."), StoreMessages::applicationTitle(),
+        if (++retries == MasterPasswordRules::Tries) {
+            ask(QStringLiteral("Only 3 tries allowed.  Click Ok to close."), Messages::applicationTitle(),
                 MessageButtons::Ok, MessageAnswer::Ok);
             return false;
         }
     }
 }
 
-QString MasterPasswordPrompts::creationProblem(const QString &typed) {
-    return MasterPasswordRules::describe(MasterPasswordRules::problemOf(typed));
-}
-
-std::optional<QString> MasterPasswordPrompts::askNew() {
+std::optional<QString> MasterPasswordDialogs::askNew() {
     for (;;) {
         // The product name is read afresh for every prompt, as the version record may say.
         const QString typed = platform().dialogs->inputBox(creationPrompt(platform().version.ProductName),
                                                            QStringLiteral("Password Creation"), false);
-        const QString problem = creationProblem(typed);
-        if (problem.isEmpty())
+        const std::optional<MasterPasswordRules::Problem> problem = MasterPasswordRules::problemWithNewPassword(typed);
+        if (!problem)
             return typed;
-        if (ask(problem, QStringLiteral("Password Error"), MessageButtons::OkCancel, MessageAnswer::Ok) !=
-            MessageAnswer::Ok)
+        if (ask(Messages::newPasswordRefused(*problem), QStringLiteral("Password Error"), MessageButtons::OkCancel,
+                MessageAnswer::Ok) != MessageAnswer::Ok)
             return std::nullopt;
     }
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "MasterPasswordRules.h"
+
 #include <QString>
 
 namespace varnook {
 
-// The texts of the boxes the credential store shows when a file operation fails.
-class StoreMessages {
+// The texts of the boxes the program shows about its data file, its folder lock and the master
+// password. varnook-cli words its own.
+class Messages {
 public:
     // The application's title, shown by boxes that have no title of their own.
     static QString applicationTitle();
@@ -18,6 +21,8 @@ public:
     static QString folderInUse(const QString &folder);
     static QString lockTakenOver(const QString &folder, const QString &because);
     static QString lockFailed(const QString &folder, const QString &reason);
+    // Why the creation refuses a new master password, as its box says it.
+    static QString newPasswordRefused(MasterPasswordRules::Problem problem);
 };
 
 } // namespace varnook

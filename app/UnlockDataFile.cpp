@@ -1,0 +1,48 @@
+#include "UnlockDataFile.h"
+
+#include "DataLoader.h"
+#include "MasterPasswordDialogs.h"
+#include "Messages.h"
+#include "Platform.h"
+
+namespace varnook {
+
+namespace {
+
+std::nullopt_t tellFailure(const QString &text) {
+    MessageBoxRequest request;
+    request.text = text;
+    request.title = Messages::applicationTitle();
+    request.buttons = MessageButtons::Ok;
+    request.icon = MessageIcon::Critical;
+    platform().dialogs->messageBox(request);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<UnlockedData> unlockDataFile(const DataFile &file) {
+    LoadResult read = DataLoader::read(file);
+    switch (read.state) {
+    case LoadResult::State::CouldNotCreate:
+        return tellFailure(Messages::createFailed(file.path(), read.reason));
+    case LoadResult::State::CouldNotRead:
+        return tellFailure(Messages::readFailed(file.path(), read.reason));
+    case LoadResult::State::HasMasterPassword: {
+        if (!MasterPasswordDialogs::login(read.masterPassword))
+            return std::nullopt;
+        const QString status = QStringLiteral("Loaded %1 entries").arg(read.entries.size());
+        return UnlockedData{std::move(read.masterPassword), std::move(read.entries), status};
+    }
+    case LoadResult::State::NeedsMasterPassword:
+        break;
+    }
+    const std::optional<QString> password = MasterPasswordDialogs::askNew();
+    if (!password)
+        return std::nullopt;
+    if (const FileResult written = file.writeNewMasterPassword(*password, read.entryLinesToKeep); !written)
+        return tellFailure(Messages::passwordNotStored(file.path(), written.reason()));
+    return UnlockedData{*password, std::move(read.entries), QStringLiteral("Password created successfully")};
+}
+
+} // namespace varnook

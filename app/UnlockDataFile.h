@@ -1,0 +1,27 @@
+#pragma once
+
+#include "DataFile.h"
+#include "Entry.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace varnook {
+
+// What the start hands to the main window once the data file is open.
+struct UnlockedData {
+    QString masterPassword;
+    std::vector<Entry> entries;
+    // The status line to show: "Loaded N entries" or "Password created successfully".
+    QString status;
+};
+
+// Opens the data file at start: makes it when missing, then creates the master password on the
+// first start (and writes it as line 1, keeping any entry lines under it) or asks for it on every
+// later one. Nothing when the program has to end: the login was refused, the creation cancelled, or
+// the file could not be read or written (a box has told the user).
+std::optional<UnlockedData> unlockDataFile(const DataFile &file);
+
+} // namespace varnook
