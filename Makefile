@@ -60,3 +60,4 @@ clean:
 
 bench: build
 	$(ROOT_ENV) QT_QPA_PLATFORM=offscreen ./$(BUILD)/varnook-bench
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/tests/rtf/bench_rtfreader --first-page prose paragraph word

@@ -1,10 +1,11 @@
 #include "HelpWindow.h"
 
 #include "Design.h"
+#include "DesktopOpener.h"
 #include "FileExists.h"
 #include "OnTop.h"
 #include "Platform.h"
-#include "RtfReader.h"
+#include "RtfLoader.h"
 #include "Settings.h"
 #include "Skin.h"
 
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QUrl>
 
 namespace varnook {
 
@@ -45,11 +47,14 @@ HelpWindow::HelpWindow(const SkinEngine *skin, QWidget *parent)
     m_textView->setGeometry(twipsRect(0, 0, 10275, 7515));
     m_textView->setReadOnly(true);
     m_textView->setOpenLinks(false);
+    connect(m_textView, &QTextBrowser::anchorClicked, this, &HelpWindow::openLink);
 
     m_showAtStartupBox->setObjectName(QStringLiteral("Check1"));
     m_showAtStartupBox->setGeometry(twipsRect(60, 7620, 1995, 255));
     m_showAtStartupBox->setChecked(true); // as designed
 }
+
+HelpWindow::~HelpWindow() = default;
 
 // Each step stands on its own: one that cannot be done is skipped and the next one runs.
 bool HelpWindow::load() {
@@ -91,7 +96,7 @@ void HelpWindow::loadHelpFile(const QString &path) {
     }
     auto *document = new QTextDocument(m_textView);
     document->setDefaultFont(m_textView->font());
-    RtfReader::read(bytes, document);
+    m_helpLoader = std::make_unique<RtfLoader>(bytes, document);
     m_textView->setDocument(document);
 }
 
@@ -104,6 +109,22 @@ void HelpWindow::onShowAtStartupToggled() {
     request.title = platform().version.productName;
     request.icon = MessageIcon::Warning;
     platform().dialogs->messageBox(request);
+}
+
+// Only addresses of the web and of mail are opened: a help file is no place to start local programs.
+void HelpWindow::openLink(const QUrl &address) {
+    QUrl url = address;
+    if (url.scheme().isEmpty())
+        url = QUrl(QStringLiteral("http://") + address.toString());
+    static const QStringList openable = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"),
+                                         QStringLiteral("mailto")};
+    if (!url.isValid() || !openable.contains(url.scheme().toLower())) {
+        qCWarning(helpLog) << "The link" << address.toString() << "is not a web or mail address; not opened";
+        return;
+    }
+    const QString opener = desktopOpener();
+    if (!platform().launcher || !platform().launcher->startDetached(opener, {url.toString()}))
+        qCWarning(helpLog) << opener << "could not be started to open a link";
 }
 
 void HelpWindow::closeEvent(QCloseEvent *event) {

@@ -2,11 +2,15 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QCheckBox;
 class QTextBrowser;
+class QUrl;
 
 namespace varnook {
 
+class RtfLoader;
 class SkinEngine;
 
 // The Help window: shows Help.rtf from the program's folder, keeps itself above other windows and
@@ -16,6 +20,7 @@ class HelpWindow : public QWidget {
 
 public:
     explicit HelpWindow(const SkinEngine *skin, QWidget *parent = nullptr);
+    ~HelpWindow() override;
 
     // Help files larger than this are not read: no help text is that long.
     static constexpr qint64 MaxHelpFileSize = 64 * 1024 * 1024;
@@ -29,6 +34,8 @@ public:
 
 public slots:
     void onShowAtStartupToggled();
+    // A link in the help text opens in the desktop's program for it, as Go To opens a location.
+    void openLink(const QUrl &address);
 
 signals:
     // The window has closed and goes away.
@@ -42,6 +49,7 @@ private:
 
     const SkinEngine *m_skin;
     QTextBrowser *m_textView;
+    std::unique_ptr<RtfLoader> m_helpLoader; // reads a long help file while the window is shown
     QCheckBox *m_showAtStartupBox;
 };
 

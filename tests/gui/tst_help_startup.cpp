@@ -15,11 +15,12 @@ using namespace varnook::test;
 
 namespace {
 
-void writeHelpFile(const FakePlatform &fake) {
+void writeHelpFile(const FakePlatform &fake,
+                   const QByteArray &text = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss "
+                                            "Arial;}}\\viewkind4\\uc1\\pard Help text\\par}") {
     QFile file(QDir(fake.programFolder()).filePath(QStringLiteral("Help.rtf")));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\viewkind4\\uc1\\pard Help text\\par}");
+    QCOMPARE(file.write(text), text.size());
 }
 
 std::unique_ptr<QSettings> storedSettings(const FakePlatform &fake) {
@@ -142,6 +143,27 @@ private slots:
         QCOMPARE(std::count_if(windows.cbegin(), windows.cend(),
                                [](QWidget *window) { return qobject_cast<HelpWindow *>(window) != nullptr; }),
                  1);
+    }
+
+    // One paragraph of 2 MB used to hold up the main window for minutes, the Help window opening first.
+    void longHelpFileHoldsNothingUp() {
+        FakePlatform fake;
+        writeHelpFile(fake, "{\\rtf1\\ansi " + QByteArray("keep a backup of the data file ").repeated(70000) + "}");
+        MainWindow *main = startProgram(fake);
+        QVERIFY(main);
+        QCOMPARE(main->entryList()->entries()->count(), 1);
+        HelpWindow *help = visibleHelpWindow();
+        QVERIFY(help);
+        const QTextDocument *shown = help->textView()->document();
+        QVERIFY(shown->toPlainText().startsWith("keep a backup of the data file"));
+        QVERIFY(shown->characterCount() < 70000 * 31);
+
+        // Closing the program while the rest is read stops the reading with the window.
+        main->close();
+        QVERIFY(!main->helpWindow());
+        closeApplication();
+        QTest::qWait(50);
+        QCOMPARE(fake.dialogs.shown.size(), 1); // the master password's box only
     }
 
     void uncheckingKeepsItClosedAtTheNextStart() {

@@ -1,4 +1,5 @@
 #include "Design.h"
+#include "DesktopOpener.h"
 #include "FakePlatform.h"
 #include "HelpWindow.h"
 #include "MainWindow.h"
@@ -104,6 +105,9 @@ private slots:
     void openingAgainBringsTheSameWindowForward();
     void openingAfterClosingLoadsAnew();
     void failedSettingWriteIsReported();
+    void longHelpFileShowsWhileItIsRead();
+    void linkOpensThroughTheDesktopOpener_data();
+    void linkOpensThroughTheDesktopOpener();
 };
 
 void tst_HelpWindow::cleanup() {
@@ -331,6 +335,68 @@ void tst_HelpWindow::failedSettingWriteIsReported() {
     QCOMPARE(box.title, "Varnook");
     QCOMPARE(box.buttons, MessageButtons::Ok);
     QCOMPARE(box.icon, MessageIcon::Warning);
+}
+
+// One paragraph of 2 MB used to hold up the start for minutes: now the window shows the first part
+// of it at once and takes clicks while the rest is read.
+void tst_HelpWindow::longHelpFileShowsWhileItIsRead() {
+    FakePlatform fake;
+    QByteArray text;
+    while (text.size() < 2 * 1024 * 1024)
+        text += "The master password keeps other people from seeing your entries. ";
+    writeHelpFile(fake, "{\\rtf1\\ansi " + text + "}");
+    HelpWindow *help = openHelp();
+    QVERIFY(help && QTest::qWaitForWindowExposed(help));
+    const QTextDocument *document = help->textView()->document();
+    QVERIFY(document->toPlainText().startsWith("The master password keeps"));
+    QVERIFY(document->characterCount() < text.size());
+
+    QTest::mouseClick(help->showAtStartupBox(), Qt::LeftButton);
+    QVERIFY(!help->showAtStartupBox()->isChecked());
+    QCOMPARE(storedSettings(fake)->value(QStringLiteral("Settings/showHelp")), QVariant("0"));
+    QVERIFY(document->characterCount() < text.size());
+
+    QTRY_COMPARE_WITH_TIMEOUT(shownParagraphs(help).join(QString()), QString::fromLatin1(text), 60000);
+    QCOMPARE(fake.dialogs.shown.size(), 0);
+}
+
+void tst_HelpWindow::linkOpensThroughTheDesktopOpener_data() {
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<QStringList>("opened"); // empty: nothing started
+
+    QTest::newRow("web address") << QByteArray("http://www.example.org/help?a=1")
+                                 << QStringList{"http://www.example.org/help?a=1"};
+    QTest::newRow("without its scheme") << QByteArray("www.example.org") << QStringList{"http://www.example.org"};
+    QTest::newRow("mail") << QByteArray("mailto:help@example.org") << QStringList{"mailto:help@example.org"};
+    QTest::newRow("a local program is not started") << QByteArray("file:///bin/sh") << QStringList{};
+}
+
+// The AbiWord way of writing a link: the field's result in a starred group.
+void tst_HelpWindow::linkOpensThroughTheDesktopOpener() {
+    QFETCH(QByteArray, target);
+    QFETCH(QStringList, opened);
+    FakePlatform fake;
+    writeHelpFile(fake, "{\\rtf1\\ansi See {\\field{\\*\\fldinst HYPERLINK \"" + target +
+                            "\"}{\\*\\fldrslt the pages}} for more.\\par}");
+    HelpWindow *help = openHelp();
+    QVERIFY(help && QTest::qWaitForWindowExposed(help));
+    QTRY_COMPARE(shownParagraphs(help), QStringList{"See the pages for more."});
+
+    QTextCursor link = help->textView()->document()->find(QStringLiteral("the pages"));
+    link.setPosition(link.selectionStart() + 2);
+    const QPoint point = help->textView()->cursorRect(link).center();
+    QTest::mouseClick(help->textView()->viewport(), Qt::LeftButton, {}, point);
+
+    QCOMPARE(fake.launcher.launches.size(), opened.size());
+    if (!opened.isEmpty()) {
+        QCOMPARE(fake.launcher.launches[0].program, desktopOpener());
+        QCOMPARE(fake.launcher.launches[0].arguments, opened);
+    }
+    // A click on the text around the link opens nothing.
+    QTextCursor plain = help->textView()->document()->find(QStringLiteral("more"));
+    QTest::mouseClick(help->textView()->viewport(), Qt::LeftButton, {}, help->textView()->cursorRect(plain).center());
+    QCOMPARE(fake.launcher.launches.size(), opened.size());
+    QCOMPARE(fake.dialogs.shown.size(), 0);
 }
 
 QTEST_MAIN(tst_HelpWindow)

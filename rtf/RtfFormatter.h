@@ -3,6 +3,7 @@
 #include "RtfState.h"
 
 #include <QHash>
+#include <QStringList>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 
@@ -22,6 +23,8 @@ public:
     void addColor(const QColor &color); // an invalid colour stands for "automatic"
     int colorCount() const { return int(m_colors.size()); }
     QColor color(int index) const;
+    // The number of the link to this address, for RtfCharState::link.
+    int addLink(const QString &address);
 
     // The code page text in this font is written in; the Symbol and Wingdings encodings for those fonts.
     int codePage(int fontIndex) const;
@@ -39,6 +42,8 @@ private:
 
     QHash<int, RtfFont> m_fonts;
     QList<QColor> m_colors;
+    QStringList m_links;
+    QHash<QString, int> m_linkNumbers;
     int m_defaultFont = 0;
     int m_documentCodePage = 1252;
     QHash<RtfCharState, QTextCharFormat> m_charFormats;

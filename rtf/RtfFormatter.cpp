@@ -37,6 +37,15 @@ QColor RtfFormatter::color(int index) const {
     return index >= 0 && index < m_colors.size() ? m_colors[index] : QColor();
 }
 
+int RtfFormatter::addLink(const QString &address) {
+    auto found = m_linkNumbers.constFind(address);
+    if (found == m_linkNumbers.constEnd()) {
+        found = m_linkNumbers.insert(address, int(m_links.size()));
+        m_links.append(address);
+    }
+    return found.value();
+}
+
 // A font the table does not hold stands for the document's default font.
 const RtfFont *RtfFormatter::findFont(int fontIndex) const {
     auto found = m_fonts.constFind(fontIndex);
@@ -153,6 +162,13 @@ QTextCharFormat RtfFormatter::makeCharFormat(const RtfCharState &state) const {
         format.setForeground(foreground);
     if (const QColor background = color(state.background); background.isValid())
         format.setBackground(background);
+    if (state.link >= 0 && state.link < m_links.size()) {
+        // Links look as links do in a browser, whatever colour the writer gave them.
+        format.setAnchor(true);
+        format.setAnchorHref(m_links[state.link]);
+        format.setForeground(QColor(Qt::blue));
+        format.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+    }
     return format;
 }
 

@@ -1,11 +1,14 @@
 #include "RtfCodePage.h"
 #include "RtfDocumentBuilder.h"
+#include "RtfLoader.h"
 #include "RtfReader.h"
 #include "RtfTokenizer.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QFile>
 #include <QFont>
+#include <QImage>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -85,6 +88,8 @@ QVariant charProperty(const QTextCharFormat &format, const QString &name) {
         return format.hasProperty(QTextFormat::BackgroundBrush) ? format.background().color().name() : QString();
     if (name == u"caps")
         return int(format.fontCapitalization());
+    if (name == u"href")
+        return format.isAnchor() ? format.anchorHref() : QString();
     return {};
 }
 
@@ -93,6 +98,28 @@ QString utf16(std::initializer_list<char16_t> codes) {
     for (char16_t c : codes)
         text += QChar(c);
     return text;
+}
+
+// A small picture of four by three pixels in the given file format.
+QByteArray pictureBytes(const char *format) {
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return buffer.data();
+}
+
+// The pictures of the document in order, as the text holds them.
+QList<QTextImageFormat> picturesIn(const QTextDocument &document) {
+    QList<QTextImageFormat> found;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            if (fragment.fragment().charFormat().isImageFormat())
+                found << fragment.fragment().charFormat().toImageFormat();
+        }
+    }
+    return found;
 }
 
 const QString Bullet = QString(QChar(0x2022));
@@ -118,7 +145,11 @@ private slots:
     void bulletsHaveTheirHangingIndent();
     void bulletShownOnceWhenGivenTwice();
     void tabStops();
+    void pictures_data();
+    void pictures();
     void tables();
+    void tableBorders_data();
+    void tableBorders();
     void tableWithoutParagraphMarks();
     void rowsOfDifferentWidths();
     void nestedTableFlattened();
@@ -137,6 +168,11 @@ private slots:
     void plainTextOrRichText();
     void defaultTabWidth();
     void shippedHelpFile();
+    void readingInStepsReadsTheSame_data();
+    void readingInStepsReadsTheSame();
+    void longParagraphWrittenInPieces_data();
+    void longParagraphWrittenInPieces();
+    void loaderFillsTheDocumentWhileEventsRun();
 };
 
 void tst_RtfReader::writerStyles_data() {
@@ -333,16 +369,43 @@ void tst_RtfReader::text_data() {
         << QByteArray(R"(a{\*\unknown b{c}d}e{\*\generator x;}f)") << QStringList{"aef"};
     QTest::newRow("unknown words ignored, their text shown") << QByteArray(R"(\foo12 a\barx b)") << QStringList{"ab"};
     QTest::newRow("destinations skipped by name")
-        << QByteArray(R"(a{\info{\title t}}{\stylesheet{\s1 Heading;}}{\header h}{\footerr f}{\footnote n}{\annotation)"
-                      R"( x}{\pict\wmetafile8 0a0b}{\object{\objdata 01}{\result b}}{\listtable{\list x}}c)")
+        << QByteArray(
+               R"(a{\info{\title t}}{\stylesheet{\s1 Heading;}}{\header h}{\footerr f}{\footnote n}{\annotation)"
+               R"( x}{\nonshppict{\pict\wmetafile8 0a0b}}{\object{\objdata 01}{\result b}}{\listtable{\list x}}c)")
         << QStringList{"abc"};
     QTest::newRow("field result shown, instruction not")
         << QByteArray(R"({\field{\fldinst HYPERLINK "x"}{\fldrslt here}})") << QStringList{"here"};
+    QTest::newRow("starred field result shown")
+        << QByteArray(R"(A {\field{\*\fldinst HYPERLINK "http://example.org/"}{\*\fldrslt link}} B)")
+        << QStringList{"A link B"};
+    QTest::newRow("field result in groups of its own")
+        << QByteArray(R"({\field{\*\fldinst{ PAGE }}{\fldrslt{\b 3}{ of 4}}})") << QStringList{"3 of 4"};
+    QTest::newRow("numbers from \\pn with an empty list text")
+        << QByteArray(R"(\pard{\listtext\tab}{\*\pn\pnlvlbody\pndec\pnstart1{\pntxta .}}\fi-360\li720 one\par)"
+                      R"(\pard{\listtext\tab}{\*\pn\pnlvlbody\pndec\pnstart1{\pntxta .}}\fi-360\li720 two\par)"
+                      R"(\pard after\par\pard{\*\pn\pnlvlbody\pndec\pnstart1{\pntxta .}}again\par)")
+        << QStringList{"1.\tone", "2.\ttwo", "after", "1.\tagain"};
+    QTest::newRow("\\pn numbers count on until a paragraph without one or with another style")
+        << QByteArray(R"(\pard{\*\pn\pnlvlbody\pnucrm\pnstart4{\pntxtb (}{\pntxta )}}a\par b\par)"
+                      R"(\pard{\*\pn\pnlvlcont}more\par\pard{\*\pn\pnlcltr\pnlvlbody\pnstart1}c\par\pard d\par)"
+                      R"(\pard{\*\pn\pnlvlbody\pnlcltr\pnstart26}e\par f)")
+        << QStringList{"(IV)\ta", "(V)\tb", "more", "a\tc", "d", "z\te", "aa\tf"};
+    QTest::newRow("a given list number wins over \\pn")
+        << QByteArray(R"({\pntext 7.\tab}{\*\pn\pnlvlbody\pndec}x\par)") << QStringList{"7.\tx"};
+    QTest::newRow("bullet from \\pn alone, in its font")
+        << QByteArray(R"({\*\pn\pnlvlblt\pnf1{\pntxtb\'b7}}x\par)") << QStringList{Bullet + "\tx"};
+    QTest::newRow("cells of no width left out")
+        << QByteArray(R"(\trowd\cellx1000\cellx1000\cellx2000\intbl a\cell\cell b\cell\row\pard end)")
+        << QStringList{"", "a", "b", "end"};
+    QTest::newRow("a cell's last paragraph end makes no empty line")
+        << QByteArray(R"({\trowd\cellx2000\cellx4000\intbl{{\intbl{\pard\intbl a\par}\cell}{\intbl{\pard\intbl b\par})"
+                      R"(\cell}}\intbl\row}\pard end)")
+        << QStringList{"", "a", "b", "end"};
     QTest::newRow("hidden text not shown")
         << QByteArray(R"(a{\v hidden}b\v c\v0 d\plain\v e\plain f)") << QStringList{"abdf"};
     QTest::newRow("unicode alternative: the unicode part shown")
         << QByteArray(R"({\upr{a\'e9}{\*\ud{a\u233 ?}}})") << QStringList{utf16({'a', 0xE9})};
-    QTest::newRow("binary data skipped") << QByteArray("a{\\pict\\bin4 }{\\x}b") << QStringList{"ab"};
+    QTest::newRow("binary data skipped") << QByteArray("a{\\objdata\\bin4 }{\\x}b") << QStringList{"ab"};
     QTest::newRow("cells outside a table") << QByteArray(R"(a\cell b\cell\row c)") << QStringList{"a\tb\t", "c"};
     QTest::newRow("text after the document ignored") << QByteArray("a}b{c}\\par d") << QStringList{"a"};
     QTest::newRow("controls in the text dropped")
@@ -368,6 +431,26 @@ void tst_RtfReader::characterFormats_data() {
     QTest::newRow("bold ends with its group") << QByteArray(R"({\b a}X)") << "bold" << QVariant(false);
     QTest::newRow("italic") << QByteArray(R"(\i X)") << "italic" << QVariant(true);
     QTest::newRow("plain resets") << QByteArray(R"(\b\i\ul\fs40\cf1 \plain X)") << "points" << QVariant(12.0);
+    // A hyperlink field's result is a link to the field's target, drawn as links are.
+    const QByteArray link =
+        R"(a {\field{\*\fldinst HYPERLINK "http://example.org/a b" \\o "tip"}{\*\fldrslt {\plain\cf2 X}}} b)";
+    QTest::newRow("link: its target") << link << "href" << QVariant("http://example.org/a b");
+    QTest::newRow("link: blue") << link << "foreground" << QVariant("#0000ff");
+    QTest::newRow("link: underlined") << link << "underline" << QVariant(int(QTextCharFormat::SingleUnderline));
+    QTest::newRow("link: with a place in the page")
+        << QByteArray(R"({\field{\fldinst {HYPERLINK "http://example.org/" \\l "part"}}{\fldrslt X}})") << "href"
+        << QVariant("http://example.org/#part");
+    QTest::newRow("link: to a place in this document only is none")
+        << QByteArray(R"({\field{\fldinst HYPERLINK \\l "part"}{\fldrslt X}})") << "href" << QVariant(QString());
+    QTest::newRow("link: other fields are none")
+        << QByteArray(R"({\field{\fldinst PAGE}{\fldrslt X}})") << "href" << QVariant(QString());
+    QTest::newRow("link: ends with its field")
+        << QByteArray(R"({\field{\fldinst HYPERLINK "http://a/"}{\fldrslt a}}X)") << "href" << QVariant(QString());
+    // A bullet's group inherits the heading before it; it shows in its paragraph's formatting.
+    const QByteArray bullet = R"(\b\ul\fs36 Heading\par{\pntext X\tab}\pard\fi-360\li720\b0\ulnone\fs20 item)";
+    QTest::newRow("list text: not bold like the heading") << bullet << "bold" << QVariant(false);
+    QTest::newRow("list text: the paragraph's size") << bullet << "points" << QVariant(10.0);
+    QTest::newRow("list text: not underlined") << bullet << "underline" << QVariant(int(QTextCharFormat::NoUnderline));
     QTest::newRow("plain resets bold") << QByteArray(R"(\b\plain X)") << "bold" << QVariant(false);
     QTest::newRow("underline") << QByteArray(R"(\ul X)") << "underline"
                                << QVariant(int(QTextCharFormat::SingleUnderline));
@@ -509,6 +592,68 @@ void tst_RtfReader::tabStops() {
     QCOMPARE(right[0].position, 288.0);
 }
 
+void tst_RtfReader::pictures_data() {
+    QTest::addColumn<QByteArray>("picture");
+    QTest::addColumn<QSizeF>("shownSize");
+    QTest::addColumn<QSize>("imageSize");
+    QTest::addColumn<QString>("label"); // the frame's, when the picture cannot be drawn
+
+    const QByteArray png = pictureBytes("PNG").toHex();
+    const QByteArray jpeg = pictureBytes("JPEG").toHex();
+    const QByteArray dib = pictureBytes("BMP").mid(14).toHex(); // without the file header
+    const QSize own(4, 3);
+    QTest::newRow("PNG at its goal size")
+        << "{\\pict\\pngblip\\picw4\\pich3\\picwgoal1500\\pichgoal750 " + png + "}" << QSizeF(100, 50) << own << "";
+    QTest::newRow("PNG scaled") << "{\\pict\\pngblip\\picwgoal1500\\pichgoal750\\picscalex50\\picscaley200\n" + png +
+                                       "}"
+                                << QSizeF(50, 100) << own << "";
+    QTest::newRow("JPEG without a goal: its own pixels")
+        << "{\\pict\\jpegblip " + jpeg + "}" << QSizeF(4, 3) << own << "";
+    QTest::newRow("device-independent bitmap")
+        << "{\\pict\\dibitmap0\\picwgoal300\\pichgoal300 " + dib + "}" << QSizeF(20, 20) << own << "";
+    QTest::newRow("PNG as binary data") << "{\\pict\\pngblip\\picwgoal150\\pichgoal150\\bin" +
+                                               QByteArray::number(png.size() / 2) + " " + QByteArray::fromHex(png) + "}"
+                                        << QSizeF(10, 10) << own << "";
+    QTest::newRow("metafile: a frame of its size")
+        << QByteArray(R"({\pict\wmetafile8\picw2540\pich1270\picwgoal1440\pichgoal720 010009000003})") << QSizeF(96, 48)
+        << QSize(96, 48) << "Windows metafile";
+    QTest::newRow("enhanced metafile without a goal: hundredths of a millimetre")
+        << QByteArray(R"({\pict\emfblip\picw2540\pich1270 0100})") << QSizeF(96, 48) << QSize(96, 48)
+        << "Enhanced metafile";
+    QTest::newRow("metafile of no size at all: an inch")
+        << QByteArray(R"({\pict\wmetafile8 0100})") << QSizeF(96, 96) << QSize(96, 96) << "Windows metafile";
+    QTest::newRow("bitmap Qt knows by its bytes")
+        << "{\\pict\\wbitmap0\\picwgoal150\\pichgoal150 " + png + "}" << QSizeF(10, 10) << own << "";
+    QTest::newRow("PNG that does not read: a frame") << QByteArray(R"({\pict\pngblip\picwgoal300\pichgoal300 0102})")
+                                                     << QSizeF(20, 20) << QSize(20, 20) << "Picture";
+    QTest::newRow("Word's picture wins over its stand-in")
+        << R"({\*\shppict{\pict\pngblip\picwgoal150\pichgoal150 )" + png +
+               R"(}}{\nonshppict{\pict\wmetafile8\picwgoal3000\pichgoal3000 0100}})"
+        << QSizeF(10, 10) << own << "";
+    QTest::newRow("shape with a picture")
+        << R"({\shp{\*\shpinst\shpleft0{\sp{\sn fFilled}{\sv 0}}{\sp{\sn pib}{\sv {\pict\pngblip\picwgoal300)"
+           R"(\pichgoal150 )" +
+               png + R"(}}}}{\shprslt{\*\do\dobxcolumn shape}}})"
+        << QSizeF(20, 10) << own << "";
+}
+
+void tst_RtfReader::pictures() {
+    QFETCH(QByteArray, picture);
+    QFETCH(QSizeF, shownSize);
+    QFETCH(QSize, imageSize);
+    QFETCH(QString, label);
+    const auto document = readDocument(rtf("a" + picture + "b"));
+    QCOMPARE(paragraphs(*document), QStringList{"a" + QString(QChar::ObjectReplacementCharacter) + "b"});
+    const QList<QTextImageFormat> shown = picturesIn(*document);
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(QSizeF(shown[0].width(), shown[0].height()), shownSize);
+    const QImage image = document->resource(QTextDocument::ImageResource, QUrl(shown[0].name())).value<QImage>();
+    QCOMPARE(image.size(), imageSize);
+    QCOMPARE(shown[0].toolTip(), label);
+    if (label.isEmpty())
+        QVERIFY(image.pixelColor(1, 1).red() > 240); // the red picture itself, not a grey frame
+}
+
 void tst_RtfReader::tables() {
     const auto document = readDocument(sample("word.rtf"));
     QTextCursor cursor = find(*document, "Cell A1");
@@ -528,6 +673,57 @@ void tst_RtfReader::tables() {
     QCOMPARE(cellText(1, 1), "Cell B2");
     QVERIFY(!find(*document, "After the table").currentTable());
     QVERIFY(!find(*document, "Second item").currentTable());
+}
+
+void tst_RtfReader::tableBorders_data() {
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<QStringList>("borders"); // of the cell holding X: top, left, bottom, right
+
+    const QString none = "none";
+    QTest::newRow("none where the file gives none")
+        << QByteArray(R"(\trowd\cellx2000\intbl X\cell\row)") << QStringList{none, none, none, none};
+    QTest::newRow("only a bottom border")
+        << QByteArray(R"(\trowd\clbrdrb\brdrs\brdrw30\brdrcf1\cellx2000\clbrdrb\brdrs\brdrw30\brdrcf1\cellx4000)"
+                      R"(\intbl a\cell X\cell\row)")
+        << QStringList{none, none, "2 solid #ff0000", none};
+    QTest::newRow("brdrnone asks for none, a style without a width is one pixel")
+        << QByteArray(R"(\trowd\clbrdrt\brdrnone\clbrdrb\brdrs\cellx2000\intbl X\cell\row)")
+        << QStringList{none, none, "1 solid #000000", none};
+    QTest::newRow("the row's outer border and the one between its cells")
+        << QByteArray(
+               R"(\trowd\trbrdrl\brdrs\brdrw15\trbrdrv\brdrdb\brdrw45\cellx1000\cellx2000\intbl a\cell X\cell\row)")
+        << QStringList{none, "3 double #000000", none, none};
+    QTest::newRow("dashed, and paragraph borders describe no cell")
+        << QByteArray(R"(\trowd\clbrdrl\brdrdash\brdrw30\cellx1000\pard\intbl\brdrb\brdrs\brdrw60 X\cell\row)")
+        << QStringList{none, "2 dashed #000000", none, none};
+    QTest::newRow("a cell's own border wins over the row's")
+        << QByteArray(
+               R"(\trowd\trbrdrt\brdrs\trbrdrr\brdrs\clbrdrt\brdrdot\brdrw30\brdrcf2\cellx1000\intbl X\cell\row)")
+        << QStringList{"2 dotted #008000", none, none, "1 solid #000000"};
+}
+
+void tst_RtfReader::tableBorders() {
+    QFETCH(QByteArray, row);
+    QFETCH(QStringList, borders);
+    const auto document = readDocument(rtf(row + R"(\pard after)"));
+    QTextTable *table = find(*document, "X").currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->format().border(), 0.0); // the cells draw every line
+    const QTextTableCellFormat cell = table->cellAt(find(*document, "X")).format().toTableCellFormat();
+    const auto side = [](qreal width, QTextFrameFormat::BorderStyle style, const QBrush &brush) {
+        static const QHash<int, QString> styles = {{QTextFrameFormat::BorderStyle_Solid, "solid"},
+                                                   {QTextFrameFormat::BorderStyle_Double, "double"},
+                                                   {QTextFrameFormat::BorderStyle_Dotted, "dotted"},
+                                                   {QTextFrameFormat::BorderStyle_Dashed, "dashed"}};
+        if (width == 0 || style == QTextFrameFormat::BorderStyle_None)
+            return QStringLiteral("none");
+        return QString::number(width) + u' ' + styles.value(style, "other") + u' ' + brush.color().name();
+    };
+    QCOMPARE((QStringList{side(cell.topBorder(), cell.topBorderStyle(), cell.topBorderBrush()),
+                          side(cell.leftBorder(), cell.leftBorderStyle(), cell.leftBorderBrush()),
+                          side(cell.bottomBorder(), cell.bottomBorderStyle(), cell.bottomBorderBrush()),
+                          side(cell.rightBorder(), cell.rightBorderStyle(), cell.rightBorderBrush())}),
+             borders);
 }
 
 void tst_RtfReader::tableWithoutParagraphMarks() {
@@ -715,6 +911,10 @@ void tst_RtfReader::tokenizer_data() {
     QTest::newRow("groups and raw tab") << QByteArray("{a\tb}") << QStringList{"{", "T a", "W tab", "T b", "}"};
     QTest::newRow("raw line ends skipped") << QByteArray("a\r\nb") << QStringList{"T a", "T b"};
     QTest::newRow("binary") << QByteArray("\\bin3 {}\\x") << QStringList{"B {}\\", "T x"};
+    // A long run comes in pieces, so that a reader reading in steps can stop between them.
+    QTest::newRow("long text in pieces") << QByteArray(RtfTokenizer::MaxTextLength + 3, 'a') + "\\b"
+                                         << QStringList{"T " + QString(RtfTokenizer::MaxTextLength, 'a'), "T aaa",
+                                                        "W b"};
 }
 
 void tst_RtfReader::tokenizer() {
@@ -755,7 +955,7 @@ void tst_RtfReader::tokenizer() {
 
 void tst_RtfReader::binaryTakesExactlyItsBytes() {
     // Braces inside binary data count for nothing, even in a group that is skipped anyway.
-    const auto document = readDocument(rtf("a{\\*\\blob\\bin2 }}}b{\\pict\\bin1 {}c"));
+    const auto document = readDocument(rtf("a{\\*\\blob\\bin2 }}}b{\\objdata\\bin1 {}c"));
     QCOMPARE(paragraphs(*document), QStringList{"abc"});
 }
 
@@ -847,6 +1047,96 @@ void tst_RtfReader::shippedHelpFile() {
     QVERIFY(!document->toPlainText().contains(QLatin1Char('\\')));
     QVERIFY(!document->toPlainText().contains(QLatin1Char('{')));
     QCOMPARE(charProperty(formatOf(*document, "What Varnook is"), "bold"), QVariant(true));
+}
+
+void tst_RtfReader::readingInStepsReadsTheSame_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("step");
+
+    for (const char *file : {"word.rtf", "wordpad.rtf", "pandoc.rtf", "cocoa.rtf", "plain.rtf"}) {
+        QTest::addRow("%s, a byte at a time", file) << sample(file) << 1;
+        QTest::addRow("%s, 7 bytes at a time", file) << sample(file) << 7;
+    }
+    QFile help(QStringLiteral(VARNOOK_HELP_FILE));
+    QVERIFY(help.open(QIODevice::ReadOnly));
+    QTest::newRow("shipped help file") << help.readAll() << 5;
+    // Characters of two bytes are never cut in two, whether raw or as hex.
+    QTest::newRow("two-byte code page") << rtf("\\ansicpg932 \x82\xa0\x82\xa2 and \\'82\\'a4\\par") << 1;
+    QTest::newRow("text whose table group ends without a cell") << rtf("a{\\intbl i }j\\par k") << 1;
+    QTest::newRow("list text past its length limit")
+        << rtf("{\\pntext " + QByteArray("ab \\'e9").repeated(1000) + "}x\\par") << 1;
+    QTest::newRow("plain text, long lines") << QByteArray(20000, 'x') + "\n" + QByteArray(9000, 'y') << 3000;
+    QTest::newRow("table, long cell") << rtf("\\trowd\\cellx1000\\cellx2000\\intbl " + QByteArray(20000, 'c') +
+                                             "\\cell d\\cell\\row\\pard end")
+                                      << 100;
+}
+
+// The Help window reads a long file in steps; what it shows in the end is what one read shows.
+void tst_RtfReader::readingInStepsReadsTheSame() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, step);
+    QVERIFY(!bytes.isEmpty());
+    const auto whole = readDocument(bytes);
+    QTextDocument stepped;
+    RtfReader reader(bytes, &stepped);
+    int steps = 1;
+    for (; !reader.readStep(step); ++steps)
+        QVERIFY(steps <= bytes.size());
+    QVERIFY(steps > 1);
+    QCOMPARE(stepped.toHtml(), whole->toHtml());
+    QVERIFY(stepped.isUndoRedoEnabled()); // as it was before the reader began
+}
+
+void tst_RtfReader::longParagraphWrittenInPieces_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("pieces");
+
+    QByteArray words;
+    while (words.size() < 20000)
+        words += "keep a backup of the data file ";
+    QTest::newRow("words, cut after a space") << words << 3;
+    QTest::newRow("one long word") << QByteArray(20000, 'x') << 3;
+    QTest::newRow("short paragraph, one piece") << QByteArray("short") << 1;
+}
+
+// A view lays out a paragraph in one step; a long one is written as pieces that read as one.
+void tst_RtfReader::longParagraphWrittenInPieces() {
+    QFETCH(QByteArray, text);
+    QFETCH(int, pieces);
+    const auto document = readDocument(rtf("\\fi720\\sb120\\sa240 " + text + "\\par\\pard after"));
+    QStringList shown = paragraphs(*document);
+    QCOMPARE(shown.takeLast(), "after");
+    QCOMPARE(shown.size(), pieces);
+    QCOMPARE(shown.join(QString()), QString::fromLatin1(text));
+    QTextBlock block = document->begin();
+    for (int piece = 0; piece < pieces; ++piece, block = block.next()) {
+        QVERIFY(block.length() <= RtfDocumentBuilder::MaxParagraphLength + 1);
+        if (text.contains(' ') && piece < pieces - 1)
+            QVERIFY(block.text().endsWith(u' '));
+        const QTextBlockFormat format = block.blockFormat();
+        QCOMPARE(format.textIndent(), piece == 0 ? 48.0 : 0.0);
+        QCOMPARE(format.topMargin(), piece == 0 ? 8.0 : 0.0);
+        QCOMPARE(format.bottomMargin(), piece == pieces - 1 ? 16.0 : 0.0);
+    }
+    QCOMPARE(block.blockFormat().textIndent(), 0.0); // the paragraph after has its own format
+}
+
+void tst_RtfReader::loaderFillsTheDocumentWhileEventsRun() {
+    QByteArray body;
+    for (int i = 0; body.size() < 2 * RtfLoader::FirstStepBytes; ++i)
+        body += "Paragraph " + QByteArray::number(i) + " of a long help file.\\par ";
+    const QByteArray bytes = rtf(body + "The end.");
+    QTextDocument document;
+    document.setUndoRedoEnabled(true);
+    RtfLoader loader(bytes, &document);
+    // The first part shows at once; the rest comes while the event loop runs.
+    QVERIFY(!loader.isFinished());
+    QVERIFY(paragraphs(document).startsWith("Paragraph 0 of a long help file."));
+    QVERIFY(!document.toPlainText().contains("The end."));
+    QTRY_VERIFY(loader.isFinished());
+    QCOMPARE(document.toHtml(), readDocument(bytes)->toHtml());
+    QVERIFY(document.isUndoRedoEnabled());
+    QVERIFY(!document.isUndoAvailable());
 }
 
 QTEST_MAIN(tst_RtfReader)

@@ -27,11 +27,13 @@ struct RtfToken {
 // any malformed input is read in one pass. Parameters beyond the range of int are clamped to it.
 class RtfTokenizer {
 public:
+    static constexpr qsizetype MaxTextLength = 16384; // bytes of one Text token
     explicit RtfTokenizer(QByteArrayView data)
         : m_data(data) {}
 
     RtfToken next();
     qsizetype position() const { return m_pos; }
+    bool atEnd() const { return m_pos >= m_data.size(); }
 
 private:
     RtfToken readControl();

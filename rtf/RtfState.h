@@ -26,13 +26,14 @@ struct RtfCharState {
     Underline underline = Underline::None;
     Vertical vertical = Vertical::Normal;
     Caps caps = Caps::Normal;
+    int link = -1; // the hyperlink the text belongs to, an index into the formatter's links; -1: none
 
     bool operator==(const RtfCharState &) const = default;
 };
 
 inline size_t qHash(const RtfCharState &s, size_t seed = 0) {
     return qHashMulti(seed, s.font, s.halfPoints, s.foreground, s.background, s.bold, s.italic, s.strike, s.hidden,
-                      int(s.underline), int(s.vertical), int(s.caps));
+                      int(s.underline), int(s.vertical), int(s.caps), s.link);
 }
 
 // Paragraph formatting; lengths in twips. It applies to the paragraph whose end mark it reaches.
@@ -58,6 +59,14 @@ struct RtfParaState {
                spaceBefore == other.spaceBefore && spaceAfter == other.spaceAfter && lineSpacing == other.lineSpacing &&
                lineMultiple == other.lineMultiple && tabs == other.tabs;
     }
+};
+
+// One side of a table cell's border as a row definition gives it.
+struct RtfBorder {
+    enum class Style : char { None, Solid, Double, Dotted, Dashed };
+    Style style = Style::None;
+    int width = 15; // \brdrw, in twips
+    int color = -1; // \brdrcf; -1: automatic
 };
 
 struct RtfFont {

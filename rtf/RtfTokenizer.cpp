@@ -66,8 +66,10 @@ RtfToken RtfTokenizer::next() {
             ++m_pos;
             continue;
         }
+        // A long run comes in pieces, so that a reader can stop between them.
         const qsizetype start = m_pos;
-        while (m_pos < size && !endsText(m_data[m_pos]))
+        const qsizetype end = qMin(size, start + MaxTextLength);
+        while (m_pos < end && !endsText(m_data[m_pos]))
             ++m_pos;
         RtfToken token = tokenOf(RtfToken::Text);
         token.text = m_data.sliced(start, m_pos - start);
