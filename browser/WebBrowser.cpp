@@ -10,6 +10,8 @@
 
 namespace varnook {
 
+Q_LOGGING_CATEGORY(browserLog, "varnook.browser")
+
 WebBrowser::WebBrowser(QWidget *parent)
     : QWidget(parent) {
     auto *layout = new QVBoxLayout(this);
@@ -32,7 +34,12 @@ void WebBrowser::createView() {
     connect(page, &QWebEnginePage::linkHovered, this, &WebBrowser::statusTextChanged);
     connect(page, &QWebEnginePage::loadStarted, this, &WebBrowser::downloadBegin);
     connect(page, &QWebEnginePage::loadProgress, this, [this](int progress) { emit progressChanged(progress, 100); });
-    connect(page, &QWebEnginePage::loadFinished, this, &WebBrowser::downloadComplete);
+    connect(page, &QWebEnginePage::loadFinished, this, [this, page](bool loaded) {
+        // A page that did not load (the banner's too) shows an error page; the log says which.
+        if (!loaded)
+            qCWarning(browserLog) << objectName() << "could not load" << page->requestedUrl().toString();
+        emit downloadComplete();
+    });
 
     // A window still open when the program ends is never destroyed; the web engine shuts down
     // with the application object, so its pages must be gone by then.

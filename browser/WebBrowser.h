@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -8,6 +9,9 @@ class QWebEngineProfile;
 class QWebEngineView;
 
 namespace varnook {
+
+// Pages that did not load, the banner's among them, leave their line here.
+Q_DECLARE_LOGGING_CATEGORY(browserLog)
 
 // The program's web browser control: the page view of the browser window and the banner strip.
 // The web engine starts with the first navigate, so a window that never browses costs nothing.
