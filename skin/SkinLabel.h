@@ -8,13 +8,13 @@ namespace varnook {
 // the program's plain labels. Its caption is its default property.
 class SkinLabel : public QLabel {
     Q_OBJECT
-    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
-    Q_CLASSINFO("DefaultProperty", "Caption")
+    Q_PROPERTY(QString caption READ caption WRITE setCaption)
+    Q_CLASSINFO("DefaultProperty", "caption")
 
 public:
     explicit SkinLabel(QWidget *parent = nullptr);
 
-    QString Caption() const { return text(); }
+    QString caption() const { return text(); }
     void setCaption(const QString &caption) { setText(caption); }
 };
 

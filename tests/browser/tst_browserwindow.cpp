@@ -260,7 +260,7 @@ void tst_BrowserWindow::loadStep() {
     // The one plain label is covered by a skinned copy; the hidden template is not copied.
     auto *covered = qobject_cast<SkinLabel *>(controlElement(window, QStringLiteral("SkinLabel1"), 1));
     QVERIFY(covered);
-    QCOMPARE(covered->Caption(), QStringLiteral("URL:"));
+    QCOMPARE(covered->caption(), QStringLiteral("URL:"));
     QCOMPARE(covered->geometry(), control<QLabel>(window, "Label5")->geometry());
     QVERIFY(covered->isVisibleTo(window));
     QVERIFY(!controlElement(window, QStringLiteral("SkinLabel1"), 2));

@@ -163,14 +163,14 @@ void tst_about::withSkinEveryPlainLabelIsCovered() {
     for (int i = 0; i < copies.size(); ++i) {
         const auto *plain = about->findChild<QLabel *>(plainNames[i]);
         QCOMPARE(controlIndex(copies[i]), i + 1);
-        QCOMPARE(copies[i]->Caption(), plain->text());
+        QCOMPARE(copies[i]->caption(), plain->text());
         QCOMPARE(copies[i]->geometry(), plain->geometry());
         QCOMPARE(copies[i]->font(), plain->font());
         QVERIFY(copies[i]->isVisibleTo(about.get()));
         QVERIFY(plain->isVisibleTo(about.get())); // the plain labels stay
     }
-    QCOMPARE(copies[0]->Caption(), QStringLiteral("Version:"));
-    QCOMPARE(copies[2]->Caption(), QStringLiteral("Website:"));
+    QCOMPARE(copies[0]->caption(), QStringLiteral("Version:"));
+    QCOMPARE(copies[2]->caption(), QStringLiteral("Website:"));
     // The notice and its copy lie below the client area.
     QVERIFY(copies[3]->y() >= about->height());
     // The template stays hidden.

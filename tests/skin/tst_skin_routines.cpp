@@ -295,7 +295,7 @@ void tst_skin_routines::replaceLabelsCoversPlainLabelsInOrder() {
         QCOMPARE(skinned->parentWidget(), &window);
         QCOMPARE(skinned->geometry(), covered[i]->geometry());
         QCOMPARE(skinned->font(), covered[i]->font());
-        QCOMPARE(skinned->Caption(), covered[i]->text());
+        QCOMPARE(skinned->caption(), covered[i]->text());
         QCOMPARE(skinned->isVisibleTo(&window), covered[i]->isVisibleTo(&window));
     }
     QVERIFY(labels[1]->isVisibleTo(&window));
@@ -322,9 +322,9 @@ void tst_skin_routines::replaceLabelsContinuesAfterTheHighestIndex() {
     const QList<SkinLabel *> labels = skinnedLabels(&window);
     QCOMPARE(labels.size(), 4);
     QCOMPARE(controlIndex(labels[2]), 6);
-    QCOMPARE(labels[2]->Caption(), QStringLiteral("one"));
+    QCOMPARE(labels[2]->caption(), QStringLiteral("one"));
     QCOMPARE(controlIndex(labels[3]), 7);
-    QCOMPARE(labels[3]->Caption(), QStringLiteral("two"));
+    QCOMPARE(labels[3]->caption(), QStringLiteral("two"));
 }
 
 void tst_skin_routines::replaceLabelsWithoutPlainLabelsCreatesNothing() {
