@@ -144,8 +144,8 @@ void BrowserWindow::arrangeControls() {
     in.windowWidth = toTwips(outer.width());
     in.windowHeight = toTwips(outer.height());
     in.statusBarHeight = toTwips(m_statusBar->height());
-    in.text1Left = toTwips(m_addressEdit->x());
-    in.command3Width = toTwips(m_goButton->width());
+    in.addressLeft = toTwips(m_addressEdit->x());
+    in.goWidth = toTwips(m_goButton->width());
     in.webBrowserLeft = toTwips(m_page->x());
     in.webBrowserTop = toTwips(m_page->y());
     const BrowserLayout out = BrowserLayout::arrange(in);
@@ -153,8 +153,8 @@ void BrowserWindow::arrangeControls() {
     m_statusBar->setPanelWidth(1, toPixels(out.panel1Width));
     m_statusBar->setPanelWidth(2, toPixels(out.panel2Width));
     m_frame->resize(toPixels(out.frameWidth), toPixels(out.frameHeight));
-    m_addressEdit->resize(toPixels(out.text1Width), m_addressEdit->height());
-    m_goButton->move(toPixels(out.command3Left), m_goButton->y());
+    m_addressEdit->resize(toPixels(out.addressWidth), m_addressEdit->height());
+    m_goButton->move(toPixels(out.goLeft), m_goButton->y());
     m_page->resize(toPixels(out.webBrowserWidth), toPixels(out.webBrowserHeight));
 }
 

@@ -484,7 +484,7 @@ void tst_BrowserWindow::arrangeControls() {
     const float s = 315;
     const float frameWidth = std::fabs(w - 300);
     const float frameHeight = std::fabs(h - s);
-    const float text1Width = std::fabs(frameWidth - 540 - 300 - 795);
+    const float addressWidth = std::fabs(frameWidth - 540 - 300 - 795);
 
     QCOMPARE(statusBar->height(), 21);
     QCOMPARE(statusBar->geometry(), QRect(0, window.height() - 21, window.width(), 21));
@@ -492,8 +492,9 @@ void tst_BrowserWindow::arrangeControls() {
     QCOMPARE(statusBar->panelWidth(2), pixels(std::fabs(w / 2)));
     QCOMPARE(control<QGroupBox>(&window, "frmBrowser")->geometry(),
              QRect(0, 0, pixels(frameWidth), pixels(frameHeight)));
-    QCOMPARE(control<QLineEdit>(&window, "Text1")->geometry(), QRect(36, 16, pixels(text1Width), 21));
-    QCOMPARE(control<QPushButton>(&window, "Command3")->geometry(), QRect(pixels(text1Width + 540 + 100), 16, 53, 21));
+    QCOMPARE(control<QLineEdit>(&window, "Text1")->geometry(), QRect(36, 16, pixels(addressWidth), 21));
+    QCOMPARE(control<QPushButton>(&window, "Command3")->geometry(),
+             QRect(pixels(addressWidth + 540 + 100), 16, 53, 21));
     QCOMPARE(control<WebBrowser>(&window, "WebBrowser1")->geometry(),
              QRect(8, 76, pixels(std::fabs(frameWidth - 220)), pixels(std::fabs(frameHeight - 1140 - 800 - s))));
     // The rest stays where the design put it.
