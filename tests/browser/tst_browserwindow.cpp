@@ -8,6 +8,7 @@
 #include "StatusBar.h"
 #include "TestHttpServer.h"
 #include "WebBrowser.h"
+#include "WindowCleanup.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -123,14 +124,7 @@ void tst_BrowserWindow::init() {
 }
 
 void tst_BrowserWindow::cleanup() {
-    // Collected first: deleting a window also deletes the windows it owns, such as its menus.
-    QList<QPointer<BrowserWindow>> windows;
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (auto *form = qobject_cast<BrowserWindow *>(window))
-            windows.append(form);
-    }
-    qDeleteAll(windows);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    test::destroyAllWindows();
     QCOMPARE(m_platform->dialogs.shown.size(), 0);
     m_platform.reset();
 }
