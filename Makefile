@@ -36,8 +36,8 @@ test: build
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNOOK_SANITIZE=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
-	$(ROOT_ENV) ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-		ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+	$(ROOT_ENV) ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+		UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
 
 # Builds the fuzz targets with clang and runs each for FUZZ_SECONDS (make fuzz FUZZ_SECONDS=60).
 fuzz:

@@ -1,9 +1,9 @@
+#include "Application.h"
 #include "CoreDumps.h"
 #include "DataFolderLock.h"
 #include "FolderLockBox.h"
 #include "Platform.h"
 #include "QtPlatform.h"
-#include "frmSplash.h"
 
 #include <QApplication>
 
@@ -21,7 +21,7 @@ int main(int argc, char *argv[]) {
     if (!varnook::lockFolderOrTell(lock))
         return 1;
 
-    varnook::frmSplash *splash = varnook::loadForm<varnook::frmSplash>();
-    splash->show();
+    varnook::Application program;
+    program.start();
     return app.exec();
 }

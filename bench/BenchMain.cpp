@@ -1,17 +1,17 @@
 // Prints one line per measurement:
 //   bench: <name> entries=<n> ms=<median of 7> baseline=<name> baseline_ms=<median> ratio=<ms/baseline_ms>
 //   bench: rss entries=<n> kb=<peak> baseline=empty baseline_kb=<peak with no entries> ratio=<kb/baseline_kb>
+#include "Application.h"
 #include "BenchData.h"
-#include "Branding.h"
 #include "DataFile.h"
 #include "DataFileFormat.h"
+#include "EntryEditor.h"
+#include "EntryListView.h"
 #include "FakePlatform.h"
-#include "Form1.h"
-#include "ListView.h"
-#include "ProgramValues.h"
+#include "MainWindow.h"
 #include "ScrambleText.h"
-#include "frmAdd.h"
-#include "modGlobals.h"
+#include "Session.h"
+#include "WindowCleanup.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <unistd.h>
 
 using namespace varnook;
@@ -55,15 +56,12 @@ void report(const char *name, int entries, double ms, const char *baseline, doub
     std::fflush(stdout);
 }
 
+// The program the benchmarks run: one at a time.
+std::unique_ptr<Application> program;
+
 void destroyWindows() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QList<QPointer<QWidget>> windows;
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (!window->parentWidget())
-            windows.append(window);
-    }
-    for (const QPointer<QWidget> &window : windows)
-        delete window.data();
+    program.reset();
+    test::destroyAllWindows();
 }
 
 void writeFile(const QString &path, const QByteArray &bytes) {
@@ -79,13 +77,12 @@ void keepHelpClosed(const test::FakePlatform &fake) {
 }
 
 // The main window as the start-up opens it: login answered, list filled, window shown and painted.
-Form1 *openMainWindow(test::FakePlatform &fake) {
+MainWindow *openMainWindow(test::FakePlatform &fake) {
     fake.dialogs.answerInput(Master);
-    SetBranding();
-    Form1 *main = loadForm<Form1>();
+    program = std::make_unique<Application>();
+    MainWindow *main = program->openMainWindow();
     if (!main)
         qFatal("the main window did not open");
-    main->show();
     QCoreApplication::processEvents();
     return main;
 }
@@ -162,22 +159,22 @@ void benchWindow(int n, const std::vector<Entry> &entries) {
     report("startup_load", n, start, "startup_empty", emptyStart);
     destroyWindows();
 
-    Form1 *main = openMainWindow(fake);
-    EntryListModel &list = *main->lstPass()->entries();
-    EntryListModel fill;
+    MainWindow *main = openMainWindow(fake);
+    EntryTableModel &list = *main->entryList()->entries();
+    EntryTableModel fill;
     for (int i = 0; i < 3; ++i)
         fill.addColumn(QString::number(i));
     const double fillMs = medianMs([&] { fill.clear(); }, [&] { fill.append(entries); });
     int column = 0;
     const double sort = medianMs({}, [&] {
-        main->lstPass_ColumnClick(column % 3 + 1);
+        main->onColumnClicked(column % 3 + 1);
         ++column;
     });
     report("sort_click", n, sort, "list_fill", fillMs);
 
-    // SaveData through the list, beside a raw write and fsync of the same bytes in the same folder.
+    // The session's save, beside a raw write and fsync of the same bytes in the same folder.
     const QByteArray saved = [&] {
-        SaveData(list);
+        program->session().save();
         QFile file(fake.dataFile());
         file.open(QIODevice::ReadOnly);
         return file.readAll();
@@ -189,28 +186,28 @@ void benchWindow(int n, const std::vector<Entry> &entries) {
         file.flush();
         ::fsync(file.handle());
     });
-    const double save = medianMs({}, [&] { SaveData(list); });
+    const double save = medianMs({}, [&] { program->session().save(); });
     report("save_data", n, save, "write_fsync", raw);
     const double remove = medianMs(
         [&] {
-            main->lstPass()->selectPosition(list.count() / 2);
+            main->entryList()->selectPosition(list.count() / 2);
             fake.dialogs.answerMessage(MessageAnswer::Ok);
         },
-        [&] { main->cmdDelete_Click(); });
+        [&] { main->onDeleteClicked(); });
     report("delete", n, remove, "save_data", save);
 
     int added = 0;
-    frmAdd *editor = nullptr;
+    EntryEditor *editor = nullptr;
     const double add = medianMs(
         [&] {
-            main->cmdAdd_Click(0);
-            editor = findForm<frmAdd>();
+            main->onAddClicked();
+            editor = main->entryEditor();
             editor->findChild<QLineEdit *>(QStringLiteral("txtUsername"))
                 ->setText(QStringLiteral("user%1").arg(++added));
             editor->findChild<QLineEdit *>(QStringLiteral("txtPassword"))->setText(QStringLiteral("a password"));
             editor->findChild<QLineEdit *>(QStringLiteral("txtWebsite"))->setText(QStringLiteral("www.example.com"));
         },
-        [&] { editor->cmdAdd_Click(0); });
+        [&] { editor->onSaveClicked(); });
     report("add", n, add, "save_data", save);
     destroyWindows();
 }

@@ -11,8 +11,8 @@ BrowserLayout BrowserLayout::arrange(const Input &in) {
     out.frameHeight = std::fabs(in.windowHeight - in.statusBarHeight);
     out.frameWidth = std::fabs(in.windowWidth - 300.0f);
     // Go ends 200 twips short of the frame's right edge, 100 after the address box.
-    out.text1Width = std::fabs(out.frameWidth - in.text1Left - 300.0f - in.command3Width);
-    out.command3Left = out.text1Width + in.text1Left + 100.0f;
+    out.addressWidth = std::fabs(out.frameWidth - in.addressLeft - 300.0f - in.goWidth);
+    out.goLeft = out.addressWidth + in.addressLeft + 100.0f;
     out.webBrowserWidth = std::fabs(out.frameWidth - in.webBrowserLeft - 100.0f);
     out.webBrowserHeight = std::fabs(out.frameHeight - in.webBrowserTop - 800.0f - in.statusBarHeight);
     return out;

@@ -11,8 +11,8 @@ struct BrowserLayout {
         float windowWidth = 0;
         float windowHeight = 0;
         float statusBarHeight = 0;
-        float text1Left = 0;
-        float command3Width = 0;
+        float addressLeft = 0;
+        float goWidth = 0;
         float webBrowserLeft = 0;
         float webBrowserTop = 0;
     };
@@ -21,8 +21,8 @@ struct BrowserLayout {
     float panel2Width = 0;
     float frameHeight = 0;
     float frameWidth = 0;
-    float text1Width = 0;
-    float command3Left = 0; // a place, not a size: never made absolute
+    float addressWidth = 0;
+    float goLeft = 0; // a place, not a size: never made absolute
     float webBrowserWidth = 0;
     float webBrowserHeight = 0;
 

@@ -10,6 +10,8 @@
 
 namespace varnook {
 
+Q_LOGGING_CATEGORY(browserLog, "varnook.browser")
+
 WebBrowser::WebBrowser(QWidget *parent)
     : QWidget(parent) {
     auto *layout = new QVBoxLayout(this);
@@ -29,10 +31,15 @@ void WebBrowser::createView() {
     layout()->addWidget(m_view);
 
     QWebEnginePage *page = m_view->page();
-    connect(page, &QWebEnginePage::linkHovered, this, &WebBrowser::StatusTextChange);
-    connect(page, &QWebEnginePage::loadStarted, this, &WebBrowser::DownloadBegin);
-    connect(page, &QWebEnginePage::loadProgress, this, [this](int progress) { emit ProgressChange(progress, 100); });
-    connect(page, &QWebEnginePage::loadFinished, this, &WebBrowser::DownloadComplete);
+    connect(page, &QWebEnginePage::linkHovered, this, &WebBrowser::statusTextChanged);
+    connect(page, &QWebEnginePage::loadStarted, this, &WebBrowser::downloadBegin);
+    connect(page, &QWebEnginePage::loadProgress, this, [this](int progress) { emit progressChanged(progress, 100); });
+    connect(page, &QWebEnginePage::loadFinished, this, [this, page](bool loaded) {
+        // A page that did not load (the banner's too) shows an error page; the log says which.
+        if (!loaded)
+            qCWarning(browserLog) << objectName() << "could not load" << page->requestedUrl().toString();
+        emit downloadComplete();
+    });
 
     // A window still open when the program ends is never destroyed; the web engine shuts down
     // with the application object, so its pages must be gone by then.
@@ -64,7 +71,7 @@ QUrl WebBrowser::readAddress(const QString &address) {
     return QUrl::fromUserInput(text);
 }
 
-void WebBrowser::Navigate(const QString &address) {
+void WebBrowser::navigate(const QString &address) {
     const QUrl url = readAddress(address);
     if (!url.isValid())
         return;
@@ -73,31 +80,31 @@ void WebBrowser::Navigate(const QString &address) {
     m_view->load(url);
 }
 
-void WebBrowser::GoBack() {
+void WebBrowser::goBack() {
     if (m_view)
         m_view->back();
 }
 
-void WebBrowser::GoForward() {
+void WebBrowser::goForward() {
     if (m_view)
         m_view->forward();
 }
 
-void WebBrowser::Stop() {
+void WebBrowser::stop() {
     if (m_view)
         m_view->stop();
 }
 
-void WebBrowser::Refresh() {
+void WebBrowser::refresh() {
     if (m_view)
         m_view->reload();
 }
 
-QString WebBrowser::LocationURL() const {
+QString WebBrowser::locationUrl() const {
     return m_view ? m_view->url().toString() : QString();
 }
 
-QString WebBrowser::LocationName() const {
+QString WebBrowser::locationName() const {
     return m_view ? m_view->title() : QString();
 }
 

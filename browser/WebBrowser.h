@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -9,8 +10,11 @@ class QWebEngineView;
 
 namespace varnook {
 
+// Pages that did not load, the banner's among them, leave their line here.
+Q_DECLARE_LOGGING_CATEGORY(browserLog)
+
 // The program's web browser control: the page view of the browser window and the banner strip.
-// The web engine starts with the first Navigate, so a window that never browses costs nothing.
+// The web engine starts with the first navigate, so a window that never browses costs nothing.
 // Pages live in a private, off-the-record profile: nothing of what is browsed reaches the disk.
 class WebBrowser : public QWidget {
     Q_OBJECT
@@ -21,30 +25,30 @@ public:
 
     // Reads the address as a browser's address bar does: one without a scheme is a web address.
     // An empty or unreadable address is ignored.
-    Q_INVOKABLE void Navigate(const QString &address);
-    // Back with no earlier page, Forward with no later one, Stop and Refresh with nothing to do
+    Q_INVOKABLE void navigate(const QString &address);
+    // Back with no earlier page, Forward with no later one, stop and refresh with nothing to do
     // do nothing.
-    void GoBack();
-    void GoForward();
-    void Stop();
-    void Refresh();
+    void goBack();
+    void goForward();
+    void stop();
+    void refresh();
 
-    // The address Navigate goes to; an empty one when it ignores the text.
+    // The address navigate goes to; an empty one when it ignores the text.
     static QUrl readAddress(const QString &address);
 
-    QString LocationURL() const;
-    QString LocationName() const;
+    QString locationUrl() const;
+    QString locationName() const;
 
-    // The page view; null until the first Navigate.
+    // The page view; null until the first navigate.
     QWebEngineView *view() const { return m_view; }
 
 signals:
     // The page's status text: the address of the hovered link, empty when it is left.
-    void StatusTextChange(const QString &text);
-    void DownloadBegin();
+    void statusTextChanged(const QString &text);
+    void downloadBegin();
     // After every load that ended: finished, stopped or failed.
-    void DownloadComplete();
-    void ProgressChange(int progress, int maximum);
+    void downloadComplete();
+    void progressChanged(int progress, int maximum);
 
 private:
     void createView();

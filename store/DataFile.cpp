@@ -1,8 +1,8 @@
 #include "DataFile.h"
 
 #include "DataFileFormat.h"
+#include "FileExists.h"
 #include "Platform.h"
-#include "xfileExists.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -110,7 +110,7 @@ void DataFile::setSyncCall(SyncCall call) {
 }
 
 FileResult DataFile::ensure() const {
-    if (FileExists(m_path))
+    if (fileExists(m_path))
         return FileResult::success();
     const QFileInfo info(m_path);
     // A folder, pipe or device in the file's place would block or break the append below.

@@ -27,7 +27,7 @@ public:
 
     const QString &path() const { return m_path; }
 
-    // Creates the file holding one empty line when FileExists does not see it. A file that exists
+    // Creates the file holding one empty line when fileExists does not see it. A file that exists
     // but is not seen (a hidden one) gets one empty line added at its end. A folder or other
     // non-file in its place is a failure, never written to.
     FileResult ensure() const;

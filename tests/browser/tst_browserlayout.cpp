@@ -24,8 +24,8 @@ BrowserLayout::Input designInput(float width, float height, float statusBar) {
     in.windowWidth = width;
     in.windowHeight = height;
     in.statusBarHeight = statusBar;
-    in.text1Left = 540;
-    in.command3Width = 795;
+    in.addressLeft = 540;
+    in.goWidth = 795;
     in.webBrowserLeft = 120;
     in.webBrowserTop = 1140;
     return in;
@@ -36,7 +36,7 @@ void tst_BrowserLayout::arrange_data() {
     QTest::addColumn<float>("width");
     QTest::addColumn<float>("height");
     QTest::addColumn<float>("statusBar");
-    // panel 1, panel 2, frame height, frame width, Text1 width, Command3 left, page width, page height
+    // panel 1, panel 2, frame height, frame width, address width, Go left, page width, page height
     QTest::addColumn<QList<float>>("expected");
 
     QTest::newRow("design size") << 10665.f << 9090.f << 315.f
@@ -67,8 +67,8 @@ void tst_BrowserLayout::arrange() {
     QFETCH(float, statusBar);
     QFETCH(QList<float>, expected);
     const BrowserLayout out = BrowserLayout::arrange(designInput(width, height, statusBar));
-    const QList<float> actual{out.panel1Width, out.panel2Width,  out.frameHeight,     out.frameWidth,
-                              out.text1Width,  out.command3Left, out.webBrowserWidth, out.webBrowserHeight};
+    const QList<float> actual{out.panel1Width,  out.panel2Width, out.frameHeight,     out.frameWidth,
+                              out.addressWidth, out.goLeft,      out.webBrowserWidth, out.webBrowserHeight};
     QCOMPARE(actual, expected);
 }
 
@@ -84,7 +84,7 @@ void tst_BrowserLayout::noNegativeSizeAtAnyWindowSize() {
     QFETCH(float, width);
     QFETCH(float, height);
     const BrowserLayout out = BrowserLayout::arrange(designInput(width, height, 315));
-    for (float size : {out.panel1Width, out.panel2Width, out.frameHeight, out.frameWidth, out.text1Width,
+    for (float size : {out.panel1Width, out.panel2Width, out.frameHeight, out.frameWidth, out.addressWidth,
                        out.webBrowserWidth, out.webBrowserHeight})
         QVERIFY2(size >= 0, qPrintable(QString::number(double(size))));
 }
@@ -92,8 +92,8 @@ void tst_BrowserLayout::noNegativeSizeAtAnyWindowSize() {
 void tst_BrowserLayout::goStaysAfterTheAddressBox() {
     // Go starts 100 twips after the address box and ends 200 short of the frame's right edge.
     const BrowserLayout out = BrowserLayout::arrange(designInput(12000, 9000, 315));
-    QCOMPARE(out.command3Left, 540 + out.text1Width + 100);
-    QCOMPARE(out.command3Left + 795 + 200, out.frameWidth);
+    QCOMPARE(out.goLeft, 540 + out.addressWidth + 100);
+    QCOMPARE(out.goLeft + 795 + 200, out.frameWidth);
     // The page ends 100 twips short of the frame's right edge.
     QCOMPARE(120 + out.webBrowserWidth + 100, out.frameWidth);
 }
@@ -104,8 +104,8 @@ void tst_BrowserLayout::singlePrecision() {
     // Compared exactly: QCOMPARE would compare two floats only roughly.
     const BrowserLayout out = BrowserLayout::arrange(designInput(33554432.f, 9000, 315));
     QCOMPARE(qint64(out.frameWidth), qint64(33554132));
-    QCOMPARE(qint64(out.text1Width), qint64(33552496));
-    QCOMPARE(qint64(out.command3Left), qint64(33553136));
+    QCOMPARE(qint64(out.addressWidth), qint64(33552496));
+    QCOMPARE(qint64(out.goLeft), qint64(33553136));
 }
 
 QTEST_APPLESS_MAIN(tst_BrowserLayout)

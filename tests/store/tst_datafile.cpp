@@ -2,8 +2,8 @@
 #include "DataFileFormat.h"
 #include "FailingSaveFile.h"
 #include "FakePlatform.h"
+#include "FileExists.h"
 #include "FileHelpers.h"
-#include "xfileExists.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,11 +83,11 @@ void tst_DataFile::ensureLeavesAnExistingFileAlone() {
 }
 
 void tst_DataFile::ensureAddsALineToAFileItCannotSee() {
-    // A hidden file is not seen by FileExists; like the original, the empty line goes at its end.
+    // A hidden file is not seen by fileExists; like the original, the empty line goes at its end.
     FakePlatform fake;
     const QString hidden = QDir(fake.programFolder()).filePath(QStringLiteral(".data.enc"));
     writeBytes(hidden, "abc");
-    QVERIFY(!FileExists(hidden));
+    QVERIFY(!varnook::fileExists(hidden));
     QVERIFY(DataFile(hidden).ensure().ok());
     QCOMPARE(readBytes(hidden), QByteArray("abc\r\n"));
 }
@@ -305,7 +305,7 @@ void tst_DataFile::fileExists() {
     writeBytes(folder.filePath(QStringLiteral("empty.enc")), QByteArray());
     writeBytes(folder.filePath(QStringLiteral(".hidden")), "x");
     QVERIFY(folder.mkdir(QStringLiteral("folder")));
-    QCOMPARE(FileExists(name.isEmpty() ? QString() : folder.filePath(name)), exists);
+    QCOMPARE(varnook::fileExists(name.isEmpty() ? QString() : folder.filePath(name)), exists);
 }
 
 void tst_DataFile::fileExistsCountsLetterCaseWhereTheFileSystemDoes() {
@@ -315,10 +315,10 @@ void tst_DataFile::fileExistsCountsLetterCaseWhereTheFileSystemDoes() {
     const QString lower = folder.filePath(QStringLiteral("data.enc"));
     if (QFile::exists(lower)) {
         // A file system that ignores letter case: the file is there whatever the case.
-        QVERIFY(FileExists(lower));
+        QVERIFY(varnook::fileExists(lower));
         QSKIP("This file system ignores letter case.");
     }
-    QVERIFY(!FileExists(lower));
+    QVERIFY(!varnook::fileExists(lower));
     // So the program's own file is created beside it, and the other one is left alone.
     QVERIFY(DataFile(lower).ensure().ok());
     QCOMPARE(readBytes(lower), QByteArray("\r\n"));

@@ -1,11 +1,21 @@
 #include "FakePlatform.h"
 
 #include "DataFile.h"
-#include "ProgramValues.h"
 
 #include <QDir>
+#include <QTest>
 
 namespace varnook::test {
+
+namespace {
+
+// A box the test did not script is a fault of the program or of the test: either way the test fails.
+void failUnexpected(const ShownBox &box) {
+    const QByteArray message = "A box the test did not expect: \"" + box.title.toUtf8() + "\": " + box.text.toUtf8();
+    QTest::qFail(message.constData(), __FILE__, __LINE__);
+}
+
+} // namespace
 
 MessageAnswer ScriptedDialogs::messageBox(const MessageBoxRequest &request) {
     ShownBox box;
@@ -19,7 +29,7 @@ MessageAnswer ScriptedDialogs::messageBox(const MessageBoxRequest &request) {
     if (onShow)
         onShow(box);
     if (m_messageAnswers.empty()) {
-        ++unexpected;
+        failUnexpected(box);
         switch (request.buttons) {
         case MessageButtons::Ok:
             return MessageAnswer::Ok;
@@ -44,7 +54,7 @@ QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, b
     if (onShow)
         onShow(box);
     if (m_inputAnswers.empty()) {
-        ++unexpected;
+        failUnexpected(box);
         return {};
     }
     const QString answer = m_inputAnswers.front();
@@ -53,7 +63,6 @@ QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, b
 }
 
 FakePlatform::FakePlatform() {
-    resetProgramValues();
     Platform &p = platform();
     p.dialogs = &dialogs;
     p.process = &process;
@@ -70,7 +79,6 @@ FakePlatform::~FakePlatform() {
     p.process = nullptr;
     p.launcher = nullptr;
     DataFile::setSaveFileFactory({});
-    resetProgramValues();
 }
 
 QString FakePlatform::dataFile() const {

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace varnook {
+
+struct Branding;
+class PictureBox;
+class SkinEngine;
+struct VersionRecord;
+class SkinLabel;
+
+// The About window: program name, version, owner and web address below a header picture.
+// It has no buttons; the close box closes it.
+class AboutWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    AboutWindow(const Branding &branding, const VersionRecord &record, const SkinEngine *skin,
+                QWidget *parent = nullptr);
+
+    SkinLabel *productLabel() const { return m_productLabel; }
+    SkinLabel *versionLabel() const { return m_versionLabel; }
+    SkinLabel *companyLabel() const { return m_companyLabel; }
+    SkinLabel *websiteLabel() const { return m_websiteLabel; }
+
+signals:
+    // The window has closed and goes away.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QLabel *addPlainLabel(const QString &name, const QString &caption, const QRect &twips, const QFont &font);
+    SkinLabel *addSkinLabel(const QString &name, const QRect &twips, double pointSize);
+
+    PictureBox *m_headerPicture;
+    SkinLabel *m_productLabel;
+    SkinLabel *m_versionLabel;
+    SkinLabel *m_companyLabel;
+    SkinLabel *m_websiteLabel;
+};
+
+} // namespace varnook

@@ -1,0 +1,86 @@
+#include "Application.h"
+
+#include "BrowserWindow.h"
+#include "MainWindow.h"
+#include "Platform.h"
+#include "SplashScreen.h"
+
+namespace varnook {
+
+Application::Application(QObject *parent)
+    : Application(Branding::fromVersion(platform().version), parent) {}
+
+Application::Application(const Branding &branding, QObject *parent)
+    : QObject(parent)
+    , m_branding(branding) {
+    if (m_branding.skinOn)
+        m_skin = std::make_unique<SkinEngine>();
+}
+
+Application::~Application() {
+    // Windows go before the skin and the session they were given.
+    delete m_browser.data();
+    delete m_mainWindow.data();
+    delete m_splash.data();
+}
+
+void Application::start() {
+    m_splash = new SplashScreen(m_skin.get());
+    connect(m_splash, &SplashScreen::finished, this, &Application::openMainWindow);
+    m_splash->start();
+    m_splash->show();
+}
+
+MainWindow *Application::openMainWindow() {
+    if (m_mainWindow)
+        return m_mainWindow;
+    auto *main = new MainWindow(m_session, m_branding, m_skin.get());
+    if (!main->load()) {
+        delete main; // the load ended the program
+        return nullptr;
+    }
+    m_mainWindow = main;
+    connect(main, &MainWindow::closed, this, &Application::onMainWindowClosed);
+    connect(main, &MainWindow::browserRequested, this, &Application::openBrowser);
+    main->show();
+    if (m_splash)
+        m_splash->hide();
+    return main;
+}
+
+BrowserWindow *Application::openBrowser() {
+    if (!m_browser) {
+        m_browser = new BrowserWindow(m_branding, m_skin.get());
+        connect(m_browser, &BrowserWindow::closed, this, &Application::onBrowserClosed);
+        m_browser->open(m_browserOpenedBefore ? m_branding.companyWebsite : m_branding.productPage);
+        m_browserOpenedBefore = true;
+    }
+    m_browser->show();
+    return m_browser;
+}
+
+void Application::onMainWindowClosed() {
+    m_mainWindow->deleteLater();
+    m_mainWindow = nullptr;
+    delete m_splash.data();
+    if (m_browser && m_browser->isVisible()) {
+        // The program runs on until the browser window is closed.
+        m_endsWithBrowser = true;
+        return;
+    }
+    if (m_browser) {
+        BrowserWindow *browser = m_browser;
+        m_browser = nullptr; // closing it now must not end the program a second time
+        browser->close();
+    }
+    platform().process->endProgram(0);
+}
+
+void Application::onBrowserClosed() {
+    m_browser = nullptr;
+    // Closed last, after the main window: the program ends with this window.
+    if (m_endsWithBrowser)
+        platform().process->endProgram(0);
+}
+
+} // namespace varnook

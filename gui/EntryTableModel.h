@@ -1,0 +1,92 @@
+#pragma once
+
+#include "Entry.h"
+
+#include <QAbstractTableModel>
+
+#include <vector>
+
+namespace varnook {
+
+// The entries as the list shows them, in display order. Positions are 1-based, as the list
+// commands count them. Each row has an id that stays with it through sorts and removals, so a
+// window can hold on to a row rather than to a position that may move.
+class EntryTableModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    using RowId = quint64;
+
+    explicit EntryTableModel(QObject *parent = nullptr);
+
+    // Column headers, added in call order.
+    void addColumn(const QString &header);
+
+    int count() const { return int(m_rows.size()); }
+    // Adds a row at the end, or at its sorted place while sorting is on; returns its position.
+    int add(const Entry &entry);
+    // Appends many rows at once (loading), then sorts them if sorting is on.
+    void append(std::vector<Entry> entries);
+    void remove(int position);
+    void clear();
+
+    const Entry &entry(int position) const { return m_rows[size_t(position - 1)].entry; }
+    // Replaces a row's texts; while sorting is on the row moves to its sorted place. Returns its position.
+    int setEntry(int position, const Entry &entry);
+    std::vector<Entry> entries() const;
+    // The row's line as the data file stores it, encoded once and kept until the row changes.
+    QByteArrayView storedLine(int position) const;
+
+    // Whether the data file lacks changes the list holds, since a save failed, and why it failed.
+    bool hasUnsavedChanges() const { return m_unsaved; }
+    const QString &unsavedReason() const { return m_unsavedReason; }
+    void markUnsaved(const QString &reason) {
+        m_unsaved = true;
+        m_unsavedReason = reason;
+    }
+    void markSaved() {
+        m_unsaved = false;
+        m_unsavedReason.clear();
+    }
+
+    RowId rowId(int position) const { return m_rows[size_t(position - 1)].id; }
+    // The row's current position, or 0 when it is gone.
+    int positionOf(RowId id) const;
+
+    // The list's sort settings. Unsorted at first: rows keep the data file's order.
+    bool sorted() const { return m_sorted; }
+    int sortKey() const { return m_sortKey; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+    // A click on a column header (1-based): sorts by that column, reversing the order on every
+    // click, whichever column was clicked before. False, with nothing changed, for a column that
+    // does not exist; an empty list keeps its settings.
+    bool toggleSort(int columnHeader);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    struct Row {
+        Entry entry;
+        RowId id;
+        mutable QByteArray storedLine; // empty until a save asks for it
+    };
+
+    bool lessThan(const Entry &a, const Entry &b) const;
+    size_t sortedInsertPlace(const Entry &entry) const;
+    void resort();
+
+    std::vector<Row> m_rows;
+    QStringList m_headers;
+    RowId m_nextId = 1;
+    bool m_sorted = false;
+    int m_sortKey = 0;
+    // Descending at first, so that the first header click, which reverses it, sorts ascending.
+    Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
+    bool m_unsaved = false;
+    QString m_unsavedReason;
+};
+
+} // namespace varnook

@@ -1,0 +1,407 @@
+#include "MainWindow.h"
+
+#include "AboutWindow.h"
+#include "Clipboard.h"
+#include "ControlArray.h"
+#include "DataFile.h"
+#include "Design.h"
+#include "DesktopOpener.h"
+#include "EntryListView.h"
+#include "ErrorBox.h"
+#include "HelpWindow.h"
+#include "Messages.h"
+#include "PictureBox.h"
+#include "Platform.h"
+#include "Session.h"
+#include "Settings.h"
+#include "Skin.h"
+#include "StatusLine.h"
+#include "WebBrowser.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace varnook {
+
+namespace {
+constexpr int DesignClientWidth = 9015;
+constexpr int DesignClientHeight = 6555;
+constexpr int StatusBarHeight = 315;
+
+// A field as the delete question shows it: a long one is cut, so that the box stays quick to lay
+// out and fits on the screen.
+QString shownInQuestion(const QString &field) {
+    constexpr qsizetype ShownCharacters = 80;
+    if (field.size() <= ShownCharacters)
+        return field;
+    qsizetype cut = ShownCharacters;
+    if (field.at(cut - 1).isHighSurrogate())
+        --cut;
+    return field.left(cut) + QStringLiteral("\u2026 (%1 characters)").arg(field.size());
+}
+} // namespace
+
+MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEngine *skin, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    , m_session(session)
+    , m_branding(branding)
+    , m_skin(skin)
+    , m_menuBar(new QMenuBar(this))
+    , m_client(new QWidget(this)) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowIcon(QIcon(QStringLiteral(":/varnook/icon.png")));
+    setFont(verdana(8.25));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(m_menuBar);
+    layout->addWidget(m_client);
+    m_menuBar->setObjectName(QStringLiteral("menuBar"));
+    m_client->setObjectName(QStringLiteral("client"));
+
+    m_addButton = addButton(QStringLiteral("cmdAdd"), 0, QStringLiteral("Add"), {60, 60, 1155, 1035});
+    m_deleteButton = addButton(QStringLiteral("cmdDelete"), -1, QStringLiteral("Delete"), {1260, 60, 1155, 1035});
+    m_editButton = addButton(QStringLiteral("cmdEdit"), -1, QStringLiteral("Edit"), {2460, 60, 1155, 1035});
+    m_goToButton = addButton(QStringLiteral("cmdGoto"), -1, QStringLiteral("Go To"), {3660, 60, 1155, 1035});
+    m_visitButton = addButton(QStringLiteral("cmdWebsite"), 0, QString(), {4860, 60, 4095, 1035});
+    m_copyButtons[0] = addButton(QStringLiteral("cmdCopy"), 0, QStringLiteral("Copy Username"), {60, 1140, 2355, 795});
+    m_copyButtons[1] =
+        addButton(QStringLiteral("cmdCopy"), 1, QStringLiteral("Copy Password"), {2460, 1140, 2355, 795});
+    m_copyButtons[2] = addButton(QStringLiteral("cmdCopy"), 2, QStringLiteral("Copy Used At"), {4860, 1140, 4095, 795});
+
+    m_entryList = new EntryListView(&session.entries(), m_client);
+    m_entryList->setObjectName(QStringLiteral("lstPass"));
+    m_entryList->setGeometry(twipsRect(60, 1980, 8895, 4215));
+
+    m_banner = new WebBrowser(m_client);
+    m_banner->setObjectName(QStringLiteral("wbBanner"));
+    m_banner->setGeometry(twipsRect(60, 1980, 7335, 945));
+    m_banner->hide();
+
+    m_bannerPicture = new PictureBox(m_client);
+    m_bannerPicture->setObjectName(QStringLiteral("wbPicture"));
+    m_bannerPicture->setGeometry(twipsRect(7050, 2010, 330, 920));
+
+    m_statusLine = new StatusLine(m_client);
+    m_statusLine->setObjectName(QStringLiteral("StatusBar1"));
+
+    // Tab order as designed: Add, Edit, Delete, Visit, list, Copy Username, Go To, Copy Password, Copy Used At.
+    const QList<QWidget *> tabOrder = {m_addButton,      m_editButton, m_deleteButton,   m_visitButton,   m_entryList,
+                                       m_copyButtons[0], m_goToButton, m_copyButtons[1], m_copyButtons[2]};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    connect(m_addButton, &QPushButton::clicked, this, &MainWindow::onAddClicked);
+    connect(m_deleteButton, &QPushButton::clicked, this, &MainWindow::onDeleteClicked);
+    connect(m_editButton, &QPushButton::clicked, this, &MainWindow::onEditClicked);
+    connect(m_goToButton, &QPushButton::clicked, this, &MainWindow::onGoToClicked);
+    connect(m_visitButton, &QPushButton::clicked, this, &MainWindow::browserRequested);
+    for (int i = 0; i < 3; ++i)
+        connect(m_copyButtons[size_t(i)], &QPushButton::clicked, this, [this, i] { onCopyClicked(i); });
+    connect(m_entryList, &EntryListView::columnClicked, this, &MainWindow::onColumnClicked);
+    connect(&m_session, &Session::status, this, &MainWindow::showStatus);
+
+    buildMenus();
+    setClientHeightTwips(DesignClientHeight);
+
+    setWindowTitle(m_branding.programName + QStringLiteral(" by ") + m_branding.companyName);
+    m_visitButton->setText(QStringLiteral("Visit ") + m_branding.companyWebsite);
+    m_entryList->addColumn(QStringLiteral("Username"), pixelsToTwips(m_copyButtons[0]->width()) - 10);
+    m_entryList->addColumn(QStringLiteral("Password"), pixelsToTwips(m_copyButtons[1]->width()) + 20);
+    m_entryList->addColumn(QStringLiteral("Website/Location"), pixelsToTwips(m_copyButtons[2]->width()));
+    m_statusLine->setPanelWidth(1, width());
+}
+
+MainWindow::~MainWindow() {
+    delete m_editor.data();
+    delete m_help.data();
+    delete m_about.data();
+}
+
+QPushButton *MainWindow::addButton(const QString &name, int index, const QString &caption, const QRect &twips) {
+    auto *button = new QPushButton(caption, m_client);
+    if (index >= 0)
+        setControlIndex(button, name, index);
+    else
+        button->setObjectName(name);
+    button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    button->setAutoDefault(false);
+    return button;
+}
+
+void MainWindow::buildMenus() {
+    auto addMenu = [this](const QString &name, const QString &title, const QString &itemName,
+                          const QList<QPair<QString, std::function<void()>>> &items) {
+        QMenu *menu = m_menuBar->addMenu(title);
+        menu->setObjectName(name);
+        menu->menuAction()->setObjectName(name);
+        for (int i = 0; i < items.size(); ++i) {
+            QAction *action = menu->addAction(items[i].first);
+            setControlIndex(action, itemName, i);
+            connect(action, &QAction::triggered, this, items[i].second);
+        }
+    };
+    addMenu(QStringLiteral("mnuFile"), QStringLiteral("File"), QStringLiteral("mnuFileItem"),
+            {{QStringLiteral("Exit"), [this] {
+                  close();
+              }}});
+    addMenu(QStringLiteral("mnuData"), QStringLiteral("Data"), QStringLiteral("mnuDataItem"),
+            {{QStringLiteral("Add Username/Password"),
+              [this] {
+                  onAddClicked();
+              }},
+             {QStringLiteral("Delete Selected Item"),
+              [this] {
+                  onDeleteClicked();
+              }},
+             {QStringLiteral("Edit Selected Item"),
+              [this] {
+                  onEditClicked();
+              }},
+             {QStringLiteral("Goto \"Used At\" Location"), [this] {
+                  onGoToClicked();
+              }}});
+    addMenu(QStringLiteral("mnuCopy"), QStringLiteral("Copy"), QStringLiteral("mnuCopyItem"),
+            {{QStringLiteral("Selected Username"),
+              [this] {
+                  onCopyClicked(0);
+              }},
+             {QStringLiteral("Selected Password"),
+              [this] {
+                  onCopyClicked(1);
+              }},
+             {QStringLiteral("Selected Used At Location"), [this] {
+                  onCopyClicked(2);
+              }}});
+    addMenu(QStringLiteral("mnuHelp"), QStringLiteral("Help"), QStringLiteral("mnuHelpItem"),
+            {{QStringLiteral("View Help"), [this] {
+                  openHelp();
+              }}});
+    addMenu(QStringLiteral("mnuAbout"), QStringLiteral("About"), QStringLiteral("mnuAboutItem"),
+            {{QStringLiteral("About this software"), [this] {
+                  openAbout();
+              }}});
+}
+
+void MainWindow::setClientHeightTwips(int heightTwips) {
+    m_client->setFixedSize(twipsSize(DesignClientWidth, heightTwips));
+    // The status bar is docked at the bottom edge of the client area.
+    m_statusLine->setGeometry(twipsRect(0, heightTwips - StatusBarHeight, DesignClientWidth, StatusBarHeight));
+    setFixedSize(m_client->width(), m_client->height() + m_menuBar->sizeHint().height());
+}
+
+bool MainWindow::load() {
+    if (!m_session.load())
+        return false;
+
+    if (m_skin)
+        applySkin(this, m_skin);
+
+    if (m_branding.bannerOn) {
+        const int grow = pixelsToTwips(m_banner->height()) + 50;
+        setClientHeightTwips(DesignClientHeight + grow);
+        m_entryList->move(m_entryList->x(), m_entryList->y() + twipsToPixels(grow));
+        showBanner(this, m_branding.adServerPage);
+    }
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    if (Settings().showHelp())
+        openHelp();
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    saveUnsavedChanges();
+    // The windows this one opened close with it, before the owner hears of it.
+    const QList<QPointer<QWidget>> owned = {m_help.data(), m_about.data(), m_editor.data()};
+    for (const QPointer<QWidget> &window : owned) {
+        if (window)
+            window->close();
+    }
+    QWidget::closeEvent(event);
+    emit closed();
+}
+
+void MainWindow::saveUnsavedChanges() {
+    while (m_session.entries().hasUnsavedChanges()) {
+        const FileResult saved = m_session.write();
+        if (saved)
+            return;
+        MessageBoxRequest question;
+        question.text = QStringLiteral("The data file could not be saved:\n") +
+                        QDir::toNativeSeparators(DataFile::inProgramFolder().path()) + QStringLiteral("\n\n") +
+                        saved.reason() +
+                        QStringLiteral("\n\nThe list holds changes that are not in the file. Retry saves again; "
+                                       "Close without saving loses these changes.");
+        question.title = Messages::applicationTitle();
+        question.buttons = MessageButtons::RetryCloseWithoutSaving;
+        question.icon = MessageIcon::Warning;
+        question.defaultButton = MessageAnswer::Retry;
+        if (platform().dialogs->messageBox(question) == MessageAnswer::CloseWithoutSaving)
+            return;
+    }
+}
+
+void MainWindow::showStatus(const QString &text) {
+    // Until a save succeeds, every status line says first that the file lacks changes.
+    const EntryTableModel &list = m_session.entries();
+    if (!list.hasUnsavedChanges()) {
+        m_statusLine->setText(text);
+        return;
+    }
+    QString line = QStringLiteral("Not saved: ") + list.unsavedReason();
+    if (!text.isEmpty())
+        line += QStringLiteral(" | ") + text;
+    m_statusLine->setText(line);
+}
+
+QString MainWindow::statusText() const {
+    return m_statusLine->text();
+}
+
+void MainWindow::openHelp() {
+    if (!m_help) {
+        auto *help = new HelpWindow(m_skin);
+        if (!help->load()) {
+            delete help; // no help file: no Help window
+            return;
+        }
+        m_help = help;
+        connect(help, &HelpWindow::closed, this, [this] { m_help = nullptr; });
+    }
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+void MainWindow::openAbout() {
+    if (!m_about) {
+        m_about = new AboutWindow(m_branding, platform().version, m_skin);
+        connect(m_about, &AboutWindow::closed, this, [this] { m_about = nullptr; });
+    }
+    m_about->show();
+}
+
+void MainWindow::showEditor(EntryEditor::Mode mode, int position) {
+    // An editor that is open already stays as it is: it keeps its mode and its row.
+    if (!m_editor) {
+        m_editor = new EntryEditor(m_skin);
+        connect(m_editor, &EntryEditor::accepted, this, &MainWindow::writeEntry);
+        connect(m_editor, &EntryEditor::closed, this, [this] { m_editor = nullptr; });
+        const EntryTableModel &list = m_session.entries();
+        if (mode == EntryEditor::Mode::Add)
+            m_editor->openForAdd();
+        else
+            m_editor->openForEdit(list.rowId(position), list.entry(position));
+    }
+    m_editor->show();
+    m_editor->raise();
+    m_editor->activateWindow();
+}
+
+void MainWindow::writeEntry(EntryEditor::Mode mode, EntryTableModel::RowId row, const Entry &entry) {
+    EntryTableModel &list = m_session.entries();
+    int position = 0;
+    if (mode == EntryEditor::Mode::Add) {
+        position = list.add(entry);
+    } else {
+        // The editor's own row, wherever sorts and deletions have moved it since.
+        position = list.positionOf(row);
+        if (position == 0) {
+            showError(QStringLiteral("The entry you were editing has been deleted meanwhile. Nothing was saved."));
+            return;
+        }
+        position = list.setEntry(position, entry);
+    }
+    m_entryList->selectPosition(position);
+    m_entryList->scrollTo(list.index(position - 1, 0));
+
+    if (m_session.save())
+        showStatus(QStringLiteral("Added new entry.  Data saved."));
+    if (EntryEditor *editor = m_editor)
+        editor->close();
+}
+
+int MainWindow::selectedPosition(const QString &mustSelectMessage) {
+    const int position = m_entryList->firstSelectedPosition();
+    if (position == 0)
+        showStatus(mustSelectMessage);
+    return position;
+}
+
+void MainWindow::onAddClicked() {
+    showEditor(EntryEditor::Mode::Add, 0);
+}
+
+void MainWindow::onEditClicked() {
+    const int position = selectedPosition(QStringLiteral("You must first select an entry to edit."));
+    if (position == 0)
+        return;
+    showEditor(EntryEditor::Mode::Edit, position);
+}
+
+void MainWindow::onDeleteClicked() {
+    const int position = selectedPosition(QStringLiteral("You must first select an entry to delete."));
+    if (position == 0)
+        return;
+    const Entry &entry = m_session.entries().entry(position);
+    MessageBoxRequest question;
+    question.text = QStringLiteral("Are you sure you want to delete the following information?\r\n\r\n") +
+                    QStringLiteral("Username: ") + shownInQuestion(entry.username) + QStringLiteral("\r\nPassword: ") +
+                    shownInQuestion(entry.password) + QStringLiteral("\r\nUsed At: ") + shownInQuestion(entry.location);
+    question.title = QStringLiteral("Confirm Delete");
+    question.buttons = MessageButtons::OkCancel;
+    question.defaultButton = MessageAnswer::Ok;
+    if (platform().dialogs->messageBox(question) != MessageAnswer::Ok) {
+        showStatus(QStringLiteral("Entry not deleted, cancelled by user"));
+        return;
+    }
+    m_session.entries().remove(position);
+    if (m_session.save())
+        showStatus(QStringLiteral("Entry deleted successfully, data saved."));
+}
+
+void MainWindow::onCopyClicked(int field) {
+    Clipboard::clear();
+    const int position = selectedPosition(QStringLiteral("You must first select a row to copy from."));
+    if (position == 0 || field < 0 || field > 2)
+        return;
+    const Entry &entry = m_session.entries().entry(position);
+    const QString texts[] = {entry.username, entry.password, entry.location};
+    const QString captions[] = {QStringLiteral("Copied Username "), QStringLiteral("Copied Password "),
+                                QStringLiteral("Copied Location ")};
+    Clipboard::copy(texts[field], field == 1 ? Clipboard::Secret : Clipboard::Plain);
+    showStatus(captions[field] + texts[field]);
+}
+
+void MainWindow::onGoToClicked() {
+    const int position = selectedPosition(QStringLiteral("You must first select an entry to go to."));
+    if (position == 0)
+        return;
+    showStatus(QStringLiteral("Opening Location..."));
+    const QString location = locationToOpen(m_session.entries().entry(position).location);
+    if (opensAsOption(location)) {
+        showStatus(QStringLiteral("Could not open the location: it begins with \"-\", which the opener would take "
+                                  "for an option."));
+        return;
+    }
+    // The location is one argument of the opener, never a command line: it cannot run anything.
+    const QString opener = desktopOpener();
+    if (!platform().launcher->startDetached(opener, {location}))
+        showStatus(QStringLiteral("Could not open the location: \"%1\" could not be started.").arg(opener));
+}
+
+void MainWindow::onColumnClicked(int columnIndex) {
+    if (m_session.entries().toggleSort(columnIndex))
+        m_entryList->showSortIndicator();
+}
+
+} // namespace varnook

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "AboutWindow.h"
+#include "Branding.h"
+#include "EntryEditor.h"
+#include "HelpWindow.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+
+class QMenuBar;
+class QPushButton;
+
+namespace varnook {
+
+class EntryListView;
+class PictureBox;
+class Session;
+class SkinEngine;
+class StatusLine;
+class WebBrowser;
+
+// The main window: the entry list, the command buttons, the menus and the status line. It shows
+// the session's entries and owns the windows it opens: the entry editor, Help and About.
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    MainWindow(Session &session, const Branding &branding, const SkinEngine *skin, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Loads the data, skins the window, makes room for the banner and opens Help when the user
+    // asked for it at start. False when the program was ended while loading.
+    bool load();
+
+    EntryListView *entryList() const { return m_entryList; }
+    StatusLine *statusLine() const { return m_statusLine; }
+    QWidget *client() const { return m_client; }
+
+    // The windows this one opened and that are still open.
+    EntryEditor *entryEditor() const { return m_editor; }
+    HelpWindow *helpWindow() const { return m_help; }
+    AboutWindow *aboutWindow() const { return m_about; }
+
+    void showStatus(const QString &text);
+    QString statusText() const;
+
+    void openHelp();
+    void openAbout();
+
+public slots:
+    void onAddClicked();
+    void onDeleteClicked();
+    void onEditClicked();
+    void onGoToClicked();
+    void onCopyClicked(int field);
+    void onColumnClicked(int columnIndex);
+
+signals:
+    // Visit: the owner opens its browser window.
+    void browserRequested();
+    // The window has closed, after the windows it owns.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QPushButton *addButton(const QString &name, int index, const QString &caption, const QRect &twips);
+    void buildMenus();
+    void showEditor(EntryEditor::Mode mode, int position);
+    void writeEntry(EntryEditor::Mode mode, EntryTableModel::RowId row, const Entry &entry);
+    void setClientHeightTwips(int heightTwips);
+    // The first selected row, or 0 after telling the user to select one.
+    int selectedPosition(const QString &mustSelectMessage);
+    // Saves changes a failed save left out of the file, asking until they are saved or the user
+    // chooses to close without them.
+    void saveUnsavedChanges();
+
+    Session &m_session;
+    const Branding m_branding;
+    const SkinEngine *m_skin;
+    QMenuBar *m_menuBar;
+    QWidget *m_client;
+    QPushButton *m_addButton;
+    QPushButton *m_deleteButton;
+    QPushButton *m_editButton;
+    QPushButton *m_goToButton;
+    QPushButton *m_visitButton;
+    std::array<QPushButton *, 3> m_copyButtons;
+    EntryListView *m_entryList;
+    WebBrowser *m_banner;
+    PictureBox *m_bannerPicture;
+    StatusLine *m_statusLine;
+    QPointer<EntryEditor> m_editor;
+    QPointer<HelpWindow> m_help;
+    QPointer<AboutWindow> m_about;
+};
+
+} // namespace varnook

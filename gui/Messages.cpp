@@ -1,0 +1,92 @@
+#include "Messages.h"
+
+#include "Platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace varnook {
+
+namespace {
+QString productName() {
+    return platform().version.productName;
+}
+
+QString shown(const QString &path) {
+    return QDir::toNativeSeparators(path);
+}
+} // namespace
+
+QString Messages::applicationTitle() {
+    return productName() + QStringLiteral(" Demo");
+}
+
+QString Messages::readFailed(const QString &path, const QString &reason) {
+    return QStringLiteral("The data file could not be read:\n") + shown(path) + QStringLiteral("\n\n") + reason +
+           QStringLiteral("\n\n") + productName() + QStringLiteral(" will now close without changing it.");
+}
+
+QString Messages::createFailed(const QString &path, const QString &reason) {
+    return QStringLiteral("The data file could not be written:\n") + shown(path) + QStringLiteral("\n\n") + reason +
+           QStringLiteral("\n\n") + productName() + QStringLiteral(" will now close.");
+}
+
+QString Messages::saveFailed(const QString &path, const QString &reason, bool replaced) {
+    // Say what the disk holds now: the old file, the new one, or nothing at all.
+    const QFileInfo file(path);
+    QString state;
+    if (replaced)
+        state = QStringLiteral("The file holds the new contents.");
+    else if (!file.dir().exists())
+        state = QStringLiteral("Its folder no longer exists, so there is no data file any more.");
+    else if (!file.exists())
+        state = QStringLiteral("There is no data file in its folder any more.");
+    else
+        state = QStringLiteral("The file keeps its previous contents.");
+    return QStringLiteral("The data file could not be saved:\n") + shown(path) + QStringLiteral("\n\n") + reason +
+           QStringLiteral("\n\n") + state +
+           QStringLiteral(" The change stays in the list and is saved again with the next change.");
+}
+
+QString Messages::passwordNotStored(const QString &path, const QString &reason) {
+    return QStringLiteral("The master password could not be stored in the data file:\n") + shown(path) +
+           QStringLiteral("\n\n") + reason + QStringLiteral("\n\n") + productName() +
+           QStringLiteral(" will now close.");
+}
+
+QString Messages::folderInUse(const QString &folder) {
+    return productName() + QStringLiteral(" is already running with the data file in this folder:\n") + shown(folder) +
+           QStringLiteral("\n\nOnly one copy at a time may use it, so this one will now close.");
+}
+
+QString Messages::lockTakenOver(const QString &folder, const QString &because) {
+    return QStringLiteral("The lock of this data folder was left behind, and ") + productName() +
+           QStringLiteral(" has taken it over, since ") + because + QStringLiteral(":\n") + shown(folder) +
+           QStringLiteral("\n\nIf another copy is still using this folder, close one of the two now: their saves "
+                          "would overwrite each other.");
+}
+
+QString Messages::lockFailed(const QString &folder, const QString &reason) {
+    return productName() +
+           QStringLiteral(" cannot lock the data file's folder, so it could not keep a second copy "
+                          "from overwriting its saves:\n") +
+           shown(folder) + QStringLiteral("\n\n") + reason + QStringLiteral("\n\n") + productName() +
+           QStringLiteral(" will now close.");
+}
+
+QString Messages::newPasswordRefused(MasterPasswordRules::Problem problem) {
+    switch (problem) {
+    case MasterPasswordRules::Problem::Empty:
+        return QStringLiteral("You must enter a password to use.  If you would like to quit, click Cancel.");
+    case MasterPasswordRules::Problem::OutsideCodePage:
+        return QStringLiteral("Your password contains a character that the data file cannot store.  Use only "
+                              "Western European letters, digits, punctuation and blanks (Windows-1252).");
+    case MasterPasswordRules::Problem::NotStorable:
+        return QStringLiteral("Your password contains a character that cannot be stored.  Please enter another one.");
+    case MasterPasswordRules::Problem::TooShort:
+        return QStringLiteral("You must enter at least 4 alphanumeric characters.");
+    }
+    return {};
+}
+
+} // namespace varnook

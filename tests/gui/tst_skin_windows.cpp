@@ -1,0 +1,149 @@
+#include "AboutWindow.h"
+#include "Application.h"
+#include "ControlArray.h"
+#include "Design.h"
+#include "EntryListView.h"
+#include "FakePlatform.h"
+#include "MainWindow.h"
+#include "PictureBox.h"
+#include "Skin.h"
+#include "SkinEngine.h"
+#include "SplashScreen.h"
+#include "StatusLine.h"
+#include "WindowCleanup.h"
+
+#include <QPushButton>
+#include <QSettings>
+#include <QtTest>
+
+using namespace varnook;
+
+namespace {
+
+// Answers the first-run password prompt should the main window's load step ask, and keeps the
+// Help window closed, so that loading the main window shows no box.
+void prepareMainWindow(test::FakePlatform &fake) {
+    fake.dialogs.answerInput(QStringLiteral("a master password"));
+    QSettings settings(fake.settingsFile(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("0"));
+}
+
+// The program of one test, ended while the test's platform is still in place: closing the main
+// window ends the program through it.
+struct TestProgram {
+    explicit TestProgram(const Branding &branding)
+        : program(std::make_unique<Application>(branding)) {}
+    ~TestProgram() {
+        program.reset();
+        test::destroyAllWindows();
+    }
+    Application *operator->() { return program.get(); }
+    std::unique_ptr<Application> program;
+};
+
+Branding branding(bool skinOn = true, bool bannerOn = true) {
+    Branding branding = Branding::fromVersion(VersionRecord::builtIn());
+    branding.skinOn = skinOn;
+    branding.bannerOn = bannerOn;
+    return branding;
+}
+
+} // namespace
+
+class tst_skin_windows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void splashHoldsAndWearsTheSkin();
+    void windowsAreSkinnedWhileSkinOnIsOn_data();
+    void windowsAreSkinnedWhileSkinOnIsOn();
+    void mainWindowGrowsByTheBanner_data();
+    void mainWindowGrowsByTheBanner();
+};
+
+void tst_skin_windows::splashHoldsAndWearsTheSkin() {
+    test::FakePlatform fake;
+    TestProgram program(branding());
+    program->start();
+    SplashScreen *splash = program->splashScreen();
+    QVERIFY(splash);
+    splash->timer()->stop();
+    QVERIFY(program->skin());
+    QCOMPARE(program->skin()->skinName(), QStringLiteral("Standard Skin"));
+    QCOMPARE(SkinEngine::appliedSkin(splash), QStringLiteral("Standard Skin"));
+}
+
+void tst_skin_windows::windowsAreSkinnedWhileSkinOnIsOn_data() {
+    QTest::addColumn<bool>("skinOn");
+    QTest::newRow("on") << true;
+    QTest::newRow("off") << false;
+}
+
+void tst_skin_windows::windowsAreSkinnedWhileSkinOnIsOn() {
+    QFETCH(bool, skinOn);
+    test::FakePlatform fake;
+    prepareMainWindow(fake);
+    TestProgram program(branding(skinOn));
+    QCOMPARE(program->skin() != nullptr, skinOn); // no skin is made while it is off
+    const QString expected = skinOn ? QStringLiteral("Standard Skin") : QString();
+
+    MainWindow *main = program->openMainWindow();
+    QVERIFY(main);
+    QCOMPARE(SkinEngine::appliedSkin(main), expected);
+    const QColor face = SkinEngine().skin().colour(QStringLiteral("face"));
+    auto *add = controlElement(main, QStringLiteral("cmdAdd"), 0);
+    QCOMPARE(add->palette().color(QPalette::Button) == face && skinOn, skinOn);
+
+    main->openAbout();
+    AboutWindow *about = main->aboutWindow();
+    QVERIFY(about);
+    QCOMPARE(SkinEngine::appliedSkin(about), expected);
+    QCOMPARE(about->findChildren<QWidget *>(QStringLiteral("SkinLabel1")).size(), skinOn ? 5 : 1);
+}
+
+void tst_skin_windows::mainWindowGrowsByTheBanner_data() {
+    QTest::addColumn<bool>("bannerOn");
+    QTest::addColumn<int>("clientTwips");
+    QTest::addColumn<int>("listTopTwips");
+    QTest::newRow("banner on") << true << 7550 << 2975;
+    QTest::newRow("banner off") << false << 6555 << 1980;
+}
+
+void tst_skin_windows::mainWindowGrowsByTheBanner() {
+    QFETCH(bool, bannerOn);
+    QFETCH(int, clientTwips);
+    QFETCH(int, listTopTwips);
+    test::FakePlatform fake;
+    prepareMainWindow(fake);
+    TestProgram program(branding(true, bannerOn));
+
+    MainWindow *main = program->openMainWindow();
+    QVERIFY(main);
+    QCOMPARE(main->client()->height(), twipsToPixels(clientTwips));
+    QCOMPARE(main->entryList()->y(), twipsToPixels(listTopTwips));
+    QCOMPARE(main->entryList()->height(), twipsToPixels(4215));
+    // The status bar stays docked at the bottom.
+    QCOMPARE(main->statusLine()->geometry().bottom(), main->client()->height() - 1);
+
+    auto *box = main->findChild<PictureBox *>(QStringLiteral("picBox"));
+    auto *banner = main->findChild<QWidget *>(QStringLiteral("wbBanner"));
+    auto *picture = main->findChild<QWidget *>(QStringLiteral("wbPicture"));
+    QCOMPARE(box != nullptr, bannerOn);
+    if (bannerOn) {
+        QCOMPARE(box->geometry(), QRect(twipsToPixels(60), twipsToPixels(1980),
+                                        twipsToPixels(7335) - twipsToPixels(280), twipsToPixels(945)));
+        QCOMPARE(banner->parentWidget(), box);
+        QVERIFY(banner->isVisibleTo(main));
+        QVERIFY(!picture->isVisibleTo(main));
+        // Between the copy buttons and the list.
+        QVERIFY(box->geometry().bottom() < main->entryList()->y());
+        QVERIFY(box->y() > controlElement(main, QStringLiteral("cmdCopy"), 0)->geometry().bottom());
+        QVERIFY(!showBanner(main, program->branding().adServerPage)); // once per window
+    } else {
+        QCOMPARE(banner->parentWidget(), main->client());
+        QVERIFY(!banner->isVisibleTo(main));
+    }
+}
+
+QTEST_MAIN(tst_skin_windows)
+#include "tst_skin_windows.moc"

@@ -1,0 +1,232 @@
+#include "FailingSaveFile.h"
+#include "FakePlatform.h"
+#include "FileHelpers.h"
+#include "UnlockDataFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace varnook;
+using namespace varnook::test;
+
+namespace {
+const QString CreationTitle = QStringLiteral("Password Creation");
+const QString LoginTitle = QStringLiteral("Password Required");
+// "pass" as line 1, then bob|||pw1|||x.org and the empty last line of a save.
+const QByteArray SavedFile = hexBytes("F0 E1 F3 F3 0D 0A"
+                                      "E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7 0D 0A"
+                                      "0D 0A");
+const Entry Bob{QStringLiteral("bob"), QStringLiteral("pw1"), QStringLiteral("x.org")};
+
+std::optional<UnlockedData> unlock(const FakePlatform &fake) {
+    return unlockDataFile(DataFile(fake.dataFile()));
+}
+} // namespace
+
+class tst_UnlockDataFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstStartWithoutAFile();
+    void creationOnAFileWithoutPassword_data();
+    void creationOnAFileWithoutPassword();
+    void creationKeepsEntryLinesUnderAnEmptyFirstLine();
+    void cancelledCreation();
+    void loginLoadsTheEntries();
+    void refusedLogin();
+    void unreadableFile_data();
+    void unreadableFile();
+    void creationThatCannotBeStored();
+    void firstStartInAFolderThatCannotBeWritten();
+    void firstStartStoresOnlyAPasswordThatReadsBack();
+};
+
+void tst_UnlockDataFile::firstStartWithoutAFile() {
+    FakePlatform fake;
+    fake.dialogs.onShow = [&](const ShownBox &) {
+        // While the user is asked, the file already holds its one empty line.
+        QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
+    };
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const std::optional<UnlockedData> outcome = unlock(fake);
+    QVERIFY(outcome);
+    QCOMPARE(outcome->status, QStringLiteral("Password created successfully"));
+    QVERIFY(outcome->entries.empty());
+    QCOMPARE(outcome->masterPassword, QStringLiteral("pass"));
+    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A"));
+    QCOMPARE(accessRights(fake.dataFile()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown[0].title, CreationTitle);
+}
+
+void tst_UnlockDataFile::creationOnAFileWithoutPassword_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("zero bytes") << QByteArray();
+    QTest::newRow("one empty line") << QByteArray("\r\n");
+    QTest::newRow("empty lines only") << QByteArray("\r\n\r\n \r\n");
+    QTest::newRow("a lone CR") << QByteArray("\r");
+}
+
+void tst_UnlockDataFile::creationOnAFileWithoutPassword() {
+    QFETCH(QByteArray, bytes);
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), bytes);
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const std::optional<UnlockedData> outcome = unlock(fake);
+    QVERIFY(outcome);
+    QCOMPARE(outcome->status, QStringLiteral("Password created successfully"));
+    QVERIFY(outcome->entries.empty());
+    // The password line alone.
+    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A"));
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+}
+
+void tst_UnlockDataFile::creationKeepsEntryLinesUnderAnEmptyFirstLine() {
+    FakePlatform fake;
+    const QByteArray entryLines = hexBytes("E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7 0D 0A"
+                                           "0D 0A"
+                                           "E1 0D"            // a short line ended by a lone CR
+                                           "E3 FC FC FC E4"); // no line end at all
+    writeBytes(fake.dataFile(), QByteArray("\r\n") + entryLines);
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const std::optional<UnlockedData> outcome = unlock(fake);
+    QVERIFY(outcome);
+    QCOMPARE(outcome->status, QStringLiteral("Password created successfully"));
+    QCOMPARE(outcome->entries.size(), size_t(3));
+    QCOMPARE(outcome->entries[0], Bob);
+    QCOMPARE(outcome->entries[1], (Entry{QStringLiteral("a"), {}, {}}));
+    QCOMPARE(outcome->entries[2], (Entry{QStringLiteral("c"), QStringLiteral("d"), {}}));
+    // Every byte of the entry lines is kept behind the new password line.
+    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A") + entryLines);
+}
+
+void tst_UnlockDataFile::cancelledCreation() {
+    FakePlatform fake;
+    fake.dialogs.answerInput(QString());
+    fake.dialogs.answerMessage(MessageAnswer::Cancel);
+    const std::optional<UnlockedData> outcome = unlock(fake);
+    QVERIFY(!outcome);
+    // The file made for the first start stays as made.
+    QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
+    QCOMPARE(fake.dialogs.shown.size(), 2);
+}
+
+void tst_UnlockDataFile::loginLoadsTheEntries() {
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), SavedFile);
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const std::optional<UnlockedData> outcome = unlock(fake);
+    QVERIFY(outcome);
+    QCOMPARE(outcome->status, QStringLiteral("Loaded 1 entries"));
+    QCOMPARE(outcome->entries.size(), size_t(1));
+    QCOMPARE(outcome->entries[0], Bob);
+    QCOMPARE(outcome->masterPassword, QStringLiteral("pass"));
+    QCOMPARE(readBytes(fake.dataFile()), SavedFile);
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown[0].title, LoginTitle);
+    QVERIFY(fake.dialogs.shown[0].masked);
+}
+
+void tst_UnlockDataFile::refusedLogin() {
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), SavedFile);
+    fake.dialogs.answerInput(QStringLiteral("Pass"));
+    fake.dialogs.answerMessage(MessageAnswer::Cancel);
+    const std::optional<UnlockedData> outcome = unlock(fake);
+    QVERIFY(!outcome);
+    QCOMPARE(readBytes(fake.dataFile()), SavedFile);
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+}
+
+void tst_UnlockDataFile::unreadableFile_data() {
+    QTest::addColumn<bool>("withContent");
+    QTest::newRow("an empty folder in the file's place") << false;
+    QTest::newRow("a folder with files in the file's place") << true;
+}
+
+void tst_UnlockDataFile::unreadableFile() {
+    QFETCH(bool, withContent);
+    FakePlatform fake;
+    QVERIFY(QDir().mkdir(fake.dataFile()));
+    if (withContent)
+        writeBytes(QDir(fake.dataFile()).filePath(QStringLiteral("x")), "x");
+    fake.dialogs.answerMessage(MessageAnswer::Ok);
+    const std::optional<UnlockedData> outcome = unlock(fake);
+    QVERIFY(!outcome);
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    const ShownBox &box = fake.dialogs.shown[0];
+    QCOMPARE(box.kind, ShownBox::Message);
+    QCOMPARE(box.title, QStringLiteral("Varnook Demo"));
+    QCOMPARE(box.buttons, MessageButtons::Ok);
+    QCOMPARE(box.icon, MessageIcon::Critical);
+    QCOMPARE(box.text, QStringLiteral("The data file could not be read:\n") +
+                           QDir::toNativeSeparators(fake.dataFile()) +
+                           QStringLiteral("\n\nIt is a folder, not a file.\n\nVarnook will now close without "
+                                          "changing it."));
+    // Nothing was written.
+    QVERIFY(QFileInfo(fake.dataFile()).isDir());
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+    QCOMPARE(folderEntries(fake.dataFile()).size(), withContent ? 1 : 0);
+}
+
+void tst_UnlockDataFile::creationThatCannotBeStored() {
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), "\r\n");
+    DataFile::setSaveFileFactory([](const QString &path) { return std::make_unique<FailingSaveFile>(path, 2); });
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    fake.dialogs.answerMessage(MessageAnswer::Ok);
+    const std::optional<UnlockedData> outcome = unlock(fake);
+    QVERIFY(!outcome);
+    QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+    QCOMPARE(fake.dialogs.shown.size(), 2);
+    const ShownBox &box = fake.dialogs.shown[1];
+    QCOMPARE(box.title, QStringLiteral("Varnook Demo"));
+    QCOMPARE(box.icon, MessageIcon::Critical);
+    QCOMPARE(box.text, QStringLiteral("The master password could not be stored in the data file:\n") +
+                           QDir::toNativeSeparators(fake.dataFile()) +
+                           QStringLiteral("\n\nNo space left on device\n\nVarnook will now close."));
+}
+
+void tst_UnlockDataFile::firstStartInAFolderThatCannotBeWritten() {
+    // A folder that is gone stands for one without write rights, which bind no super-user.
+    FakePlatform fake;
+    const QString path = QDir(fake.programFolder()).filePath(QStringLiteral("gone/data.enc"));
+    fake.dialogs.answerMessage(MessageAnswer::Ok);
+    const std::optional<UnlockedData> outcome = unlockDataFile(DataFile(path));
+    QVERIFY(!outcome);
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown[0].icon, MessageIcon::Critical);
+    QCOMPARE(fake.dialogs.shown[0].text,
+             QStringLiteral("The data file could not be written:\n") + QDir::toNativeSeparators(path) +
+                 QStringLiteral("\n\nNo such file or directory\n\nVarnook will now close."));
+}
+
+void tst_UnlockDataFile::firstStartStoresOnlyAPasswordThatReadsBack() {
+    // A password with code 141 was once stored with a CR inside: the next start read "pa" as the
+    // master password and "ss" as an entry, and the typed password never matched again.
+    FakePlatform fake;
+    fake.dialogs.answerInput(QStringLiteral("pa\u008Dss"));
+    fake.dialogs.answerMessage(MessageAnswer::Ok);
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const std::optional<UnlockedData> created = unlock(fake);
+    QVERIFY(created);
+    QCOMPARE(created->masterPassword, QStringLiteral("pass"));
+    QCOMPARE(readBytes(fake.dataFile()), hexBytes("F0 E1 F3 F3 0D 0A"));
+    QCOMPARE(fake.dialogs.shown.size(), 3);
+    QCOMPARE(fake.dialogs.shown[1].text,
+             QStringLiteral("Your password contains a character that cannot be stored.  Please enter another one."));
+
+    // The next start asks for that password and finds no entries.
+    fake.dialogs.shown.clear();
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const std::optional<UnlockedData> next = unlock(fake);
+    QVERIFY(next);
+    QVERIFY(next->entries.empty());
+    QCOMPARE(next->status, QStringLiteral("Loaded 0 entries"));
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(tst_UnlockDataFile)
+#include "tst_unlockdatafile.moc"
