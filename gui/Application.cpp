@@ -55,7 +55,10 @@ BrowserWindow *Application::openBrowser() {
         m_browser->open(m_browserOpenedBefore ? m_branding.companyWebsite : m_branding.productPage);
         m_browserOpenedBefore = true;
     }
+    // A browser window that is open already comes forward: a click must never seem to do nothing.
     m_browser->show();
+    m_browser->raise();
+    m_browser->activateWindow();
     return m_browser;
 }
 

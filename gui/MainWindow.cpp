@@ -288,6 +288,8 @@ void MainWindow::openAbout() {
         connect(m_about, &AboutWindow::closed, this, [this] { m_about = nullptr; });
     }
     m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 void MainWindow::showEditor(EntryEditor::Mode mode, int position) {

@@ -1,11 +1,16 @@
 #include "QtPlatform.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace varnook {
 
@@ -36,6 +41,26 @@ QMessageBox::StandardButton toQt(MessageAnswer answer) {
         break;
     }
     return QMessageBox::Ok;
+}
+
+// Wide enough for the whole title in the frame, narrow enough for a small screen: long prompts wrap.
+constexpr int InputBoxMinWidth = 360;
+constexpr int InputBoxMaxWidth = 600;
+
+void fitInputBoxToText(QInputDialog &dialog, const QString &title) {
+    (void)dialog.okButtonText(); // makes the dialog build its label and layout now, not when it shows
+    if (!dialog.layout())
+        return;
+    if (auto *label = dialog.findChild<QLabel *>()) {
+        label->setTextFormat(Qt::PlainText); // a product name is never read as markup
+        label->setWordWrap(true);
+    }
+    dialog.layout()->setSizeConstraint(QLayout::SetDefaultConstraint); // else the layout sets the width
+    // Room for the title beside the frame's own buttons, which the window manager draws.
+    const int titleWidth = dialog.fontMetrics().horizontalAdvance(title) + 160;
+    const int width = std::clamp(std::max(dialog.sizeHint().width(), titleWidth), InputBoxMinWidth, InputBoxMaxWidth);
+    dialog.setFixedWidth(width);
+    dialog.adjustSize(); // the wrapped prompt's height at that width
 }
 
 } // namespace
@@ -81,9 +106,11 @@ MessageAnswer QtDialogs::messageBox(const MessageBoxRequest &request) {
 QString QtDialogs::inputBox(const QString &prompt, const QString &title, bool masked) {
     QInputDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(title);
+    dialog.setWindowIcon(QIcon(QStringLiteral(":/varnook/boxes/icon.png")));
     dialog.setLabelText(prompt);
     dialog.setTextEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
     dialog.setInputMode(QInputDialog::TextInput);
+    fitInputBoxToText(dialog, title);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.textValue();

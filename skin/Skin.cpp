@@ -130,6 +130,10 @@ bool replaceLabels(QWidget *window) {
         setControlIndex(skinned, SkinLabelArray, nextIndex++);
         skinned->hide();
         skinned->setGeometry(label->geometry());
+        // The copy takes the label's place in the stacking order too: the controls made after the
+        // label (an address box over its right part) stay above it.
+        skinned->stackUnder(control);
+        control->stackUnder(skinned);
         skinned->setFont(label->font());
         skinned->setCaption(label->text());
         skinned->setVisible(visibleFlag(label));

@@ -258,6 +258,14 @@ void tst_BrowserWindow::loadStep() {
     QCOMPARE(covered->geometry(), control<QLabel>(window, "Label5")->geometry());
     QVERIFY(covered->isVisibleTo(window));
     QVERIFY(!controlElement(window, QStringLiteral("SkinLabel1"), 2));
+    // No label lies over the address box: every point of it shows the box itself.
+    auto *address = control<QLineEdit>(window, "Text1");
+    for (int x = 0; x < address->width(); x += 4) {
+        for (int y = 0; y < address->height(); y += 4) {
+            QWidget *shown = address->parentWidget()->childAt(address->geometry().topLeft() + QPoint(x, y));
+            QVERIFY2(shown == address || address->isAncestorOf(shown), qPrintable(QString::number(x)));
+        }
+    }
 }
 
 void tst_BrowserWindow::firstOpeningShowsProductPage() {

@@ -3,6 +3,8 @@
 #include "BrowserWindow.h"
 #include "ControlArray.h"
 #include "DataFolderLock.h"
+#include "EntryEditor.h"
+#include "EntryListView.h"
 #include "FakePlatform.h"
 #include "FolderLockBox.h"
 #include "HelpWindow.h"
@@ -33,6 +35,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 using namespace varnook;
@@ -69,8 +72,8 @@ Branding withoutBanner() {
 // start-up opens the Help window.
 void writeProgramFiles(const QString &folder) {
     QFile data(QDir(folder).filePath(QStringLiteral("data.enc")));
-    if (data.open(QIODevice::WriteOnly))
-        data.write(QByteArray("\xF3\xE5\xE3\xF2\xE5\xF4\r\n\r\n"));
+    if (data.open(QIODevice::WriteOnly)) // "secret", then the entry "al|||pw|||x"
+        data.write(QByteArray("\xF3\xE5\xE3\xF2\xE5\xF4\r\n\xE1\xEC\xFC\xFC\xFC\xF0\xF7\xFC\xFC\xFC\xF8\r\n\r\n"));
     QFile help(QDir(folder).filePath(QStringLiteral("Help.rtf")));
     if (help.open(QIODevice::WriteOnly))
         help.write("{\\rtf1\\ansi Help\\par}");
@@ -315,6 +318,8 @@ private slots:
     void websiteButtonOpensProductPageThenCompanyWebsite();
     void programEndsCleanlyWithBrowserClosedLast();
     void pageOpenAtEndDoesNotOutliveWebEngine();
+    void commandBringsOpenWindowForward_data();
+    void commandBringsOpenWindowForward();
     void programEndsCleanlyAfterFocusInPage_data();
     void programEndsCleanlyAfterFocusInPage();
 
@@ -515,6 +520,45 @@ void tst_BrowserShutdown::pageOpenAtEndDoesNotOutliveWebEngine() {
     QCOMPARE(run.output, QStringLiteral("left the event loop with 0\n"));
     for (const char *trouble : EngineTroubles)
         QVERIFY2(!run.errors.contains(QString::fromLatin1(trouble)), qPrintable(run.errors));
+}
+
+void tst_BrowserShutdown::commandBringsOpenWindowForward_data() {
+    QTest::addColumn<QString>("command");
+    for (const char *command : {"Visit", "View Help", "About this software", "Add", "Edit"})
+        QTest::newRow(command) << QString::fromLatin1(command);
+}
+
+// With every window open behind the main window, the command makes its window the active one.
+void tst_BrowserShutdown::commandBringsOpenWindowForward() {
+    QFETCH(QString, command);
+    MainWindow *main = openMainWindow();
+    QVERIFY(main);
+    QVERIFY(openBrowserWindow(main));
+    QTest::mouseClick(controlElement(main->client(), QStringLiteral("cmdAdd"), 0), Qt::LeftButton);
+    QVERIFY(main->entryEditor());
+    const std::map<QString, QWidget *> windows = {{"Visit", m_program->browserWindow()},
+                                                  {"View Help", main->helpWindow()},
+                                                  {"About this software", main->aboutWindow()},
+                                                  {"Add", main->entryEditor()},
+                                                  {"Edit", main->entryEditor()}};
+    main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main));
+
+    if (command == "Visit") {
+        QTest::mouseClick(websiteButton(main), Qt::LeftButton);
+    } else if (command == "Add" || command == "Edit") {
+        EntryListView *list = main->entryList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+        QTest::mouseClick(command == "Add" ? controlElement(main->client(), QStringLiteral("cmdAdd"), 0)
+                                           : main->findChild<QPushButton *>(QStringLiteral("cmdEdit")),
+                          Qt::LeftButton);
+    } else {
+        for (QAction *item : main->findChildren<QAction *>())
+            if (item->text() == command)
+                item->trigger();
+    }
+    QVERIFY(QTest::qWaitForWindowActive(windows.at(command)));
+    QCOMPARE(QApplication::activeWindow(), windows.at(command));
 }
 
 void tst_BrowserShutdown::programEndsCleanlyAfterFocusInPage_data() {

@@ -1,8 +1,13 @@
+#include "MasterPasswordDialogs.h"
 #include "QtPlatform.h"
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -36,6 +41,11 @@ private:
         return nullptr;
     }
 
+    static QString buttonText(QWidget *box, int index) {
+        const auto buttons = box->findChildren<QAbstractButton *>();
+        return index < buttons.size() ? buttons[index]->text().remove(u'&') : QString();
+    }
+
 private slots:
     void enterRetries() {
         const MessageAnswer answer = askAboutUnsavedChanges([](QMessageBox *box) {
@@ -57,6 +67,45 @@ private slots:
             QTest::mouseClick(button, Qt::LeftButton);
         });
         QCOMPARE(answer, MessageAnswer::CloseWithoutSaving);
+    }
+
+    void inputBoxFitsItsText_data() {
+        QTest::addColumn<QString>("prompt");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<bool>("masked");
+        QTest::newRow("login") << QStringLiteral("Please enter your password") << QStringLiteral("Password Required")
+                               << true;
+        QTest::newRow("creation") << MasterPasswordDialogs::creationPrompt(VersionRecord::builtIn().productName)
+                                  << QStringLiteral("Password Creation") << false;
+    }
+
+    // The box keeps its texts and buttons, wraps its prompt and fits a small screen.
+    void inputBoxFitsItsText() {
+        QFETCH(QString, prompt);
+        QFETCH(QString, title);
+        QFETCH(bool, masked);
+        QTimer::singleShot(0, [=] {
+            auto *box = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            const auto closeOnFailure = qScopeGuard([box] {
+                if (box->isVisible())
+                    box->reject();
+            });
+            QCOMPARE(box->windowTitle(), title);
+            QVERIFY(!box->windowIcon().isNull());
+            QVERIFY2(box->width() >= 360 && box->width() <= 600, qPrintable(QString::number(box->width())));
+            auto *label = box->findChild<QLabel *>();
+            QCOMPARE(label->text(), prompt);
+            QVERIFY(label->wordWrap());
+            QVERIFY(label->height() >= label->heightForWidth(label->width())); // no line cut off
+            auto *edit = box->findChild<QLineEdit *>();
+            QCOMPARE(edit->echoMode(), masked ? QLineEdit::Password : QLineEdit::Normal);
+            const QStringList buttons = {buttonText(box, 0), buttonText(box, 1)};
+            QCOMPARE(buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")}));
+            QTest::keyClicks(edit, QStringLiteral("typed"));
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        QCOMPARE(QtDialogs().inputBox(prompt, title, masked), QStringLiteral("typed"));
     }
 };
 
