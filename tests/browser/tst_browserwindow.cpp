@@ -36,6 +36,10 @@ constexpr int LoadTimeout = 30000;
 // A link filling the top 100 pixels of the page; nothing below it.
 const QString LinkBody = QStringLiteral("<a href=\"/two\" style=\"display:block;height:100px\">to two</a>");
 
+// The same link, asking for a new window.
+const QString NewWindowLinkBody =
+    QStringLiteral("<a href=\"/two\" target=\"_blank\" style=\"display:block;height:100px\">to two</a>");
+
 const Branding TheBranding = Branding::fromVersion(VersionRecord::builtIn());
 
 template <class T> T *control(QWidget *window, const char *name) {
@@ -79,6 +83,7 @@ private slots:
     void buttonsWithNothingToDoFailSilently();
     void buttonsOfWindowWithoutPageDoNothing();
     void statusTextFollowsHoveredLink();
+    void newWindowLinkOpensHere();
     void arrangeControls_data();
     void arrangeControls();
     void paintArrangesControls();
@@ -119,6 +124,7 @@ void tst_BrowserWindow::init() {
     m_server->addPage(requestFor(m_companyWebsite), QStringLiteral("Company Website"));
     m_server->addPage(QStringLiteral("/one"), QStringLiteral("Page One"), LinkBody);
     m_server->addPage(QStringLiteral("/two"), QStringLiteral("Page Two"));
+    m_server->addPage(QStringLiteral("/blank"), QStringLiteral("Page Blank"), NewWindowLinkBody);
     m_server->addStalledPage(QStringLiteral("/stalled"));
     m_server->clearRequests();
 }
@@ -459,6 +465,20 @@ void tst_BrowserWindow::statusTextFollowsHoveredLink() {
     QTRY_VERIFY_WITH_TIMEOUT((hover(window, {50, 300}), statusBar->panelText(1).isEmpty()), LoadTimeout);
     QTRY_VERIFY_WITH_TIMEOUT((hover(window, {80, 20}), statusBar->panelText(1) == linkAddress), LoadTimeout);
     QCOMPARE(statusBar->panelText(2), QString());
+}
+
+void tst_BrowserWindow::newWindowLinkOpensHere() {
+    BrowserWindow *window = openOnProductPage();
+    QVERIFY(window);
+    go(window, m_server->url(QStringLiteral("/blank")), QStringLiteral("Page Blank"));
+    auto *browser = control<WebBrowser>(window, "WebBrowser1");
+    QSignalSpy complete(browser, &WebBrowser::downloadComplete);
+    QWidget *target = browser->view()->focusProxy();
+    QTRY_VERIFY_WITH_TIMEOUT((QTest::mouseClick(target, Qt::LeftButton, {}, {50, 50}), complete.count() > 0),
+                             LoadTimeout);
+    QCOMPARE(control<QLineEdit>(window, "Text1")->text(), m_server->url(QStringLiteral("/two")));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Page Two"));
+    QCOMPARE(browser->view()->history()->count(), 3);
 }
 
 void tst_BrowserWindow::arrangeControls_data() {
