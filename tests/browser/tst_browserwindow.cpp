@@ -87,6 +87,7 @@ private slots:
     void arrangeControls_data();
     void arrangeControls();
     void paintArrangesControls();
+    void frameBorderStaysAboveAddressRow();
     void closingTellsTheOwnerAndEndsNothing();
 
 private:
@@ -502,7 +503,7 @@ void tst_BrowserWindow::arrangeControls() {
 
     // Outer size and status bar height in twips, then the layout rule worked through by hand.
     const float w = float(window.frameGeometry().width() * 15);
-    const float h = float(window.frameGeometry().height() * 15);
+    const float h = float(window.height() * 15);
     const float s = 315;
     const float frameWidth = std::fabs(w - 300);
     const float frameHeight = std::fabs(h - s);
@@ -518,7 +519,13 @@ void tst_BrowserWindow::arrangeControls() {
     QCOMPARE(control<QPushButton>(&window, "Command3")->geometry(),
              QRect(pixels(addressWidth + 540 + 100), 16, 53, 21));
     QCOMPARE(control<WebBrowser>(&window, "WebBrowser1")->geometry(),
-             QRect(8, 76, pixels(std::fabs(frameWidth - 220)), pixels(std::fabs(frameHeight - 1140 - 800 - s))));
+             QRect(8, 76, pixels(std::fabs(frameWidth - 220)), pixels(std::fabs(frameHeight - 1140 - 100))));
+    // Where the window has room for it, the page reaches down to the status bar, 100 twips short.
+    if (window.height() > 120) {
+        const QRect page = control<WebBrowser>(&window, "WebBrowser1")->geometry();
+        const int gap = statusBar->y() - page.bottom() - 1;
+        QVERIFY2(gap >= 0 && gap <= 8, qPrintable(QString::number(gap)));
+    }
     // The rest stays where the design put it.
     QCOMPARE(control<QLabel>(&window, "Label5")->geometry(), twipsRect(120, 300, 1215, 255));
     QCOMPARE(control<QPushButton>(&window, "Command4")->geometry(), twipsRect(540, 600, 1000, 435));
@@ -540,6 +547,27 @@ void tst_BrowserWindow::paintArrangesControls() {
     window.repaint();
     QCOMPARE(frame->geometry(), frameArranged);
     QCOMPARE(page->geometry(), pageArranged);
+}
+
+void tst_BrowserWindow::frameBorderStaysAboveAddressRow() {
+    BrowserWindow window(TheBranding, nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *frame = control<QGroupBox>(&window, "frmBrowser");
+    const QImage image = frame->grab().toImage();
+    const QRgb background = image.pixel(frame->width() / 2, frame->height() / 2 + 40);
+    // Near the right edge no control stands: only the top and bottom borders cross this column.
+    const int x = image.width() - 4;
+    QList<int> drawnRows;
+    for (int y = 0; y < image.height(); ++y) {
+        if (image.pixel(x, y) != background)
+            drawnRows.append(y);
+    }
+    QCOMPARE(drawnRows.size(), 2);
+    QVERIFY2(drawnRows.first() < control<QLineEdit>(&window, "Text1")->y(),
+             qPrintable(QString::number(drawnRows.first())));
+    QVERIFY(drawnRows.first() < control<QLabel>(&window, "Label5")->y());
+    QCOMPARE(drawnRows.last(), frame->height() - 1);
 }
 
 void tst_BrowserWindow::closingTellsTheOwnerAndEndsNothing() {
