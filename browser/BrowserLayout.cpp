@@ -14,7 +14,9 @@ BrowserLayout BrowserLayout::arrange(const Input &in) {
     out.addressWidth = std::fabs(out.frameWidth - in.addressLeft - 300.0f - in.goWidth);
     out.goLeft = out.addressWidth + in.addressLeft + 100.0f;
     out.webBrowserWidth = std::fabs(out.frameWidth - in.webBrowserLeft - 100.0f);
-    out.webBrowserHeight = std::fabs(out.frameHeight - in.webBrowserTop - 800.0f - in.statusBarHeight);
+    // The page ends 100 twips short of the frame's bottom edge, as it does at its right edge; the
+    // frame already ends at the status bar.
+    out.webBrowserHeight = std::fabs(out.frameHeight - in.webBrowserTop - 100.0f);
     return out;
 }
 

@@ -5,7 +5,7 @@ namespace varnook {
 // How the browser window fits its controls to its size. All values are twips, computed in single
 // precision; sizes are taken as absolute values, so a very small window still gets no negative size.
 struct BrowserLayout {
-    // What the layout reads: the window's outer size, the status bar's height and the places of
+    // What the layout reads: the window's outer width and inner height, the status bar's height and the places of
     // the controls that stay where the design put them.
     struct Input {
         float windowWidth = 0;

@@ -2,6 +2,7 @@
 
 #include "Branding.h"
 #include "BrowserLayout.h"
+#include "CaptionedFrame.h"
 #include "ControlArray.h"
 #include "Design.h"
 #include "OnTop.h"
@@ -43,7 +44,7 @@ BrowserWindow::BrowserWindow(const Branding &branding, const SkinEngine *skin, Q
                           Qt::WindowCloseButtonHint)
     , m_companyWebsite(branding.companyWebsite)
     , m_skin(skin)
-    , m_frame(new QGroupBox(QStringLiteral("Browser"), this)) {
+    , m_frame(new CaptionedFrame(QStringLiteral("Browser"), this)) {
     setObjectName(QStringLiteral("frmWebsite"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(twipsSize(ClientWidth, ClientHeight));
@@ -140,9 +141,10 @@ void BrowserWindow::closeEvent(QCloseEvent *event) {
 
 void BrowserWindow::arrangeControls() {
     BrowserLayout::Input in;
-    const QRect outer = frameGeometry();
-    in.windowWidth = toTwips(outer.width());
-    in.windowHeight = toTwips(outer.height());
+    // The height is the window's inside, not its outer height: with a title bar counted, the frame
+    // would run under the status bar.
+    in.windowWidth = toTwips(frameGeometry().width());
+    in.windowHeight = toTwips(height());
     in.statusBarHeight = toTwips(m_statusBar->height());
     in.addressLeft = toTwips(m_addressEdit->x());
     in.goWidth = toTwips(m_goButton->width());

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -32,6 +33,10 @@ void WebBrowser::createView() {
 
     QWebEnginePage *page = m_view->page();
     connect(page, &QWebEnginePage::linkHovered, this, &WebBrowser::statusTextChanged);
+    // The control has no second window: a link that asks for one (target=_blank, window.open)
+    // opens here instead of being dropped.
+    connect(page, &QWebEnginePage::newWindowRequested, this,
+            [page](QWebEngineNewWindowRequest &request) { page->load(request.requestedUrl()); });
     connect(page, &QWebEnginePage::loadStarted, this, &WebBrowser::downloadBegin);
     connect(page, &QWebEnginePage::loadProgress, this, [this](int progress) { emit progressChanged(progress, 100); });
     connect(page, &QWebEnginePage::loadFinished, this, [this, page](bool loaded) {

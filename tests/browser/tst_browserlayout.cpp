@@ -4,8 +4,8 @@
 
 using namespace varnook;
 
-// The browser window's layout arithmetic, with the design's places of the address box (left 540),
-// Go (width 795) and the page (left 120, top 1140).
+// The browser window's layout arithmetic (the height is the window's inside), with the design's places of the address
+// box (left 540), Go (width 795) and the page (left 120, top 1140).
 class tst_BrowserLayout : public QObject {
     Q_OBJECT
 
@@ -40,25 +40,25 @@ void tst_BrowserLayout::arrange_data() {
     QTest::addColumn<QList<float>>("expected");
 
     QTest::newRow("design size") << 10665.f << 9090.f << 315.f
-                                 << QList<float>{5332.5f, 5332.5f, 8775, 10365, 8730, 9370, 10145, 6520};
+                                 << QList<float>{5332.5f, 5332.5f, 8775, 10365, 8730, 9370, 10145, 7535};
     QTest::newRow("maximized on 800 by 600")
-        << 12000.f << 9000.f << 315.f << QList<float>{6000, 6000, 8685, 11700, 10065, 10705, 11480, 6430};
+        << 12000.f << 9000.f << 315.f << QList<float>{6000, 6000, 8685, 11700, 10065, 10705, 11480, 7445};
     QTest::newRow("large screen") << 28800.f << 16200.f << 315.f
-                                  << QList<float>{14400, 14400, 15885, 28500, 26865, 27505, 28280, 13630};
+                                  << QList<float>{14400, 14400, 15885, 28500, 26865, 27505, 28280, 14645};
     QTest::newRow("odd width") << 4515.f << 4500.f << 315.f
-                               << QList<float>{2257.5f, 2257.5f, 4185, 4215, 2580, 3220, 3995, 1930};
+                               << QList<float>{2257.5f, 2257.5f, 4185, 4215, 2580, 3220, 3995, 2945};
     // Where the address box and the page just vanish.
     QTest::newRow("address box just vanishes")
-        << 1935.f << 2570.f << 315.f << QList<float>{967.5f, 967.5f, 2255, 1635, 0, 640, 1415, 0};
+        << 1935.f << 1555.f << 315.f << QList<float>{967.5f, 967.5f, 1240, 1635, 0, 640, 1415, 0};
     // Below those sizes the computed widths and heights would be negative; their absolute values count.
     QTest::newRow("narrower than the address row")
-        << 1920.f << 2555.f << 315.f << QList<float>{960, 960, 2240, 1620, 15, 655, 1400, 15};
-    QTest::newRow("one pixel") << 15.f << 15.f << 315.f << QList<float>{7.5f, 7.5f, 300, 285, 1350, 1990, 65, 1955};
-    QTest::newRow("nothing") << 0.f << 0.f << 315.f << QList<float>{0, 0, 315, 300, 1335, 1975, 80, 1940};
+        << 1920.f << 1540.f << 315.f << QList<float>{960, 960, 1225, 1620, 15, 655, 1400, 15};
+    QTest::newRow("one pixel") << 15.f << 15.f << 315.f << QList<float>{7.5f, 7.5f, 300, 285, 1350, 1990, 65, 940};
+    QTest::newRow("nothing") << 0.f << 0.f << 315.f << QList<float>{0, 0, 315, 300, 1335, 1975, 80, 925};
     QTest::newRow("taller status bar") << 12000.f << 9000.f << 600.f
-                                       << QList<float>{6000, 6000, 8400, 11700, 10065, 10705, 11480, 5860};
+                                       << QList<float>{6000, 6000, 8400, 11700, 10065, 10705, 11480, 7160};
     QTest::newRow("no status bar") << 12000.f << 9000.f << 0.f
-                                   << QList<float>{6000, 6000, 9000, 11700, 10065, 10705, 11480, 7060};
+                                   << QList<float>{6000, 6000, 9000, 11700, 10065, 10705, 11480, 7760};
 }
 
 void tst_BrowserLayout::arrange() {
@@ -76,7 +76,7 @@ void tst_BrowserLayout::noNegativeSizeAtAnyWindowSize_data() {
     QTest::addColumn<float>("width");
     QTest::addColumn<float>("height");
     for (float width : {0.f, 15.f, 150.f, 300.f, 1635.f, 1934.f, 1936.f, 3000.f, 12000.f})
-        for (float height : {0.f, 15.f, 315.f, 2254.f, 2571.f, 9000.f})
+        for (float height : {0.f, 15.f, 315.f, 1554.f, 1556.f, 9000.f})
             QTest::addRow("%gx%g", double(width), double(height)) << width << height;
 }
 
@@ -96,6 +96,8 @@ void tst_BrowserLayout::goStaysAfterTheAddressBox() {
     QCOMPARE(out.goLeft + 795 + 200, out.frameWidth);
     // The page ends 100 twips short of the frame's right edge.
     QCOMPARE(120 + out.webBrowserWidth + 100, out.frameWidth);
+    // And 100 twips short of its bottom edge.
+    QCOMPARE(1140 + out.webBrowserHeight + 100, out.frameHeight);
 }
 
 void tst_BrowserLayout::singlePrecision() {

@@ -36,6 +36,10 @@ constexpr int LoadTimeout = 30000;
 // A link filling the top 100 pixels of the page; nothing below it.
 const QString LinkBody = QStringLiteral("<a href=\"/two\" style=\"display:block;height:100px\">to two</a>");
 
+// The same link, asking for a new window.
+const QString NewWindowLinkBody =
+    QStringLiteral("<a href=\"/two\" target=\"_blank\" style=\"display:block;height:100px\">to two</a>");
+
 const Branding TheBranding = Branding::fromVersion(VersionRecord::builtIn());
 
 template <class T> T *control(QWidget *window, const char *name) {
@@ -79,9 +83,11 @@ private slots:
     void buttonsWithNothingToDoFailSilently();
     void buttonsOfWindowWithoutPageDoNothing();
     void statusTextFollowsHoveredLink();
+    void newWindowLinkOpensHere();
     void arrangeControls_data();
     void arrangeControls();
     void paintArrangesControls();
+    void frameBorderStaysAboveAddressRow();
     void closingTellsTheOwnerAndEndsNothing();
 
 private:
@@ -119,6 +125,7 @@ void tst_BrowserWindow::init() {
     m_server->addPage(requestFor(m_companyWebsite), QStringLiteral("Company Website"));
     m_server->addPage(QStringLiteral("/one"), QStringLiteral("Page One"), LinkBody);
     m_server->addPage(QStringLiteral("/two"), QStringLiteral("Page Two"));
+    m_server->addPage(QStringLiteral("/blank"), QStringLiteral("Page Blank"), NewWindowLinkBody);
     m_server->addStalledPage(QStringLiteral("/stalled"));
     m_server->clearRequests();
 }
@@ -461,6 +468,20 @@ void tst_BrowserWindow::statusTextFollowsHoveredLink() {
     QCOMPARE(statusBar->panelText(2), QString());
 }
 
+void tst_BrowserWindow::newWindowLinkOpensHere() {
+    BrowserWindow *window = openOnProductPage();
+    QVERIFY(window);
+    go(window, m_server->url(QStringLiteral("/blank")), QStringLiteral("Page Blank"));
+    auto *browser = control<WebBrowser>(window, "WebBrowser1");
+    QSignalSpy complete(browser, &WebBrowser::downloadComplete);
+    QWidget *target = browser->view()->focusProxy();
+    QTRY_VERIFY_WITH_TIMEOUT((QTest::mouseClick(target, Qt::LeftButton, {}, {50, 50}), complete.count() > 0),
+                             LoadTimeout);
+    QCOMPARE(control<QLineEdit>(window, "Text1")->text(), m_server->url(QStringLiteral("/two")));
+    QCOMPARE(window->windowTitle(), QStringLiteral("Page Two"));
+    QCOMPARE(browser->view()->history()->count(), 3);
+}
+
 void tst_BrowserWindow::arrangeControls_data() {
     QTest::addColumn<QSize>("size");
     QTest::newRow("design") << twipsSize(10545, 8580);
@@ -482,7 +503,7 @@ void tst_BrowserWindow::arrangeControls() {
 
     // Outer size and status bar height in twips, then the layout rule worked through by hand.
     const float w = float(window.frameGeometry().width() * 15);
-    const float h = float(window.frameGeometry().height() * 15);
+    const float h = float(window.height() * 15);
     const float s = 315;
     const float frameWidth = std::fabs(w - 300);
     const float frameHeight = std::fabs(h - s);
@@ -498,7 +519,13 @@ void tst_BrowserWindow::arrangeControls() {
     QCOMPARE(control<QPushButton>(&window, "Command3")->geometry(),
              QRect(pixels(addressWidth + 540 + 100), 16, 53, 21));
     QCOMPARE(control<WebBrowser>(&window, "WebBrowser1")->geometry(),
-             QRect(8, 76, pixels(std::fabs(frameWidth - 220)), pixels(std::fabs(frameHeight - 1140 - 800 - s))));
+             QRect(8, 76, pixels(std::fabs(frameWidth - 220)), pixels(std::fabs(frameHeight - 1140 - 100))));
+    // Where the window has room for it, the page reaches down to the status bar, 100 twips short.
+    if (window.height() > 120) {
+        const QRect page = control<WebBrowser>(&window, "WebBrowser1")->geometry();
+        const int gap = statusBar->y() - page.bottom() - 1;
+        QVERIFY2(gap >= 0 && gap <= 8, qPrintable(QString::number(gap)));
+    }
     // The rest stays where the design put it.
     QCOMPARE(control<QLabel>(&window, "Label5")->geometry(), twipsRect(120, 300, 1215, 255));
     QCOMPARE(control<QPushButton>(&window, "Command4")->geometry(), twipsRect(540, 600, 1000, 435));
@@ -520,6 +547,27 @@ void tst_BrowserWindow::paintArrangesControls() {
     window.repaint();
     QCOMPARE(frame->geometry(), frameArranged);
     QCOMPARE(page->geometry(), pageArranged);
+}
+
+void tst_BrowserWindow::frameBorderStaysAboveAddressRow() {
+    BrowserWindow window(TheBranding, nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *frame = control<QGroupBox>(&window, "frmBrowser");
+    const QImage image = frame->grab().toImage();
+    const QRgb background = image.pixel(frame->width() / 2, frame->height() / 2 + 40);
+    // Near the right edge no control stands: only the top and bottom borders cross this column.
+    const int x = image.width() - 4;
+    QList<int> drawnRows;
+    for (int y = 0; y < image.height(); ++y) {
+        if (image.pixel(x, y) != background)
+            drawnRows.append(y);
+    }
+    QCOMPARE(drawnRows.size(), 2);
+    QVERIFY2(drawnRows.first() < control<QLineEdit>(&window, "Text1")->y(),
+             qPrintable(QString::number(drawnRows.first())));
+    QVERIFY(drawnRows.first() < control<QLabel>(&window, "Label5")->y());
+    QCOMPARE(drawnRows.last(), frame->height() - 1);
 }
 
 void tst_BrowserWindow::closingTellsTheOwnerAndEndsNothing() {
