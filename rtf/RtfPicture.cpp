@@ -1,6 +1,7 @@
 #include "RtfPicture.h"
 
 #include "RtfFormatter.h"
+#include "RtfTokenizer.h"
 
 #include <QBuffer>
 #include <QFont>
@@ -14,16 +15,6 @@ namespace {
 
 // Decoded pictures larger than this are not shown (a tiny file can claim a huge picture).
 constexpr int MaxDecodedMegabytes = 64;
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 QImage read(const QByteArray &data, const char *format) {
     QBuffer buffer;
@@ -68,7 +59,7 @@ QImage readDib(const QByteArray &dib) {
 
 void RtfPicture::addHex(QByteArrayView text) {
     for (const char c : text) {
-        const int value = hexValue(c);
+        const int value = rtfHexDigitValue(c);
         if (value < 0)
             continue;
         if (m_highNibble < 0) {

@@ -20,16 +20,6 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Bytes that end a run of plain text: the syntax characters, and the raw line ends and controls that
 // the text never shows (a raw tab is a tab).
 bool endsText(char c) {
@@ -90,10 +80,10 @@ RtfToken RtfTokenizer::readControl() {
     ++m_pos;
     if (c == '\'') {
         int value = -1;
-        if (m_pos < size && hexValue(m_data[m_pos]) >= 0) {
-            value = hexValue(m_data[m_pos++]);
-            if (m_pos < size && hexValue(m_data[m_pos]) >= 0)
-                value = value * 16 + hexValue(m_data[m_pos++]);
+        if (m_pos < size && rtfHexDigitValue(m_data[m_pos]) >= 0) {
+            value = rtfHexDigitValue(m_data[m_pos++]);
+            if (m_pos < size && rtfHexDigitValue(m_data[m_pos]) >= 0)
+                value = value * 16 + rtfHexDigitValue(m_data[m_pos++]);
         }
         if (value < 0)
             return tokenOf(RtfToken::End);
@@ -150,6 +140,16 @@ RtfToken RtfTokenizer::readControlWord() {
         return binary;
     }
     return token;
+}
+
+int rtfHexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
 }
 
 } // namespace varnook

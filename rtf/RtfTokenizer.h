@@ -4,6 +4,9 @@
 
 namespace varnook {
 
+// The value of a hexadecimal digit, or -1 for any other byte.
+int rtfHexDigitValue(char c);
+
 struct RtfToken {
     enum Kind {
         End,
