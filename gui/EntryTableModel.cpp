@@ -3,7 +3,6 @@
 #include "DataFileFormat.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace varnook {
 
@@ -20,10 +19,13 @@ const QString &field(const Entry &entry, int column) {
     }
 }
 
-// Letter case is ignored first so that "alice" and "Bob" sort as people expect; it only breaks ties.
-int compareTexts(const QString &a, const QString &b) {
-    const int folded = a.compare(b, Qt::CaseInsensitive);
-    return folded != 0 ? folded : a.compare(b, Qt::CaseSensitive);
+// The first four UTF-16 units of a folded text as one number that orders as the text does: most
+// comparisons of a sort then never leave the array being sorted.
+quint64 prefixOf(const QString &folded) {
+    quint64 prefix = 0;
+    for (qsizetype i = 0; i < 4; ++i)
+        prefix = (prefix << 16) | (i < folded.size() ? folded[i].unicode() : 0u);
+    return prefix;
 }
 
 } // namespace
@@ -37,23 +39,35 @@ void EntryTableModel::addColumn(const QString &header) {
     endInsertColumns();
 }
 
-bool EntryTableModel::lessThan(const Entry &a, const Entry &b) const {
-    const int order = compareTexts(field(a, m_sortKey), field(b, m_sortKey));
+// Letter case is ignored first so that "alice" and "Bob" sort as people expect; it only breaks ties.
+int EntryTableModel::compareAscending(const QString &foldedA, const Entry &a, const QString &foldedB,
+                                      const Entry &b) const {
+    const int folded = foldedA.compare(foldedB, Qt::CaseSensitive);
+    return folded != 0 ? folded : field(a, m_sortKey).compare(field(b, m_sortKey), Qt::CaseSensitive);
+}
+
+bool EntryTableModel::lessThan(const QString &foldedA, const Entry &a, const Row &b) const {
+    const int order = compareAscending(foldedA, a, b.foldedKey, b.entry);
     return m_sortOrder == Qt::AscendingOrder ? order < 0 : order > 0;
 }
 
-size_t EntryTableModel::sortedInsertPlace(const Entry &entry) const {
+size_t EntryTableModel::sortedInsertPlace(const QString &folded, const Entry &entry) const {
     // After its equals, as a stable sort would place it.
-    const auto place =
-        std::upper_bound(m_rows.begin(), m_rows.end(), entry,
-                         [this](const Entry &value, const Row &row) { return lessThan(value, row.entry); });
+    const auto place = std::upper_bound(m_rows.begin(), m_rows.end(), entry, [&](const Entry &value, const Row &row) {
+        return lessThan(folded, value, row);
+    });
     return size_t(place - m_rows.begin());
 }
 
+QString EntryTableModel::foldedKeyOf(const Entry &entry) const {
+    return m_foldedColumn < 0 ? QString() : field(entry, m_foldedColumn).toCaseFolded();
+}
+
 int EntryTableModel::add(const Entry &entry) {
-    const size_t place = m_sorted ? sortedInsertPlace(entry) : m_rows.size();
+    const QString folded = foldedKeyOf(entry);
+    const size_t place = m_sorted ? sortedInsertPlace(folded, entry) : m_rows.size();
     beginInsertRows(QModelIndex(), int(place), int(place));
-    m_rows.insert(m_rows.begin() + qsizetype(place), Row{entry, m_nextId++, {}});
+    m_rows.insert(m_rows.begin() + qsizetype(place), Row{entry, m_nextId++, {}, folded});
     endInsertRows();
     return int(place) + 1;
 }
@@ -63,8 +77,10 @@ void EntryTableModel::append(std::vector<Entry> entries) {
         return;
     beginInsertRows(QModelIndex(), int(m_rows.size()), int(m_rows.size() + entries.size() - 1));
     m_rows.reserve(m_rows.size() + entries.size());
-    for (Entry &entry : entries)
-        m_rows.push_back(Row{std::move(entry), m_nextId++, {}});
+    for (Entry &entry : entries) {
+        QString folded = foldedKeyOf(entry);
+        m_rows.push_back(Row{std::move(entry), m_nextId++, {}, std::move(folded)});
+    }
     endInsertRows();
     if (m_sorted)
         resort();
@@ -90,12 +106,38 @@ int EntryTableModel::setEntry(int position, const Entry &entry) {
     Row &row = m_rows[size_t(position - 1)];
     row.entry = entry;
     row.storedLine.clear();
+    row.foldedKey = foldedKeyOf(entry);
     emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
-    if (!m_sorted)
-        return position;
-    const RowId id = rowId(position);
-    resort();
-    return positionOf(id);
+    return m_sorted ? int(moveToSortedPlace(size_t(position - 1))) + 1 : position;
+}
+
+size_t EntryTableModel::moveToSortedPlace(size_t from) {
+    const Row &row = m_rows[from];
+    // The other rows are still in order, on either side of this one.
+    size_t to = from;
+    if (from > 0 && lessThan(row.foldedKey, row.entry, m_rows[from - 1]))
+        to = sortedPlaceIn(0, from, row);
+    else if (from + 1 < m_rows.size() && lessThan(m_rows[from + 1].foldedKey, m_rows[from + 1].entry, row))
+        to = sortedPlaceIn(from + 1, m_rows.size(), row);
+    if (to == from || to == from + 1)
+        return from;
+    beginMoveRows(QModelIndex(), int(from), int(from), QModelIndex(), int(to));
+    const auto at = [this](size_t index) {
+        return m_rows.begin() + qsizetype(index);
+    };
+    if (to < from)
+        std::rotate(at(to), at(from), at(from + 1));
+    else
+        std::rotate(at(from), at(from + 1), at(to));
+    endMoveRows();
+    return to < from ? to : to - 1;
+}
+
+size_t EntryTableModel::sortedPlaceIn(size_t first, size_t last, const Row &row) const {
+    const auto place = std::upper_bound(
+        m_rows.begin() + qsizetype(first), m_rows.begin() + qsizetype(last), row,
+        [this](const Row &value, const Row &other) { return lessThan(value.foldedKey, value.entry, other); });
+    return size_t(place - m_rows.begin());
 }
 
 std::vector<Entry> EntryTableModel::entries() const {
@@ -126,39 +168,94 @@ bool EntryTableModel::toggleSort(int columnHeader) {
         return true;
     if (columnHeader < 1 || columnHeader > columnCount())
         return false;
+    // Rows already in one order of this column only need turning round for the other.
+    const bool sortedByThisColumn = m_sorted && m_sortKey == columnHeader - 1;
     m_sorted = true;
     m_sortKey = columnHeader - 1;
     m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    // One re-sort for all three settings: tens of thousands of rows stay instant.
-    resort();
+    if (sortedByThisColumn)
+        reverseRows();
+    else
+        resort();
     return true;
 }
 
+void EntryTableModel::buildSortKeys() {
+    if (m_foldedColumn == m_sortKey)
+        return;
+    m_foldedColumn = m_sortKey;
+    for (Row &row : m_rows)
+        row.foldedKey = foldedKeyOf(row.entry);
+}
+
 void EntryTableModel::resort() {
+    buildSortKeys();
+    struct Item {
+        quint64 prefix;
+        quint32 index;
+    };
+    std::vector<Item> items;
+    items.reserve(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        items.push_back(Item{prefixOf(m_rows[i].foldedKey), quint32(i)});
+    const bool ascending = m_sortOrder == Qt::AscendingOrder;
+    // Equal rows keep their order, in either direction, as a stable sort would leave them.
+    std::sort(items.begin(), items.end(), [&](const Item &a, const Item &b) {
+        int order = a.prefix < b.prefix ? -1 : a.prefix > b.prefix ? 1 : 0;
+        if (order == 0) {
+            const Row &rowA = m_rows[a.index];
+            const Row &rowB = m_rows[b.index];
+            order = compareAscending(rowA.foldedKey, rowA.entry, rowB.foldedKey, rowB.entry);
+        }
+        if (order != 0)
+            return ascending ? order < 0 : order > 0;
+        return a.index < b.index;
+    });
+    std::vector<quint32> order;
+    order.reserve(items.size());
+    for (const Item &item : items)
+        order.push_back(item.index);
+    items = {};
+    reorder(order);
+}
+
+void EntryTableModel::reverseRows() {
+    std::vector<quint32> order(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = quint32(order.size() - 1 - i);
+    reorder(order);
+}
+
+// Puts the row at index order[i] at index i, in place: the rows are moved along each cycle of the
+// permutation, never copied.
+void EntryTableModel::reorder(const std::vector<quint32> &order) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+
+    std::vector<bool> placed(order.size(), false);
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (placed[start])
+            continue;
+        Row moving = std::move(m_rows[start]);
+        size_t at = start;
+        while (order[at] != start) {
+            m_rows[at] = std::move(m_rows[order[at]]);
+            placed[at] = true;
+            at = order[at];
+        }
+        m_rows[at] = std::move(moving);
+        placed[at] = true;
+    }
+
     // Only the rows the views hold on to (selection, current row) need their indexes moved.
     const QModelIndexList held = persistentIndexList();
-    std::vector<RowId> heldIds;
-    heldIds.reserve(size_t(held.size()));
-    for (const QModelIndex &index : held)
-        heldIds.push_back(m_rows[size_t(index.row())].id);
-
-    std::stable_sort(m_rows.begin(), m_rows.end(),
-                     [this](const Row &a, const Row &b) { return lessThan(a.entry, b.entry); });
-
     if (!held.isEmpty()) {
-        std::unordered_map<RowId, int> newRow;
-        newRow.reserve(heldIds.size());
-        for (RowId id : heldIds)
-            newRow.emplace(id, -1);
-        for (size_t i = 0; i < m_rows.size(); ++i) {
-            if (auto found = newRow.find(m_rows[i].id); found != newRow.end())
-                found->second = int(i);
-        }
+        std::vector<quint32> newIndex(order.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            newIndex[order[i]] = quint32(i);
         QModelIndexList moved;
         moved.reserve(held.size());
-        for (qsizetype i = 0; i < held.size(); ++i)
-            moved.append(index(newRow[heldIds[size_t(i)]], held[i].column()));
+        for (const QModelIndex &index : held)
+            moved.append(this->index(int(newIndex[size_t(index.row())]), index.column()));
         changePersistentIndexList(held, moved);
     }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);

@@ -72,17 +72,30 @@ private:
         Entry entry;
         RowId id;
         mutable QByteArray storedLine; // empty until a save asks for it
+        // The sort column's text with letter case folded, kept until the row or the column changes.
+        QString foldedKey;
     };
 
-    bool lessThan(const Entry &a, const Entry &b) const;
-    size_t sortedInsertPlace(const Entry &entry) const;
+    // Negative, zero or positive as a sorts before, with or after b in ascending order.
+    int compareAscending(const QString &foldedA, const Entry &a, const QString &foldedB, const Entry &b) const;
+    bool lessThan(const QString &foldedA, const Entry &a, const Row &b) const;
+    size_t sortedInsertPlace(const QString &folded, const Entry &entry) const;
+    QString foldedKeyOf(const Entry &entry) const;
+    void buildSortKeys();
     void resort();
+    void reverseRows();
+    // Moves the row at index from to where the sort order puts it; returns its new index.
+    size_t moveToSortedPlace(size_t from);
+    // Where the row belongs among the rows from first up to last (which are in order).
+    size_t sortedPlaceIn(size_t first, size_t last, const Row &row) const;
+    void reorder(const std::vector<quint32> &order);
 
     std::vector<Row> m_rows;
     QStringList m_headers;
     RowId m_nextId = 1;
     bool m_sorted = false;
     int m_sortKey = 0;
+    int m_foldedColumn = -1; // the column the rows' folded keys are made of; -1 while none are made
     // Descending at first, so that the first header click, which reverses it, sorts ascending.
     Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
     bool m_unsaved = false;
