@@ -1,5 +1,6 @@
 #include "EntryTableModel.h"
 
+#include "CaseBlindSort.h"
 #include "DataFileFormat.h"
 
 #include <algorithm>
@@ -19,15 +20,6 @@ const QString &field(const Entry &entry, int column) {
     }
 }
 
-// The first four UTF-16 units of a folded text as one number that orders as the text does: most
-// comparisons of a sort then never leave the array being sorted.
-quint64 prefixOf(const QString &folded) {
-    quint64 prefix = 0;
-    for (qsizetype i = 0; i < 4; ++i)
-        prefix = (prefix << 16) | (i < folded.size() ? folded[i].unicode() : 0u);
-    return prefix;
-}
-
 } // namespace
 
 EntryTableModel::EntryTableModel(QObject *parent)
@@ -39,35 +31,24 @@ void EntryTableModel::addColumn(const QString &header) {
     endInsertColumns();
 }
 
-// Letter case is ignored first so that "alice" and "Bob" sort as people expect; it only breaks ties.
-int EntryTableModel::compareAscending(const QString &foldedA, const Entry &a, const QString &foldedB,
-                                      const Entry &b) const {
-    const int folded = foldedA.compare(foldedB, Qt::CaseSensitive);
-    return folded != 0 ? folded : field(a, m_sortKey).compare(field(b, m_sortKey), Qt::CaseSensitive);
-}
-
-bool EntryTableModel::lessThan(const QString &foldedA, const Entry &a, const Row &b) const {
-    const int order = compareAscending(foldedA, a, b.foldedKey, b.entry);
+bool EntryTableModel::lessThan(const Entry &a, const Entry &b) const {
+    const int order = CaseBlindSort::compare(field(a, m_sortKey), field(b, m_sortKey));
     return m_sortOrder == Qt::AscendingOrder ? order < 0 : order > 0;
 }
 
-size_t EntryTableModel::sortedInsertPlace(const QString &folded, const Entry &entry) const {
-    // After its equals, as a stable sort would place it.
-    const auto place = std::upper_bound(m_rows.begin(), m_rows.end(), entry, [&](const Entry &value, const Row &row) {
-        return lessThan(folded, value, row);
-    });
-    return size_t(place - m_rows.begin());
-}
-
-QString EntryTableModel::foldedKeyOf(const Entry &entry) const {
-    return m_foldedColumn < 0 ? QString() : field(entry, m_foldedColumn).toCaseFolded();
+size_t EntryTableModel::sortedPlaceIn(size_t first, size_t last, const Entry &entry) const {
+    const auto place =
+        std::upper_bound(m_order.begin() + qsizetype(first), m_order.begin() + qsizetype(last), entry,
+                         [this](const Entry &value, quint32 slot) { return lessThan(value, m_slots[slot].entry); });
+    return size_t(place - m_order.begin());
 }
 
 int EntryTableModel::add(const Entry &entry) {
-    const QString folded = foldedKeyOf(entry);
-    const size_t place = m_sorted ? sortedInsertPlace(folded, entry) : m_rows.size();
+    const size_t place = m_sorted ? sortedPlaceIn(0, m_order.size(), entry) : m_order.size();
+    forgetSortKeys();
     beginInsertRows(QModelIndex(), int(place), int(place));
-    m_rows.insert(m_rows.begin() + qsizetype(place), Row{entry, m_nextId++, {}, folded});
+    m_slots.push_back(Row{entry, m_nextId++, {}});
+    m_order.insert(m_order.begin() + qsizetype(place), quint32(m_slots.size() - 1));
     endInsertRows();
     return int(place) + 1;
 }
@@ -75,11 +56,13 @@ int EntryTableModel::add(const Entry &entry) {
 void EntryTableModel::append(std::vector<Entry> entries) {
     if (entries.empty())
         return;
-    beginInsertRows(QModelIndex(), int(m_rows.size()), int(m_rows.size() + entries.size() - 1));
-    m_rows.reserve(m_rows.size() + entries.size());
+    forgetSortKeys();
+    beginInsertRows(QModelIndex(), count(), count() + int(entries.size()) - 1);
+    m_slots.reserve(m_slots.size() + entries.size());
+    m_order.reserve(m_order.size() + entries.size());
     for (Entry &entry : entries) {
-        QString folded = foldedKeyOf(entry);
-        m_rows.push_back(Row{std::move(entry), m_nextId++, {}, std::move(folded)});
+        m_order.push_back(quint32(m_slots.size()));
+        m_slots.push_back(Row{std::move(entry), m_nextId++, {}});
     }
     endInsertRows();
     if (m_sorted)
@@ -89,41 +72,51 @@ void EntryTableModel::append(std::vector<Entry> entries) {
 void EntryTableModel::remove(int position) {
     if (position < 1 || position > count())
         return;
+    forgetSortKeys();
     beginRemoveRows(QModelIndex(), position - 1, position - 1);
-    m_rows.erase(m_rows.begin() + (position - 1));
+    const quint32 slot = m_order[size_t(position - 1)];
+    m_order.erase(m_order.begin() + (position - 1));
+    const quint32 last = quint32(m_slots.size() - 1);
+    if (slot != last) {
+        m_slots[slot] = std::move(m_slots[last]);
+        *std::find(m_order.begin(), m_order.end(), last) = slot;
+    }
+    m_slots.pop_back();
     endRemoveRows();
 }
 
 void EntryTableModel::clear() {
     beginResetModel();
-    m_rows.clear();
+    m_slots.clear();
+    m_order.clear();
+    forgetSortKeys();
     endResetModel();
 }
 
 int EntryTableModel::setEntry(int position, const Entry &entry) {
     if (position < 1 || position > count())
         return 0;
-    Row &row = m_rows[size_t(position - 1)];
+    Row &row = rowAt(position);
     row.entry = entry;
     row.storedLine.clear();
-    row.foldedKey = foldedKeyOf(entry);
+    forgetSortKeys();
     emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
     return m_sorted ? int(moveToSortedPlace(size_t(position - 1))) + 1 : position;
 }
 
 size_t EntryTableModel::moveToSortedPlace(size_t from) {
-    const Row &row = m_rows[from];
+    const Entry &entry = m_slots[m_order[from]].entry;
     // The other rows are still in order, on either side of this one.
     size_t to = from;
-    if (from > 0 && lessThan(row.foldedKey, row.entry, m_rows[from - 1]))
-        to = sortedPlaceIn(0, from, row);
-    else if (from + 1 < m_rows.size() && lessThan(m_rows[from + 1].foldedKey, m_rows[from + 1].entry, row))
-        to = sortedPlaceIn(from + 1, m_rows.size(), row);
+    if (from > 0 && lessThan(entry, m_slots[m_order[from - 1]].entry))
+        to = sortedPlaceIn(0, from, entry);
+    else if (from + 1 < m_order.size() && lessThan(m_slots[m_order[from + 1]].entry, entry))
+        to = sortedPlaceIn(from + 1, m_order.size(), entry);
     if (to == from || to == from + 1)
         return from;
     beginMoveRows(QModelIndex(), int(from), int(from), QModelIndex(), int(to));
     const auto at = [this](size_t index) {
-        return m_rows.begin() + qsizetype(index);
+        return m_order.begin() + qsizetype(index);
     };
     if (to < from)
         std::rotate(at(to), at(from), at(from + 1));
@@ -133,31 +126,24 @@ size_t EntryTableModel::moveToSortedPlace(size_t from) {
     return to < from ? to : to - 1;
 }
 
-size_t EntryTableModel::sortedPlaceIn(size_t first, size_t last, const Row &row) const {
-    const auto place = std::upper_bound(
-        m_rows.begin() + qsizetype(first), m_rows.begin() + qsizetype(last), row,
-        [this](const Row &value, const Row &other) { return lessThan(value.foldedKey, value.entry, other); });
-    return size_t(place - m_rows.begin());
-}
-
 std::vector<Entry> EntryTableModel::entries() const {
     std::vector<Entry> result;
-    result.reserve(m_rows.size());
-    for (const Row &row : m_rows)
-        result.push_back(row.entry);
+    result.reserve(m_order.size());
+    for (quint32 slot : m_order)
+        result.push_back(m_slots[slot].entry);
     return result;
 }
 
 QByteArrayView EntryTableModel::storedLine(int position) const {
-    const Row &row = m_rows[size_t(position - 1)];
+    const Row &row = rowAt(position);
     if (row.storedLine.isEmpty()) // never empty once made: it holds at least its line end
         row.storedLine = DataFileFormat::storedLine(row.entry);
     return row.storedLine;
 }
 
 int EntryTableModel::positionOf(RowId id) const {
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].id == id)
+    for (size_t i = 0; i < m_order.size(); ++i) {
+        if (m_slots[m_order[i]].id == id)
             return int(i) + 1;
     }
     return 0;
@@ -174,95 +160,42 @@ bool EntryTableModel::toggleSort(int columnHeader) {
     m_sortKey = columnHeader - 1;
     m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     if (sortedByThisColumn)
-        reverseRows();
+        reorder(std::vector<quint32>(m_order.rbegin(), m_order.rend()));
     else
         resort();
     return true;
 }
 
-void EntryTableModel::buildSortKeys() {
-    if (m_foldedColumn == m_sortKey)
-        return;
-    m_foldedColumn = m_sortKey;
-    for (Row &row : m_rows)
-        row.foldedKey = foldedKeyOf(row.entry);
-}
-
 void EntryTableModel::resort() {
-    buildSortKeys();
-    struct Item {
-        quint64 prefix;
-        quint32 index;
+    const CaseBlindSort::Text text = [this](quint32 slot) -> const QString & {
+        return field(m_slots[slot].entry, m_sortKey);
     };
-    std::vector<Item> items;
-    items.reserve(m_rows.size());
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        items.push_back(Item{prefixOf(m_rows[i].foldedKey), quint32(i)});
-    const bool ascending = m_sortOrder == Qt::AscendingOrder;
-    // Equal rows keep their order, in either direction, as a stable sort would leave them.
-    std::sort(items.begin(), items.end(), [&](const Item &a, const Item &b) {
-        int order = a.prefix < b.prefix ? -1 : a.prefix > b.prefix ? 1 : 0;
-        if (order == 0) {
-            const Row &rowA = m_rows[a.index];
-            const Row &rowB = m_rows[b.index];
-            order = compareAscending(rowA.foldedKey, rowA.entry, rowB.foldedKey, rowB.entry);
-        }
-        if (order != 0)
-            return ascending ? order < 0 : order > 0;
-        return a.index < b.index;
-    });
-    std::vector<quint32> order;
-    order.reserve(items.size());
-    for (const Item &item : items)
-        order.push_back(item.index);
-    items = {};
-    reorder(order);
+    std::shared_ptr<const CaseBlindSort::Keys> &keys = m_sortKeys[size_t(std::clamp(m_sortKey, 0, 2))];
+    if (!keys)
+        keys = std::make_shared<const CaseBlindSort::Keys>(quint32(m_slots.size()), text);
+    reorder(CaseBlindSort::order(*keys, m_order, text, m_sortOrder));
 }
 
-void EntryTableModel::reverseRows() {
-    std::vector<quint32> order(m_rows.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = quint32(order.size() - 1 - i);
-    reorder(order);
-}
-
-// Puts the row at index order[i] at index i, in place: the rows are moved along each cycle of the
-// permutation, never copied.
-void EntryTableModel::reorder(const std::vector<quint32> &order) {
+void EntryTableModel::reorder(std::vector<quint32> order) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-
-    std::vector<bool> placed(order.size(), false);
-    for (size_t start = 0; start < order.size(); ++start) {
-        if (placed[start])
-            continue;
-        Row moving = std::move(m_rows[start]);
-        size_t at = start;
-        while (order[at] != start) {
-            m_rows[at] = std::move(m_rows[order[at]]);
-            placed[at] = true;
-            at = order[at];
-        }
-        m_rows[at] = std::move(moving);
-        placed[at] = true;
-    }
-
     // Only the rows the views hold on to (selection, current row) need their indexes moved.
     const QModelIndexList held = persistentIndexList();
     if (!held.isEmpty()) {
-        std::vector<quint32> newIndex(order.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            newIndex[order[i]] = quint32(i);
+        std::vector<quint32> newPosition(m_slots.size());
+        for (size_t position = 0; position < order.size(); ++position)
+            newPosition[order[position]] = quint32(position);
         QModelIndexList moved;
         moved.reserve(held.size());
         for (const QModelIndex &index : held)
-            moved.append(this->index(int(newIndex[size_t(index.row())]), index.column()));
+            moved.append(this->index(int(newPosition[m_order[size_t(index.row())]]), index.column()));
         changePersistentIndexList(held, moved);
     }
+    m_order = std::move(order);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int EntryTableModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : count();
 }
 
 int EntryTableModel::columnCount(const QModelIndex &parent) const {
@@ -270,9 +203,9 @@ int EntryTableModel::columnCount(const QModelIndex &parent) const {
 }
 
 QVariant EntryTableModel::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole || size_t(index.row()) >= m_rows.size())
+    if (!index.isValid() || role != Qt::DisplayRole || index.row() >= count())
         return {};
-    return field(m_rows[size_t(index.row())].entry, index.column());
+    return field(rowAt(index.row() + 1).entry, index.column());
 }
 
 QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
