@@ -1,9 +1,9 @@
 #include "EntryTableModel.h"
 
+#include "CaseBlindSort.h"
 #include "DataFileFormat.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace varnook {
 
@@ -20,12 +20,6 @@ const QString &field(const Entry &entry, int column) {
     }
 }
 
-// Letter case is ignored first so that "alice" and "Bob" sort as people expect; it only breaks ties.
-int compareTexts(const QString &a, const QString &b) {
-    const int folded = a.compare(b, Qt::CaseInsensitive);
-    return folded != 0 ? folded : a.compare(b, Qt::CaseSensitive);
-}
-
 } // namespace
 
 EntryTableModel::EntryTableModel(QObject *parent)
@@ -38,22 +32,23 @@ void EntryTableModel::addColumn(const QString &header) {
 }
 
 bool EntryTableModel::lessThan(const Entry &a, const Entry &b) const {
-    const int order = compareTexts(field(a, m_sortKey), field(b, m_sortKey));
+    const int order = CaseBlindSort::compare(field(a, m_sortKey), field(b, m_sortKey));
     return m_sortOrder == Qt::AscendingOrder ? order < 0 : order > 0;
 }
 
-size_t EntryTableModel::sortedInsertPlace(const Entry &entry) const {
-    // After its equals, as a stable sort would place it.
+size_t EntryTableModel::sortedPlaceIn(size_t first, size_t last, const Entry &entry) const {
     const auto place =
-        std::upper_bound(m_rows.begin(), m_rows.end(), entry,
-                         [this](const Entry &value, const Row &row) { return lessThan(value, row.entry); });
-    return size_t(place - m_rows.begin());
+        std::upper_bound(m_order.begin() + qsizetype(first), m_order.begin() + qsizetype(last), entry,
+                         [this](const Entry &value, quint32 slot) { return lessThan(value, m_slots[slot].entry); });
+    return size_t(place - m_order.begin());
 }
 
 int EntryTableModel::add(const Entry &entry) {
-    const size_t place = m_sorted ? sortedInsertPlace(entry) : m_rows.size();
+    const size_t place = m_sorted ? sortedPlaceIn(0, m_order.size(), entry) : m_order.size();
+    forgetSortKeys();
     beginInsertRows(QModelIndex(), int(place), int(place));
-    m_rows.insert(m_rows.begin() + qsizetype(place), Row{entry, m_nextId++, {}});
+    m_slots.push_back(Row{entry, m_nextId++, {}});
+    m_order.insert(m_order.begin() + qsizetype(place), quint32(m_slots.size() - 1));
     endInsertRows();
     return int(place) + 1;
 }
@@ -61,10 +56,14 @@ int EntryTableModel::add(const Entry &entry) {
 void EntryTableModel::append(std::vector<Entry> entries) {
     if (entries.empty())
         return;
-    beginInsertRows(QModelIndex(), int(m_rows.size()), int(m_rows.size() + entries.size() - 1));
-    m_rows.reserve(m_rows.size() + entries.size());
-    for (Entry &entry : entries)
-        m_rows.push_back(Row{std::move(entry), m_nextId++, {}});
+    forgetSortKeys();
+    beginInsertRows(QModelIndex(), count(), count() + int(entries.size()) - 1);
+    m_slots.reserve(m_slots.size() + entries.size());
+    m_order.reserve(m_order.size() + entries.size());
+    for (Entry &entry : entries) {
+        m_order.push_back(quint32(m_slots.size()));
+        m_slots.push_back(Row{std::move(entry), m_nextId++, {}});
+    }
     endInsertRows();
     if (m_sorted)
         resort();
@@ -73,49 +72,78 @@ void EntryTableModel::append(std::vector<Entry> entries) {
 void EntryTableModel::remove(int position) {
     if (position < 1 || position > count())
         return;
+    forgetSortKeys();
     beginRemoveRows(QModelIndex(), position - 1, position - 1);
-    m_rows.erase(m_rows.begin() + (position - 1));
+    const quint32 slot = m_order[size_t(position - 1)];
+    m_order.erase(m_order.begin() + (position - 1));
+    const quint32 last = quint32(m_slots.size() - 1);
+    if (slot != last) {
+        m_slots[slot] = std::move(m_slots[last]);
+        *std::find(m_order.begin(), m_order.end(), last) = slot;
+    }
+    m_slots.pop_back();
     endRemoveRows();
 }
 
 void EntryTableModel::clear() {
     beginResetModel();
-    m_rows.clear();
+    m_slots.clear();
+    m_order.clear();
+    forgetSortKeys();
     endResetModel();
 }
 
 int EntryTableModel::setEntry(int position, const Entry &entry) {
     if (position < 1 || position > count())
         return 0;
-    Row &row = m_rows[size_t(position - 1)];
+    Row &row = rowAt(position);
     row.entry = entry;
     row.storedLine.clear();
+    forgetSortKeys();
     emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
-    if (!m_sorted)
-        return position;
-    const RowId id = rowId(position);
-    resort();
-    return positionOf(id);
+    return m_sorted ? int(moveToSortedPlace(size_t(position - 1))) + 1 : position;
+}
+
+size_t EntryTableModel::moveToSortedPlace(size_t from) {
+    const Entry &entry = m_slots[m_order[from]].entry;
+    // The other rows are still in order, on either side of this one.
+    size_t to = from;
+    if (from > 0 && lessThan(entry, m_slots[m_order[from - 1]].entry))
+        to = sortedPlaceIn(0, from, entry);
+    else if (from + 1 < m_order.size() && lessThan(m_slots[m_order[from + 1]].entry, entry))
+        to = sortedPlaceIn(from + 1, m_order.size(), entry);
+    if (to == from || to == from + 1)
+        return from;
+    beginMoveRows(QModelIndex(), int(from), int(from), QModelIndex(), int(to));
+    const auto at = [this](size_t index) {
+        return m_order.begin() + qsizetype(index);
+    };
+    if (to < from)
+        std::rotate(at(to), at(from), at(from + 1));
+    else
+        std::rotate(at(from), at(from + 1), at(to));
+    endMoveRows();
+    return to < from ? to : to - 1;
 }
 
 std::vector<Entry> EntryTableModel::entries() const {
     std::vector<Entry> result;
-    result.reserve(m_rows.size());
-    for (const Row &row : m_rows)
-        result.push_back(row.entry);
+    result.reserve(m_order.size());
+    for (quint32 slot : m_order)
+        result.push_back(m_slots[slot].entry);
     return result;
 }
 
 QByteArrayView EntryTableModel::storedLine(int position) const {
-    const Row &row = m_rows[size_t(position - 1)];
+    const Row &row = rowAt(position);
     if (row.storedLine.isEmpty()) // never empty once made: it holds at least its line end
         row.storedLine = DataFileFormat::storedLine(row.entry);
     return row.storedLine;
 }
 
 int EntryTableModel::positionOf(RowId id) const {
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].id == id)
+    for (size_t i = 0; i < m_order.size(); ++i) {
+        if (m_slots[m_order[i]].id == id)
             return int(i) + 1;
     }
     return 0;
@@ -126,46 +154,48 @@ bool EntryTableModel::toggleSort(int columnHeader) {
         return true;
     if (columnHeader < 1 || columnHeader > columnCount())
         return false;
+    // Rows already in one order of this column only need turning round for the other.
+    const bool sortedByThisColumn = m_sorted && m_sortKey == columnHeader - 1;
     m_sorted = true;
     m_sortKey = columnHeader - 1;
     m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    // One re-sort for all three settings: tens of thousands of rows stay instant.
-    resort();
+    if (sortedByThisColumn)
+        reorder(std::vector<quint32>(m_order.rbegin(), m_order.rend()));
+    else
+        resort();
     return true;
 }
 
 void EntryTableModel::resort() {
+    const CaseBlindSort::Text text = [this](quint32 slot) -> const QString & {
+        return field(m_slots[slot].entry, m_sortKey);
+    };
+    std::shared_ptr<const CaseBlindSort::Keys> &keys = m_sortKeys[size_t(std::clamp(m_sortKey, 0, 2))];
+    if (!keys)
+        keys = std::make_shared<const CaseBlindSort::Keys>(quint32(m_slots.size()), text);
+    reorder(CaseBlindSort::order(*keys, m_order, text, m_sortOrder));
+}
+
+void EntryTableModel::reorder(std::vector<quint32> order) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // Only the rows the views hold on to (selection, current row) need their indexes moved.
     const QModelIndexList held = persistentIndexList();
-    std::vector<RowId> heldIds;
-    heldIds.reserve(size_t(held.size()));
-    for (const QModelIndex &index : held)
-        heldIds.push_back(m_rows[size_t(index.row())].id);
-
-    std::stable_sort(m_rows.begin(), m_rows.end(),
-                     [this](const Row &a, const Row &b) { return lessThan(a.entry, b.entry); });
-
     if (!held.isEmpty()) {
-        std::unordered_map<RowId, int> newRow;
-        newRow.reserve(heldIds.size());
-        for (RowId id : heldIds)
-            newRow.emplace(id, -1);
-        for (size_t i = 0; i < m_rows.size(); ++i) {
-            if (auto found = newRow.find(m_rows[i].id); found != newRow.end())
-                found->second = int(i);
-        }
+        std::vector<quint32> newPosition(m_slots.size());
+        for (size_t position = 0; position < order.size(); ++position)
+            newPosition[order[position]] = quint32(position);
         QModelIndexList moved;
         moved.reserve(held.size());
-        for (qsizetype i = 0; i < held.size(); ++i)
-            moved.append(index(newRow[heldIds[size_t(i)]], held[i].column()));
+        for (const QModelIndex &index : held)
+            moved.append(this->index(int(newPosition[m_order[size_t(index.row())]]), index.column()));
         changePersistentIndexList(held, moved);
     }
+    m_order = std::move(order);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int EntryTableModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : count();
 }
 
 int EntryTableModel::columnCount(const QModelIndex &parent) const {
@@ -173,9 +203,9 @@ int EntryTableModel::columnCount(const QModelIndex &parent) const {
 }
 
 QVariant EntryTableModel::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole || size_t(index.row()) >= m_rows.size())
+    if (!index.isValid() || role != Qt::DisplayRole || index.row() >= count())
         return {};
-    return field(m_rows[size_t(index.row())].entry, index.column());
+    return field(rowAt(index.row() + 1).entry, index.column());
 }
 
 QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

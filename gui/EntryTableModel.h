@@ -1,9 +1,12 @@
 #pragma once
 
+#include "CaseBlindSort.h"
 #include "Entry.h"
 
 #include <QAbstractTableModel>
 
+#include <array>
+#include <memory>
 #include <vector>
 
 namespace varnook {
@@ -22,7 +25,7 @@ public:
     // Column headers, added in call order.
     void addColumn(const QString &header);
 
-    int count() const { return int(m_rows.size()); }
+    int count() const { return int(m_order.size()); }
     // Adds a row at the end, or at its sorted place while sorting is on; returns its position.
     int add(const Entry &entry);
     // Appends many rows at once (loading), then sorts them if sorting is on.
@@ -30,7 +33,7 @@ public:
     void remove(int position);
     void clear();
 
-    const Entry &entry(int position) const { return m_rows[size_t(position - 1)].entry; }
+    const Entry &entry(int position) const { return rowAt(position).entry; }
     // Replaces a row's texts; while sorting is on the row moves to its sorted place. Returns its position.
     int setEntry(int position, const Entry &entry);
     std::vector<Entry> entries() const;
@@ -49,7 +52,7 @@ public:
         m_unsavedReason.clear();
     }
 
-    RowId rowId(int position) const { return m_rows[size_t(position - 1)].id; }
+    RowId rowId(int position) const { return rowAt(position).id; }
     // The row's current position, or 0 when it is gone.
     int positionOf(RowId id) const;
 
@@ -74,11 +77,23 @@ private:
         mutable QByteArray storedLine; // empty until a save asks for it
     };
 
+    Row &rowAt(int position) { return m_slots[m_order[size_t(position - 1)]]; }
+    const Row &rowAt(int position) const { return m_slots[m_order[size_t(position - 1)]]; }
     bool lessThan(const Entry &a, const Entry &b) const;
-    size_t sortedInsertPlace(const Entry &entry) const;
+    // Where an entry goes among the rows from first up to last (which are in order): after its equals.
+    size_t sortedPlaceIn(size_t first, size_t last, const Entry &entry) const;
+    // Moves the row at index from to where the sort order puts it; returns its new index.
+    size_t moveToSortedPlace(size_t from);
     void resort();
+    void reorder(std::vector<quint32> order);
+    void forgetSortKeys() { m_sortKeys = {}; }
 
-    std::vector<Row> m_rows;
+    // Rows stay in the slot they were added in (a removed row's slot goes to the last row), so
+    // that a sort moves only their slot numbers.
+    std::vector<Row> m_slots;
+    std::vector<quint32> m_order; // display order: the slot of each position
+    // Each column's folded texts, made at its first sort and kept until a row changes.
+    std::array<std::shared_ptr<const CaseBlindSort::Keys>, 3> m_sortKeys;
     QStringList m_headers;
     RowId m_nextId = 1;
     bool m_sorted = false;

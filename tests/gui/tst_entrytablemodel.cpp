@@ -3,6 +3,10 @@
 #include <QAbstractItemModelTester>
 #include <QTest>
 
+#include <QPersistentModelIndex>
+#include <QRandomGenerator>
+
+#include <algorithm>
 #include <functional>
 
 using namespace varnook;
@@ -21,6 +25,40 @@ QStringList usernames(const EntryTableModel &model) {
     for (int row = 0; row < model.rowCount(); ++row)
         names << model.data(model.index(row, 0)).toString();
     return names;
+}
+
+const QString &column(const Entry &entry, int key) {
+    return key == 0 ? entry.username : key == 1 ? entry.password : entry.location;
+}
+
+// Texts that tie when letter case is ignored, share long beginnings, or fold differently
+// (ß, ς, é), so that a sort must look past its first characters and keep equal rows in order.
+QString randomText(QRandomGenerator &random) {
+    static const QStringList pieces = {"a",      "A",      "b",      "B", "\u00e9", "\u00c9", "\u00df", "ss",
+                                       "\u03c3", "\u03a3", "\u03c2", "-", "0",      "",       "prefix-"};
+    QString text;
+    const int length = int(random.bounded(7));
+    for (int i = 0; i < length; ++i)
+        text += pieces[int(random.bounded(int(pieces.size())))];
+    return text;
+}
+
+std::vector<Entry> shown(const EntryTableModel &model) {
+    std::vector<Entry> rows;
+    for (int position = 1; position <= model.count(); ++position)
+        rows.push_back(model.entry(position));
+    return rows;
+}
+
+// Where a stable sort that ignores letter case first puts the rows shown before the click.
+std::vector<Entry> stablySorted(std::vector<Entry> rows, int key, Qt::SortOrder order) {
+    std::stable_sort(rows.begin(), rows.end(), [&](const Entry &a, const Entry &b) {
+        int compared = column(a, key).compare(column(b, key), Qt::CaseInsensitive);
+        if (compared == 0)
+            compared = column(a, key).compare(column(b, key), Qt::CaseSensitive);
+        return order == Qt::AscendingOrder ? compared < 0 : compared > 0;
+    });
+    return rows;
 }
 
 } // namespace
@@ -77,6 +115,103 @@ private slots:
         QCOMPARE(usernames(model), shown);
         QCOMPARE(model.columnCount(), 3);
         QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Website/Location"));
+    }
+
+    // A click on another column sorts as a stable, case-blind sort would; a second click on the same
+    // column shows the rows in exactly the opposite order. Held rows (selection) follow their entries.
+    void headerClicksOrderTheRows() {
+        EntryTableModel model;
+        for (const char *header : {"Username", "Password", "Website/Location"})
+            model.addColumn(QLatin1String(header));
+        QRandomGenerator random(1234);
+        std::vector<Entry> rows;
+        for (int i = 0; i < 3000; ++i)
+            rows.push_back(Entry{randomText(random), randomText(random), QString::number(i)});
+        model.append(rows);
+        std::vector<QPersistentModelIndex> held;
+        std::vector<QString> heldLocations;
+        for (int row : {0, 17, 1500, 2999}) {
+            held.emplace_back(model.index(row, 1));
+            heldLocations.push_back(model.entry(row + 1).location);
+        }
+
+        for (int header : {1, 1, 2, 1, 1, 1, 3, 2, 2}) {
+            const std::vector<Entry> before = shown(model);
+            const bool sameColumn = model.sorted() && model.sortKey() == header - 1;
+            QVERIFY(model.toggleSort(header));
+            std::vector<Entry> expected = before;
+            if (sameColumn)
+                std::reverse(expected.begin(), expected.end());
+            else
+                expected = stablySorted(before, header - 1, model.sortOrder());
+            QVERIFY2(shown(model) == expected, qPrintable(QStringLiteral("after a click on header %1").arg(header)));
+            for (size_t i = 0; i < held.size(); ++i) {
+                QCOMPARE(held[i].column(), 1);
+                QCOMPARE(model.entry(held[i].row() + 1).location, heldLocations[i]);
+            }
+        }
+    }
+
+    // Texts that agree for thousands of characters, hold a NUL or letters outside the first
+    // 65,536 (Deseret capitals fold to small letters) sort as the shorter lists do.
+    void unusualTextsSortAsShortOnes() {
+        const QString shared(5000, QLatin1Char('w'));
+        const QStringList endings = {"b",
+                                     "B",
+                                     "a",
+                                     QStringLiteral("\U00010400b"),
+                                     QStringLiteral("\U00010428a"),
+                                     QString(QChar(0)) + "a",
+                                     "",
+                                     "A\U00010400",
+                                     "a\U00010428"};
+        std::vector<Entry> rows;
+        for (int copy = 0; copy < 4; ++copy) {
+            for (const QString &ending : endings)
+                rows.push_back(Entry{shared + ending, QString(), QString::number(rows.size())});
+        }
+        for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            EntryTableModel model;
+            model.addColumn(QStringLiteral("Username"));
+            model.addColumn(QStringLiteral("Password"));
+            model.append(rows);
+            if (order == Qt::DescendingOrder)
+                model.toggleSort(2); // the passwords are all equal: the rows stay as they are
+            QVERIFY(model.toggleSort(1));
+            QCOMPARE(model.sortOrder(), order);
+            QVERIFY(shown(model) == stablySorted(rows, 0, order));
+        }
+    }
+
+    // While sorted, an added or changed row goes to its sorted place and the rest keep theirs.
+    void changedRowsKeepTheListSorted() {
+        EntryTableModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.addColumn(QStringLiteral("Username"));
+        QRandomGenerator random(99);
+        std::vector<Entry> rows;
+        for (int i = 0; i < 200; ++i)
+            rows.push_back(Entry{randomText(random), QString(), QString::number(i)});
+        model.append(rows);
+        model.toggleSort(1);
+        model.toggleSort(1); // descending, reached by turning the rows round
+
+        for (int change = 0; change < 300; ++change) {
+            const Entry changed{randomText(random), QString(), QStringLiteral("changed %1").arg(change)};
+            int position = 0;
+            if (change % 3 == 0) {
+                position = model.add(changed);
+            } else {
+                const int from = 1 + int(random.bounded(model.count()));
+                const QPersistentModelIndex selected = model.index(from - 1, 0);
+                position = model.setEntry(from, changed);
+                QCOMPARE(selected.row() + 1, position);
+            }
+            QCOMPARE(model.entry(position).location, changed.location);
+            const std::vector<Entry> now = shown(model);
+            QVERIFY(stablySorted(now, 0, Qt::DescendingOrder) == now);
+        }
+        QCOMPARE(model.count(), 300);
     }
 
     void rowsKeepTheirIdsThroughSorts() {

@@ -1,0 +1,194 @@
+#include "CaseBlindSort.h"
+
+#include <QVarLengthArray>
+
+#include <algorithm>
+
+namespace varnook {
+
+namespace {
+
+char16_t foldUnit(char16_t unit) {
+    if (unit < 0x80)
+        return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+    return QChar(unit).toCaseFolded().unicode();
+}
+
+// The text's UTF-16 units with letter case folded, as many as the text has: a surrogate pair folds
+// as the character it makes, into another pair.
+template <typename Sink> void foldInto(const QString &text, Sink &&append) {
+    const auto *units = reinterpret_cast<const char16_t *>(text.utf16());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t unit = units[i];
+        if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(units[i + 1])) {
+            const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(unit, units[i + 1]));
+            append(QChar::highSurrogate(folded));
+            append(QChar::lowSurrogate(folded));
+            ++i;
+        } else {
+            append(foldUnit(unit));
+        }
+    }
+}
+
+// A row in the sort: four units of its folded text from the depth being sorted, the first in the
+// highest bits and 0 past its end, so that most steps read the array being sorted, not the block.
+struct SortItem {
+    quint64 units;
+    quint32 position; // in the present order: equal texts keep it
+    quint32 slot;
+    quint32 start; // of the folded text in the block
+    quint32 length;
+};
+
+constexpr quint32 UnitsPerWord = 4;
+constexpr size_t SmallRange = 16;
+
+class Sorter {
+public:
+    Sorter(const CaseBlindSort::Keys &keys, const CaseBlindSort::Text &text, Qt::SortOrder sortOrder)
+        : m_keys(keys)
+        , m_text(text)
+        , m_descending(sortOrder == Qt::DescendingOrder) {}
+
+    void load(SortItem &item, quint32 depth) const {
+        const char16_t *units = m_keys.block() + item.start;
+        quint64 word = 0;
+        for (quint32 i = depth; i < depth + UnitsPerWord; ++i)
+            word = (word << 16) | (i < item.length ? units[i] : 0u);
+        // Turned round for a descending sort: a text that ends first then comes last.
+        item.units = m_descending ? ~word : word;
+    }
+
+    bool endsInWord(quint64 units) const { return ((m_descending ? ~units : units) & 0xffff) == 0; }
+
+    // Folded texts first (their beginnings up to depth being equal), then the texts as written,
+    // both in the sort's direction; then the present order.
+    bool lessFrom(const SortItem &a, const SortItem &b, quint32 depth) const {
+        const int order = compareFrom(a, b, depth);
+        if (order != 0)
+            return m_descending ? order > 0 : order < 0;
+        return a.position < b.position;
+    }
+
+    int compareFrom(const SortItem &a, const SortItem &b, quint32 depth) const {
+        const quint32 lengthA = a.length;
+        const quint32 lengthB = b.length;
+        const char16_t *unitsA = m_keys.block() + a.start;
+        const char16_t *unitsB = m_keys.block() + b.start;
+        for (quint32 i = depth; i < std::min(lengthA, lengthB); ++i) {
+            if (unitsA[i] != unitsB[i])
+                return unitsA[i] < unitsB[i] ? -1 : 1;
+        }
+        if (lengthA != lengthB)
+            return lengthA < lengthB ? -1 : 1;
+        return m_text(a.slot).compare(m_text(b.slot), Qt::CaseSensitive);
+    }
+
+    // Three-way radix quicksort on the folded texts. Ranges still to sort wait on a stack rather
+    // than in recursion, so that long common beginnings cannot exhaust the call stack.
+    void sort(std::vector<SortItem> &items) const {
+        loadAll(items, 0, items.size(), 0);
+        struct Range {
+            size_t first;
+            size_t last;
+            quint32 depth;
+        };
+        std::vector<Range> pending{{0, items.size(), 0}};
+        const auto at = [&items](size_t index) {
+            return items.begin() + qsizetype(index);
+        };
+        while (!pending.empty()) {
+            const Range range = pending.back();
+            pending.pop_back();
+            const size_t count = range.last - range.first;
+            const auto less = [&](const SortItem &a, const SortItem &b) {
+                return lessFrom(a, b, range.depth);
+            };
+            if (count < 2)
+                continue;
+            if (count <= SmallRange) {
+                std::sort(at(range.first), at(range.last), less);
+                continue;
+            }
+            const quint64 a = items[range.first].units;
+            const quint64 b = items[range.first + count / 2].units;
+            const quint64 c = items[range.last - 1].units;
+            const quint64 pivot = std::max(std::min(a, b), std::min(std::max(a, b), c));
+            // [first, lt) below the pivot, [lt, gt) equal to it, [gt, last) above it.
+            size_t lt = range.first;
+            size_t gt = range.last;
+            size_t i = range.first;
+            while (i < gt) {
+                const quint64 units = items[i].units;
+                if (units < pivot)
+                    std::swap(items[lt++], items[i++]);
+                else if (units > pivot)
+                    std::swap(items[i], items[--gt]);
+                else
+                    ++i;
+            }
+            pending.push_back({range.first, lt, range.depth});
+            pending.push_back({gt, range.last, range.depth});
+            if (endsInWord(pivot)) {
+                // The folded texts end here (or hold a NUL character): compared in full.
+                std::sort(at(lt), at(gt), less);
+            } else {
+                loadAll(items, lt, gt, range.depth + UnitsPerWord);
+                pending.push_back({lt, gt, range.depth + UnitsPerWord});
+            }
+        }
+    }
+
+private:
+    // The texts lie all over the block: asking for them a few items ahead lets the waits overlap.
+    void loadAll(std::vector<SortItem> &items, size_t first, size_t last, quint32 depth) const {
+        constexpr size_t Ahead = 8;
+        for (size_t i = first; i < last; ++i) {
+            if (i + Ahead < last)
+                __builtin_prefetch(m_keys.block() + items[i + Ahead].start + depth);
+            load(items[i], depth);
+        }
+    }
+
+    const CaseBlindSort::Keys &m_keys;
+    const CaseBlindSort::Text &m_text;
+    bool m_descending;
+};
+
+} // namespace
+
+CaseBlindSort::Keys::Keys(quint32 slotCount, const Text &text) {
+    m_start.reserve(size_t(slotCount) + 1);
+    for (quint32 slot = 0; slot < slotCount; ++slot) {
+        m_start.push_back(quint32(m_units.size()));
+        foldInto(text(slot), [this](char16_t unit) { m_units.push_back(unit); });
+    }
+    m_start.push_back(quint32(m_units.size()));
+}
+
+std::vector<quint32> CaseBlindSort::order(const Keys &keys, const std::vector<quint32> &present, const Text &text,
+                                          Qt::SortOrder sortOrder) {
+    std::vector<SortItem> items(present.size());
+    for (size_t position = 0; position < present.size(); ++position)
+        items[position] = SortItem{0, quint32(position), present[position], keys.start(present[position]),
+                                   keys.length(present[position])};
+    Sorter(keys, text, sortOrder).sort(items);
+    std::vector<quint32> order;
+    order.reserve(items.size());
+    for (const SortItem &item : items)
+        order.push_back(item.slot);
+    return order;
+}
+
+int CaseBlindSort::compare(const QString &a, const QString &b) {
+    QVarLengthArray<char16_t, 64> foldedA;
+    QVarLengthArray<char16_t, 64> foldedB;
+    foldInto(a, [&](char16_t unit) { foldedA.append(unit); });
+    foldInto(b, [&](char16_t unit) { foldedB.append(unit); });
+    const int folded = QStringView(foldedA.data(), foldedA.size()).compare(QStringView(foldedB.data(), foldedB.size()));
+    return folded != 0 ? folded : a.compare(b, Qt::CaseSensitive);
+}
+
+} // namespace varnook
