@@ -10,11 +10,13 @@
 #include "PictureBox.h"
 #include "SkinEngine.h"
 #include "SplashScreen.h"
+#include "WebBrowser.h"
 #include "WindowCleanup.h"
 
 #include <QDir>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace varnook;
@@ -78,6 +80,24 @@ void tst_skin_screenshots::mainWindowWithBanner() {
     main->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(main));
     controlElement(main, QStringLiteral("cmdAdd"), 0)->setFocus(Qt::TabFocusReason);
+    // The banner strip follows the first paint; the picture shows it with its page.
+    auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
+    QSignalSpy bannerLoaded(banner, &WebBrowser::downloadComplete);
+    QTRY_VERIFY(main->bannerStarted());
+    QVERIFY(bannerLoaded.wait(30000));
+    // The program's own banner shows in the strip, in the skin's accent colour.
+    const QColor accent = program->skin()->skin().colour(QStringLiteral("accent"));
+    const QRect strip(banner->mapTo(main, QPoint(0, 0)),
+                      main->findChild<PictureBox *>(QStringLiteral("picBox"))->size());
+    auto stripShows = [&](const QColor &colour) {
+        const QImage shown = main->grab(strip).toImage();
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                if (shown.pixelColor(x, y) == colour)
+                    return true;
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(stripShows(accent), 30000);
 
     const QImage image = main->grab().toImage();
     QCOMPARE(image.size(), main->size());
