@@ -1,5 +1,6 @@
 #include "AboutWindow.h"
 #include "Application.h"
+#include "BrowserWindow.h"
 #include "ControlArray.h"
 #include "Design.h"
 #include "Entry.h"
@@ -36,6 +37,18 @@ void keep(const QImage &image, const QString &fileName) {
     QVERIFY(image.save(QDir(folder).filePath(fileName)));
 }
 
+// Whether the part of the window shows the colour anywhere: a page has been drawn.
+bool shows(QWidget *window, const QRect &part, const QColor &colour) {
+    const QImage shown = window->grab(part).toImage();
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            if (shown.pixelColor(x, y) == colour)
+                return true;
+        }
+    }
+    return false;
+}
+
 // The program of one test, ended while the test's platform is still in place.
 struct TestProgram {
     TestProgram()
@@ -56,6 +69,7 @@ class tst_skin_screenshots : public QObject {
 
 private slots:
     void mainWindowWithBanner();
+    void browserWindowOnProductPage();
     void aboutWindow();
     void editorWindow();
 };
@@ -89,15 +103,7 @@ void tst_skin_screenshots::mainWindowWithBanner() {
     const QColor accent = program->skin()->skin().colour(QStringLiteral("accent"));
     const QRect strip(banner->mapTo(main, QPoint(0, 0)),
                       main->findChild<PictureBox *>(QStringLiteral("picBox"))->size());
-    auto stripShows = [&](const QColor &colour) {
-        const QImage shown = main->grab(strip).toImage();
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
-                if (shown.pixelColor(x, y) == colour)
-                    return true;
-        return false;
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(stripShows(accent), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(shows(main, strip, accent), 30000);
 
     const QImage image = main->grab().toImage();
     QCOMPARE(image.size(), main->size());
@@ -109,6 +115,21 @@ void tst_skin_screenshots::mainWindowWithBanner() {
     const QPoint clientCorner = main->client()->mapTo(main, QPoint(main->client()->width() - 2, 2));
     QCOMPARE(image.pixelColor(clientCorner), window);
     keep(image, QStringLiteral("main-window.png"));
+}
+
+void tst_skin_screenshots::browserWindowOnProductPage() {
+    test::FakePlatform fake;
+    TestProgram program;
+    BrowserWindow *browser = program->openBrowser();
+    QVERIFY(browser);
+    auto *page = browser->findChild<WebBrowser *>(QStringLiteral("WebBrowser1"));
+    QSignalSpy loaded(page, &WebBrowser::downloadComplete);
+    QVERIFY(loaded.wait(30000));
+    QVERIFY(QTest::qWaitForWindowExposed(browser));
+    QCOMPARE(browser->windowTitle(), QStringLiteral("Varnook - Quillmere"));
+    const QColor accent = program->skin()->skin().colour(QStringLiteral("accent"));
+    QTRY_VERIFY_WITH_TIMEOUT(shows(browser, QRect(page->mapTo(browser, QPoint(0, 0)), page->size()), accent), 30000);
+    keep(browser->grab().toImage(), QStringLiteral("browser-window.png"));
 }
 
 void tst_skin_screenshots::aboutWindow() {
