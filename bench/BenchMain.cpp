@@ -230,6 +230,9 @@ int rssChild(int n) {
     writeFile(fake.dataFile(), DataFileFormat::serialize(Master, bench::typicalEntries(n)));
     openMainWindow(fake);
     std::printf("%ld\n", peakRssKb());
+    std::fflush(stdout);
+    // The windows go while the application still exists, not among the exit handlers after it.
+    destroyWindows();
     return 0;
 }
 
