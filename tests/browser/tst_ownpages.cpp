@@ -24,8 +24,6 @@ private slots:
     void unreachedPageNamesAddressAndReason();
     void unreachedPageEscapesWhatItShows_data();
     void unreachedPageEscapesWhatItShows();
-    void reasonsInPlainWords_data();
-    void reasonsInPlainWords();
 };
 
 void tst_OwnPages::initTestCase() {
@@ -141,30 +139,6 @@ void tst_OwnPages::unreachedPageEscapesWhatItShows() {
              qPrintable(page));
     QVERIFY(!page.contains(QStringLiteral("<script")));
     QVERIFY(!page.contains(QStringLiteral("<b>")));
-}
-
-void tst_OwnPages::reasonsInPlainWords_data() {
-    QTest::addColumn<int>("errorCode");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("no such host") << -105
-                                  << QStringLiteral("The host name could not be found. Either no such host "
-                                                    "exists or this computer has no connection to the network.");
-    QTest::newRow("no network") << -106 << QStringLiteral("This computer has no connection to the network.");
-    QTest::newRow("refused") << -102
-                             << QStringLiteral("The server refused the connection: nothing answers at this "
-                                               "address.");
-    QTest::newRow("timed out") << -118 << QStringLiteral("The server took too long to answer.");
-    QTest::newRow("own page missing") << -6 << QStringLiteral("There is no page at this address.");
-    QTest::newRow("certificate") << -202
-                                 << QStringLiteral("The server's certificate could not be trusted, so the "
-                                                   "connection was not made.");
-    QTest::newRow("anything else") << -9999 << QStringLiteral("The page could not be loaded.");
-}
-
-void tst_OwnPages::reasonsInPlainWords() {
-    QFETCH(int, errorCode);
-    QFETCH(QString, reason);
-    QCOMPARE(UnreachedPage::reason(errorCode), reason);
 }
 
 QTEST_GUILESS_MAIN(tst_OwnPages)
