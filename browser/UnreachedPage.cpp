@@ -14,6 +14,9 @@ QString resourceText(const QString &path) {
 } // namespace
 
 QString reason(int errorCode) {
+    // A server's answer without a page carries its HTTP status, a positive number.
+    if (errorCode > 0)
+        return QStringLiteral("The server answered with an error and sent no page.");
     // The engine's numbers are Chromium's network errors (net/base/net_error_list.h).
     switch (errorCode) {
     case -105: // NAME_NOT_RESOLVED
@@ -57,8 +60,10 @@ QString reason(int errorCode) {
 
 QString html(const QString &address, int errorCode, const QString &engineError) {
     QString page = resourceText(QStringLiteral(":/varnook/pages/unreached.html"));
-    const QString detail = engineError.isEmpty() ? QStringLiteral("error %1").arg(errorCode)
-                                                 : QStringLiteral("%1, error %2").arg(engineError).arg(errorCode);
+    // For an HTTP status the engine's text is the template of its own error page: the status says it all.
+    const QString detail = errorCode > 0           ? QStringLiteral("HTTP status %1").arg(errorCode)
+                           : engineError.isEmpty() ? QStringLiteral("error %1").arg(errorCode)
+                                                   : QStringLiteral("%1, error %2").arg(engineError).arg(errorCode);
     // The address last: it is the one text a page can choose, and it may hold a placeholder's text.
     page.replace(QStringLiteral("{{detail}}"), detail.toHtmlEscaped());
     page.replace(QStringLiteral("{{reason}}"), reason(errorCode).toHtmlEscaped());

@@ -8,7 +8,8 @@ namespace varnook {
 // why in plain words, followed by the web engine's own error name and number.
 namespace UnreachedPage {
 
-// The reason in plain words for one of the web engine's network error numbers ("net::ERR_…").
+// The reason in plain words for one of the web engine's network error numbers ("net::ERR_…", negative)
+// or for an HTTP status (positive) that came without a page.
 QString reason(int errorCode);
 
 // The complete page, every text escaped for HTML.

@@ -105,6 +105,9 @@ void tst_OwnPages::unreachedPageNamesAddressAndReason() {
                                          "<p class=\"reason\">The host name could not be found. Either no such host "
                                          "exists or this computer has no connection to the network.</p>\n"
                                          "<p class=\"detail\">(net::ERR_NAME_NOT_RESOLVED, error -105)</p>\n")));
+    // An HTTP status without a page: the status, not the engine's text for it.
+    QVERIFY(UnreachedPage::html(QStringLiteral("x"), 503, QStringLiteral("<strong jscontent=\"hostName\"></strong>"))
+                .contains(QStringLiteral("<p class=\"detail\">(HTTP status 503)</p>")));
     // Without the engine's name for it, the number alone.
     QVERIFY(UnreachedPage::html(QStringLiteral("x"), -7, QString())
                 .contains(QStringLiteral("<p class=\"detail\">(error -7)</p>")));

@@ -401,6 +401,9 @@ void tst_WebBrowser::unreachedAddressShowsOwnPage_data() {
     QTest::newRow("port that refuses") << QStringLiteral("refused")
                                        << QStringLiteral("The server refused the connection")
                                        << QStringLiteral("(net::ERR_CONNECTION_REFUSED, error -102)");
+    QTest::newRow("server error without a page")
+        << QStringLiteral("empty503") << QStringLiteral("The server answered with an error and sent no page.")
+        << QStringLiteral("(HTTP status 503)");
     QTest::newRow("own page that does not exist")
         << VersionRecord::vendorServer() + QStringLiteral("/nothing.asp")
         << QStringLiteral("There is no page at this address.") << QStringLiteral("(net::ERR_FILE_NOT_FOUND, error -6)");
@@ -415,6 +418,10 @@ void tst_WebBrowser::unreachedAddressShowsOwnPage() {
     if (address == QStringLiteral("refused")) {
         TestHttpServer gone;
         address = gone.url(QStringLiteral("/nothing"));
+    }
+    if (address == QStringLiteral("empty503")) {
+        m_server->addEmptyAnswer(QStringLiteral("/down"), 503);
+        address = m_server->url(QStringLiteral("/down"));
     }
     if (address.startsWith(QStringLiteral("varnook:")) && OwnPagesScheme::hosts().isEmpty())
         QSKIP("This build's pages come from real hosts.");
