@@ -19,6 +19,8 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
+#include <utility>
+
 namespace varnook {
 
 Q_LOGGING_CATEGORY(browserLog, "varnook.browser")
@@ -110,16 +112,17 @@ void WebBrowser::showUnreachedPage(const QUrl &address, int errorCode, const QSt
                                .arg(OnErrorPage, scriptString(html));
     QPointer<WebBrowser> self(this);
     m_view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [self](const QVariant &) {
-        if (self)
+        // A page that goes with its control (a window closing, the program ending) may still answer:
+        // nobody is told of a load then.
+        if (self && self->m_view)
             emit self->downloadComplete();
     });
 }
 
 void WebBrowser::releaseView() {
-    delete m_view; // and its page
-    m_view = nullptr;
-    delete m_profile;
-    m_profile = nullptr;
+    // Gone before it is deleted: what the page reports while it goes finds no view.
+    delete std::exchange(m_view, nullptr); // and its page
+    delete std::exchange(m_profile, nullptr);
 }
 
 QUrl WebBrowser::readAddress(const QString &address) {

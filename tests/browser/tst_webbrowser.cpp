@@ -8,7 +8,9 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -56,6 +58,7 @@ private slots:
     void unreachedAddressShowsOwnPage_data();
     void unreachedAddressShowsOwnPage();
     void bannerShowsOwnBannerWhenUnreached();
+    void controlGoingWhileItsOwnPageIsPutInPlace();
 
 private:
     // The text of the page shown, as the user reads it.
@@ -462,6 +465,28 @@ void tst_WebBrowser::bannerShowsOwnBannerWhenUnreached() {
     const QString text = plainText();
     QVERIFY2(text.startsWith(QStringLiteral("V\nVarnook by Quillmere\n")), qPrintable(text));
     QVERIFY2(!text.contains(QStringLiteral("reached")), qPrintable(text));
+}
+
+// The control is destroyed as soon as the load has failed, while the program's page is still on its
+// way into the page: nothing is reported afterwards, and nothing touches what is gone.
+void tst_WebBrowser::controlGoingWhileItsOwnPageIsPutInPlace() {
+    load(m_server->url(QStringLiteral("/one")));
+    QSignalSpy complete(m_browser, &WebBrowser::downloadComplete);
+    bool destroyed = false;
+    connect(m_browser->view()->page(), &QWebEnginePage::loadingChanged, this, [&](const QWebEngineLoadingInfo &info) {
+        if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus)
+            return;
+        QTimer::singleShot(0, this, [&] {
+            delete m_browser;
+            m_browser = nullptr;
+            destroyed = true;
+        });
+    });
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not load")));
+    m_browser->navigate(QStringLiteral("http://no-such-host.example/x"));
+    // The page answers its pending script as it goes, within the delete: that answer found nobody.
+    QTRY_VERIFY_WITH_TIMEOUT(destroyed, LoadTimeout);
+    QCOMPARE(complete.count(), 0);
 }
 
 QTEST_MAIN(tst_WebBrowser)
