@@ -68,8 +68,6 @@ signals:
     void browserRequested();
     // The window has closed, after the windows it owns.
     void closed();
-    // The banner strip has been put in place and told its page.
-    void bannerStarting();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
