@@ -14,8 +14,11 @@
 #include "WindowCleanup.h"
 
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QtTest>
 
 using namespace varnook;
@@ -62,6 +65,7 @@ private slots:
     void mainWindowGrowsByTheBanner_data();
     void mainWindowGrowsByTheBanner();
     void listIsUsableBeforeTheBannerArrives();
+    void bannerPageNotReachedShowsOwnBanner();
 };
 
 void tst_skin_windows::splashHoldsAndWearsTheSkin() {
@@ -190,6 +194,28 @@ void tst_skin_windows::listIsUsableBeforeTheBannerArrives() {
     QCOMPARE(main->geometry(), shown);
     QCOMPARE(main->client()->size(), clientShown);
     QCOMPARE(list->firstSelectedPosition(), 2);
+}
+
+// A banner page that cannot be loaded (a real host down, no network) leaves the strip showing the
+// program's own banner, never an error.
+void tst_skin_windows::bannerPageNotReachedShowsOwnBanner() {
+    test::FakePlatform fake;
+    prepareMainWindow(fake);
+    Branding unreachable = branding();
+    unreachable.adServerPage = QStringLiteral("http://ads.no-such-host.example/adserver.asp");
+    TestProgram program(unreachable);
+    MainWindow *main = program->openMainWindow();
+    QVERIFY(main);
+    auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
+    QSignalSpy arrived(banner, &WebBrowser::downloadComplete);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not load")));
+    QVERIFY(arrived.wait(30000));
+    QCOMPARE(banner->locationUrl(), unreachable.adServerPage);
+    QCOMPARE(banner->locationName(), QStringLiteral("Varnook"));
+    QString text;
+    banner->view()->page()->toPlainText([&](const QString &shown) { text = shown; });
+    QTRY_VERIFY(!text.isEmpty());
+    QVERIFY2(text.contains(QStringLiteral("Varnook by Quillmere")), qPrintable(text));
 }
 
 QTEST_MAIN(tst_skin_windows)
