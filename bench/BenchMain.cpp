@@ -11,6 +11,7 @@
 #include "EntryListView.h"
 #include "FakePlatform.h"
 #include "MainWindow.h"
+#include "OwnPagesScheme.h"
 #include "ScrambleText.h"
 #include "Session.h"
 #include "WindowCleanup.h"
@@ -259,6 +260,8 @@ FreshStart freshStartOf(int n) {
 
 int main(int argc, char *argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // As the program does: its own pages are known to the web engine before the application exists.
+    OwnPagesScheme::registerScheme();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == QStringLiteral("--rss"))
