@@ -2,6 +2,7 @@
 #include "CoreDumps.h"
 #include "DataFolderLock.h"
 #include "FolderLockBox.h"
+#include "OwnPagesScheme.h"
 #include "Platform.h"
 #include "QtPlatform.h"
 
@@ -11,6 +12,8 @@ int main(int argc, char *argv[]) {
     // Before any password is read: a crash must not leave one on the disk. The limit is inherited
     // by the web engine's helper processes as well.
     varnook::CoreDumps::switchOff();
+    // The web engine learns the program's own address scheme only before the application exists.
+    varnook::OwnPagesScheme::registerScheme();
     QApplication app(argc, argv);
     // The program decides itself when it ends: the main window may close while the browser stays.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,6 +1,8 @@
 // Prints one line per measurement:
 //   bench: <name> entries=<n> ms=<median of 7> baseline=<name> baseline_ms=<median> ratio=<ms/baseline_ms>
 //   bench: rss entries=<n> kb=<peak> baseline=empty baseline_kb=<peak with no entries> ratio=<kb/baseline_kb>
+// startup_first is one start in a fresh process (no median): the first window pays for what a
+// process sets up once.
 #include "Application.h"
 #include "BenchData.h"
 #include "DataFile.h"
@@ -9,6 +11,7 @@
 #include "EntryListView.h"
 #include "FakePlatform.h"
 #include "MainWindow.h"
+#include "OwnPagesScheme.h"
 #include "ScrambleText.h"
 #include "Session.h"
 #include "WindowCleanup.h"
@@ -223,31 +226,46 @@ long peakRssKb() {
     return 0;
 }
 
-// Run in a process of its own, so that the peak belongs to this list size alone.
-int rssChild(int n) {
+// A start in a process of its own: the peak memory belongs to this list size alone, and the time
+// includes what only the first window of a process pays. Prints "<peak kb> <start ms>".
+int freshStartChild(int n) {
     test::FakePlatform fake;
     keepHelpClosed(fake);
     writeFile(fake.dataFile(), DataFileFormat::serialize(Master, bench::typicalEntries(n)));
+    QElapsedTimer timer;
+    timer.start();
     openMainWindow(fake);
-    std::printf("%ld\n", peakRssKb());
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    std::printf("%ld %.3f\n", peakRssKb(), ms);
+    std::fflush(stdout);
+    // The windows go while the application still exists, not among the exit handlers after it.
+    destroyWindows();
     return 0;
 }
 
-long rssOf(int n) {
+struct FreshStart {
+    long kb = 0;
+    double ms = 0;
+};
+
+FreshStart freshStartOf(int n) {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rss"), QString::number(n)});
     child.waitForFinished(120000);
-    return child.readAllStandardOutput().trimmed().toLong();
+    const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+    return {fields.value(0).toLong(), fields.value(1).toDouble()};
 }
 
 } // namespace
 
 int main(int argc, char *argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // As the program does: its own pages are known to the web engine before the application exists.
+    OwnPagesScheme::registerScheme();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == QStringLiteral("--rss"))
-        return rssChild(args[2].toInt());
+        return freshStartChild(args[2].toInt());
 
     QList<int> sizes = {1000, 32766, 100000};
     if (args.size() > 1) {
@@ -255,15 +273,16 @@ int main(int argc, char *argv[]) {
         for (qsizetype i = 1; i < args.size(); ++i)
             sizes << args[i].toInt();
     }
-    const long emptyRss = rssOf(0);
+    const FreshStart empty = freshStartOf(0);
     for (int n : sizes) {
         const std::vector<Entry> typical = bench::typicalEntries(n);
         benchStore("", n, typical);
         benchStore("_cp1252", n, bench::codePageEntries(n));
         benchWindow(n, typical);
-        const long rss = rssOf(n);
-        std::printf("bench: rss entries=%d kb=%ld baseline=empty baseline_kb=%ld ratio=%.3f\n", n, rss, emptyRss,
-                    emptyRss > 0 ? double(rss) / double(emptyRss) : 0.0);
+        const FreshStart fresh = freshStartOf(n);
+        std::printf("bench: rss entries=%d kb=%ld baseline=empty baseline_kb=%ld ratio=%.3f\n", n, fresh.kb, empty.kb,
+                    empty.kb > 0 ? double(fresh.kb) / double(empty.kb) : 0.0);
+        report("startup_first", n, fresh.ms, "startup_first_empty", empty.ms);
         std::fflush(stdout);
     }
     return 0;

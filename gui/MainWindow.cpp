@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace varnook {
@@ -81,6 +82,7 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
 
     m_banner = new WebBrowser(m_client);
     m_banner->setObjectName(QStringLiteral("wbBanner"));
+    m_banner->setWhenUnreached(WebBrowser::WhenUnreached::ShowOwnBanner);
     m_banner->setGeometry(twipsRect(60, 1980, 7335, 945));
     m_banner->hide();
 
@@ -204,10 +206,11 @@ bool MainWindow::load() {
         applySkin(this, m_skin);
 
     if (m_branding.bannerOn) {
+        // The strip's room is made now, so that the window keeps its size when the banner arrives.
         const int grow = pixelsToTwips(m_banner->height()) + 50;
         setClientHeightTwips(DesignClientHeight + grow);
         m_entryList->move(m_entryList->x(), m_entryList->y() + twipsToPixels(grow));
-        showBanner(this, m_branding.adServerPage);
+        m_bannerDue = true;
     }
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -216,6 +219,21 @@ bool MainWindow::load() {
     if (Settings().showHelp())
         openHelp();
     return true;
+}
+
+bool MainWindow::event(QEvent *event) {
+    // Starting the web engine costs a tenth of a second and more, and tens of megabytes: the list is
+    // painted first, and the banner follows once that paint is on the screen.
+    if (event->type() == QEvent::Paint && m_bannerDue) {
+        m_bannerDue = false;
+        QTimer::singleShot(0, this, &MainWindow::startBanner);
+    }
+    return QWidget::event(event);
+}
+
+void MainWindow::startBanner() {
+    showBanner(this, m_branding.adServerPage);
+    m_bannerStarted = true;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {

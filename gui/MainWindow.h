@@ -32,8 +32,13 @@ public:
     ~MainWindow() override;
 
     // Loads the data, skins the window, makes room for the banner and opens Help when the user
-    // asked for it at start. False when the program was ended while loading.
+    // asked for it at start. False when the program was ended while loading. The banner itself
+    // starts once the window has first been painted: the list is there and usable before the web
+    // engine starts.
     bool load();
+
+    // The banner strip is in place and its page on its way.
+    bool bannerStarted() const { return m_bannerStarted; }
 
     EntryListView *entryList() const { return m_entryList; }
     StatusLine *statusLine() const { return m_statusLine; }
@@ -66,6 +71,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     QPushButton *addButton(const QString &name, int index, const QString &caption, const QRect &twips);
@@ -73,6 +79,8 @@ private:
     void showEditor(EntryEditor::Mode mode, int position);
     void writeEntry(EntryEditor::Mode mode, EntryTableModel::RowId row, const Entry &entry);
     void setClientHeightTwips(int heightTwips);
+    // Puts the banner strip in place and opens its page; after the first paint.
+    void startBanner();
     // The first selected row, or 0 after telling the user to select one.
     int selectedPosition(const QString &mustSelectMessage);
     // Saves changes a failed save left out of the file, asking until they are saved or the user
@@ -94,6 +102,8 @@ private:
     WebBrowser *m_banner;
     PictureBox *m_bannerPicture;
     StatusLine *m_statusLine;
+    bool m_bannerDue = false;
+    bool m_bannerStarted = false;
     QPointer<EntryEditor> m_editor;
     QPointer<HelpWindow> m_help;
     QPointer<AboutWindow> m_about;

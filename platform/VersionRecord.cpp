@@ -17,7 +17,7 @@ VersionRecord VersionRecord::builtIn() {
 }
 
 QString VersionRecord::vendorServer() {
-    return QStringLiteral("http://" VARNOOK_VENDOR_HOST);
+    return QStringLiteral(VARNOOK_VENDOR_SCHEME "://" VARNOOK_VENDOR_HOST);
 }
 
 } // namespace varnook

@@ -16,7 +16,8 @@ struct VersionRecord {
 
     // The record compiled into this build.
     static VersionRecord builtIn();
-    // The vendor's web server, e.g. "http://host"; the ad-server and product pages live there.
+    // The vendor's web server, e.g. "https://host"; the ad-server and product pages live there. In a
+    // build that serves those pages itself, its scheme is the program's own ("varnook://host").
     static QString vendorServer();
 };
 

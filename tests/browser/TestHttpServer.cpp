@@ -51,6 +51,10 @@ void TestHttpServer::addPage(const QString &target, const QString &title, const 
                                .toUtf8());
 }
 
+void TestHttpServer::addEmptyAnswer(const QString &target, int status) {
+    m_emptyAnswers.insert(target, status);
+}
+
 void TestHttpServer::addStalledPage(const QString &target) {
     m_stalled.append(target);
 }
@@ -99,6 +103,13 @@ void TestHttpServer::answer(QTcpSocket *socket, const QByteArray &rawTarget) {
         // Promise a long page and send only its start.
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000000\r\n"
                       "Cache-Control: no-store\r\n\r\n<html><head><title>Stalled</title></head><body>");
+        return;
+    }
+
+    if (m_emptyAnswers.contains(target)) {
+        socket->write(QByteArray("HTTP/1.1 ") + QByteArray::number(m_emptyAnswers.value(target)) +
+                      " Error\r\nContent-Length: 0\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n");
+        socket->disconnectFromHost();
         return;
     }
 

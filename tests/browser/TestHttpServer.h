@@ -31,6 +31,8 @@ public:
 
     // A complete HTML page with the given title and body.
     void addPage(const QString &target, const QString &title, const QString &body = QString());
+    // An error answer with this HTTP status and no page at all.
+    void addEmptyAnswer(const QString &target, int status);
     // A page whose answer starts and never ends, until the client gives up or the server goes.
     void addStalledPage(const QString &target);
     // Routes every request of this process's web pages to this server, as their proxy.
@@ -52,6 +54,7 @@ private:
     QTcpServer *m_server;
     QHash<QString, QByteArray> m_pages;
     QStringList m_stalled;
+    QHash<QString, int> m_emptyAnswers;
     QStringList m_requests;
     QList<QPointer<QTcpSocket>> m_sockets;
 };

@@ -3,6 +3,7 @@
 #include "ControlArray.h"
 #include "Design.h"
 #include "FakePlatform.h"
+#include "OwnPagesScheme.h"
 #include "SkinEngine.h"
 #include "SkinLabel.h"
 #include "StatusBar.h"
@@ -17,6 +18,7 @@
 #include <QNetworkProxy>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineHistory>
@@ -40,7 +42,21 @@ const QString LinkBody = QStringLiteral("<a href=\"/two\" style=\"display:block;
 const QString NewWindowLinkBody =
     QStringLiteral("<a href=\"/two\" target=\"_blank\" style=\"display:block;height:100px\">to two</a>");
 
-const Branding TheBranding = Branding::fromVersion(VersionRecord::builtIn());
+// The branding of a build whose vendor and company hosts are real: their pages come from the network,
+// here from the test server as the proxy.
+Branding realHostBranding() {
+    Branding branding = Branding::fromVersion(VersionRecord::builtIn());
+    branding.companyWebsite = QStringLiteral("www.real-company.example");
+    branding.adServerPage = QStringLiteral("http://ads.real-vendor.example/adserver.asp");
+    branding.productPage = QStringLiteral("http://ads.real-vendor.example/showsoftware2.asp?soft_id=17");
+    return branding;
+}
+const Branding TheBranding = realHostBranding();
+// This build's own branding: its pages are the program's own.
+const Branding OwnBranding = Branding::fromVersion(VersionRecord::builtIn());
+
+// A host the test machine's resolver never finds.
+const QString NoSuchHost = QStringLiteral("http://no-such-host.example/page");
 
 template <class T> T *control(QWidget *window, const char *name) {
     return window->findChild<T *>(QString::fromLatin1(name));
@@ -52,6 +68,20 @@ QString requestFor(const QString &address) {
     if (url.path().isEmpty())
         url.setPath(QStringLiteral("/"));
     return url.toString();
+}
+
+// The text of the page the control shows, as the user reads it.
+QString plainText(WebBrowser *page) {
+    QString text;
+    bool done = false;
+    page->view()->page()->toPlainText([&](const QString &shown) {
+        text = shown;
+        done = true;
+    });
+    // A page that never answers gives an empty text, which no test expects.
+    if (!QTest::qWaitFor([&] { return done; }, LoadTimeout))
+        return {};
+    return text;
 }
 
 int pixels(float twips) {
@@ -89,10 +119,14 @@ private slots:
     void paintArrangesControls();
     void frameBorderStaysAboveAddressRow();
     void closingTellsTheOwnerAndEndsNothing();
+    void ownPagesOpenWithoutNetwork_data();
+    void ownPagesOpenWithoutNetwork();
+    void unreachedPageKeepsAddressTitleAndHistory_data();
+    void unreachedPageKeepsAddressTitleAndHistory();
 
 private:
     // Opens the window the first time and waits for the product page.
-    BrowserWindow *openBrowserWindow(const QString &address);
+    BrowserWindow *openBrowserWindow(const QString &address, const Branding &branding = TheBranding);
     BrowserWindow *openOnProductPage();
     // Types an address, clicks Go, waits for the page and checks the title it gave the window.
     void go(BrowserWindow *window, const QString &address, const QString &expectedTitle);
@@ -118,6 +152,7 @@ void tst_BrowserWindow::cleanupTestCase() {
 
 void tst_BrowserWindow::init() {
     m_platform = std::make_unique<FakePlatform>();
+    m_server->becomeApplicationProxy(); // again after a test that went without it
     m_productPage = TheBranding.productPage;
     m_companyWebsite = TheBranding.companyWebsite;
 
@@ -136,8 +171,8 @@ void tst_BrowserWindow::cleanup() {
     m_platform.reset();
 }
 
-BrowserWindow *tst_BrowserWindow::openBrowserWindow(const QString &address) {
-    auto *window = new BrowserWindow(TheBranding, &m_skin);
+BrowserWindow *tst_BrowserWindow::openBrowserWindow(const QString &address, const Branding &branding) {
+    auto *window = new BrowserWindow(branding, &m_skin);
     window->open(address);
     window->show();
     return window;
@@ -578,6 +613,97 @@ void tst_BrowserWindow::closingTellsTheOwnerAndEndsNothing() {
     QCOMPARE(closed.count(), 1);
     QTRY_VERIFY(window.isNull());
     QCOMPARE(m_platform->process.endCount, 0);
+}
+
+void tst_BrowserWindow::ownPagesOpenWithoutNetwork_data() {
+    QTest::addColumn<bool>("companySite");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("first opening: the product page")
+        << false << QStringLiteral("Varnook - Quillmere") << QStringLiteral("A small password store for the desktop");
+    QTest::newRow("later openings: the company's site")
+        << true << QStringLiteral("Quillmere") << QStringLiteral("makes small desktop programs");
+}
+
+// The build's own addresses open the program's pages: no request leaves the program, not even to
+// the proxy that would answer every host.
+void tst_BrowserWindow::ownPagesOpenWithoutNetwork() {
+    QFETCH(bool, companySite);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    if (OwnPagesScheme::hosts().isEmpty())
+        QSKIP("This build's pages come from real hosts.");
+    const QString address = companySite ? OwnBranding.companyWebsite : OwnBranding.productPage;
+    BrowserWindow *window = openBrowserWindow(address, OwnBranding);
+    QCOMPARE(window->windowTitle(), OwnBranding.companyWebsite);
+    auto *page = control<WebBrowser>(window, "WebBrowser1");
+    QSignalSpy complete(page, &WebBrowser::downloadComplete);
+    QVERIFY(complete.wait(LoadTimeout));
+    QCOMPARE(window->windowTitle(), title);
+    const QString shownAddress =
+        companySite ? QStringLiteral("varnook://%1/").arg(OwnBranding.companyWebsite) : OwnBranding.productPage;
+    QCOMPARE(control<QLineEdit>(window, "Text1")->text(), shownAddress);
+    QVERIFY2(plainText(page).contains(text), qPrintable(plainText(page)));
+    QVERIFY(m_server->requests().isEmpty());
+}
+
+void tst_BrowserWindow::unreachedPageKeepsAddressTitleAndHistory_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("host that does not resolve") << NoSuchHost << QStringLiteral("The host name could not be found.");
+    QTest::newRow("loopback port that refuses")
+        << QStringLiteral("refused") << QStringLiteral("The server refused the connection");
+    QTest::newRow("own page that does not exist")
+        << OwnBranding.productPage.section(QLatin1Char('?'), 0, 0) + QStringLiteral("?soft_id=18")
+        << QStringLiteral("There is no page at this address.");
+}
+
+// Typed into the address box, an address that cannot be reached shows the program's page saying
+// so; the address box keeps the address, the title is the page's, and Back leaves it for the page
+// before, while Forward tries the address again.
+void tst_BrowserWindow::unreachedPageKeepsAddressTitleAndHistory() {
+    QFETCH(QString, address);
+    QFETCH(QString, reason);
+    if (address == QStringLiteral("refused")) {
+        // A port nobody listens on any more; loopback addresses never go through the proxy.
+        TestHttpServer gone;
+        address = gone.url(QStringLiteral("/nothing"));
+    }
+    if (OwnPagesScheme::hosts().isEmpty())
+        QSKIP("This build's pages come from real hosts.");
+    // Without the proxy, which would answer for every host; the program's own product page needs none.
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+    BrowserWindow *window = openBrowserWindow(OwnBranding.productPage, OwnBranding);
+    auto *text1 = control<QLineEdit>(window, "Text1");
+    auto *page = control<WebBrowser>(window, "WebBrowser1");
+    QSignalSpy opened(page, &WebBrowser::downloadComplete);
+    QVERIFY(opened.wait(LoadTimeout));
+    // The failure leaves a line in the log.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not load")));
+    go(window, address, QStringLiteral("Page not reached"));
+    QCOMPARE(text1->text(), address);
+    const QString text = plainText(page);
+    QVERIFY2(text.startsWith(QStringLiteral("The page could not be reached\n")), qPrintable(text));
+    QVERIFY2(text.contains(address), qPrintable(text));
+    QVERIFY2(text.contains(reason), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("(net::ERR_")), qPrintable(text));
+    QCOMPARE(page->view()->history()->count(), 2);
+
+    QSignalSpy complete(page, &WebBrowser::downloadComplete);
+    QTest::mouseClick(control<QPushButton>(window, "Command4"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 1, LoadTimeout);
+    QCOMPARE(text1->text(), OwnBranding.productPage);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Varnook - Quillmere"));
+    // Back once more: there is no earlier page, and the failed one is not in between.
+    QTest::mouseClick(control<QPushButton>(window, "Command4"), Qt::LeftButton);
+    QCOMPARE(page->view()->history()->currentItemIndex(), 0);
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not load")));
+    QTest::mouseClick(control<QPushButton>(window, "Command5"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 2, LoadTimeout);
+    QCOMPARE(text1->text(), address);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Page not reached"));
+    QCOMPARE(page->view()->history()->count(), 2);
 }
 
 QTEST_MAIN(tst_BrowserWindow)

@@ -1,4 +1,6 @@
+#include "OwnPagesScheme.h"
 #include "TestHttpServer.h"
+#include "VersionRecord.h"
 #include "WebBrowser.h"
 
 #include <QMouseEvent>
@@ -6,6 +8,9 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -47,8 +52,17 @@ private slots:
     void stopWithNothingLoadingDoesNothing();
     void pageWithoutTitleIsNamedByItsAddress();
     void statusTextFollowsHoveredLink();
+    void ownHostsReadAsOwnPages();
+    void ownPagesShowWithoutNetwork_data();
+    void ownPagesShowWithoutNetwork();
+    void unreachedAddressShowsOwnPage_data();
+    void unreachedAddressShowsOwnPage();
+    void bannerShowsOwnBannerWhenUnreached();
+    void controlGoingWhileItsOwnPageIsPutInPlace();
 
 private:
+    // The text of the page shown, as the user reads it.
+    QString plainText();
     // Navigates and waits for the load to end.
     void load(const QString &address);
     // Moves the mouse over the page, as the user would.
@@ -93,8 +107,7 @@ void tst_WebBrowser::hover(const QPoint &position) {
 void tst_WebBrowser::readsAddressLikeAnAddressBar_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("address");
-    QTest::newRow("bare host") << QStringLiteral("www.quillmere.example")
-                               << QStringLiteral("http://www.quillmere.example");
+    QTest::newRow("bare host") << QStringLiteral("www.vendor.example") << QStringLiteral("http://www.vendor.example");
     QTest::newRow("host, port and path") << QStringLiteral("127.0.0.1:8080/x")
                                          << QStringLiteral("http://127.0.0.1:8080/x");
     QTest::newRow("named host and port") << QStringLiteral("localhost:8080") << QStringLiteral("http://localhost:8080");
@@ -286,9 +299,9 @@ void tst_WebBrowser::failedLoadCompletes() {
     }
     QSignalSpy begin(m_browser, &WebBrowser::downloadBegin);
     // The failure leaves a line in the log that names the page.
-    QTest::ignoreMessage(
-        QtWarningMsg,
-        QRegularExpression(QStringLiteral("could not load \"%1\"$").arg(QRegularExpression::escape(deadAddress))));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(QStringLiteral("could not load \"%1\" \"net::ERR_CONNECTION_REFUSED\"$")
+                                                .arg(QRegularExpression::escape(deadAddress))));
     load(deadAddress);
     QCOMPARE(begin.count(), 1);
 }
@@ -317,6 +330,163 @@ void tst_WebBrowser::statusTextFollowsHoveredLink() {
     QCOMPARE(status.last().first().toString(), linkAddress);
     QTRY_VERIFY_WITH_TIMEOUT((hover({50, 250}), status.last().first().toString().isEmpty()), LoadTimeout);
     QTRY_VERIFY_WITH_TIMEOUT((hover({60, 40}), status.last().first().toString() == linkAddress), LoadTimeout);
+}
+
+QString tst_WebBrowser::plainText() {
+    QString text;
+    bool done = false;
+    m_browser->view()->page()->toPlainText([&](const QString &shown) {
+        text = shown;
+        done = true;
+    });
+    // A page that never answers gives an empty text, which no test expects.
+    if (!QTest::qWaitFor([&] { return done; }, LoadTimeout))
+        return {};
+    return text;
+}
+
+void tst_WebBrowser::ownHostsReadAsOwnPages() {
+    const QStringList hosts = OwnPagesScheme::hosts();
+    if (hosts.isEmpty())
+        QSKIP("This build's pages come from real hosts.");
+    for (const QString &host : hosts) {
+        QCOMPARE(WebBrowser::readAddress(host).toString(), QStringLiteral("varnook://") + host);
+        QCOMPARE(WebBrowser::readAddress(host.toUpper() + QStringLiteral("/x")).toString(),
+                 QStringLiteral("varnook://") + host + QStringLiteral("/x"));
+        // Typed with a web scheme or a port, the address goes to the network as typed.
+        QCOMPARE(WebBrowser::readAddress(QStringLiteral("http://") + host).toString(),
+                 QStringLiteral("http://") + host);
+        QCOMPARE(WebBrowser::readAddress(host + QStringLiteral(":81")).toString(),
+                 QStringLiteral("http://") + host + QStringLiteral(":81"));
+    }
+}
+
+void tst_WebBrowser::ownPagesShowWithoutNetwork_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    const QString vendor = VersionRecord::vendorServer();
+    const QString company = VersionRecord::builtIn().comments;
+    QTest::newRow("banner") << vendor + QStringLiteral("/adserver.asp") << vendor + QStringLiteral("/adserver.asp")
+                            << QStringLiteral("Varnook") << QStringLiteral("Varnook by Quillmere");
+    QTest::newRow("product page") << vendor + QStringLiteral("/showsoftware2.asp?soft_id=17")
+                                  << vendor + QStringLiteral("/showsoftware2.asp?soft_id=17")
+                                  << QStringLiteral("Varnook - Quillmere")
+                                  << QStringLiteral("A small password store for the desktop, by Quillmere.");
+    QTest::newRow("company's bare host") << company << QStringLiteral("varnook://%1/").arg(company)
+                                         << QStringLiteral("Quillmere")
+                                         << QStringLiteral("Quillmere makes small desktop programs");
+}
+
+// The program's pages come from the program: the tests' resolver finds no host but the loopback.
+void tst_WebBrowser::ownPagesShowWithoutNetwork() {
+    QFETCH(QString, address);
+    QFETCH(QString, location);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    if (OwnPagesScheme::hosts().isEmpty())
+        QSKIP("This build's pages come from real hosts.");
+    load(address);
+    QCOMPARE(m_browser->locationUrl(), location);
+    QCOMPARE(m_browser->locationName(), title);
+    QVERIFY2(plainText().contains(text), qPrintable(plainText()));
+    QVERIFY(m_server->requests().isEmpty());
+}
+
+void tst_WebBrowser::unreachedAddressShowsOwnPage_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("engineError");
+    QTest::newRow("host that does not resolve")
+        << QStringLiteral("http://no-such-host.example/x") << QStringLiteral("The host name could not be found.")
+        << QStringLiteral("(net::ERR_NAME_NOT_RESOLVED, error -105)");
+    QTest::newRow("port that refuses") << QStringLiteral("refused")
+                                       << QStringLiteral("The server refused the connection")
+                                       << QStringLiteral("(net::ERR_CONNECTION_REFUSED, error -102)");
+    QTest::newRow("server error without a page")
+        << QStringLiteral("empty503") << QStringLiteral("The server answered with an error and sent no page.")
+        << QStringLiteral("(HTTP status 503)");
+    QTest::newRow("own page that does not exist")
+        << VersionRecord::vendorServer() + QStringLiteral("/nothing.asp")
+        << QStringLiteral("There is no page at this address.") << QStringLiteral("(net::ERR_FILE_NOT_FOUND, error -6)");
+}
+
+// Never the engine's error page: the program's own page, at the address that failed, which it
+// names together with the reason.
+void tst_WebBrowser::unreachedAddressShowsOwnPage() {
+    QFETCH(QString, address);
+    QFETCH(QString, reason);
+    QFETCH(QString, engineError);
+    if (address == QStringLiteral("refused")) {
+        TestHttpServer gone;
+        address = gone.url(QStringLiteral("/nothing"));
+    }
+    if (address == QStringLiteral("empty503")) {
+        m_server->addEmptyAnswer(QStringLiteral("/down"), 503);
+        address = m_server->url(QStringLiteral("/down"));
+    }
+    if (address.startsWith(QStringLiteral("varnook:")) && OwnPagesScheme::hosts().isEmpty())
+        QSKIP("This build's pages come from real hosts.");
+    load(m_server->url(QStringLiteral("/one")));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not load")));
+    load(address);
+    QCOMPARE(m_browser->locationUrl(), address);
+    QCOMPARE(m_browser->locationName(), QStringLiteral("Page not reached"));
+    const QString text = plainText();
+    QCOMPARE(text.split(QLatin1Char('\n'), Qt::SkipEmptyParts).first(),
+             QStringLiteral("The page could not be reached"));
+    QVERIFY2(text.contains(address + QLatin1Char('\n')), qPrintable(text));
+    QVERIFY2(text.contains(reason), qPrintable(text));
+    QVERIFY2(text.contains(engineError), qPrintable(text));
+    // One entry for the failed address, after the page before it.
+    QCOMPARE(m_browser->view()->history()->count(), 2);
+    QCOMPARE(m_browser->view()->history()->currentItemIndex(), 1);
+
+    // Refresh tries the address again and shows the program's page again.
+    QSignalSpy complete(m_browser, &WebBrowser::downloadComplete);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not load")));
+    m_browser->refresh();
+    QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 1, LoadTimeout);
+    QCOMPARE(m_browser->locationName(), QStringLiteral("Page not reached"));
+    QCOMPARE(m_browser->view()->history()->count(), 2);
+
+    m_browser->goBack();
+    QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 2, LoadTimeout);
+    QCOMPARE(m_browser->locationUrl(), m_server->url(QStringLiteral("/one")));
+    QCOMPARE(m_browser->locationName(), QStringLiteral("Page One"));
+}
+
+void tst_WebBrowser::bannerShowsOwnBannerWhenUnreached() {
+    m_browser->setWhenUnreached(WebBrowser::WhenUnreached::ShowOwnBanner);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not load")));
+    load(QStringLiteral("http://ads.no-such-host.example/adserver.asp"));
+    QCOMPARE(m_browser->locationName(), QStringLiteral("Varnook"));
+    const QString text = plainText();
+    QVERIFY2(text.startsWith(QStringLiteral("V\nVarnook by Quillmere\n")), qPrintable(text));
+    QVERIFY2(!text.contains(QStringLiteral("reached")), qPrintable(text));
+}
+
+// The control is destroyed as soon as the load has failed, while the program's page is still on its
+// way into the page: nothing is reported afterwards, and nothing touches what is gone.
+void tst_WebBrowser::controlGoingWhileItsOwnPageIsPutInPlace() {
+    load(m_server->url(QStringLiteral("/one")));
+    QSignalSpy complete(m_browser, &WebBrowser::downloadComplete);
+    bool destroyed = false;
+    connect(m_browser->view()->page(), &QWebEnginePage::loadingChanged, this, [&](const QWebEngineLoadingInfo &info) {
+        if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus)
+            return;
+        QTimer::singleShot(0, this, [&] {
+            delete m_browser;
+            m_browser = nullptr;
+            destroyed = true;
+        });
+    });
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not load")));
+    m_browser->navigate(QStringLiteral("http://no-such-host.example/x"));
+    // The page answers its pending script as it goes, within the delete: that answer found nobody.
+    QTRY_VERIFY_WITH_TIMEOUT(destroyed, LoadTimeout);
+    QCOMPARE(complete.count(), 0);
 }
 
 QTEST_MAIN(tst_WebBrowser)

@@ -1,5 +1,6 @@
 #include "AboutWindow.h"
 #include "Application.h"
+#include "BrowserWindow.h"
 #include "ControlArray.h"
 #include "Design.h"
 #include "Entry.h"
@@ -10,11 +11,13 @@
 #include "PictureBox.h"
 #include "SkinEngine.h"
 #include "SplashScreen.h"
+#include "WebBrowser.h"
 #include "WindowCleanup.h"
 
 #include <QDir>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace varnook;
@@ -32,6 +35,18 @@ void keep(const QImage &image, const QString &fileName) {
         return;
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(image.save(QDir(folder).filePath(fileName)));
+}
+
+// Whether the part of the window shows the colour anywhere: a page has been drawn.
+bool shows(QWidget *window, const QRect &part, const QColor &colour) {
+    const QImage shown = window->grab(part).toImage();
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            if (shown.pixelColor(x, y) == colour)
+                return true;
+        }
+    }
+    return false;
 }
 
 // The program of one test, ended while the test's platform is still in place.
@@ -54,6 +69,7 @@ class tst_skin_screenshots : public QObject {
 
 private slots:
     void mainWindowWithBanner();
+    void browserWindowOnProductPage();
     void aboutWindow();
     void editorWindow();
 };
@@ -78,6 +94,16 @@ void tst_skin_screenshots::mainWindowWithBanner() {
     main->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(main));
     controlElement(main, QStringLiteral("cmdAdd"), 0)->setFocus(Qt::TabFocusReason);
+    // The banner strip follows the first paint; the picture shows it with its page.
+    auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
+    QSignalSpy bannerLoaded(banner, &WebBrowser::downloadComplete);
+    QTRY_VERIFY(main->bannerStarted());
+    QVERIFY(bannerLoaded.wait(30000));
+    // The program's own banner shows in the strip, in the skin's accent colour.
+    const QColor accent = program->skin()->skin().colour(QStringLiteral("accent"));
+    const QRect strip(banner->mapTo(main, QPoint(0, 0)),
+                      main->findChild<PictureBox *>(QStringLiteral("picBox"))->size());
+    QTRY_VERIFY_WITH_TIMEOUT(shows(main, strip, accent), 30000);
 
     const QImage image = main->grab().toImage();
     QCOMPARE(image.size(), main->size());
@@ -89,6 +115,21 @@ void tst_skin_screenshots::mainWindowWithBanner() {
     const QPoint clientCorner = main->client()->mapTo(main, QPoint(main->client()->width() - 2, 2));
     QCOMPARE(image.pixelColor(clientCorner), window);
     keep(image, QStringLiteral("main-window.png"));
+}
+
+void tst_skin_screenshots::browserWindowOnProductPage() {
+    test::FakePlatform fake;
+    TestProgram program;
+    BrowserWindow *browser = program->openBrowser();
+    QVERIFY(browser);
+    auto *page = browser->findChild<WebBrowser *>(QStringLiteral("WebBrowser1"));
+    QSignalSpy loaded(page, &WebBrowser::downloadComplete);
+    QVERIFY(loaded.wait(30000));
+    QVERIFY(QTest::qWaitForWindowExposed(browser));
+    QCOMPARE(browser->windowTitle(), QStringLiteral("Varnook - Quillmere"));
+    const QColor accent = program->skin()->skin().colour(QStringLiteral("accent"));
+    QTRY_VERIFY_WITH_TIMEOUT(shows(browser, QRect(page->mapTo(browser, QPoint(0, 0)), page->size()), accent), 30000);
+    keep(browser->grab().toImage(), QStringLiteral("browser-window.png"));
 }
 
 void tst_skin_screenshots::aboutWindow() {

@@ -10,10 +10,15 @@
 #include "SkinEngine.h"
 #include "SplashScreen.h"
 #include "StatusLine.h"
+#include "WebBrowser.h"
 #include "WindowCleanup.h"
 
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QSignalSpy>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QtTest>
 
 using namespace varnook;
@@ -59,6 +64,8 @@ private slots:
     void windowsAreSkinnedWhileSkinOnIsOn();
     void mainWindowGrowsByTheBanner_data();
     void mainWindowGrowsByTheBanner();
+    void listIsUsableBeforeTheBannerArrives();
+    void bannerPageNotReachedShowsOwnBanner();
 };
 
 void tst_skin_windows::splashHoldsAndWearsTheSkin() {
@@ -121,6 +128,14 @@ void tst_skin_windows::mainWindowGrowsByTheBanner() {
     QVERIFY(main);
     QCOMPARE(main->client()->height(), twipsToPixels(clientTwips));
     QCOMPARE(main->entryList()->y(), twipsToPixels(listTopTwips));
+    // The strip follows the window's first paint.
+    QVERIFY(!main->bannerStarted());
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    if (bannerOn)
+        QTRY_VERIFY(main->bannerStarted());
+    else
+        QTest::qWait(50);
+    QCOMPARE(main->bannerStarted(), bannerOn);
     QCOMPARE(main->entryList()->height(), twipsToPixels(4215));
     // The status bar stays docked at the bottom.
     QCOMPARE(main->statusLine()->geometry().bottom(), main->client()->height() - 1);
@@ -143,6 +158,64 @@ void tst_skin_windows::mainWindowGrowsByTheBanner() {
         QCOMPARE(banner->parentWidget(), main->client());
         QVERIFY(!banner->isVisibleTo(main));
     }
+}
+
+// The web engine starts after the window's first paint: until then the list already takes clicks
+// and keys, and the banner's arrival changes neither the window's size nor its place.
+void tst_skin_windows::listIsUsableBeforeTheBannerArrives() {
+    test::FakePlatform fake;
+    prepareMainWindow(fake);
+    TestProgram program(branding());
+    MainWindow *main = program->openMainWindow();
+    QVERIFY(main);
+    EntryTableModel *entries = main->entryList()->entries();
+    for (const char *name : {"alice", "bob", "carol"})
+        entries->add({QString::fromLatin1(name), QStringLiteral("pw"), QString()});
+    auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
+    QVERIFY(banner);
+    QVERIFY(main->isVisible());
+    const QRect shown = main->geometry();
+    const QSize clientShown = main->client()->size();
+
+    // Before any event has run: no web engine yet, and the list answers.
+    QVERIFY(!banner->view());
+    EntryListView *list = main->entryList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+    QCOMPARE(list->firstSelectedPosition(), 1);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->firstSelectedPosition(), 2);
+    QVERIFY(!banner->view());
+
+    QSignalSpy arrived(banner, &WebBrowser::downloadComplete);
+    QTRY_VERIFY(main->bannerStarted());
+    QVERIFY(banner->view());
+    QVERIFY(arrived.wait(30000));
+    QCOMPARE(banner->locationUrl(), program->branding().adServerPage);
+    QCOMPARE(main->geometry(), shown);
+    QCOMPARE(main->client()->size(), clientShown);
+    QCOMPARE(list->firstSelectedPosition(), 2);
+}
+
+// A banner page that cannot be loaded (a real host down, no network) leaves the strip showing the
+// program's own banner, never an error.
+void tst_skin_windows::bannerPageNotReachedShowsOwnBanner() {
+    test::FakePlatform fake;
+    prepareMainWindow(fake);
+    Branding unreachable = branding();
+    unreachable.adServerPage = QStringLiteral("http://ads.no-such-host.example/adserver.asp");
+    TestProgram program(unreachable);
+    MainWindow *main = program->openMainWindow();
+    QVERIFY(main);
+    auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
+    QSignalSpy arrived(banner, &WebBrowser::downloadComplete);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not load")));
+    QVERIFY(arrived.wait(30000));
+    QCOMPARE(banner->locationUrl(), unreachable.adServerPage);
+    QCOMPARE(banner->locationName(), QStringLiteral("Varnook"));
+    QString text;
+    banner->view()->page()->toPlainText([&](const QString &shown) { text = shown; });
+    QTRY_VERIFY(!text.isEmpty());
+    QVERIFY2(text.contains(QStringLiteral("Varnook by Quillmere")), qPrintable(text));
 }
 
 QTEST_MAIN(tst_skin_windows)
