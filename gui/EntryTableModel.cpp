@@ -58,13 +58,14 @@ int EntryTableModel::add(const Entry &entry) {
     return int(place) + 1;
 }
 
-void EntryTableModel::append(std::vector<Entry> entries) {
+void EntryTableModel::append(std::vector<Entry> entries, std::vector<StoredLine> storedLines) {
     if (entries.empty())
         return;
     beginInsertRows(QModelIndex(), int(m_rows.size()), int(m_rows.size() + entries.size() - 1));
     m_rows.reserve(m_rows.size() + entries.size());
-    for (Entry &entry : entries)
-        m_rows.push_back(Row{std::move(entry), m_nextId++, {}});
+    const bool withLines = storedLines.size() == entries.size();
+    for (size_t i = 0; i < entries.size(); ++i)
+        m_rows.push_back(Row{std::move(entries[i]), m_nextId++, withLines ? std::move(storedLines[i]) : StoredLine()});
     endInsertRows();
     if (m_sorted)
         resort();
@@ -89,7 +90,7 @@ int EntryTableModel::setEntry(int position, const Entry &entry) {
         return 0;
     Row &row = m_rows[size_t(position - 1)];
     row.entry = entry;
-    row.storedLine.clear();
+    row.storedLine = {};
     emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
     if (!m_sorted)
         return position;
@@ -108,9 +109,9 @@ std::vector<Entry> EntryTableModel::entries() const {
 
 QByteArrayView EntryTableModel::storedLine(int position) const {
     const Row &row = m_rows[size_t(position - 1)];
-    if (row.storedLine.isEmpty()) // never empty once made: it holds at least its line end
-        row.storedLine = DataFileFormat::storedLine(row.entry);
-    return row.storedLine;
+    if (row.storedLine.isNull())
+        row.storedLine = StoredLine(DataFileFormat::storedLine(row.entry));
+    return row.storedLine.bytes();
 }
 
 int EntryTableModel::positionOf(RowId id) const {

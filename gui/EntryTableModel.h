@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Entry.h"
+#include "StoredLine.h"
 
 #include <QAbstractTableModel>
 
@@ -25,8 +26,9 @@ public:
     int count() const { return int(m_rows.size()); }
     // Adds a row at the end, or at its sorted place while sorting is on; returns its position.
     int add(const Entry &entry);
-    // Appends many rows at once (loading), then sorts them if sorting is on.
-    void append(std::vector<Entry> entries);
+    // Appends many rows at once (loading), then sorts them if sorting is on. storedLines, when
+    // given, are the rows' lines as the data file holds them (one per entry).
+    void append(std::vector<Entry> entries, std::vector<StoredLine> storedLines = {});
     void remove(int position);
     void clear();
 
@@ -71,7 +73,7 @@ private:
     struct Row {
         Entry entry;
         RowId id;
-        mutable QByteArray storedLine; // empty until a save asks for it
+        mutable StoredLine storedLine; // null until loaded or until a save asks for it
     };
 
     bool lessThan(const Entry &a, const Entry &b) const;

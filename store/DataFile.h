@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DataFileFormat.h"
 #include "Entry.h"
 #include "FileResult.h"
 
@@ -14,6 +15,8 @@
 class QSaveFile;
 
 namespace varnook {
+
+class BufferedWriter;
 
 // The data file on disk: making sure it exists, reading its bytes, and replacing them safely.
 class DataFile {
@@ -45,8 +48,11 @@ public:
     // which is synced to disk and only then put in the file's place, and the folder is synced after;
     // so a failed write leaves the old bytes untouched, and every failure is reported.
     FileResult write(const QByteArray &bytes, Access access = Access::KeepTightened) const;
-    // Writes the master password and the entries as a save does.
-    FileResult save(QStringView masterPassword, const std::vector<Entry> &entries) const;
+    // The same safe replacement, with the new bytes written by content as it goes (FileSave).
+    using Content = std::function<void(BufferedWriter &out)>;
+    FileResult write(const Content &content, Access access = Access::KeepTightened) const;
+    // Writes the master password and the entry lines as a save does, straight into the new file.
+    FileResult save(QStringView masterPassword, const EntryLines &lines) const;
     // Writes a new master password as line 1 with entryLines (LoadResult::entryLinesToKeep) under
     // it, byte for byte: the file right after the master password was created.
     FileResult writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines) const;

@@ -1,5 +1,6 @@
 #include "DataFileFormat.h"
 
+#include "BufferedWriter.h"
 #include "CodePage1252.h"
 #include "DataFileLines.h"
 #include "ScrambleText.h"
@@ -87,28 +88,39 @@ DataFileFormat::MasterLine DataFileFormat::readMasterLine(QByteArrayView bytes) 
     return {plainText(first), lines.position()};
 }
 
-Entry DataFileFormat::readEntry(QByteArrayView scrambledLine) {
+namespace {
+
+// The entry of one scrambled line; complete tells whether it had both separators, so that the
+// entry written again gives the same bytes.
+Entry readEntryOf(QByteArrayView scrambledLine, bool &complete) {
     Entry entry;
+    complete = false;
     const qsizetype first = findSeparator(scrambledLine, 0);
     if (first < 0) {
-        entry.username = plainText(scrambledLine);
+        entry.username = DataFileFormat::plainText(scrambledLine);
         return entry;
     }
-    entry.username = plainText(scrambledLine.first(first));
+    entry.username = DataFileFormat::plainText(scrambledLine.first(first));
     const qsizetype second = findSeparator(scrambledLine, first + 3);
     if (second < 0) {
-        entry.password = plainText(scrambledLine.sliced(first + 3));
+        entry.password = DataFileFormat::plainText(scrambledLine.sliced(first + 3));
         return entry;
     }
-    entry.password = plainText(scrambledLine.sliced(first + 3, second - first - 3));
-    entry.location = plainText(scrambledLine.sliced(second + 3));
+    entry.password = DataFileFormat::plainText(scrambledLine.sliced(first + 3, second - first - 3));
+    entry.location = DataFileFormat::plainText(scrambledLine.sliced(second + 3));
+    complete = true;
     return entry;
+}
+
+} // namespace
+
+Entry DataFileFormat::readEntry(QByteArrayView scrambledLine) {
+    bool complete = false;
+    return readEntryOf(scrambledLine, complete);
 }
 
 std::vector<Entry> DataFileFormat::readEntries(QByteArrayView entryLines) {
     std::vector<Entry> entries;
-    // Every line but the last ends with a CR, so this is room enough and rarely much more.
-    entries.reserve(size_t(std::count(entryLines.begin(), entryLines.end(), '\r')) + 1);
     DataFileLines lines(entryLines);
     QByteArrayView line;
     while (lines.next(line)) {
@@ -116,6 +128,27 @@ std::vector<Entry> DataFileFormat::readEntries(QByteArrayView entryLines) {
             entries.push_back(readEntry(line));
     }
     return entries;
+}
+
+DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray &file, qsizetype start) {
+    StoredEntries stored;
+    DataFileLines lines(QByteArrayView(file).sliced(start));
+    QByteArrayView line;
+    while (lines.next(line)) {
+        if (isSkippedLine(line))
+            continue;
+        bool complete = false;
+        Entry entry = readEntryOf(line, complete);
+        const qsizetype at = line.data() - file.constData();
+        // A line that ends with CR LF and holds both separators is byte for byte what a save writes.
+        const bool endsWithLineEnd = QByteArrayView(file).sliced(at + line.size()).startsWith(LineEnd);
+        if (complete && endsWithLineEnd)
+            stored.lines.emplace_back(file, at, line.size() + LineEnd.size());
+        else
+            stored.lines.emplace_back(storedLine(entry));
+        stored.entries.push_back(std::move(entry));
+    }
+    return stored;
 }
 
 QByteArray DataFileFormat::masterLine(QStringView masterPassword) {
@@ -159,34 +192,39 @@ QByteArray DataFileFormat::storedLine(const Entry &entry) {
     return line;
 }
 
-qsizetype EntryLines::room(qsizetype i) const {
-    if (m_entries)
-        return lineRoom((*m_entries)[size_t(i)]);
-    return m_storedLineAt(i).size();
+void EntryLines::writeTo(qsizetype i, BufferedWriter &out) const {
+    if (m_entries) {
+        const Entry &entry = (*m_entries)[size_t(i)];
+        char *dest = out.reserve(lineRoom(entry));
+        out.commit(writeEntryLine(dest, entry));
+        return;
+    }
+    out.write(m_storedLineAt(i));
 }
 
-char *EntryLines::write(qsizetype i, char *dest) const {
-    if (m_entries)
-        return writeEntryLine(dest, (*m_entries)[size_t(i)]);
-    const QByteArrayView line = m_storedLineAt(i);
-    return std::copy(line.begin(), line.end(), dest);
+void DataFileFormat::writeMasterLine(BufferedWriter &out, QStringView masterPassword) {
+    char *const begin = out.reserve(masterPassword.size() + LineEnd.size());
+    char *dest = CodePage1252::encodeInto(begin, masterPassword);
+    scrambleBytes(begin, dest - begin);
+    out.commit(std::copy(LineEnd.begin(), LineEnd.end(), dest));
+}
+
+void DataFileFormat::write(BufferedWriter &out, QStringView masterPassword, const EntryLines &lines) {
+    writeMasterLine(out, masterPassword);
+    for (qsizetype i = 0; i < lines.count(); ++i)
+        lines.writeTo(i, out);
+    out.write(LineEnd);
 }
 
 QByteArray DataFileFormat::serialize(QStringView masterPassword, const EntryLines &lines) {
-    // The whole file is built in one buffer of the largest size it can take, then cut to length.
-    qsizetype room = masterPassword.size() + 2 * LineEnd.size();
-    for (qsizetype i = 0; i < lines.count(); ++i)
-        room += lines.room(i);
-    QByteArray out(room, Qt::Uninitialized);
-    char *const begin = out.data();
-    char *dest = CodePage1252::encodeInto(begin, masterPassword);
-    scrambleBytes(begin, dest - begin);
-    dest = std::copy(LineEnd.begin(), LineEnd.end(), dest);
-    for (qsizetype i = 0; i < lines.count(); ++i)
-        dest = lines.write(i, dest);
-    dest = std::copy(LineEnd.begin(), LineEnd.end(), dest);
-    out.truncate(dest - begin);
-    return out;
+    QByteArray bytes;
+    BufferedWriter out([&bytes](QByteArrayView block) {
+        bytes.append(block);
+        return true;
+    });
+    write(out, masterPassword, lines);
+    out.flush();
+    return bytes;
 }
 
 bool DataFileFormat::readsBackAsWritten(const Entry &entry) {
