@@ -28,11 +28,28 @@ DataFolder::Reading DataFolder::readDataFile(QByteArray &bytes) const {
     if (!QFileInfo::exists(path))
         return Reading::Missing;
     if (const FileResult read = DataFile(path).read(bytes); !read) {
-        Console::err(QStringLiteral("The data file could not be read: ") + QDir::toNativeSeparators(path) +
-                     QStringLiteral("\n") + read.reason());
+        tellReadFailure(read.reason());
         return Reading::Failed;
     }
     return Reading::Read;
+}
+
+void DataFolder::tellReadFailure(const QString &reason) const {
+    Console::err(QStringLiteral("The data file could not be read: ") + QDir::toNativeSeparators(dataFilePath()) +
+                 QStringLiteral("\n") + reason);
+}
+
+bool DataFolder::openExistingDataFileOrTell(QFile &file) const {
+    const QString path = dataFilePath();
+    if (!QFileInfo::exists(path)) {
+        tellMissing();
+        return false;
+    }
+    if (const FileResult opened = DataFile(path).openForReading(file); !opened) {
+        tellReadFailure(opened.reason());
+        return false;
+    }
+    return true;
 }
 
 bool DataFolder::readExistingDataFileOrTell(QByteArray &bytes) const {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+
 namespace varnook {
 
 // The folder whose data.enc a command works on: the one given with --folder, else the folder the
@@ -22,6 +24,11 @@ public:
     void tellMissing() const;
     // Reads the data file that must exist already; false after telling the user why it could not.
     bool readExistingDataFileOrTell(QByteArray &bytes) const;
+    // Opens the data file that must exist already for reading in blocks; false after telling the
+    // user why it could not.
+    bool openExistingDataFileOrTell(QFile &file) const;
+    // Tells the user that reading the data file failed, and why.
+    void tellReadFailure(const QString &reason) const;
 
 private:
     QString m_path;

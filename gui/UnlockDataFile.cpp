@@ -32,7 +32,8 @@ std::optional<UnlockedData> unlockDataFile(const DataFile &file) {
         if (!MasterPasswordDialogs::login(read.masterPassword))
             return std::nullopt;
         const QString status = QStringLiteral("Loaded %1 entries").arg(read.entries.size());
-        return UnlockedData{std::move(read.masterPassword), std::move(read.entries), std::move(read.storedLines), status};
+        return UnlockedData{std::move(read.masterPassword), std::move(read.entries), std::move(read.storedLines),
+                            status};
     }
     case LoadResult::State::NeedsMasterPassword:
         break;

@@ -1,8 +1,8 @@
 #include "DataFile.h"
 
 #include "DataFileFormat.h"
-#include "FileSave.h"
 #include "FileExists.h"
+#include "FileSave.h"
 #include "Platform.h"
 
 #include <QFile>
@@ -121,7 +121,9 @@ FileResult FileSave::open() {
     if (const QString problem = applyAccess(m_file->handle(), m_path, m_access); !problem.isEmpty())
         return FileResult::failure(problem);
     // Blocks go to the device as they fill; one it does not take in full ends the save.
-    m_out.emplace([file = m_file.get()](QByteArrayView block) { return file->write(block.data(), block.size()) == block.size(); });
+    m_out.emplace([file = m_file.get()](QByteArrayView block) {
+        return file->write(block.data(), block.size()) == block.size();
+    });
     return FileResult::success();
 }
 
@@ -178,13 +180,20 @@ FileResult DataFile::ensure() const {
     return FileResult::success();
 }
 
-FileResult DataFile::read(QByteArray &bytes) const {
+FileResult DataFile::openForReading(QFile &file) const {
     const QFileInfo info(m_path);
     if (info.exists() && !info.isFile())
         return FileResult::failure(notAFileReason(info));
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    file.setFileName(m_path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return FileResult::failure(file.errorString());
+    return FileResult::success();
+}
+
+FileResult DataFile::read(QByteArray &bytes) const {
+    QFile file;
+    if (const FileResult opened = openForReading(file); !opened)
+        return opened;
     bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return FileResult::failure(file.errorString());

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QFile;
 class QSaveFile;
 
 namespace varnook {
@@ -35,6 +36,8 @@ public:
     // non-file in its place is a failure, never written to.
     FileResult ensure() const;
     FileResult read(QByteArray &bytes) const;
+    // Opens file (not yet open) on the data file for reading in blocks (DataFileStream).
+    FileResult openForReading(QFile &file) const;
     // Who may use the file once it is written.
     enum class Access {
         // A new file is its owner's only; a replaced one keeps its owner, group and mode, tightened

@@ -30,8 +30,9 @@ const std::array<char16_t, 256> &plainCharacters() {
 
 constexpr char ScrambledBar = char(scrambleCode('|'));
 
-// Where the next scrambled "|||" starts at or after from, or -1.
-qsizetype findSeparator(QByteArrayView line, qsizetype from) {
+} // namespace
+
+qsizetype DataFileFormat::findSeparator(QByteArrayView line, qsizetype from) {
     const char *data = line.data();
     const qsizetype size = line.size();
     while (from + 3 <= size) {
@@ -45,6 +46,8 @@ qsizetype findSeparator(QByteArrayView line, qsizetype from) {
     }
     return -1;
 }
+
+namespace {
 
 void appendScrambled(QByteArray &out, QStringView plain) {
     const qsizetype start = out.size();
@@ -88,28 +91,33 @@ DataFileFormat::MasterLine DataFileFormat::readMasterLine(QByteArrayView bytes) 
     return {plainText(first), lines.position()};
 }
 
-namespace {
-
-// The entry of one scrambled line; complete tells whether it had both separators, so that the
-// entry written again gives the same bytes.
-Entry readEntryOf(QByteArrayView scrambledLine, bool &complete) {
-    Entry entry;
-    complete = false;
+DataFileFormat::LineFields DataFileFormat::fieldsOf(QByteArrayView scrambledLine) {
+    LineFields fields;
     const qsizetype first = findSeparator(scrambledLine, 0);
     if (first < 0) {
-        entry.username = DataFileFormat::plainText(scrambledLine);
-        return entry;
+        fields.username = scrambledLine;
+        return fields;
     }
-    entry.username = DataFileFormat::plainText(scrambledLine.first(first));
+    fields.username = scrambledLine.first(first);
     const qsizetype second = findSeparator(scrambledLine, first + 3);
     if (second < 0) {
-        entry.password = DataFileFormat::plainText(scrambledLine.sliced(first + 3));
-        return entry;
+        fields.password = scrambledLine.sliced(first + 3);
+        return fields;
     }
-    entry.password = DataFileFormat::plainText(scrambledLine.sliced(first + 3, second - first - 3));
-    entry.location = DataFileFormat::plainText(scrambledLine.sliced(second + 3));
-    complete = true;
-    return entry;
+    fields.password = scrambledLine.sliced(first + 3, second - first - 3);
+    fields.location = scrambledLine.sliced(second + 3);
+    fields.complete = true;
+    return fields;
+}
+
+namespace {
+
+// The entry of one scrambled line; complete tells whether it had both separators.
+Entry readEntryOf(QByteArrayView scrambledLine, bool &complete) {
+    const DataFileFormat::LineFields fields = DataFileFormat::fieldsOf(scrambledLine);
+    complete = fields.complete;
+    return {DataFileFormat::plainText(fields.username), DataFileFormat::plainText(fields.password),
+            DataFileFormat::plainText(fields.location)};
 }
 
 } // namespace

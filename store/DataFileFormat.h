@@ -71,6 +71,14 @@ public:
     // One scrambled entry line: the pieces between the first two separators, the rest as location;
     // missing pieces are empty.
     static Entry readEntry(QByteArrayView scrambledLine);
+    // The scrambled fields of one entry line, split as readEntry splits them.
+    struct LineFields {
+        QByteArrayView username, password, location;
+        bool complete = false; // both separators found: the fields written again give the same bytes
+    };
+    static LineFields fieldsOf(QByteArrayView scrambledLine);
+    // Where the next scrambled "|||" starts at or after from, or -1.
+    static qsizetype findSeparator(QByteArrayView scrambledLine, qsizetype from);
     // Unscrambles and decodes one field or line.
     static QString plainText(QByteArrayView scrambled);
 
