@@ -45,7 +45,7 @@ bool Session::load() {
 FileResult Session::write() {
     // Unchanged rows keep their encoded lines (loaded ones the very bytes read), so a save costs
     // little more than writing the bytes; they go straight into the new file.
-    const FileResult saved = DataFile::inProgramFolder().save(
+    const FileResult saved = DataFile::inProgramFolder().saveLines(
         m_masterPassword,
         EntryLines(m_entries.count(), [this](qsizetype i) { return m_entries.storedLine(int(i) + 1); }));
     if (saved)

@@ -212,7 +212,11 @@ FileResult DataFile::write(const Content &content, Access access) const {
     return save.commit();
 }
 
-FileResult DataFile::save(QStringView masterPassword, const EntryLines &lines) const {
+FileResult DataFile::save(QStringView masterPassword, const std::vector<Entry> &entries) const {
+    return saveLines(masterPassword, entries);
+}
+
+FileResult DataFile::saveLines(QStringView masterPassword, const EntryLines &lines) const {
     return write([&](BufferedWriter &out) { DataFileFormat::write(out, masterPassword, lines); });
 }
 

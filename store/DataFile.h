@@ -54,8 +54,10 @@ public:
     // The same safe replacement, with the new bytes written by content as it goes (FileSave).
     using Content = std::function<void(BufferedWriter &out)>;
     FileResult write(const Content &content, Access access = Access::KeepTightened) const;
-    // Writes the master password and the entry lines as a save does, straight into the new file.
-    FileResult save(QStringView masterPassword, const EntryLines &lines) const;
+    // Writes the master password and the entries as a save does, straight into the new file.
+    FileResult save(QStringView masterPassword, const std::vector<Entry> &entries) const;
+    // The same with entry lines kept in their stored form (EntryLines).
+    FileResult saveLines(QStringView masterPassword, const EntryLines &lines) const;
     // Writes a new master password as line 1 with entryLines (LoadResult::entryLinesToKeep) under
     // it, byte for byte: the file right after the master password was created.
     FileResult writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines) const;

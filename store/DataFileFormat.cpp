@@ -138,6 +138,16 @@ std::vector<Entry> DataFileFormat::readEntries(QByteArrayView entryLines) {
     return entries;
 }
 
+namespace {
+
+// A line that ends with CR LF and holds both separators is byte for byte what a save writes.
+bool isStoredForm(QByteArrayView file, QByteArrayView line, bool complete) {
+    const qsizetype end = (line.data() - file.data()) + line.size();
+    return complete && file.sliced(end).startsWith(DataFileFormat::LineEnd);
+}
+
+} // namespace
+
 DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray &file, qsizetype start) {
     StoredEntries stored;
     DataFileLines lines(QByteArrayView(file).sliced(start));
@@ -148,9 +158,7 @@ DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray
         bool complete = false;
         Entry entry = readEntryOf(line, complete);
         const qsizetype at = line.data() - file.constData();
-        // A line that ends with CR LF and holds both separators is byte for byte what a save writes.
-        const bool endsWithLineEnd = QByteArrayView(file).sliced(at + line.size()).startsWith(LineEnd);
-        if (complete && endsWithLineEnd)
+        if (isStoredForm(file, line, complete))
             stored.lines.emplace_back(file, at, line.size() + LineEnd.size());
         else
             stored.lines.emplace_back(storedLine(entry));
@@ -174,7 +182,7 @@ qsizetype lineRoom(const Entry &entry) {
 }
 
 // Writes one scrambled entry line and its line end at dest, which has lineRoom() bytes; returns the end.
-char *writeEntryLine(char *dest, const Entry &entry) {
+char *encodeEntryLine(char *dest, const Entry &entry) {
     char *const start = dest;
     dest = CodePage1252::encodeInto(dest, entry.username);
     dest = std::copy(DataFileFormat::Separator.begin(), DataFileFormat::Separator.end(), dest);
@@ -190,7 +198,7 @@ char *writeEntryLine(char *dest, const Entry &entry) {
 void DataFileFormat::appendEntryLine(QByteArray &out, const Entry &entry) {
     const qsizetype start = out.size();
     out.resize(start + lineRoom(entry));
-    char *end = writeEntryLine(out.data() + start, entry);
+    char *end = encodeEntryLine(out.data() + start, entry);
     out.resize(end - out.constData());
 }
 
@@ -204,10 +212,31 @@ void EntryLines::writeTo(qsizetype i, BufferedWriter &out) const {
     if (m_entries) {
         const Entry &entry = (*m_entries)[size_t(i)];
         char *dest = out.reserve(lineRoom(entry));
-        out.commit(writeEntryLine(dest, entry));
+        out.commit(encodeEntryLine(dest, entry));
         return;
     }
     out.write(m_storedLineAt(i));
+}
+
+qsizetype DataFileFormat::writeEntryLines(BufferedWriter &out, QByteArrayView file, qsizetype start) {
+    DataFileLines lines(file.sliced(start));
+    QByteArrayView line;
+    qsizetype count = 0;
+    while (lines.next(line)) {
+        if (isSkippedLine(line))
+            continue;
+        ++count;
+        if (isStoredForm(file, line, fieldsOf(line).complete))
+            out.write(QByteArrayView(line.data(), line.size() + LineEnd.size()));
+        else
+            writeEntryLine(out, readEntry(line));
+    }
+    return count;
+}
+
+void DataFileFormat::writeEntryLine(BufferedWriter &out, const Entry &entry) {
+    char *dest = out.reserve(lineRoom(entry));
+    out.commit(encodeEntryLine(dest, entry));
 }
 
 void DataFileFormat::writeMasterLine(BufferedWriter &out, QStringView masterPassword) {

@@ -92,6 +92,11 @@ public:
     static void write(BufferedWriter &out, QStringView masterPassword, const EntryLines &lines);
     // Line 1 alone, with its line end.
     static void writeMasterLine(BufferedWriter &out, QStringView masterPassword);
+    // One scrambled entry line and its line end.
+    static void writeEntryLine(BufferedWriter &out, const Entry &entry);
+    // The entry lines of file from start on as a save writes them again (as readStoredEntries
+    // keeps them), without decoding the ones that are already in that form; returns how many.
+    static qsizetype writeEntryLines(BufferedWriter &out, QByteArrayView file, qsizetype start);
     // Appends one scrambled entry line and its line end.
     static void appendEntryLine(QByteArray &out, const Entry &entry);
     // One entry's line as the file stores it: scrambled, with its line end. A caller that keeps
