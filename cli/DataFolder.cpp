@@ -23,17 +23,6 @@ bool DataFolder::existsOrTell() const {
     return false;
 }
 
-DataFolder::Reading DataFolder::readDataFile(QByteArray &bytes) const {
-    const QString path = dataFilePath();
-    if (!QFileInfo::exists(path))
-        return Reading::Missing;
-    if (const FileResult read = DataFile(path).read(bytes); !read) {
-        tellReadFailure(read.reason());
-        return Reading::Failed;
-    }
-    return Reading::Read;
-}
-
 void DataFolder::tellReadFailure(const QString &reason) const {
     Console::err(QStringLiteral("The data file could not be read: ") + QDir::toNativeSeparators(dataFilePath()) +
                  QStringLiteral("\n") + reason);
@@ -50,19 +39,6 @@ bool DataFolder::openExistingDataFileOrTell(QFile &file) const {
         return false;
     }
     return true;
-}
-
-bool DataFolder::readExistingDataFileOrTell(QByteArray &bytes) const {
-    switch (readDataFile(bytes)) {
-    case Reading::Read:
-        return true;
-    case Reading::Missing:
-        tellMissing();
-        return false;
-    case Reading::Failed:
-        break;
-    }
-    return false;
 }
 
 void DataFolder::tellMissing() const {

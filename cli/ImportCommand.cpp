@@ -4,6 +4,7 @@
 #include "DataFile.h"
 #include "DataFileCheck.h"
 #include "DataFileFormat.h"
+#include "DataFileStream.h"
 #include "DataFolderLock.h"
 #include "FileSave.h"
 #include "ImportRows.h"
@@ -11,6 +12,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <utility>
 
 namespace varnook {
 
@@ -76,29 +80,61 @@ std::optional<ExitCode> ImportCommand::readCsv(QByteArray &bytes, QByteArrayView
 }
 
 std::optional<ExitCode> ImportCommand::unlockDataFile(StoredFile &stored) {
-    switch (m_folder.readDataFile(stored.bytes)) {
-    case DataFolder::Reading::Read:
-        break;
-    case DataFolder::Reading::Missing:
-        stored.bytes.clear();
+    stored.exists = QFileInfo::exists(m_folder.dataFilePath());
+    if (!stored.exists)
         return passwordOutcome(MasterPasswordInput::askNew(stored.masterPassword));
-    case DataFolder::Reading::Failed:
+    QFile file;
+    if (!m_folder.openExistingDataFileOrTell(file))
+        return ExitCode::FileFailure;
+    DataFileStream lines(file);
+    DataFileCheck check;
+    DataFileStream::Line line;
+    QString masterPassword;
+    bool first = true;
+    while (lines.next(line)) {
+        if (std::exchange(first, false))
+            masterPassword = DataFileFormat::plainText(line.text);
+        check.addLine(line.text, line.lineEnd, line.last);
+    }
+    if (lines.failed()) {
+        m_folder.tellReadFailure(lines.errorString());
         return ExitCode::FileFailure;
     }
+    check.finish();
 
     // A save rewrites every line; lines that would not come back as they were are left for the user.
-    const DataFileCheck check(stored.bytes);
     if (!check.isClean() && !check.onlyLacksMasterPassword()) {
         Console::err(QStringLiteral("The data file has lines that do not read back as written, so nothing was "
                                     "imported. Run \"varnook-cli check\" to see them."));
         return ExitCode::FileHasProblems;
     }
-    const DataFileFormat::MasterLine master = DataFileFormat::readMasterLine(stored.bytes);
-    stored.entriesStart = master.entriesStart;
-    if (master.masterPassword.isEmpty())
+    if (masterPassword.isEmpty())
         return passwordOutcome(MasterPasswordInput::askNew(stored.masterPassword));
-    stored.masterPassword = master.masterPassword;
-    return passwordOutcome(MasterPasswordInput::login(master.masterPassword));
+    stored.masterPassword = masterPassword;
+    return passwordOutcome(MasterPasswordInput::login(masterPassword));
+}
+
+bool ImportCommand::copyStoredLines(BufferedWriter &out, qsizetype &count, QString &readFailure) const {
+    // The folder is locked, so the file is the one checked above.
+    QFile file;
+    if (const FileResult opened = DataFile(m_folder.dataFilePath()).openForReading(file); !opened) {
+        readFailure = opened.reason();
+        return false;
+    }
+    DataFileStream lines(file);
+    DataFileStream::Line line;
+    bool first = true;
+    while (!out.failed() && lines.next(line)) {
+        if (std::exchange(first, false) || DataFileFormat::isSkippedLine(line.text))
+            continue;
+        DataFileFormat::writeEntryLineAsRead(out, line.text);
+        ++count;
+    }
+    if (lines.failed()) {
+        readFailure = lines.errorString();
+        return false;
+    }
+    return true;
 }
 
 ExitCode ImportCommand::importRows(const StoredFile &stored, QByteArrayView csv, const ImportColumns &columns) {
@@ -110,6 +146,7 @@ ExitCode ImportCommand::importRows(const StoredFile &stored, QByteArrayView csv,
     qsizetype storedCount = 0;
     qsizetype imported = 0;
     bool refusedAny = false;
+    QString readFailure;
 
     CsvRecords records(csv);
     CsvRecord record;
@@ -132,12 +169,17 @@ ExitCode ImportCommand::importRows(const StoredFile &stored, QByteArrayView csv,
             saving = save->open();
             if (saving) {
                 DataFileFormat::writeMasterLine(save->out(), stored.masterPassword);
-                if (!stored.bytes.isEmpty())
-                    storedCount = DataFileFormat::writeEntryLines(save->out(), stored.bytes, stored.entriesStart);
+                if (stored.exists && !copyStoredLines(save->out(), storedCount, readFailure))
+                    break;
             }
         }
         if (saving)
             DataFileFormat::writeEntryLine(save->out(), entry);
+    }
+    if (!readFailure.isEmpty()) {
+        // The save is dropped: the data file keeps its bytes.
+        m_folder.tellReadFailure(readFailure);
+        return ExitCode::FileFailure;
     }
 
     const ExitCode done = refusedAny ? ExitCode::RowsRefused : ExitCode::Success;

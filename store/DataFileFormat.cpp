@@ -218,20 +218,13 @@ void EntryLines::writeTo(qsizetype i, BufferedWriter &out) const {
     out.write(m_storedLineAt(i));
 }
 
-qsizetype DataFileFormat::writeEntryLines(BufferedWriter &out, QByteArrayView file, qsizetype start) {
-    DataFileLines lines(file.sliced(start));
-    QByteArrayView line;
-    qsizetype count = 0;
-    while (lines.next(line)) {
-        if (isSkippedLine(line))
-            continue;
-        ++count;
-        if (isStoredForm(file, line, fieldsOf(line).complete))
-            out.write(QByteArrayView(line.data(), line.size() + LineEnd.size()));
-        else
-            writeEntryLine(out, readEntry(line));
+void DataFileFormat::writeEntryLineAsRead(BufferedWriter &out, QByteArrayView scrambledLine) {
+    if (fieldsOf(scrambledLine).complete) {
+        out.write(scrambledLine);
+        out.write(LineEnd);
+    } else {
+        writeEntryLine(out, readEntry(scrambledLine));
     }
-    return count;
 }
 
 void DataFileFormat::writeEntryLine(BufferedWriter &out, const Entry &entry) {

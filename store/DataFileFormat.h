@@ -94,9 +94,9 @@ public:
     static void writeMasterLine(BufferedWriter &out, QStringView masterPassword);
     // One scrambled entry line and its line end.
     static void writeEntryLine(BufferedWriter &out, const Entry &entry);
-    // The entry lines of file from start on as a save writes them again (as readStoredEntries
-    // keeps them), without decoding the ones that are already in that form; returns how many.
-    static qsizetype writeEntryLines(BufferedWriter &out, QByteArrayView file, qsizetype start);
+    // An entry line as read (without its line end) as a save writes it again: the bytes read where
+    // they read back as written, without decoding them, else its entry encoded again.
+    static void writeEntryLineAsRead(BufferedWriter &out, QByteArrayView scrambledLine);
     // Appends one scrambled entry line and its line end.
     static void appendEntryLine(QByteArray &out, const Entry &entry);
     // One entry's line as the file stores it: scrambled, with its line end. A caller that keeps
