@@ -16,7 +16,8 @@ namespace varnook {
 // One save in progress: the bytes go through a buffer into a temporary file beside the target,
 // which is synced to disk and only then put in the target's place by commit(), and the folder is
 // synced after. A save that is dropped (destroyed without commit) or fails at any step leaves the
-// target as it was, and every failure is reported.
+// target as it was, and every failure is reported. (Its code sits in DataFile.cpp, beside the
+// system calls and test seams it shares with DataFile.)
 class FileSave {
 public:
     FileSave(QString path, DataFile::Access access);
