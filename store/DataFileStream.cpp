@@ -49,7 +49,8 @@ bool DataFileStream::next(Line &line) {
                 continue;
             if (m_failed || m_begin == m_end)
                 return false;
-            line = {QByteArrayView(data + m_begin, m_end - m_begin), 0, true};
+            // The attempt to read more may have moved the bytes held.
+            line = {QByteArrayView(m_buffer.constData() + m_begin, m_end - m_begin), 0, true};
             m_begin = m_end;
             m_scanned = 0;
             return true;
