@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "DataFileCheck.h"
+#include "DataFileStream.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,11 +31,20 @@ QString rightsProblem(const QString &path) {
 ExitCode CheckCommand::run() {
     if (!m_folder.existsOrTell())
         return ExitCode::FileFailure;
-    QByteArray bytes;
-    if (!m_folder.readExistingDataFileOrTell(bytes))
+    QFile file;
+    if (!m_folder.openExistingDataFileOrTell(file))
         return ExitCode::FileFailure;
-
-    const DataFileCheck check(bytes);
+    // One pass, a block at a time: only the findings are kept, never the lines.
+    DataFileStream lines(file);
+    DataFileCheck check;
+    DataFileStream::Line line;
+    while (lines.next(line))
+        check.addLine(line.text, line.lineEnd, line.last);
+    if (lines.failed()) {
+        m_folder.tellReadFailure(lines.errorString());
+        return ExitCode::FileFailure;
+    }
+    check.finish();
     Console::out(QStringLiteral("Data file: ") + QDir::toNativeSeparators(m_folder.dataFilePath()));
     Console::out(QStringLiteral("Master password line: ") +
                  (check.hasMasterPassword() ? QStringLiteral("present") : QStringLiteral("missing")));

@@ -23,29 +23,22 @@ bool DataFolder::existsOrTell() const {
     return false;
 }
 
-DataFolder::Reading DataFolder::readDataFile(QByteArray &bytes) const {
-    const QString path = dataFilePath();
-    if (!QFileInfo::exists(path))
-        return Reading::Missing;
-    if (const FileResult read = DataFile(path).read(bytes); !read) {
-        Console::err(QStringLiteral("The data file could not be read: ") + QDir::toNativeSeparators(path) +
-                     QStringLiteral("\n") + read.reason());
-        return Reading::Failed;
-    }
-    return Reading::Read;
+void DataFolder::tellReadFailure(const QString &reason) const {
+    Console::err(QStringLiteral("The data file could not be read: ") + QDir::toNativeSeparators(dataFilePath()) +
+                 QStringLiteral("\n") + reason);
 }
 
-bool DataFolder::readExistingDataFileOrTell(QByteArray &bytes) const {
-    switch (readDataFile(bytes)) {
-    case Reading::Read:
-        return true;
-    case Reading::Missing:
+bool DataFolder::openExistingDataFileOrTell(QFile &file) const {
+    const QString path = dataFilePath();
+    if (!QFileInfo::exists(path)) {
         tellMissing();
         return false;
-    case Reading::Failed:
-        break;
     }
-    return false;
+    if (const FileResult opened = DataFile(path).openForReading(file); !opened) {
+        tellReadFailure(opened.reason());
+        return false;
+    }
+    return true;
 }
 
 void DataFolder::tellMissing() const {

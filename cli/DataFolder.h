@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
+
+class QFile;
 
 namespace varnook {
 
@@ -16,12 +17,12 @@ public:
     // False, after telling the user, when the folder is not there.
     bool existsOrTell() const;
 
-    enum class Reading { Read, Missing, Failed };
-    // Reads data.enc without ever creating it; tells the user when it fails, not when it is missing.
-    Reading readDataFile(QByteArray &bytes) const;
     void tellMissing() const;
-    // Reads the data file that must exist already; false after telling the user why it could not.
-    bool readExistingDataFileOrTell(QByteArray &bytes) const;
+    // Opens the data file that must exist already for reading in blocks; false after telling the
+    // user why it could not.
+    bool openExistingDataFileOrTell(QFile &file) const;
+    // Tells the user that reading the data file failed, and why.
+    void tellReadFailure(const QString &reason) const;
 
 private:
     QString m_path;

@@ -1,16 +1,47 @@
 #include "ExportCommand.h"
 
+#include "BufferedWriter.h"
 #include "Console.h"
 #include "DataFile.h"
 #include "DataFileCheck.h"
-#include "DataLoader.h"
-#include "EntryCsv.h"
+#include "DataFileFormat.h"
+#include "DataFileStream.h"
+#include "FileSave.h"
 #include "MasterPasswordInput.h"
+#include "ScrambledCsv.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
 namespace varnook {
+
+namespace {
+
+// Writes the CSV records of the remaining entry lines of the data file and checks every line on
+// the way; the file is read once, a block at a time.
+struct EntryExport {
+    DataFileStream &lines;
+    DataFileCheck &check;
+    qsizetype exported = 0;
+
+    void writeTo(BufferedWriter &out) {
+        ScrambledCsv::writeHeader(out);
+        DataFileStream::Line line;
+        while (!out.failed() && lines.next(line)) {
+            check.addLine(line.text, line.lineEnd, line.last);
+            if (DataFileFormat::isSkippedLine(line.text))
+                continue;
+            ScrambledCsv::writeRecord(out, line.text);
+            ++exported;
+        }
+        check.finish();
+    }
+};
+
+} // namespace
 
 bool ExportCommand::outputIsDataFile() const {
     const QFileInfo output(m_outputFile);
@@ -27,33 +58,56 @@ ExitCode ExportCommand::run() {
         Console::err(QStringLiteral("The CSV file would replace the data file itself. Choose another file name."));
         return ExitCode::Usage;
     }
-    QByteArray bytes;
-    if (!m_folder.readExistingDataFileOrTell(bytes))
+    QFile file;
+    if (!m_folder.openExistingDataFileOrTell(file))
         return ExitCode::FileFailure;
-
-    const LoadResult read = DataLoader::fromBytes(bytes);
-    if (read.state == LoadResult::State::NeedsMasterPassword) {
+    DataFileStream lines(file);
+    DataFileCheck check;
+    DataFileStream::Line first;
+    const bool hasFirst = lines.next(first);
+    if (lines.failed()) {
+        m_folder.tellReadFailure(lines.errorString());
+        return ExitCode::FileFailure;
+    }
+    const QString masterPassword = hasFirst ? DataFileFormat::plainText(first.text) : QString();
+    if (masterPassword.isEmpty()) {
         Console::err(QStringLiteral("The data file has no master password yet, so there is nothing to export. "
                                     "Varnook asks for a new one at its next start."));
         return ExitCode::FileHasProblems;
     }
-    if (MasterPasswordInput::login(read.masterPassword) != MasterPasswordInput::Outcome::Accepted)
+    check.addLine(first.text, first.lineEnd, first.last);
+    if (MasterPasswordInput::login(masterPassword) != MasterPasswordInput::Outcome::Accepted)
         return ExitCode::PasswordRefused;
 
-    const std::vector<Entry> &entries = read.entries;
-    const QByteArray csv = EntryCsv::write(entries);
+    EntryExport entries{lines, check};
     if (m_outputFile.isEmpty()) {
-        if (!Console::writeOut(csv)) {
+        BufferedWriter out([](QByteArrayView block) { return Console::writeOut(block); });
+        entries.writeTo(out);
+        if (!lines.failed() && !out.flush()) {
             Console::err(QStringLiteral("The CSV text could not be written to standard output."));
             return ExitCode::FileFailure;
         }
-    } else if (const FileResult written = DataFile(m_outputFile).write(csv, DataFile::Access::OwnerOnly); !written) {
-        Console::err(QStringLiteral("The CSV file could not be written: ") + QDir::toNativeSeparators(m_outputFile) +
-                     QStringLiteral("\n") + written.reason());
+    } else {
+        // The CSV file takes its place only once every line has been read and written.
+        FileSave save(m_outputFile, DataFile::Access::OwnerOnly);
+        FileResult written = save.open();
+        if (written) {
+            entries.writeTo(save.out());
+            if (!lines.failed())
+                written = save.commit();
+        }
+        if (!written) {
+            Console::err(QStringLiteral("The CSV file could not be written: ") +
+                         QDir::toNativeSeparators(m_outputFile) + QStringLiteral("\n") + written.reason());
+            return ExitCode::FileFailure;
+        }
+    }
+    if (lines.failed()) {
+        m_folder.tellReadFailure(lines.errorString());
         return ExitCode::FileFailure;
     }
-    Console::err(QStringLiteral("Exported %1.").arg(Console::entries(qsizetype(entries.size()))));
-    if (!DataFileCheck(bytes).isClean())
+    Console::err(QStringLiteral("Exported %1.").arg(Console::entries(entries.exported)));
+    if (!check.isClean())
         Console::err(QStringLiteral("Some lines of the data file do not read back as written; the entries above are "
                                     "as Varnook shows them. Run \"varnook-cli check\" to see those lines."));
     return ExitCode::Success;

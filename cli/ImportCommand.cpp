@@ -3,14 +3,18 @@
 #include "Console.h"
 #include "DataFile.h"
 #include "DataFileCheck.h"
+#include "DataFileFormat.h"
+#include "DataFileStream.h"
 #include "DataFolderLock.h"
-#include "DataLoader.h"
-#include "ImportColumns.h"
+#include "FileSave.h"
 #include "ImportRows.h"
 #include "MasterPasswordInput.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <utility>
 
 namespace varnook {
 
@@ -28,7 +32,8 @@ std::optional<ExitCode> passwordOutcome(MasterPasswordInput::Outcome outcome) {
 
 } // namespace
 
-std::optional<ExitCode> ImportCommand::readCsv(std::vector<CsvRecord> &records) {
+std::optional<ExitCode> ImportCommand::readCsv(QByteArray &bytes, QByteArrayView &csv,
+                                               std::optional<ImportColumns> &columns) {
     const QString cannotRead = QStringLiteral("The CSV file could not be read: ") + shown(m_csvFile);
     QFile file(m_csvFile);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -36,7 +41,7 @@ std::optional<ExitCode> ImportCommand::readCsv(std::vector<CsvRecord> &records) 
         return ExitCode::FileFailure;
     }
     // One byte more than the limit tells a file that is too large; an endless input ends here too.
-    const QByteArray bytes = file.read(MaximumCsvSize + 1);
+    bytes = file.read(MaximumCsvSize + 1);
     if (bytes.size() > MaximumCsvSize) {
         Console::err(cannotRead + QStringLiteral("\nIt is larger than 64 MB; import it in parts."));
         return ExitCode::FileFailure;
@@ -45,58 +50,168 @@ std::optional<ExitCode> ImportCommand::readCsv(std::vector<CsvRecord> &records) 
         Console::err(cannotRead + QStringLiteral("\n") + file.errorString());
         return ExitCode::FileFailure;
     }
-    CsvReader::Result csv = CsvReader::readUtf8(bytes);
-    if (!csv.ok()) {
-        Console::err(cannotRead + QStringLiteral("\n") + csv.error);
+    if (const QString problem = CsvReader::utf8Problem(bytes); !problem.isEmpty()) {
+        Console::err(cannotRead + QStringLiteral("\n") + problem);
         return ExitCode::FileFailure;
     }
-    if (csv.records.empty()) {
+    csv = CsvReader::withoutByteOrderMark(bytes);
+    // Every record is read once here, and dropped: a malformed file is refused before anything is asked.
+    CsvRecords records(csv);
+    CsvRecord header;
+    const bool hasHeader = records.next(header);
+    CsvRecord record;
+    while (records.next(record)) {
+    }
+    if (!records.error().isEmpty()) {
+        Console::err(cannotRead + QStringLiteral("\n") + records.error());
+        return ExitCode::FileFailure;
+    }
+    if (!hasHeader) {
         Console::err(cannotRead + QStringLiteral("\nIt is empty; it needs a header row that names its columns."));
         return ExitCode::FileFailure;
     }
-    records = std::move(csv.records);
+    QString columnsProblem;
+    columns = ImportColumns::find(header.fields, columnsProblem);
+    if (!columns) {
+        Console::err(cannotRead + QStringLiteral("\n") + columnsProblem);
+        return ExitCode::FileFailure;
+    }
     return std::nullopt;
 }
 
-std::optional<ExitCode> ImportCommand::unlockDataFile(QString &masterPassword, std::vector<Entry> &entries) {
-    QByteArray bytes;
-    switch (m_folder.readDataFile(bytes)) {
-    case DataFolder::Reading::Read:
-        break;
-    case DataFolder::Reading::Missing:
-        return passwordOutcome(MasterPasswordInput::askNew(masterPassword));
-    case DataFolder::Reading::Failed:
+std::optional<ExitCode> ImportCommand::unlockDataFile(StoredFile &stored) {
+    stored.exists = QFileInfo::exists(m_folder.dataFilePath());
+    if (!stored.exists)
+        return passwordOutcome(MasterPasswordInput::askNew(stored.masterPassword));
+    QFile file;
+    if (!m_folder.openExistingDataFileOrTell(file))
+        return ExitCode::FileFailure;
+    DataFileStream lines(file);
+    DataFileCheck check;
+    DataFileStream::Line line;
+    QString masterPassword;
+    bool first = true;
+    while (lines.next(line)) {
+        if (std::exchange(first, false))
+            masterPassword = DataFileFormat::plainText(line.text);
+        check.addLine(line.text, line.lineEnd, line.last);
+    }
+    if (lines.failed()) {
+        m_folder.tellReadFailure(lines.errorString());
         return ExitCode::FileFailure;
     }
+    check.finish();
 
     // A save rewrites every line; lines that would not come back as they were are left for the user.
-    const DataFileCheck check(bytes);
     if (!check.isClean() && !check.onlyLacksMasterPassword()) {
         Console::err(QStringLiteral("The data file has lines that do not read back as written, so nothing was "
                                     "imported. Run \"varnook-cli check\" to see them."));
         return ExitCode::FileHasProblems;
     }
-    LoadResult read = DataLoader::fromBytes(bytes);
-    entries = std::move(read.entries);
-    if (read.state == LoadResult::State::NeedsMasterPassword)
-        return passwordOutcome(MasterPasswordInput::askNew(masterPassword));
-    masterPassword = read.masterPassword;
-    return passwordOutcome(MasterPasswordInput::login(read.masterPassword));
+    if (masterPassword.isEmpty())
+        return passwordOutcome(MasterPasswordInput::askNew(stored.masterPassword));
+    stored.masterPassword = masterPassword;
+    return passwordOutcome(MasterPasswordInput::login(masterPassword));
+}
+
+bool ImportCommand::copyStoredLines(BufferedWriter &out, qsizetype &count, QString &readFailure) const {
+    // The folder is locked, so the file is the one checked above.
+    QFile file;
+    if (const FileResult opened = DataFile(m_folder.dataFilePath()).openForReading(file); !opened) {
+        readFailure = opened.reason();
+        return false;
+    }
+    DataFileStream lines(file);
+    DataFileStream::Line line;
+    bool first = true;
+    while (!out.failed() && lines.next(line)) {
+        if (std::exchange(first, false) || DataFileFormat::isSkippedLine(line.text))
+            continue;
+        DataFileFormat::writeEntryLineAsRead(out, line.text);
+        ++count;
+    }
+    if (lines.failed()) {
+        readFailure = lines.errorString();
+        return false;
+    }
+    return true;
+}
+
+ExitCode ImportCommand::importRows(const StoredFile &stored, QByteArrayView csv, const ImportColumns &columns) {
+    const DataFile file(m_folder.dataFilePath());
+    // Opened at the first row taken, so that a file without one is never touched. Once the save has
+    // failed, the rows are still gone through, so that every refused one is told as before.
+    std::optional<FileSave> save;
+    FileResult saving = FileResult::success();
+    qsizetype storedCount = 0;
+    qsizetype imported = 0;
+    bool refusedAny = false;
+    QString readFailure;
+
+    CsvRecords records(csv);
+    CsvRecord record;
+    records.next(record); // the header
+    Entry entry;
+    ImportRows::Refused refused;
+    while (records.next(record)) {
+        switch (ImportRows::sort(record, columns, entry, refused)) {
+        case ImportRows::Verdict::Blank:
+            continue;
+        case ImportRows::Verdict::Refused:
+            Console::err(ImportRows::message(refused));
+            refusedAny = true;
+            continue;
+        case ImportRows::Verdict::Taken:
+            break;
+        }
+        if (imported++ == 0) {
+            save.emplace(file.path(), DataFile::Access::KeepTightened);
+            saving = save->open();
+            if (saving) {
+                DataFileFormat::writeMasterLine(save->out(), stored.masterPassword);
+                if (stored.exists && !copyStoredLines(save->out(), storedCount, readFailure))
+                    break;
+            }
+        }
+        if (saving)
+            DataFileFormat::writeEntryLine(save->out(), entry);
+    }
+    if (!readFailure.isEmpty()) {
+        // The save is dropped: the data file keeps its bytes.
+        m_folder.tellReadFailure(readFailure);
+        return ExitCode::FileFailure;
+    }
+
+    const ExitCode done = refusedAny ? ExitCode::RowsRefused : ExitCode::Success;
+    if (imported == 0) {
+        Console::out(QStringLiteral("No rows imported; the data file was not changed."));
+        return done;
+    }
+    if (saving) {
+        save->out().write(DataFileFormat::LineEnd);
+        saving = save->commit();
+    }
+    if (!saving) {
+        const QString outcome =
+            saving.replaced() ? QStringLiteral("\nIt holds the imported entries, but they may not be safe on disk.")
+                              : QStringLiteral("\nIt keeps its previous contents; nothing was imported.");
+        Console::err(QStringLiteral("The data file could not be saved: ") + shown(file.path()) + QStringLiteral("\n") +
+                     saving.reason() + outcome);
+        return ExitCode::FileFailure;
+    }
+    Console::out(QStringLiteral("Imported %1; the data file now holds %2.")
+                     .arg(Console::entries(imported), Console::entries(storedCount + imported)));
+    return done;
 }
 
 ExitCode ImportCommand::run() {
     if (!m_folder.existsOrTell())
         return ExitCode::FileFailure;
-    std::vector<CsvRecord> records;
-    if (const std::optional<ExitCode> failed = readCsv(records))
+    QByteArray bytes;
+    QByteArrayView csv;
+    std::optional<ImportColumns> columns;
+    if (const std::optional<ExitCode> failed = readCsv(bytes, csv, columns))
         return *failed;
-    QString columnsProblem;
-    const std::optional<ImportColumns> columns = ImportColumns::find(records.front().fields, columnsProblem);
-    if (!columns) {
-        Console::err(QStringLiteral("The CSV file could not be read: ") + shown(m_csvFile) + QStringLiteral("\n") +
-                     columnsProblem);
-        return ExitCode::FileFailure;
-    }
 
     // Held until the save is done, so that Varnook cannot start on the folder in between.
     DataFolderLock lock(m_folder.path());
@@ -118,34 +233,10 @@ ExitCode ImportCommand::run() {
         return ExitCode::FileFailure;
     }
 
-    QString masterPassword;
-    std::vector<Entry> entries;
-    if (const std::optional<ExitCode> failed = unlockDataFile(masterPassword, entries))
+    StoredFile stored;
+    if (const std::optional<ExitCode> failed = unlockDataFile(stored))
         return *failed;
-
-    const ImportRows rows(records, *columns);
-    for (const ImportRows::Refused &refused : rows.refused())
-        Console::err(ImportRows::message(refused));
-    const ExitCode done = rows.refused().empty() ? ExitCode::Success : ExitCode::RowsRefused;
-    if (rows.entries().empty()) {
-        Console::out(QStringLiteral("No rows imported; the data file was not changed."));
-        return done;
-    }
-
-    entries.insert(entries.end(), rows.entries().begin(), rows.entries().end());
-    const DataFile file(m_folder.dataFilePath());
-    if (const FileResult saved = file.save(masterPassword, entries); !saved) {
-        const QString outcome =
-            saved.replaced() ? QStringLiteral("\nIt holds the imported entries, but they may not be safe on disk.")
-                             : QStringLiteral("\nIt keeps its previous contents; nothing was imported.");
-        Console::err(QStringLiteral("The data file could not be saved: ") + shown(file.path()) + QStringLiteral("\n") +
-                     saved.reason() + outcome);
-        return ExitCode::FileFailure;
-    }
-    Console::out(
-        QStringLiteral("Imported %1; the data file now holds %2.")
-            .arg(Console::entries(qsizetype(rows.entries().size())), Console::entries(qsizetype(entries.size()))));
-    return done;
+    return importRows(stored, csv, *columns);
 }
 
 } // namespace varnook

@@ -16,16 +16,31 @@ bool isBlankLine(const CsvRecord &record) {
 ImportRows::ImportRows(const std::vector<CsvRecord> &records, const ImportColumns &columns) {
     // The first record is the header row.
     for (size_t i = 1; i < records.size(); ++i) {
-        const CsvRecord &record = records[i];
-        if (isBlankLine(record))
-            continue;
-        Entry entry = columns.entryOf(record.fields);
-        const QString problem = problemOf(entry);
-        if (problem.isEmpty())
+        Entry entry;
+        Refused refused;
+        switch (sort(records[i], columns, entry, refused)) {
+        case Verdict::Blank:
+            break;
+        case Verdict::Taken:
             m_entries.push_back(std::move(entry));
-        else
-            m_refused.push_back({record.row, problem});
+            break;
+        case Verdict::Refused:
+            m_refused.push_back(std::move(refused));
+            break;
+        }
     }
+}
+
+ImportRows::Verdict ImportRows::sort(const CsvRecord &record, const ImportColumns &columns, Entry &entry,
+                                     Refused &refused) {
+    if (isBlankLine(record))
+        return Verdict::Blank;
+    entry = columns.entryOf(record.fields);
+    const QString problem = problemOf(entry);
+    if (problem.isEmpty())
+        return Verdict::Taken;
+    refused = {record.row, problem};
+    return Verdict::Refused;
 }
 
 QString ImportRows::problemOf(const Entry &entry) {

@@ -26,6 +26,10 @@ public:
 
     ImportRows(const std::vector<CsvRecord> &records, const ImportColumns &columns);
 
+    // What one record below the header comes to: a blank line, an entry, or a refused row.
+    enum class Verdict { Blank, Taken, Refused };
+    static Verdict sort(const CsvRecord &record, const ImportColumns &columns, Entry &entry, Refused &refused);
+
     const std::vector<Entry> &entries() const { return m_entries; }
     const std::vector<Refused> &refused() const { return m_refused; }
 

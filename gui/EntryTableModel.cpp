@@ -53,16 +53,17 @@ int EntryTableModel::add(const Entry &entry) {
     return int(place) + 1;
 }
 
-void EntryTableModel::append(std::vector<Entry> entries) {
+void EntryTableModel::append(std::vector<Entry> entries, std::vector<StoredLine> storedLines) {
     if (entries.empty())
         return;
     forgetSortKeys();
     beginInsertRows(QModelIndex(), count(), count() + int(entries.size()) - 1);
     m_slots.reserve(m_slots.size() + entries.size());
     m_order.reserve(m_order.size() + entries.size());
-    for (Entry &entry : entries) {
+    const bool withLines = storedLines.size() == entries.size();
+    for (size_t i = 0; i < entries.size(); ++i) {
         m_order.push_back(quint32(m_slots.size()));
-        m_slots.push_back(Row{std::move(entry), m_nextId++, {}});
+        m_slots.push_back(Row{std::move(entries[i]), m_nextId++, withLines ? std::move(storedLines[i]) : StoredLine()});
     }
     endInsertRows();
     if (m_sorted)
@@ -98,7 +99,7 @@ int EntryTableModel::setEntry(int position, const Entry &entry) {
         return 0;
     Row &row = rowAt(position);
     row.entry = entry;
-    row.storedLine.clear();
+    row.storedLine = {};
     forgetSortKeys();
     emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
     return m_sorted ? int(moveToSortedPlace(size_t(position - 1))) + 1 : position;
@@ -136,9 +137,9 @@ std::vector<Entry> EntryTableModel::entries() const {
 
 QByteArrayView EntryTableModel::storedLine(int position) const {
     const Row &row = rowAt(position);
-    if (row.storedLine.isEmpty()) // never empty once made: it holds at least its line end
-        row.storedLine = DataFileFormat::storedLine(row.entry);
-    return row.storedLine;
+    if (row.storedLine.isNull())
+        row.storedLine = StoredLine(DataFileFormat::storedLine(row.entry));
+    return row.storedLine.bytes();
 }
 
 int EntryTableModel::positionOf(RowId id) const {

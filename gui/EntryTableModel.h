@@ -2,6 +2,7 @@
 
 #include "CaseBlindSort.h"
 #include "Entry.h"
+#include "StoredLine.h"
 
 #include <QAbstractTableModel>
 
@@ -28,8 +29,9 @@ public:
     int count() const { return int(m_order.size()); }
     // Adds a row at the end, or at its sorted place while sorting is on; returns its position.
     int add(const Entry &entry);
-    // Appends many rows at once (loading), then sorts them if sorting is on.
-    void append(std::vector<Entry> entries);
+    // Appends many rows at once (loading), then sorts them if sorting is on. storedLines, when
+    // given, are the rows' lines as the data file holds them (one per entry).
+    void append(std::vector<Entry> entries, std::vector<StoredLine> storedLines = {});
     void remove(int position);
     void clear();
 
@@ -74,7 +76,7 @@ private:
     struct Row {
         Entry entry;
         RowId id;
-        mutable QByteArray storedLine; // empty until a save asks for it
+        mutable StoredLine storedLine; // null until loaded or until a save asks for it
     };
 
     Row &rowAt(int position) { return m_slots[m_order[size_t(position - 1)]]; }

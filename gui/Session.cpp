@@ -37,17 +37,17 @@ bool Session::load() {
         return false;
     }
     m_masterPassword = unlocked->masterPassword;
-    m_entries.append(std::move(unlocked->entries));
+    m_entries.append(std::move(unlocked->entries), std::move(unlocked->storedLines));
     emit status(unlocked->status);
     return true;
 }
 
 FileResult Session::write() {
-    // Unchanged rows keep their encoded lines, so a save costs little more than writing the bytes.
-    const QByteArray bytes = DataFileFormat::serialize(
+    // Unchanged rows keep their encoded lines (loaded ones the very bytes read), so a save costs
+    // little more than writing the bytes; they go straight into the new file.
+    const FileResult saved = DataFile::inProgramFolder().saveLines(
         m_masterPassword,
         EntryLines(m_entries.count(), [this](qsizetype i) { return m_entries.storedLine(int(i) + 1); }));
-    const FileResult saved = DataFile::inProgramFolder().write(bytes);
     if (saved)
         m_entries.markSaved();
     else

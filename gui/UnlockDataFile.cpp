@@ -32,7 +32,8 @@ std::optional<UnlockedData> unlockDataFile(const DataFile &file) {
         if (!MasterPasswordDialogs::login(read.masterPassword))
             return std::nullopt;
         const QString status = QStringLiteral("Loaded %1 entries").arg(read.entries.size());
-        return UnlockedData{std::move(read.masterPassword), std::move(read.entries), status};
+        return UnlockedData{std::move(read.masterPassword), std::move(read.entries), std::move(read.storedLines),
+                            status};
     }
     case LoadResult::State::NeedsMasterPassword:
         break;
@@ -42,7 +43,8 @@ std::optional<UnlockedData> unlockDataFile(const DataFile &file) {
         return std::nullopt;
     if (const FileResult written = file.writeNewMasterPassword(*password, read.entryLinesToKeep); !written)
         return tellFailure(Messages::passwordNotStored(file.path(), written.reason()));
-    return UnlockedData{*password, std::move(read.entries), QStringLiteral("Password created successfully")};
+    return UnlockedData{*password, std::move(read.entries), std::move(read.storedLines),
+                        QStringLiteral("Password created successfully")};
 }
 
 } // namespace varnook

@@ -2,6 +2,7 @@
 
 #include "DataFile.h"
 #include "Entry.h"
+#include "StoredLine.h"
 
 #include <QString>
 
@@ -14,6 +15,8 @@ namespace varnook {
 struct UnlockedData {
     QString masterPassword;
     std::vector<Entry> entries;
+    // The entries' lines as the data file holds them, for the first save.
+    std::vector<StoredLine> storedLines;
     // The status line to show: "Loaded N entries" or "Password created successfully".
     QString status;
 };

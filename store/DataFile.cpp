@@ -2,6 +2,7 @@
 
 #include "DataFileFormat.h"
 #include "FileExists.h"
+#include "FileSave.h"
 #include "Platform.h"
 
 #include <QFile>
@@ -97,6 +98,57 @@ QString notAFileReason(const QFileInfo &info) {
 
 } // namespace
 
+FileSave::FileSave(QString path, DataFile::Access access)
+    : m_path(std::move(path))
+    , m_access(access) {}
+
+FileSave::~FileSave() {
+    if (m_open)
+        m_file->cancelWriting();
+}
+
+FileResult FileSave::open() {
+    const QFileInfo info(m_path);
+    if (info.exists() && !info.isFile())
+        return FileResult::failure(notAFileReason(info));
+
+    m_file = openTarget(m_path);
+    // Never fall back to writing the file in place: that could leave it half written.
+    m_file->setDirectWriteFallback(false);
+    if (!m_file->open(QIODevice::WriteOnly))
+        return FileResult::failure(m_file->errorString());
+    m_open = true;
+    if (const QString problem = applyAccess(m_file->handle(), m_path, m_access); !problem.isEmpty())
+        return FileResult::failure(problem);
+    // Blocks go to the device as they fill; one it does not take in full ends the save.
+    m_out.emplace([file = m_file.get()](QByteArrayView block) {
+        return file->write(block.data(), block.size()) == block.size();
+    });
+    return FileResult::success();
+}
+
+FileResult FileSave::commit() {
+    if (!m_open)
+        return FileResult::failure(QStringLiteral("The new file could not be put in place."));
+    // The bytes sit in the device's buffer until flush(); a short write there (a full disk, a size limit)
+    // is reported only by flush(), and commit() would put the cut-short file in place regardless.
+    if (!m_out->flush() || !m_file->flush())
+        return FileResult::failure(reasonOf(*m_file, QStringLiteral("Not all of the data could be written.")));
+    // commit() syncs and closes without looking at the outcome: the bytes must be on the disk before
+    // they take the old ones' place, and a disk that fails now says so here.
+    if (const int error = sync(m_file->handle(), DataFile::SyncTarget::TemporaryFile); error != 0)
+        return FileResult::failure(systemReason(error));
+    m_open = false;
+    if (!m_file->commit())
+        return FileResult::failure(reasonOf(*m_file, QStringLiteral("The new file could not be put in place.")));
+    if (const int error = syncFolder(m_path); error != 0)
+        return FileResult::failureAfterReplacing(
+            QStringLiteral("The new contents were put in place, but the folder could not be synced to disk, so they "
+                           "may be lost if the computer stops now: ") +
+            systemReason(error));
+    return FileResult::success();
+}
+
 DataFile DataFile::inProgramFolder() {
     return DataFile(platform().programFile(QString::fromLatin1(FileName)));
 }
@@ -128,13 +180,20 @@ FileResult DataFile::ensure() const {
     return FileResult::success();
 }
 
-FileResult DataFile::read(QByteArray &bytes) const {
+FileResult DataFile::openForReading(QFile &file) const {
     const QFileInfo info(m_path);
     if (info.exists() && !info.isFile())
         return FileResult::failure(notAFileReason(info));
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    file.setFileName(m_path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return FileResult::failure(file.errorString());
+    return FileResult::success();
+}
+
+FileResult DataFile::read(QByteArray &bytes) const {
+    QFile file;
+    if (const FileResult opened = openForReading(file); !opened)
+        return opened;
     bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return FileResult::failure(file.errorString());
@@ -142,44 +201,23 @@ FileResult DataFile::read(QByteArray &bytes) const {
 }
 
 FileResult DataFile::write(const QByteArray &bytes, Access access) const {
-    const QFileInfo info(m_path);
-    if (info.exists() && !info.isFile())
-        return FileResult::failure(notAFileReason(info));
+    return write([&bytes](BufferedWriter &out) { out.write(bytes); }, access);
+}
 
-    std::unique_ptr<QSaveFile> file = openTarget(m_path);
-    // Never fall back to writing the file in place: that could leave it half written.
-    file->setDirectWriteFallback(false);
-    if (!file->open(QIODevice::WriteOnly))
-        return FileResult::failure(file->errorString());
-    if (const QString problem = applyAccess(file->handle(), m_path, access); !problem.isEmpty()) {
-        file->cancelWriting();
-        return FileResult::failure(problem);
-    }
-    // The bytes sit in the device's buffer until flush(); a short write there (a full disk, a size limit)
-    // is reported only by flush(), and commit() would put the cut-short file in place regardless.
-    if (file->write(bytes) != bytes.size() || !file->flush()) {
-        const QString reason = reasonOf(*file, QStringLiteral("Not all of the data could be written."));
-        file->cancelWriting();
-        return FileResult::failure(reason);
-    }
-    // commit() syncs and closes without looking at the outcome: the bytes must be on the disk before
-    // they take the old ones' place, and a disk that fails now says so here.
-    if (const int error = sync(file->handle(), SyncTarget::TemporaryFile); error != 0) {
-        file->cancelWriting();
-        return FileResult::failure(systemReason(error));
-    }
-    if (!file->commit())
-        return FileResult::failure(reasonOf(*file, QStringLiteral("The new file could not be put in place.")));
-    if (const int error = syncFolder(m_path); error != 0)
-        return FileResult::failureAfterReplacing(
-            QStringLiteral("The new contents were put in place, but the folder could not be synced to disk, so they "
-                           "may be lost if the computer stops now: ") +
-            systemReason(error));
-    return FileResult::success();
+FileResult DataFile::write(const Content &content, Access access) const {
+    FileSave save(m_path, access);
+    if (const FileResult opened = save.open(); !opened)
+        return opened;
+    content(save.out());
+    return save.commit();
 }
 
 FileResult DataFile::save(QStringView masterPassword, const std::vector<Entry> &entries) const {
-    return write(DataFileFormat::serialize(masterPassword, entries));
+    return saveLines(masterPassword, entries);
+}
+
+FileResult DataFile::saveLines(QStringView masterPassword, const EntryLines &lines) const {
+    return write([&](BufferedWriter &out) { DataFileFormat::write(out, masterPassword, lines); });
 }
 
 FileResult DataFile::writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DataFileFormat.h"
 #include "Entry.h"
 #include "FileResult.h"
 
@@ -11,9 +12,12 @@
 #include <memory>
 #include <vector>
 
+class QFile;
 class QSaveFile;
 
 namespace varnook {
+
+class BufferedWriter;
 
 // The data file on disk: making sure it exists, reading its bytes, and replacing them safely.
 class DataFile {
@@ -32,6 +36,8 @@ public:
     // non-file in its place is a failure, never written to.
     FileResult ensure() const;
     FileResult read(QByteArray &bytes) const;
+    // Opens file (not yet open) on the data file for reading in blocks (DataFileStream).
+    FileResult openForReading(QFile &file) const;
     // Who may use the file once it is written.
     enum class Access {
         // A new file is its owner's only; a replaced one keeps its owner, group and mode, tightened
@@ -45,8 +51,13 @@ public:
     // which is synced to disk and only then put in the file's place, and the folder is synced after;
     // so a failed write leaves the old bytes untouched, and every failure is reported.
     FileResult write(const QByteArray &bytes, Access access = Access::KeepTightened) const;
-    // Writes the master password and the entries as a save does.
+    // The same safe replacement, with the new bytes written by content as it goes (FileSave).
+    using Content = std::function<void(BufferedWriter &out)>;
+    FileResult write(const Content &content, Access access = Access::KeepTightened) const;
+    // Writes the master password and the entries as a save does, straight into the new file.
     FileResult save(QStringView masterPassword, const std::vector<Entry> &entries) const;
+    // The same with entry lines kept in their stored form (EntryLines).
+    FileResult saveLines(QStringView masterPassword, const EntryLines &lines) const;
     // Writes a new master password as line 1 with entryLines (LoadResult::entryLinesToKeep) under
     // it, byte for byte: the file right after the master password was created.
     FileResult writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines) const;

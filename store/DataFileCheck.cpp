@@ -16,44 +16,45 @@ qsizetype lineEndSize(QByteArrayView bytes, QByteArrayView line, const DataFileL
 } // namespace
 
 DataFileCheck::DataFileCheck(QByteArrayView bytes) {
-    if (bytes.isEmpty()) {
-        m_findings.push_back({0, Problem::EmptyFile});
-        return;
-    }
     DataFileLines lines(bytes);
     QByteArrayView line;
-    qsizetype number = 0;
-    while (lines.next(line)) {
-        ++number;
-        const qsizetype ending = lineEndSize(bytes, line, lines);
-        const bool last = lines.position() == bytes.size();
-        if (number == 1) {
-            m_hasMasterPassword = !line.isEmpty();
-            if (!m_hasMasterPassword)
-                m_findings.push_back({1, Problem::NoMasterPassword});
-        } else if (DataFileFormat::isSkippedLine(line)) {
-            // A save ends the file with one empty line; anywhere else such a line is a stray.
-            if (!(last && line.isEmpty()))
-                m_findings.push_back({number, Problem::SkippedLine});
-        } else {
-            ++m_entryCount;
-            checkEntryLine(number, line);
-        }
-        if (ending == 1)
-            m_findings.push_back({number, Problem::LoneCarriageReturn});
-        else if (ending == 0)
-            m_findings.push_back({number, Problem::NoLineEnd});
+    while (lines.next(line))
+        addLine(line, lineEndSize(bytes, line, lines), lines.position() == bytes.size());
+    finish();
+}
+
+void DataFileCheck::addLine(QByteArrayView line, qsizetype lineEnd, bool last) {
+    const qsizetype number = ++m_lines;
+    if (number == 1) {
+        m_hasMasterPassword = !line.isEmpty();
+        if (!m_hasMasterPassword)
+            m_findings.push_back({1, Problem::NoMasterPassword});
+    } else if (DataFileFormat::isSkippedLine(line)) {
+        // A save ends the file with one empty line; anywhere else such a line is a stray.
+        if (!(last && line.isEmpty()))
+            m_findings.push_back({number, Problem::SkippedLine});
+    } else {
+        ++m_entryCount;
+        checkEntryLine(number, line);
     }
+    if (lineEnd == 1)
+        m_findings.push_back({number, Problem::LoneCarriageReturn});
+    else if (lineEnd == 0)
+        m_findings.push_back({number, Problem::NoLineEnd});
+}
+
+void DataFileCheck::finish() {
+    if (m_lines == 0 && m_findings.empty())
+        m_findings.push_back({0, Problem::EmptyFile});
 }
 
 void DataFileCheck::checkEntryLine(qsizetype number, QByteArrayView line) {
-    // The store's own reader decides; its entry written again shows what it made of the line.
-    const Entry entry = DataFileFormat::readEntry(line);
-    QByteArray written;
-    DataFileFormat::appendEntryLine(written, entry);
-    if (written.size() - DataFileFormat::LineEnd.size() != line.size())
+    // The store's own reader splits the line: without both separators the entry written again
+    // differs; a separator in the location reads back as part of it.
+    const DataFileFormat::LineFields fields = DataFileFormat::fieldsOf(line);
+    if (!fields.complete)
         m_findings.push_back({number, Problem::ShortLine});
-    else if (entry.location.contains(QStringLiteral("|||")))
+    else if (DataFileFormat::findSeparator(fields.location, 0) >= 0)
         m_findings.push_back({number, Problem::ExtraSeparators});
 }
 

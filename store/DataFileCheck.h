@@ -29,7 +29,15 @@ public:
         friend bool operator==(const Finding &, const Finding &) = default;
     };
 
+    // The check of a whole file's bytes.
     explicit DataFileCheck(QByteArrayView bytes);
+    // A check fed line by line (addLine), as a file is read in blocks, and then finished.
+    DataFileCheck() = default;
+    // One line without its line end; lineEnd is the number of bytes that ended it (2 for CR LF, 1 for
+    // a lone CR, 0 at the end of the file), last tells that no byte follows it.
+    void addLine(QByteArrayView line, qsizetype lineEnd, bool last);
+    // After the last line: a file without any line is empty.
+    void finish();
 
     bool hasMasterPassword() const { return m_hasMasterPassword; }
     // The entries the program would load.
@@ -46,6 +54,7 @@ public:
 private:
     void checkEntryLine(qsizetype number, QByteArrayView line);
 
+    qsizetype m_lines = 0;
     bool m_hasMasterPassword = false;
     qsizetype m_entryCount = 0;
     std::vector<Finding> m_findings;

@@ -1,5 +1,6 @@
 #include "DataFileFormat.h"
 
+#include "BufferedWriter.h"
 #include "CodePage1252.h"
 #include "DataFileLines.h"
 #include "ScrambleText.h"
@@ -29,8 +30,9 @@ const std::array<char16_t, 256> &plainCharacters() {
 
 constexpr char ScrambledBar = char(scrambleCode('|'));
 
-// Where the next scrambled "|||" starts at or after from, or -1.
-qsizetype findSeparator(QByteArrayView line, qsizetype from) {
+} // namespace
+
+qsizetype DataFileFormat::findSeparator(QByteArrayView line, qsizetype from) {
     const char *data = line.data();
     const qsizetype size = line.size();
     while (from + 3 <= size) {
@@ -44,6 +46,8 @@ qsizetype findSeparator(QByteArrayView line, qsizetype from) {
     }
     return -1;
 }
+
+namespace {
 
 void appendScrambled(QByteArray &out, QStringView plain) {
     const qsizetype start = out.size();
@@ -87,28 +91,44 @@ DataFileFormat::MasterLine DataFileFormat::readMasterLine(QByteArrayView bytes) 
     return {plainText(first), lines.position()};
 }
 
-Entry DataFileFormat::readEntry(QByteArrayView scrambledLine) {
-    Entry entry;
+DataFileFormat::LineFields DataFileFormat::fieldsOf(QByteArrayView scrambledLine) {
+    LineFields fields;
     const qsizetype first = findSeparator(scrambledLine, 0);
     if (first < 0) {
-        entry.username = plainText(scrambledLine);
-        return entry;
+        fields.username = scrambledLine;
+        return fields;
     }
-    entry.username = plainText(scrambledLine.first(first));
+    fields.username = scrambledLine.first(first);
     const qsizetype second = findSeparator(scrambledLine, first + 3);
     if (second < 0) {
-        entry.password = plainText(scrambledLine.sliced(first + 3));
-        return entry;
+        fields.password = scrambledLine.sliced(first + 3);
+        return fields;
     }
-    entry.password = plainText(scrambledLine.sliced(first + 3, second - first - 3));
-    entry.location = plainText(scrambledLine.sliced(second + 3));
-    return entry;
+    fields.password = scrambledLine.sliced(first + 3, second - first - 3);
+    fields.location = scrambledLine.sliced(second + 3);
+    fields.complete = true;
+    return fields;
+}
+
+namespace {
+
+// The entry of one scrambled line; complete tells whether it had both separators.
+Entry readEntryOf(QByteArrayView scrambledLine, bool &complete) {
+    const DataFileFormat::LineFields fields = DataFileFormat::fieldsOf(scrambledLine);
+    complete = fields.complete;
+    return {DataFileFormat::plainText(fields.username), DataFileFormat::plainText(fields.password),
+            DataFileFormat::plainText(fields.location)};
+}
+
+} // namespace
+
+Entry DataFileFormat::readEntry(QByteArrayView scrambledLine) {
+    bool complete = false;
+    return readEntryOf(scrambledLine, complete);
 }
 
 std::vector<Entry> DataFileFormat::readEntries(QByteArrayView entryLines) {
     std::vector<Entry> entries;
-    // Every line but the last ends with a CR, so this is room enough and rarely much more.
-    entries.reserve(size_t(std::count(entryLines.begin(), entryLines.end(), '\r')) + 1);
     DataFileLines lines(entryLines);
     QByteArrayView line;
     while (lines.next(line)) {
@@ -116,6 +136,35 @@ std::vector<Entry> DataFileFormat::readEntries(QByteArrayView entryLines) {
             entries.push_back(readEntry(line));
     }
     return entries;
+}
+
+namespace {
+
+// A line that ends with CR LF and holds both separators is byte for byte what a save writes.
+bool isStoredForm(QByteArrayView file, QByteArrayView line, bool complete) {
+    const qsizetype end = (line.data() - file.data()) + line.size();
+    return complete && file.sliced(end).startsWith(DataFileFormat::LineEnd);
+}
+
+} // namespace
+
+DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray &file, qsizetype start) {
+    StoredEntries stored;
+    DataFileLines lines(QByteArrayView(file).sliced(start));
+    QByteArrayView line;
+    while (lines.next(line)) {
+        if (isSkippedLine(line))
+            continue;
+        bool complete = false;
+        Entry entry = readEntryOf(line, complete);
+        const qsizetype at = line.data() - file.constData();
+        if (isStoredForm(file, line, complete))
+            stored.lines.emplace_back(file, at, line.size() + LineEnd.size());
+        else
+            stored.lines.emplace_back(storedLine(entry));
+        stored.entries.push_back(std::move(entry));
+    }
+    return stored;
 }
 
 QByteArray DataFileFormat::masterLine(QStringView masterPassword) {
@@ -133,7 +182,7 @@ qsizetype lineRoom(const Entry &entry) {
 }
 
 // Writes one scrambled entry line and its line end at dest, which has lineRoom() bytes; returns the end.
-char *writeEntryLine(char *dest, const Entry &entry) {
+char *encodeEntryLine(char *dest, const Entry &entry) {
     char *const start = dest;
     dest = CodePage1252::encodeInto(dest, entry.username);
     dest = std::copy(DataFileFormat::Separator.begin(), DataFileFormat::Separator.end(), dest);
@@ -149,7 +198,7 @@ char *writeEntryLine(char *dest, const Entry &entry) {
 void DataFileFormat::appendEntryLine(QByteArray &out, const Entry &entry) {
     const qsizetype start = out.size();
     out.resize(start + lineRoom(entry));
-    char *end = writeEntryLine(out.data() + start, entry);
+    char *end = encodeEntryLine(out.data() + start, entry);
     out.resize(end - out.constData());
 }
 
@@ -159,34 +208,53 @@ QByteArray DataFileFormat::storedLine(const Entry &entry) {
     return line;
 }
 
-qsizetype EntryLines::room(qsizetype i) const {
-    if (m_entries)
-        return lineRoom((*m_entries)[size_t(i)]);
-    return m_storedLineAt(i).size();
+void EntryLines::writeTo(qsizetype i, BufferedWriter &out) const {
+    if (m_entries) {
+        const Entry &entry = (*m_entries)[size_t(i)];
+        char *dest = out.reserve(lineRoom(entry));
+        out.commit(encodeEntryLine(dest, entry));
+        return;
+    }
+    out.write(m_storedLineAt(i));
 }
 
-char *EntryLines::write(qsizetype i, char *dest) const {
-    if (m_entries)
-        return writeEntryLine(dest, (*m_entries)[size_t(i)]);
-    const QByteArrayView line = m_storedLineAt(i);
-    return std::copy(line.begin(), line.end(), dest);
+void DataFileFormat::writeEntryLineAsRead(BufferedWriter &out, QByteArrayView scrambledLine) {
+    if (fieldsOf(scrambledLine).complete) {
+        out.write(scrambledLine);
+        out.write(LineEnd);
+    } else {
+        writeEntryLine(out, readEntry(scrambledLine));
+    }
+}
+
+void DataFileFormat::writeEntryLine(BufferedWriter &out, const Entry &entry) {
+    char *dest = out.reserve(lineRoom(entry));
+    out.commit(encodeEntryLine(dest, entry));
+}
+
+void DataFileFormat::writeMasterLine(BufferedWriter &out, QStringView masterPassword) {
+    char *const begin = out.reserve(masterPassword.size() + LineEnd.size());
+    char *dest = CodePage1252::encodeInto(begin, masterPassword);
+    scrambleBytes(begin, dest - begin);
+    out.commit(std::copy(LineEnd.begin(), LineEnd.end(), dest));
+}
+
+void DataFileFormat::write(BufferedWriter &out, QStringView masterPassword, const EntryLines &lines) {
+    writeMasterLine(out, masterPassword);
+    for (qsizetype i = 0; i < lines.count(); ++i)
+        lines.writeTo(i, out);
+    out.write(LineEnd);
 }
 
 QByteArray DataFileFormat::serialize(QStringView masterPassword, const EntryLines &lines) {
-    // The whole file is built in one buffer of the largest size it can take, then cut to length.
-    qsizetype room = masterPassword.size() + 2 * LineEnd.size();
-    for (qsizetype i = 0; i < lines.count(); ++i)
-        room += lines.room(i);
-    QByteArray out(room, Qt::Uninitialized);
-    char *const begin = out.data();
-    char *dest = CodePage1252::encodeInto(begin, masterPassword);
-    scrambleBytes(begin, dest - begin);
-    dest = std::copy(LineEnd.begin(), LineEnd.end(), dest);
-    for (qsizetype i = 0; i < lines.count(); ++i)
-        dest = lines.write(i, dest);
-    dest = std::copy(LineEnd.begin(), LineEnd.end(), dest);
-    out.truncate(dest - begin);
-    return out;
+    QByteArray bytes;
+    BufferedWriter out([&bytes](QByteArrayView block) {
+        bytes.append(block);
+        return true;
+    });
+    write(out, masterPassword, lines);
+    out.flush();
+    return bytes;
 }
 
 bool DataFileFormat::readsBackAsWritten(const Entry &entry) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Entry.h"
+#include "StoredLine.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -10,6 +11,8 @@
 #include <vector>
 
 namespace varnook {
+
+class BufferedWriter;
 
 // The entry lines a save writes, in file order: entries encoded as the file is built, or lines a
 // caller keeps in their stored form (DataFileFormat::storedLine), so that an unchanged row costs
@@ -28,10 +31,8 @@ public:
         , m_storedLineAt(std::move(storedLineAt)) {}
 
     qsizetype count() const { return m_count; }
-    // Bytes line i may take with its line end.
-    qsizetype room(qsizetype i) const;
-    // Writes line i and its line end at dest, which has room(i) bytes; returns the end.
-    char *write(qsizetype i, char *dest) const;
+    // Writes line i and its line end.
+    void writeTo(qsizetype i, BufferedWriter &out) const;
 
 private:
     const std::vector<Entry> *m_entries = nullptr;
@@ -58,11 +59,26 @@ public:
     static MasterLine readMasterLine(QByteArrayView bytes);
     // The entries of the lines in bytes (the part of the file after line 1).
     static std::vector<Entry> readEntries(QByteArrayView entryLines);
+    // The entries of the file's lines from start on, in one pass, each with its line as a save
+    // writes it: the line read, where it reads back as written, else the entry encoded again.
+    struct StoredEntries {
+        std::vector<Entry> entries;
+        std::vector<StoredLine> lines; // lines[i] is the stored line of entries[i]
+    };
+    static StoredEntries readStoredEntries(const QByteArray &file, qsizetype start);
     // Lines that are empty or one blank, as read, carry no entry.
     static bool isSkippedLine(QByteArrayView line) { return line.isEmpty() || line == QByteArrayView(" "); }
     // One scrambled entry line: the pieces between the first two separators, the rest as location;
     // missing pieces are empty.
     static Entry readEntry(QByteArrayView scrambledLine);
+    // The scrambled fields of one entry line, split as readEntry splits them.
+    struct LineFields {
+        QByteArrayView username, password, location;
+        bool complete = false; // both separators found: the fields written again give the same bytes
+    };
+    static LineFields fieldsOf(QByteArrayView scrambledLine);
+    // Where the next scrambled "|||" starts at or after from, or -1.
+    static qsizetype findSeparator(QByteArrayView scrambledLine, qsizetype from);
     // Unscrambles and decodes one field or line.
     static QString plainText(QByteArrayView scrambled);
 
@@ -72,6 +88,15 @@ public:
     static QByteArray masterLine(QStringView masterPassword);
     // The whole file as a save writes it: line 1, the entry lines, and one more line end.
     static QByteArray serialize(QStringView masterPassword, const EntryLines &lines);
+    // The same bytes, written to out as they are made.
+    static void write(BufferedWriter &out, QStringView masterPassword, const EntryLines &lines);
+    // Line 1 alone, with its line end.
+    static void writeMasterLine(BufferedWriter &out, QStringView masterPassword);
+    // One scrambled entry line and its line end.
+    static void writeEntryLine(BufferedWriter &out, const Entry &entry);
+    // An entry line as read (without its line end) as a save writes it again: the bytes read where
+    // they read back as written, without decoding them, else its entry encoded again.
+    static void writeEntryLineAsRead(BufferedWriter &out, QByteArrayView scrambledLine);
     // Appends one scrambled entry line and its line end.
     static void appendEntryLine(QByteArray &out, const Entry &entry);
     // One entry's line as the file stores it: scrambled, with its line end. A caller that keeps

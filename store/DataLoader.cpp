@@ -30,11 +30,13 @@ LoadResult DataLoader::read(const DataFile &file) {
     return fromBytes(bytes);
 }
 
-LoadResult DataLoader::fromBytes(QByteArrayView bytes) {
+LoadResult DataLoader::fromBytes(const QByteArray &bytes) {
     const DataFileFormat::MasterLine master = DataFileFormat::readMasterLine(bytes);
-    const QByteArrayView entryLines = bytes.sliced(master.entriesStart);
+    const QByteArrayView entryLines = QByteArrayView(bytes).sliced(master.entriesStart);
     LoadResult result;
-    result.entries = DataFileFormat::readEntries(entryLines);
+    DataFileFormat::StoredEntries stored = DataFileFormat::readStoredEntries(bytes, master.entriesStart);
+    result.entries = std::move(stored.entries);
+    result.storedLines = std::move(stored.lines);
     if (master.masterPassword.isEmpty()) {
         result.state = LoadResult::State::NeedsMasterPassword;
         // Entry lines under an empty first line are kept byte for byte behind the new password line.

@@ -2,6 +2,7 @@
 
 #include "DataFile.h"
 #include "Entry.h"
+#include "StoredLine.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,6 +22,9 @@ struct LoadResult {
     State state = State::CouldNotRead;
     QString masterPassword;
     std::vector<Entry> entries;
+    // Each entry's line as a save writes it (storedLines[i] for entries[i]), mostly the very bytes
+    // read: the first save costs no more than later ones.
+    std::vector<StoredLine> storedLines;
     // The entry lines, byte for byte, that a new master password line keeps under it; empty when
     // they hold no entry.
     QByteArray entryLinesToKeep;
@@ -35,7 +39,7 @@ public:
     // leaves it even when no master password is created.
     static LoadResult read(const DataFile &file);
     // What the bytes of a data file hold: NeedsMasterPassword or HasMasterPassword.
-    static LoadResult fromBytes(QByteArrayView bytes);
+    static LoadResult fromBytes(const QByteArray &bytes);
 };
 
 } // namespace varnook

@@ -1,5 +1,7 @@
 #include "CliRunner.h"
+#include "CodePage1252.h"
 #include "DataFile.h"
+#include "DataFileCheck.h"
 #include "DataFileFormat.h"
 #include "DataFolderLock.h"
 #include "EntryCsv.h"
@@ -31,6 +33,24 @@ const QStringList Secrets = {Master,
                              QStringLiteral("Šecret€"),
                              QStringLiteral("csv-Pw-9"),
                              QStringLiteral("newMaster1")};
+
+// Entries whose fields hold every character of the code page (but the line ends) in turn.
+std::vector<Entry> manyEntries(int count) {
+    std::vector<Entry> entries;
+    for (int i = 0; i < count; ++i) {
+        QString user = QStringLiteral("u%1-").arg(i);
+        QString password = QStringLiteral("p%1-").arg(i);
+        for (int k = 0; k < 24; ++k) {
+            const char16_t plain = CodePage1252::toUnicode(uchar((i * 24 + k) % 256));
+            if (plain != u'\r' && plain != u'\n' && plain != 0x8D && plain != 0x8A && plain != u'|') {
+                user.append(QChar(plain));
+                password.append(QChar(plain));
+            }
+        }
+        entries.push_back({user, password, i % 3 == 0 ? QString() : QStringLiteral("site%1.example").arg(i)});
+    }
+    return entries;
+}
 
 std::vector<Entry> storedEntries() {
     return {
@@ -74,6 +94,8 @@ private slots:
     void exportNeverReplacesTheDataFile();
     void exportWarnsAboutLinesThatDoNotReadBack();
     void exportReportsAFailedWrite();
+    void exportStreamsAsTheWholeFileReads_data();
+    void exportStreamsAsTheWholeFileReads();
 
     void roundTripIntoAnEmptyFolder();
     void importAppendsToTheEntries();
@@ -94,6 +116,8 @@ private slots:
     void importCsvEdgeCases_data();
     void importCsvEdgeCases();
     void importReportsAFailedSave();
+    void importWritesRowsIntoOneSave_data();
+    void importWritesRowsIntoOneSave();
 
     void check_data();
     void check();
@@ -815,6 +839,119 @@ void tst_Cli::exportReportsAFailedWrite() {
     QCOMPARE(err.count(QLatin1Char('\n')), 2);
     QVERIFY(!QFileInfo::exists(csv));
     QCOMPARE(folderEntries(m_scratch->path()), QStringList{QStringLiteral("folder%1").arg(m_folders)});
+}
+
+void tst_Cli::exportStreamsAsTheWholeFileReads_data() {
+    // The lines under the master password line; the export must give the CSV of the entries the
+    // store reads from the whole file at once, however the blocks it reads fall.
+    QTest::addColumn<QByteArray>("entryLines");
+    QByteArray everyByte;
+    for (int code = 0; code < 256; ++code) {
+        if (code != '\r')
+            everyByte.append(char(code));
+    }
+    const QByteArray bar = hexBytes("FC FC FC");
+    QTest::newRow("every byte value in the fields")
+        << everyByte + bar + everyByte + bar + everyByte + "\r\n" + everyByte + bar + everyByte + bar + "\r\n\r\n";
+    QTest::newRow("LF inside lines, lone CRs, the last line without a line end")
+        << QByteArray("a\nb") + bar + "\n" + bar + "c\rd" + bar + "e" + bar + "f\r\ng" + bar + "h" + bar + "i";
+    QTest::newRow("empty fields, skipped, short and long lines")
+        << bar + bar + "\r\n \r\n\r\nshort" + bar + "x\r\nnone\r\nu" + bar + "p" + bar + "l" + bar + "m\r\n\r\n";
+    const QByteArray many = DataFileFormat::serialize(QString(), manyEntries(30000)).sliced(2);
+    QTest::newRow("many blocks") << many;
+    QTest::newRow("many blocks, problems among them")
+        << many.left(many.size() / 3) + "odd\r \r\n" + many.sliced(many.size() / 3) + "cut" + bar;
+}
+
+void tst_Cli::exportStreamsAsTheWholeFileReads() {
+    QFETCH(QByteArray, entryLines);
+    const QString folder = m_scratch->filePath(QStringLiteral("folder%1").arg(++m_folders));
+    QDir().mkpath(folder);
+    const QByteArray bytes = DataFileFormat::masterLine(Master) + entryLines;
+    writeBytes(dataFile(folder), bytes);
+    // Only the lines may give findings, not the rights.
+    QVERIFY(QFile::setPermissions(dataFile(folder), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    const std::vector<Entry> entries = DataFileFormat::readEntries(entryLines);
+    const QByteArray expected = EntryCsv::write(entries);
+    const DataFileCheck check(bytes);
+    QString told = QStringLiteral("Exported %1 entries.\n").arg(entries.size());
+    if (!check.isClean())
+        told += QStringLiteral("Some lines of the data file do not read back as written; the entries above are as "
+                               "Varnook shows them. Run \"varnook-cli check\" to see those lines.\n");
+
+    const CliResult toOutput = run({QStringLiteral("export"), QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(toOutput.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(toOutput.err), told);
+    QVERIFY(toOutput.out == expected);
+
+    const QString csv = m_scratch->filePath(QStringLiteral("out.csv"));
+    const CliResult toFile =
+        run({QStringLiteral("export"), QStringLiteral("--folder"), folder, QStringLiteral("-o"), csv}, line(Master));
+    QCOMPARE(toFile.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(toFile.err), told);
+    QVERIFY(readBytes(csv) == expected);
+
+    // The check, reading the same way, counts what the export wrote.
+    const CliResult checked = run({QStringLiteral("check"), QStringLiteral("--folder"), folder});
+    QCOMPARE(checked.exitCode, check.isClean() ? 0 : 1);
+    QVERIFY(checked.out.contains(QStringLiteral("\nEntry lines: %1\n").arg(entries.size()).toUtf8()));
+    QCOMPARE(readBytes(dataFile(folder)), bytes);
+}
+
+void tst_Cli::importWritesRowsIntoOneSave_data() {
+    QTest::addColumn<qint64>("fileSizeLimit"); // 0: none
+    QTest::newRow("saved") << qint64(0);
+    QTest::newRow("the disk fills after some blocks") << qint64(600 * 1024);
+}
+
+void tst_Cli::importWritesRowsIntoOneSave() {
+    // Many stored lines and many rows, refused ones before and after the first row taken: the rows
+    // are written as they come, and a save that fails part way still tells every refused row and
+    // changes nothing.
+    QFETCH(qint64, fileSizeLimit);
+    const QString folder = m_scratch->filePath(QStringLiteral("folder%1").arg(++m_folders));
+    QDir().mkpath(folder);
+    const std::vector<Entry> stored = manyEntries(20000);
+    QVERIFY(DataFile(dataFile(folder)).save(Master, stored).ok());
+    const QByteArray before = readBytes(dataFile(folder));
+    QVERIFY(before.size() > fileSizeLimit);
+
+    QByteArray text("\xEF\xBB\xBFUsername,Password,URL\r\nno pass,,x\r\n\r\n");
+    std::vector<Entry> expected = stored;
+    for (int i = 0; i < 5000; ++i) {
+        const QString user = QStringLiteral("csv%1 \"é\"").arg(i);
+        text += "\"" + user.toUtf8().replace("\"", "\"\"") + "\",pw" + QByteArray::number(i) + ",s" +
+                QByteArray::number(i) + ".example\r\n";
+        expected.push_back({user, QStringLiteral("pw%1").arg(i), QStringLiteral("s%1.example").arg(i)});
+    }
+    text += ",no user,\nlast,pw-last,";
+    expected.push_back({QStringLiteral("last"), QStringLiteral("pw-last"), QString()});
+    const QString csv = writeCsv(text);
+    const QStringList arguments = {QStringLiteral("import"), csv, QStringLiteral("--folder"), folder};
+    const CliResult result = fileSizeLimit > 0 ? runCliWithFileSizeLimit(fileSizeLimit, arguments, line(Master))
+                                               : run(arguments, line(Master));
+    m_allErrors += result.err;
+
+    const QString refused = QStringLiteral("Row 2 not imported: the password is empty\n"
+                                           "Row 5004 not imported: the user name is empty\n");
+    const QString err = QString::fromUtf8(result.err);
+    if (fileSizeLimit == 0) {
+        QCOMPARE(result.exitCode, 6);
+        QCOMPARE(err, refused);
+        QCOMPARE(QString::fromUtf8(result.out),
+                 QStringLiteral("Imported 5001 entries; the data file now holds 25001 entries.\n"));
+        QVERIFY(readBytes(dataFile(folder)) == DataFileFormat::serialize(Master, expected));
+    } else {
+        QCOMPARE(result.exitCode, 3);
+        QCOMPARE(result.out, QByteArray());
+        QVERIFY2(err.startsWith(refused +
+                                QStringLiteral("The data file could not be saved: %1\n").arg(shown(dataFile(folder)))),
+                 qPrintable(err));
+        QVERIFY2(err.endsWith(QStringLiteral("\nIt keeps its previous contents; nothing was imported.\n")),
+                 qPrintable(err));
+        QVERIFY(readBytes(dataFile(folder)) == before);
+    }
+    QCOMPARE(folderEntries(folder), QStringList{QStringLiteral("data.enc")});
 }
 
 // ---- check

@@ -1,13 +1,17 @@
+#include "BufferedWriter.h"
 #include "CsvReader.h"
 #include "CsvWriter.h"
 #include "DataFileFormat.h"
 #include "EntryCsv.h"
+#include "FileHelpers.h"
 #include "ImportColumns.h"
 #include "ImportRows.h"
+#include "ScrambledCsv.h"
 
 #include <QTest>
 
 using namespace varnook;
+using namespace varnook::test;
 
 Q_DECLARE_METATYPE(varnook::Entry)
 Q_DECLARE_METATYPE(std::vector<varnook::CsvRecord>)
@@ -52,6 +56,10 @@ private slots:
     void refusesMalformedText();
     void utf8WithAndWithoutByteOrderMark();
     void refusesBytesThatAreNotUtf8();
+    void byteOrderMarksAndCharactersAcrossPieces_data();
+    void byteOrderMarksAndCharactersAcrossPieces();
+    void scrambledLinesGiveTheEntriesRecords_data();
+    void scrambledLinesGiveTheEntriesRecords();
     void writtenRecordsReadBack();
 
     void findsColumns_data();
@@ -182,6 +190,83 @@ void tst_Csv::refusesBytesThatAreNotUtf8() {
     QVERIFY(!result.ok());
     QCOMPARE(result.error, QStringLiteral("The file is not UTF-8 text. Save it as CSV in UTF-8 and try again."));
     QVERIFY(!CsvReader::readUtf8("ab\xE2\x82").ok()); // cut short inside a character
+}
+
+void tst_Csv::byteOrderMarksAndCharactersAcrossPieces_data() {
+    // The text is checked as UTF-8 in pieces of 64 KiB, and fields are decoded one by one: the
+    // outcome must be that of the whole text at once.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("firstFields"); // empty: refused as not UTF-8
+    QTest::addColumn<int>("records");
+    const QByteArray mark("\xEF\xBB\xBF");
+    const QString markText(QChar(0xFEFF));
+    const QByteArray xs(64 * 1024 - 1, 'x');
+    QTest::newRow("two marks in front are both taken off") << mark + mark + "a,b\n" << QStringList{"a", "b"} << 1;
+    QTest::newRow("a third mark is text") << mark + mark + mark + "a\n" << QStringList{markText + "a"} << 1;
+    QTest::newRow("a mark at a field's start is text") << QByteArray("a,") + mark + "b\n"
+                                                       << QStringList{"a", markText + "b"} << 1;
+    QTest::newRow("a mark in a quoted field is text") << QByteArray("\"") + mark + "a\"\n"
+                                                      << QStringList{markText + "a"} << 1;
+    QTest::newRow("two bytes across the end of a piece") << xs + "\xC3\xA9,z\n" << QStringList{xs + "é", "z"} << 1;
+    QTest::newRow("three bytes across the end of a piece") << xs + "x\xE2\x82\xAC\ny\n" << QStringList{xs + "x€"} << 2;
+    QTest::newRow("a lone continuation byte after a piece") << xs + "x\x82\n" << QStringList{} << 0;
+    QTest::newRow("a character cut short at the end of a piece") << xs + "\xE2\x82y\n" << QStringList{} << 0;
+    QTest::newRow("a character cut short at the end") << xs + "y\xE2\x82" << QStringList{} << 0;
+}
+
+void tst_Csv::byteOrderMarksAndCharactersAcrossPieces() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, firstFields);
+    QFETCH(int, records);
+    const CsvReader::Result result = CsvReader::readUtf8(bytes);
+    if (firstFields.isEmpty()) {
+        QCOMPARE(result.error, QStringLiteral("The file is not UTF-8 text. Save it as CSV in UTF-8 and try again."));
+        QVERIFY(result.records.empty());
+        return;
+    }
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    QCOMPARE(int(result.records.size()), records);
+    QCOMPARE(result.records.front().fields, firstFields);
+}
+
+void tst_Csv::scrambledLinesGiveTheEntriesRecords_data() {
+    // A scrambled line straight to its CSV record gives the bytes EntryCsv writes for the entry the
+    // store reads from the line.
+    QTest::addColumn<QByteArray>("line");
+    QByteArray everyByte;
+    for (int code = 0; code < 256; ++code) {
+        if (code != '\r')
+            everyByte.append(char(code));
+    }
+    const QByteArray bar = hexBytes("FC FC FC");
+    QTest::newRow("every byte in the user name") << everyByte + bar + "pw" + bar + "loc";
+    QTest::newRow("every byte in the password, no location") << QByteArray("u") + bar + everyByte + bar;
+    QTest::newRow("every byte in the location") << QByteArray("u") + bar + "p" + bar + everyByte;
+    QTest::newRow("quotes and NUL") << hexBytes("A2 E1 A2 80 FC FC FC A2 A2 FC FC FC 80 A2");
+    QTest::newRow("all fields empty") << bar + bar;
+    QTest::newRow("no separator") << QByteArray("only");
+    QTest::newRow("one separator") << QByteArray("u") + bar + "p";
+    QTest::newRow("extra separators") << QByteArray("u") + bar + "p" + bar + "l" + bar + "m" + bar;
+    QTest::newRow("four bars") << hexBytes("E1 FC FC FC FC E2 FC FC FC E3");
+    QTest::newRow("a lone LF in a field") << QByteArray("a\nb") + bar + "p" + bar + "\n";
+}
+
+void tst_Csv::scrambledLinesGiveTheEntriesRecords() {
+    QFETCH(QByteArray, line);
+    QByteArray expected;
+    CsvWriter::appendRecord(expected, EntryCsv::header());
+    CsvWriter::appendRecord(expected, EntryCsv::fieldsOf(DataFileFormat::readEntry(line)));
+    QByteArray written;
+    BufferedWriter out(
+        [&written](QByteArrayView block) {
+            written.append(block);
+            return true;
+        },
+        16);
+    ScrambledCsv::writeHeader(out);
+    ScrambledCsv::writeRecord(out, line);
+    QVERIFY(out.flush());
+    QCOMPARE(written, expected);
 }
 
 void tst_Csv::writtenRecordsReadBack() {

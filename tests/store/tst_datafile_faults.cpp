@@ -1,11 +1,13 @@
 // A save that fails at any one of its steps (open, each write, flush, putting the new file in
 // place) leaves data.enc holding exactly its old bytes, never a mix or an empty file, and says why.
 
+#include "BufferedWriter.h"
 #include "DataFile.h"
 #include "DataFileFormat.h"
 #include "FailingSaveFile.h"
 #include "FakePlatform.h"
 #include "FileHelpers.h"
+#include "FileSave.h"
 #include "SabotagedSaveFile.h"
 #include "SmallDisk.h"
 
@@ -77,6 +79,9 @@ private slots:
     void fullDisk();
     void failedSyncIsReported_data();
     void failedSyncIsReported();
+    void streamedSaveFailsPartWay_data();
+    void streamedSaveFailsPartWay();
+    void droppedSaveChangesNothing();
 };
 
 void tst_DataFileFaults::failedStepKeepsTheOldBytes_data() {
@@ -217,6 +222,56 @@ void tst_DataFileFaults::failedSyncIsReported() {
         QVERIFY(!result.replaced());
         checkUntouched(fake, OldBytes);
     }
+}
+
+void tst_DataFileFaults::streamedSaveFailsPartWay_data() {
+    // A save of many blocks, written straight into the temporary file as it is made.
+    QTest::addColumn<qint64>("room");
+    QTest::addColumn<bool>("shortWrite");
+    const qint64 block = BufferedWriter::DefaultBlockSize;
+    for (const bool shortWrite : {false, true}) {
+        const char *how = shortWrite ? "bytes quietly not taken" : "disk full";
+        for (const qint64 room : {qint64(0), qint64(1), block - 1, block, block + 1, 3 * block + 17})
+            QTest::addRow("%s after %lld bytes", how, room) << room << shortWrite;
+    }
+}
+
+void tst_DataFileFaults::streamedSaveFailsPartWay() {
+    QFETCH(qint64, room);
+    QFETCH(bool, shortWrite);
+    const std::vector<Entry> entries = someEntries(30000, 12);
+    const QByteArray whole = DataFileFormat::serialize(QStringLiteral("pass"), entries);
+    QVERIFY(whole.size() > 4 * BufferedWriter::DefaultBlockSize);
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), OldBytes);
+    qint64 attempted = 0;
+    const auto mode = shortWrite ? FailingSaveFile::Mode::ShortWrite : FailingSaveFile::Mode::Error;
+    DataFile::setSaveFileFactory(
+        [&](const QString &path) { return std::make_unique<CountingFailingSaveFile>(path, room, mode, &attempted); });
+    const FileResult result = DataFile(fake.dataFile()).save(QStringLiteral("pass"), entries);
+    DataFile::setSaveFileFactory({});
+    QVERIFY(!result.ok());
+    QCOMPARE(result.reason(), shortWrite ? QStringLiteral("Not all of the data could be written.")
+                                         : QStringLiteral("No space left on device"));
+    checkUntouched(fake, OldBytes);
+    // The writing stopped at the block that was refused.
+    QVERIFY2(attempted <= room + BufferedWriter::DefaultBlockSize, qPrintable(QString::number(attempted)));
+
+    QVERIFY(DataFile(fake.dataFile()).save(QStringLiteral("pass"), entries).ok());
+    QCOMPARE(readBytes(fake.dataFile()), whole);
+}
+
+void tst_DataFileFaults::droppedSaveChangesNothing() {
+    // A save given up half way (an import that meets a problem) leaves neither new bytes nor a temporary file.
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), OldBytes);
+    {
+        FileSave save(fake.dataFile(), DataFile::Access::KeepTightened);
+        QVERIFY(save.open().ok());
+        save.out().write(LargeBytes);
+        save.out().write(LargeBytes);
+    }
+    checkUntouched(fake, OldBytes);
 }
 
 QTEST_GUILESS_MAIN(tst_DataFileFaults)

@@ -1,3 +1,4 @@
+#include "BufferedWriter.h"
 #include "CodePage1252.h"
 #include "DataFileFormat.h"
 #include "DataFileLines.h"
@@ -35,6 +36,8 @@ class tst_DataFileFormat : public QObject {
 private slots:
     // Writing
     void newFileIsOneEmptyLine();
+    void entryLineAsReadIsWhatASaveWrites_data();
+    void entryLineAsReadIsWhatASaveWrites();
     void masterLineAlone();
     void saves_data();
     void saves();
@@ -321,6 +324,38 @@ void tst_DataFileFormat::readsBackAsWritten() {
     QFETCH(Entry, entry);
     QFETCH(bool, readsBack);
     QCOMPARE(DataFileFormat::readsBackAsWritten(entry), readsBack);
+}
+
+void tst_DataFileFormat::entryLineAsReadIsWhatASaveWrites_data() {
+    // A line read (without its line end) and the bytes a save writes for it again.
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QByteArray>("written");
+    QTest::newRow("complete") << hexBytes("E1 FC FC FC E2 FC FC FC E3") << hexBytes("E1 FC FC FC E2 FC FC FC E3 0D 0A");
+    QTest::newRow("all fields empty") << hexBytes("FC FC FC FC FC FC") << hexBytes("FC FC FC FC FC FC 0D 0A");
+    QTest::newRow("NUL, lone LF and high bytes")
+        << hexBytes("00 0A FF FC FC FC 81 FC FC FC 7F") << hexBytes("00 0A FF FC FC FC 81 FC FC FC 7F 0D 0A");
+    QTest::newRow("extra separators stay") << hexBytes("E1 FC FC FC E2 FC FC FC E3 FC FC FC E4")
+                                           << hexBytes("E1 FC FC FC E2 FC FC FC E3 FC FC FC E4 0D 0A");
+    QTest::newRow("one separator: the location is added")
+        << hexBytes("E1 FC FC FC E2") << hexBytes("E1 FC FC FC E2 FC FC FC 0D 0A");
+    QTest::newRow("no separator") << hexBytes("E1") << hexBytes("E1 FC FC FC FC FC FC 0D 0A");
+    QTest::newRow("four bars") << hexBytes("E1 FC FC FC FC E2") << hexBytes("E1 FC FC FC FC E2 FC FC FC 0D 0A");
+}
+
+void tst_DataFileFormat::entryLineAsReadIsWhatASaveWrites() {
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, written);
+    QByteArray out;
+    BufferedWriter writer(
+        [&out](QByteArrayView block) {
+            out.append(block);
+            return true;
+        },
+        4);
+    DataFileFormat::writeEntryLineAsRead(writer, line);
+    QVERIFY(writer.flush());
+    QCOMPARE(out, written);
+    QCOMPARE(out, DataFileFormat::storedLine(DataFileFormat::readEntry(line)));
 }
 
 QTEST_GUILESS_MAIN(tst_DataFileFormat)

@@ -1,3 +1,4 @@
+#include "DataFileFormat.h"
 #include "DataLoader.h"
 #include "FailingSaveFile.h"
 #include "FakePlatform.h"
@@ -34,6 +35,8 @@ private slots:
     void fileWithoutReadRights();
     void missingFileInAFolderThatCannotBeWritten();
     void bytesReadAsTheFileIs();
+    void loadedLinesAreKeptForTheFirstSave_data();
+    void loadedLinesAreKeptForTheFirstSave();
 
     void newMasterPasswordKeepsTheEntryLines_data();
     void newMasterPasswordKeepsTheEntryLines();
@@ -221,6 +224,58 @@ void tst_DataLoader::newMasterPasswordThatCannotBeWritten() {
     QCOMPARE(written.reason(), QStringLiteral("No space left on device"));
     QCOMPARE(readBytes(fake.dataFile()), QByteArray("\r\n"));
     QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+}
+
+void tst_DataLoader::loadedLinesAreKeptForTheFirstSave_data() {
+    // The lines after "pass", and the stored line each entry gets: the very bytes read where they
+    // are what a save writes (shared), else the entry encoded again (own bytes).
+    QTest::addColumn<QByteArray>("entryLines");
+    QTest::addColumn<QList<QByteArray>>("storedLines");
+    QTest::addColumn<QList<bool>>("shared");
+    const QByteArray bob = hexBytes("E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7");
+    QTest::newRow("saved lines") << bob + "\r\n" + bob + "\r\n\r\n"
+                                 << QList<QByteArray>{bob + "\r\n", bob + "\r\n"} << QList<bool>{true, true};
+    QTest::newRow("every byte but CR, a lone LF among them")
+        << hexBytes("00 0A 7F 80 FC FC FC 81 FF FC FC FC 0C 0D 0A")
+        << QList<QByteArray>{hexBytes("00 0A 7F 80 FC FC FC 81 FF FC FC FC 0C 0D 0A")} << QList<bool>{true};
+    QTest::newRow("extra separators read back as written")
+        << hexBytes("E1 FC FC FC E2 FC FC FC E3 FC FC FC E4 0D 0A")
+        << QList<QByteArray>{hexBytes("E1 FC FC FC E2 FC FC FC E3 FC FC FC E4 0D 0A")} << QList<bool>{true};
+    QTest::newRow("short lines get their missing separators")
+        << hexBytes("E1 FC FC FC E2 0D 0A E1 0D 0A")
+        << QList<QByteArray>{hexBytes("E1 FC FC FC E2 FC FC FC 0D 0A"), hexBytes("E1 FC FC FC FC FC FC 0D 0A")}
+        << QList<bool>{false, false};
+    QTest::newRow("a lone CR and a missing line end become CR LF")
+        << bob + "\r" + bob << QList<QByteArray>{bob + "\r\n", bob + "\r\n"} << QList<bool>{false, false};
+    QTest::newRow("skipped lines have none") << QByteArray(" \r\n\r\n") + bob + "\r\n \r\n"
+                                             << QList<QByteArray>{bob + "\r\n"} << QList<bool>{true};
+}
+
+void tst_DataLoader::loadedLinesAreKeptForTheFirstSave() {
+    QFETCH(QByteArray, entryLines);
+    QFETCH(QList<QByteArray>, storedLines);
+    QFETCH(QList<bool>, shared);
+    const QByteArray bytes = hexBytes("F0 E1 F3 F3 0D 0A") + entryLines;
+    const LoadResult result = DataLoader::fromBytes(bytes);
+    QCOMPARE(result.state, State::HasMasterPassword);
+    QCOMPARE(result.storedLines.size(), result.entries.size());
+    QCOMPARE(qsizetype(result.storedLines.size()), storedLines.size());
+    for (size_t i = 0; i < result.storedLines.size(); ++i) {
+        const QByteArrayView line = result.storedLines[i].bytes();
+        QCOMPARE(line.toByteArray(), storedLines[qsizetype(i)]);
+        // Each is the line a save of its entry writes.
+        QCOMPARE(line.toByteArray(), DataFileFormat::storedLine(result.entries[i]));
+        const bool inBytesRead = line.data() >= bytes.constData() && line.data() < bytes.constData() + bytes.size();
+        QCOMPARE(inBytesRead, shared[qsizetype(i)]);
+    }
+
+    // The first save with the kept lines writes what a save of the entries writes.
+    FakePlatform fake;
+    const DataFile file(fake.dataFile());
+    const EntryLines kept(qsizetype(result.storedLines.size()),
+                          [&](qsizetype i) { return result.storedLines[size_t(i)].bytes(); });
+    QVERIFY(file.saveLines(result.masterPassword, kept).ok());
+    QCOMPARE(readBytes(fake.dataFile()), DataFileFormat::serialize(result.masterPassword, result.entries));
 }
 
 QTEST_GUILESS_MAIN(tst_DataLoader)

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "BufferedWriter.h"
+#include "DataFile.h"
+#include "FileResult.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QSaveFile;
+
+namespace varnook {
+
+// One save in progress: the bytes go through a buffer into a temporary file beside the target,
+// which is synced to disk and only then put in the target's place by commit(), and the folder is
+// synced after. A save that is dropped (destroyed without commit) or fails at any step leaves the
+// target as it was, and every failure is reported. (Its code sits in DataFile.cpp, beside the
+// system calls and test seams it shares with DataFile.)
+class FileSave {
+public:
+    FileSave(QString path, DataFile::Access access);
+    ~FileSave();
+    FileSave(const FileSave &) = delete;
+    FileSave &operator=(const FileSave &) = delete;
+
+    // Makes the temporary file with the target's owner and rights.
+    FileResult open();
+    // Where the new bytes go, once open() succeeded.
+    BufferedWriter &out() { return *m_out; }
+    // Puts the new bytes in the target's place.
+    FileResult commit();
+
+private:
+    QString m_path;
+    DataFile::Access m_access;
+    std::unique_ptr<QSaveFile> m_file;
+    std::optional<BufferedWriter> m_out;
+    bool m_open = false;
+};
+
+} // namespace varnook
