@@ -6,7 +6,11 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -15,6 +19,8 @@
 namespace varnook::bench {
 
 namespace {
+
+constexpr int ScreenshotDelayMs = 3000;
 
 long long nanoseconds(Clock::time_point time) {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
@@ -143,7 +149,18 @@ void PaintProbe::finish() {
                 statusFigureKb("VmRSS:"));
     std::fflush(stdout);
     copyMemoryMap();
-    platform().process->endProgram(0);
+    // VARNOOK_BENCH_SCREENSHOT=<file.png>: the screen as the X server shows it a few seconds later,
+    // when the banner's page has come, to compare how the program looks under other settings.
+    const QString screenshot = qEnvironmentVariable("VARNOOK_BENCH_SCREENSHOT");
+    if (screenshot.isEmpty()) {
+        platform().process->endProgram(0);
+        return;
+    }
+    QTimer::singleShot(ScreenshotDelayMs, this, [screenshot] {
+        if (QScreen *screen = QGuiApplication::primaryScreen())
+            screen->grabWindow(0).save(screenshot);
+        platform().process->endProgram(0);
+    });
 }
 
 } // namespace varnook::bench
