@@ -7,12 +7,14 @@
 //   bench: cli_export entries=N ms=… peak_kb=… baseline=keepassxc-cli baseline_ms=… ratio=…
 //   bench: cli_import entries=N ms=… peak_kb=… csv_kb=…
 //   bench: rss entries=N kb=<peak of the program's own process>
+//   bench: cipher / serialize / read_parse[_cp1252] entries=N ms=… baseline=copy|read …: the data layer alone
 // See bench/README.md for what each one measures.
 #include "BenchData.h"
 #include "CliBench.h"
 #include "DataFileFormat.h"
 #include "SaveBench.h"
 #include "StartupBench.h"
+#include "StoreBench.h"
 #include "XvfbDisplay.h"
 
 #include <QCoreApplication>
@@ -72,6 +74,8 @@ int main(int argc, char *argv[]) {
         startup.runs = runsFor(n);
         bench::benchStartup(startup, n, dataFile);
         bench::benchSaves(n, dataFile, Master, runsFor(n));
+        bench::benchStore("", entries, runsFor(n));
+        bench::benchStore("_cp1252", bench::codePageEntries(n), runsFor(n));
         cli.runs = runsFor(n);
         bench::benchCli(cli, entries, dataFile);
     }

@@ -57,6 +57,27 @@ private:
     std::thread m_thread;
 };
 
+// The child runs in a process group of its own, which an interrupt of the benchmark does not reach:
+// the benchmark ends it on the way out.
+std::atomic<pid_t> runningGroup = 0;
+
+void endRunningChild(int signal) {
+    const pid_t group = runningGroup.load();
+    if (group > 0)
+        ::kill(-group, SIGKILL);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+void endChildrenOnInterrupt() {
+    static const bool installed = [] {
+        for (int signal : {SIGINT, SIGTERM, SIGHUP})
+            ::signal(signal, endRunningChild);
+        return true;
+    }();
+    (void)installed;
+}
+
 } // namespace
 
 ChildResult runChild(const ChildRequest &request) {
@@ -118,6 +139,7 @@ ChildResult runChild(const ChildRequest &request) {
         envp.push_back(variable.data());
     envp.push_back(nullptr);
 
+    endChildrenOnInterrupt();
     const auto start = std::chrono::steady_clock::now();
     pid_t child = 0;
     posix_spawnattr_t attributes;
@@ -135,6 +157,7 @@ ChildResult runChild(const ChildRequest &request) {
         return result;
     }
     result.started = true;
+    runningGroup = child;
 
     int status = 0;
     {
@@ -144,9 +167,13 @@ ChildResult runChild(const ChildRequest &request) {
         result.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         result.timedOut = watchdog.fired();
     }
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    runningGroup = 0;
+    // GNU time passes the program's exit status on, and notes a signal that ended it above its figure.
     peak.seek(0);
-    result.peakKb = peak.readAll().trimmed().split('\n').last().toLong();
+    const QList<QByteArray> timeSaid = peak.readAll().trimmed().split('\n');
+    const bool signalled = timeSaid.first().startsWith("Command terminated by signal");
+    result.exitCode = WIFEXITED(status) && !signalled ? WEXITSTATUS(status) : -1;
+    result.peakKb = timeSaid.last().toLong();
     if (request.outputFile.isEmpty())
         result.output = readAllOf(output);
     result.errors = readAllOf(errors);

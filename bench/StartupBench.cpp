@@ -1,40 +1,18 @@
 #include "StartupBench.h"
 
 #include "ChildProcess.h"
+#include "ProbeLine.h"
 #include "Report.h"
 
 #include <QDir>
 #include <QFile>
-#include <QMap>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <optional>
 
 namespace varnook::bench {
-
-namespace {
-
-// The "benched:" line's fields.
-QMap<QByteArray, qint64> probeFields(const QByteArray &output) {
-    QMap<QByteArray, qint64> fields;
-    for (const QByteArray &line : output.split('\n')) {
-        if (!line.startsWith("benched: "))
-            continue;
-        for (const QByteArray &field : line.mid(9).split(' ')) {
-            const qsizetype equals = field.indexOf('=');
-            if (equals > 0)
-                fields.insert(field.left(equals), field.mid(equals + 1).toLongLong());
-        }
-    }
-    return fields;
-}
-
-double msBetween(qint64 fromNs, qint64 toNs) {
-    return double(toNs - fromNs) / 1e6;
-}
-
-} // namespace
 
 void benchStartup(const StartupSetup &setup, int entries, const QByteArray &dataFile) {
     QTemporaryDir folder;
@@ -65,26 +43,24 @@ void benchStartup(const StartupSetup &setup, int entries, const QByteArray &data
     Samples painted, sorted, peakKb, startupPeakKb;
     for (int run = 0; run < setup.runs; ++run) {
         const ChildResult result = runChild(request);
-        const QMap<QByteArray, qint64> fields = probeFields(result.output);
-        if (!result.succeeded() || !fields.contains("painted_ns")) {
+        const std::optional<ProbeFigures> figures = readProbeLine(result.output);
+        if (!result.succeeded() || !figures || figures->clicked != clickHeader) {
             std::fprintf(stderr, "varnook-benched failed (exit %d%s):\n%s\n", result.exitCode,
                          result.timedOut ? ", timed out" : "", result.errors.constData());
             reportSkipped("startup_painted", entries, QStringLiteral("the program did not start"));
             return;
         }
-        painted.add(msBetween(fields.value("ok_ns"), fields.value("painted_ns")));
+        painted.add(figures->startupMs());
         if (clickHeader)
-            sorted.add(msBetween(fields.value("released_ns"), fields.value("sorted_ns")));
-        peakKb.add(double(fields.value("hwm_kb")));
-        startupPeakKb.add(double(fields.value("startup_hwm_kb")));
+            sorted.add(figures->sortMs());
+        peakKb.add(double(figures->peakKb));
+        startupPeakKb.add(double(figures->startupPeakKb));
     }
     if (entries > 0)
         reportTimes("startup_painted", entries, painted);
     if (clickHeader)
         reportTimes("sort_click_painted", entries, sorted);
-    std::printf("bench: rss entries=%d kb=%.0f min=%.0f max=%.0f startup_kb=%.0f runs=%d\n", entries, peakKb.median(),
-                peakKb.min(), peakKb.max(), startupPeakKb.median(), peakKb.count());
-    std::fflush(stdout);
+    reportMemory("rss", entries, peakKb, QStringLiteral("startup_kb=%1").arg(startupPeakKb.median(), 0, 'f', 0));
 }
 
 } // namespace varnook::bench

@@ -2,6 +2,7 @@
 
 #include "EntryListView.h"
 #include "Platform.h"
+#include "ProbeLine.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -142,11 +143,15 @@ void PaintProbe::onSortPainted() {
 
 void PaintProbe::finish() {
     m_stage = Stage::Done;
-    std::printf("benched: ok_ns=%lld painted_ns=%lld", nanoseconds(*m_dialogs.okTime()), nanoseconds(m_painted));
-    if (m_clickHeader)
-        std::printf(" released_ns=%lld sorted_ns=%lld", nanoseconds(m_released), nanoseconds(m_sorted));
-    std::printf(" startup_hwm_kb=%ld hwm_kb=%ld rss_kb=%ld\n", m_startupPeakKb, statusFigureKb("VmHWM:"),
-                statusFigureKb("VmRSS:"));
+    ProbeFigures figures;
+    figures.okNs = nanoseconds(*m_dialogs.okTime());
+    figures.paintedNs = nanoseconds(m_painted);
+    figures.clicked = m_clickHeader;
+    figures.releasedNs = nanoseconds(m_released);
+    figures.sortedNs = nanoseconds(m_sorted);
+    figures.startupPeakKb = m_startupPeakKb;
+    figures.peakKb = statusFigureKb("VmHWM:");
+    std::printf("%s\n", probeLine(figures).constData());
     std::fflush(stdout);
     copyMemoryMap();
     // VARNOOK_BENCH_SCREENSHOT=<file.png>: the screen as the X server shows it a few seconds later,
