@@ -31,14 +31,14 @@ void print(const QString &text) {
 } // namespace
 
 QString timesLine(const char *name, int entries, const Samples &ms, const QString &more) {
-    return line(name, entries, figures("ms", ms, 2), more, ms.count());
+    return line(name, entries, figures("ms", ms, 3), more, ms.count());
 }
 
 QString ratioLine(const char *name, int entries, const Samples &ms, const char *baseline, const Samples &baselineMs,
                   const QString &more) {
-    const QString fields = figures("ms", ms, 2) + QStringLiteral(" baseline=%1 baseline_ms=%2 ratio=%3")
+    const QString fields = figures("ms", ms, 3) + QStringLiteral(" baseline=%1 baseline_ms=%2 ratio=%3")
                                                       .arg(QLatin1String(baseline))
-                                                      .arg(baselineMs.median(), 0, 'f', 2)
+                                                      .arg(baselineMs.median(), 0, 'f', 3)
                                                       .arg(ms.median() / baselineMs.median(), 0, 'f', 3);
     return line(name, entries, fields, more, ms.count());
 }

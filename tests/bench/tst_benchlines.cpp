@@ -24,15 +24,16 @@ private slots:
         QTest::addColumn<QString>("expected");
         // Runs in any order: the median is the middle one, min and max the ends.
         QTest::newRow("times") << timesLine("startup_painted", 32766, samplesOf({140.0, 110.25, 146.5}))
-                               << "bench: startup_painted entries=32766 ms=140.00 min=110.25 max=146.50 runs=3";
+                               << "bench: startup_painted entries=32766 ms=140.000 min=110.250 max=146.500 runs=3";
         QTest::newRow("ratio") << ratioLine("first_save", 1000, samplesOf({3.0, 1.0, 2.0, 9.0, 4.0}), "write_fsync",
                                             samplesOf({1.5, 1.0, 2.0, 1.0, 1.0}))
-                               << "bench: first_save entries=1000 ms=3.00 min=1.00 max=9.00 baseline=write_fsync "
-                                  "baseline_ms=1.00 ratio=3.000 runs=5";
-        QTest::newRow("ratio with more") << ratioLine("cli_export", 7, samplesOf({10.0}), "keepassxc-cli",
-                                                      samplesOf({400.0}), QStringLiteral("peak_kb=9000"))
-                                         << "bench: cli_export entries=7 ms=10.00 min=10.00 max=10.00 "
-                                            "baseline=keepassxc-cli baseline_ms=400.00 ratio=0.025 peak_kb=9000 runs=1";
+                               << "bench: first_save entries=1000 ms=3.000 min=1.000 max=9.000 baseline=write_fsync "
+                                  "baseline_ms=1.000 ratio=3.000 runs=5";
+        QTest::newRow("ratio with more")
+            << ratioLine("cli_export", 7, samplesOf({10.0}), "keepassxc-cli", samplesOf({400.0}),
+                         QStringLiteral("peak_kb=9000"))
+            << "bench: cli_export entries=7 ms=10.000 min=10.000 max=10.000 "
+               "baseline=keepassxc-cli baseline_ms=400.000 ratio=0.025 peak_kb=9000 runs=1";
         QTest::newRow("memory") << memoryLine("rss", 0, samplesOf({107252.0, 107060.0, 107300.0}),
                                               QStringLiteral("startup_kb=107236"))
                                 << "bench: rss entries=0 kb=107252 min=107060 max=107300 startup_kb=107236 runs=3";
