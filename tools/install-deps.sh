@@ -11,6 +11,11 @@ packages=(
 if [[ "${VARNOOK_WITH_FORMAT:-0}" == 1 ]]; then
     packages+=(clang-format git)
 fi
+if [[ "${VARNOOK_WITH_BENCH:-0}" == 1 ]]; then
+    # make bench: its own X server, the XTest client library it clicks with, GNU time for peaks, and KeePassXC's
+    # command-line tool as the baseline of varnook-cli export.
+    packages+=(xvfb libxcb1-dev libxcb-xtest0-dev keepassxc time)
+fi
 if [[ "${VARNOOK_WITH_FUZZ:-0}" == 1 ]]; then
     packages+=(clang libclang-rt-14-dev)
 fi

@@ -1,0 +1,57 @@
+#include "ProbeLine.h"
+
+#include <QList>
+#include <QMap>
+
+namespace varnook::bench {
+
+namespace {
+constexpr QByteArrayView Prefix = "benched: ";
+}
+
+QByteArray probeLine(const ProbeFigures &figures) {
+    QByteArray line = Prefix.toByteArray() + "ok_ns=" + QByteArray::number(figures.okNs) +
+                      " painted_ns=" + QByteArray::number(figures.paintedNs);
+    if (figures.clicked)
+        line += " released_ns=" + QByteArray::number(figures.releasedNs) +
+                " sorted_ns=" + QByteArray::number(figures.sortedNs);
+    return line + " startup_hwm_kb=" + QByteArray::number(qint64(figures.startupPeakKb)) +
+           " hwm_kb=" + QByteArray::number(qint64(figures.peakKb));
+}
+
+std::optional<ProbeFigures> readProbeLine(const QByteArray &output) {
+    for (const QByteArray &line : output.split('\n')) {
+        if (!line.startsWith(Prefix))
+            continue;
+        QMap<QByteArray, qint64> fields;
+        for (const QByteArray &field : line.mid(Prefix.size()).split(' ')) {
+            const qsizetype equals = field.indexOf('=');
+            bool isNumber = false;
+            const qint64 value = equals > 0 ? field.mid(equals + 1).toLongLong(&isNumber) : 0;
+            if (!isNumber)
+                return std::nullopt;
+            fields.insert(field.left(equals), value);
+        }
+        for (const char *name : {"ok_ns", "painted_ns", "startup_hwm_kb", "hwm_kb"}) {
+            if (!fields.contains(name))
+                return std::nullopt;
+        }
+        ProbeFigures figures;
+        figures.okNs = fields.value("ok_ns");
+        figures.paintedNs = fields.value("painted_ns");
+        figures.clicked = fields.contains("released_ns") && fields.contains("sorted_ns");
+        figures.releasedNs = fields.value("released_ns");
+        figures.sortedNs = fields.value("sorted_ns");
+        figures.startupPeakKb = long(fields.value("startup_hwm_kb"));
+        figures.peakKb = long(fields.value("hwm_kb"));
+        const bool inOrder =
+            figures.paintedNs >= figures.okNs &&
+            (!figures.clicked || (figures.releasedNs >= figures.paintedNs && figures.sortedNs >= figures.releasedNs));
+        if (!inOrder || fields.contains("released_ns") != fields.contains("sorted_ns"))
+            return std::nullopt;
+        return figures;
+    }
+    return std::nullopt;
+}
+
+} // namespace varnook::bench

@@ -1,0 +1,98 @@
+#include "SaveBench.h"
+
+#include "FakePlatform.h"
+#include "Report.h"
+#include "Session.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace varnook::bench {
+
+namespace {
+
+template <typename Work> double msOf(Work &&work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+bool writeAll(int descriptor, const QByteArray &bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(descriptor, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+// Write beside the file, fsync, rename over it, fsync the folder: what any save that never loses the
+// old file must do, with nothing else.
+bool replaceRaw(const QString &path, const QByteArray &bytes) {
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray temporary = target + ".raw";
+    const int file = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (file < 0)
+        return false;
+    const bool written = writeAll(file, bytes) && ::fsync(file) == 0;
+    if (::close(file) != 0 || !written || ::rename(temporary.constData(), target.constData()) != 0)
+        return false;
+    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    const bool synced = folder >= 0 && ::fsync(folder) == 0;
+    if (folder >= 0)
+        ::close(folder);
+    return synced;
+}
+
+QByteArray contentsOf(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+void benchSaves(int entries, const QByteArray &dataFile, const QString &password, int runs) {
+    Samples first, firstRaw, later, laterRaw;
+    for (int run = 0; run < runs; ++run) {
+        test::FakePlatform fake;
+        QFile data(fake.dataFile());
+        if (!data.open(QIODevice::WriteOnly) || data.write(dataFile) != dataFile.size() || !data.flush()) {
+            reportSkipped("first_save", entries, QStringLiteral("the data file could not be written"));
+            return;
+        }
+        data.close();
+        fake.dialogs.answerInput(password);
+        Session session;
+        if (!session.load() || session.entries().count() != entries || fake.dialogs.shown.size() != 1) {
+            reportSkipped("first_save", entries, QStringLiteral("the data file did not load as written"));
+            return;
+        }
+        // The first save after the load, then the same bytes written raw; a later save, raw again.
+        bool saved = true;
+        first.add(msOf([&] { saved = session.save() && saved; }));
+        const QByteArray bytes = contentsOf(fake.dataFile());
+        const QString rawPath = QDir(fake.programFolder()).filePath(QStringLiteral("raw.enc"));
+        bool replaced = true;
+        firstRaw.add(msOf([&] { replaced = replaceRaw(rawPath, bytes) && replaced; }));
+        later.add(msOf([&] { saved = session.save() && saved; }));
+        laterRaw.add(msOf([&] { replaced = replaceRaw(rawPath, bytes) && replaced; }));
+        if (!saved || !replaced || bytes != dataFile || fake.dialogs.shown.size() != 1) {
+            reportSkipped("first_save", entries,
+                          !saved || !replaced ? QStringLiteral("a save failed")
+                                              : QStringLiteral("the save did not write the bytes it loaded"));
+            return;
+        }
+    }
+    reportRatio("first_save", entries, first, "write_fsync", firstRaw);
+    reportRatio("save_data", entries, later, "write_fsync", laterRaw);
+}
+
+} // namespace varnook::bench

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace varnook::bench {
+
+struct StartupSetup {
+    QString program; // varnook-benched
+    QString display; // the X server's DISPLAY
+    QString password;
+    int runs = 7;
+    bool clickHeader = true;
+};
+
+// Starts the program afresh for every run on a data file of these bytes and reports the time
+// from the password box's OK to the list and status line on screen, from the header click's release
+// to the sorted list on screen, and the program's peak memory.
+void benchStartup(const StartupSetup &setup, int entries, const QByteArray &dataFile);
+
+} // namespace varnook::bench

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Platform.h"
+
+#include <chrono>
+#include <optional>
+
+namespace varnook::bench {
+
+using Clock = std::chrono::steady_clock;
+
+// The password box answered without a person: it returns the password the benchmark handed over
+// and notes when it was "OK"ed. Any other box is not part of a measured start: the run fails.
+class AnsweringDialogs : public Dialogs {
+public:
+    explicit AnsweringDialogs(QString password)
+        : m_password(std::move(password)) {}
+
+    MessageAnswer messageBox(const MessageBoxRequest &request) override;
+    QString inputBox(const QString &prompt, const QString &title, bool masked) override;
+
+    // When the last password box was answered.
+    std::optional<Clock::time_point> okTime() const { return m_okTime; }
+
+private:
+    QString m_password;
+    std::optional<Clock::time_point> m_okTime;
+    int m_asked = 0;
+};
+
+// Puts the benchmark's folder, settings file and password box into the desktop platform, from
+// VARNOOK_BENCH_FOLDER, VARNOOK_BENCH_SETTINGS and VARNOOK_BENCH_PASSWORD.
+AnsweringDialogs &installBenchSeams();
+
+} // namespace varnook::bench

@@ -1,0 +1,104 @@
+#include "ProbeLine.h"
+#include "Report.h"
+
+#include <QTest>
+
+using namespace varnook::bench;
+
+namespace {
+Samples samplesOf(std::initializer_list<double> values) {
+    Samples samples;
+    for (double value : values)
+        samples.add(value);
+    return samples;
+}
+} // namespace
+
+// The lines scripts compare, and the probe's line that the benchmark reads back from the program.
+class TestBenchLines : public QObject {
+    Q_OBJECT
+
+private slots:
+    void reportLines_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("expected");
+        // Runs in any order: the median is the middle one, min and max the ends.
+        QTest::newRow("times") << timesLine("startup_painted", 32766, samplesOf({140.0, 110.25, 146.5}))
+                               << "bench: startup_painted entries=32766 ms=140.000 min=110.250 max=146.500 runs=3";
+        QTest::newRow("ratio") << ratioLine("first_save", 1000, samplesOf({3.0, 1.0, 2.0, 9.0, 4.0}), "write_fsync",
+                                            samplesOf({1.5, 1.0, 2.0, 1.0, 1.0}))
+                               << "bench: first_save entries=1000 ms=3.000 min=1.000 max=9.000 baseline=write_fsync "
+                                  "baseline_ms=1.000 ratio=3.000 runs=5";
+        QTest::newRow("ratio with more")
+            << ratioLine("cli_export", 7, samplesOf({10.0}), "keepassxc-cli", samplesOf({400.0}),
+                         QStringLiteral("peak_kb=9000"))
+            << "bench: cli_export entries=7 ms=10.000 min=10.000 max=10.000 "
+               "baseline=keepassxc-cli baseline_ms=400.000 ratio=0.025 peak_kb=9000 runs=1";
+        QTest::newRow("memory") << memoryLine("rss", 0, samplesOf({107252.0, 107060.0, 107300.0}),
+                                              QStringLiteral("startup_kb=107236"))
+                                << "bench: rss entries=0 kb=107252 min=107060 max=107300 startup_kb=107236 runs=3";
+        QTest::newRow("skipped")
+            << skippedLine("cli_import", 1000000, QStringLiteral(" exit 3:  It is larger\tthan 64 MB "),
+                           QStringLiteral("csv_kb=93000"))
+            << "bench: cli_import entries=1000000 skipped=exit_3:_It_is_larger_than_64_MB csv_kb=93000";
+    }
+    void reportLines() {
+        QFETCH(QString, line);
+        QFETCH(QString, expected);
+        QCOMPARE(line, expected);
+    }
+
+    void probeLineReadsBack_data() {
+        QTest::addColumn<bool>("clicked");
+        QTest::newRow("start-up only") << false;
+        QTest::newRow("with the sort click") << true;
+    }
+    void probeLineReadsBack() {
+        QFETCH(bool, clicked);
+        ProbeFigures written;
+        written.okNs = 12661382943242;
+        written.paintedNs = 12661628506977;
+        written.clicked = clicked;
+        if (clicked) {
+            written.releasedNs = 12661700000000;
+            written.sortedNs = 12661711000000;
+        }
+        written.startupPeakKb = 145988;
+        written.peakKb = 152400;
+        // Among the other lines a program writes.
+        const QByteArray output = "Sandboxing disabled by user.\n" + probeLine(written) + "\nsomething after\n";
+        const std::optional<ProbeFigures> read = readProbeLine(output);
+        QVERIFY(read);
+        QCOMPARE(read->okNs, written.okNs);
+        QCOMPARE(read->paintedNs, written.paintedNs);
+        QCOMPARE(read->clicked, clicked);
+        QCOMPARE(read->releasedNs, written.releasedNs);
+        QCOMPARE(read->sortedNs, written.sortedNs);
+        QCOMPARE(read->startupPeakKb, 145988L);
+        QCOMPARE(read->peakKb, 152400L);
+        QCOMPARE(read->startupMs(), 245.563735);
+    }
+
+    void probeLineRefused_data() {
+        QTest::addColumn<QByteArray>("output");
+        QTest::newRow("no line") << QByteArray("benched:ok_ns=1 painted_ns=2 startup_hwm_kb=3 hwm_kb=4\n");
+        QTest::newRow("painted missing") << QByteArray("benched: ok_ns=1 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("peak missing") << QByteArray("benched: ok_ns=1 painted_ns=2 startup_hwm_kb=3");
+        QTest::newRow("not a number") << QByteArray("benched: ok_ns=1 painted_ns=2x startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("no value") << QByteArray("benched: ok_ns=1 painted_ns= startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("painted before the OK") << QByteArray("benched: ok_ns=5 painted_ns=2 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("release without the repaint")
+            << QByteArray("benched: ok_ns=1 painted_ns=2 released_ns=3 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("repaint before the release")
+            << QByteArray("benched: ok_ns=1 painted_ns=2 released_ns=9 sorted_ns=8 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("release before the start-up's paint")
+            << QByteArray("benched: ok_ns=1 painted_ns=5 released_ns=4 sorted_ns=8 startup_hwm_kb=3 hwm_kb=4");
+    }
+    void probeLineRefused() {
+        QFETCH(QByteArray, output);
+        QVERIFY(!readProbeLine(output));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBenchLines)
+#include "tst_benchlines.moc"
