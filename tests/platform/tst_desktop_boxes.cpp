@@ -2,6 +2,7 @@
 #include "QtPlatform.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,19 @@
 #include <functional>
 
 using namespace varnook;
+
+namespace {
+
+// The README's pictures of the boxes, written only when a folder is named for them.
+void keepPicture(QWidget *box, const QString &fileName) {
+    const QString folder = qEnvironmentVariable("VARNOOK_SCREENSHOT_DIR");
+    if (folder.isEmpty())
+        return;
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(box->grab().save(QDir(folder).filePath(fileName)));
+}
+
+} // namespace
 
 class tst_DesktopBoxes : public QObject {
     Q_OBJECT
@@ -73,10 +87,11 @@ private slots:
         QTest::addColumn<QString>("prompt");
         QTest::addColumn<QString>("title");
         QTest::addColumn<bool>("masked");
+        QTest::addColumn<QString>("pictureName");
         QTest::newRow("login") << QStringLiteral("Please enter your password") << QStringLiteral("Password Required")
-                               << true;
+                               << true << QStringLiteral("login-box.png");
         QTest::newRow("creation") << MasterPasswordDialogs::creationPrompt(VersionRecord::builtIn().productName)
-                                  << QStringLiteral("Password Creation") << false;
+                                  << QStringLiteral("Password Creation") << false << QStringLiteral("creation-box.png");
     }
 
     // The box keeps its texts and buttons, wraps its prompt and fits a small screen.
@@ -84,6 +99,7 @@ private slots:
         QFETCH(QString, prompt);
         QFETCH(QString, title);
         QFETCH(bool, masked);
+        QFETCH(QString, pictureName);
         QTimer::singleShot(0, [=] {
             auto *box = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
             QVERIFY(box);
@@ -103,6 +119,7 @@ private slots:
             const QStringList buttons = {buttonText(box, 0), buttonText(box, 1)};
             QCOMPARE(buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")}));
             QTest::keyClicks(edit, QStringLiteral("typed"));
+            keepPicture(box, pictureName);
             QTest::keyClick(edit, Qt::Key_Return);
         });
         QCOMPARE(QtDialogs().inputBox(prompt, title, masked), QStringLiteral("typed"));
