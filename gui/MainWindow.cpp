@@ -226,7 +226,13 @@ bool MainWindow::event(QEvent *event) {
     // painted first, and the banner follows once that paint is on the screen.
     if (event->type() == QEvent::Paint && m_bannerDue) {
         m_bannerDue = false;
-        QTimer::singleShot(0, this, &MainWindow::startBanner);
+        // A timer, not a queued call: what was queued by this paint runs first, and the event loop
+        // hands the painted window to the display before the engine starts.
+        auto *later = new QTimer(this);
+        later->setSingleShot(true);
+        connect(later, &QTimer::timeout, this, &MainWindow::startBanner);
+        connect(later, &QTimer::timeout, later, &QObject::deleteLater);
+        later->start(0);
     }
     return QWidget::event(event);
 }
