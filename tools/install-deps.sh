@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
     qt6-qpa-plugins fonts-dejavu-core
     xdg-utils # Go To opens locations with xdg-open
+    xvfb openbox x11-utils xdotool # one test brings windows forward under a real X server and window manager
 )
 if [[ "${VARNOOK_WITH_FORMAT:-0}" == 1 ]]; then
     packages+=(clang-format git)
