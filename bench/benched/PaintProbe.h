@@ -33,6 +33,7 @@ private:
     void onStartupPainted();
     void onSortPainted();
     void finish();
+    void report();
     bool isListViewport(const QWidget *widget) const;
     static bool isStatusLine(const QWidget *widget);
 
@@ -47,6 +48,7 @@ private:
     Clock::time_point m_released;
     Clock::time_point m_sorted;
     long m_startupPeakKb = 0;
+    bool m_reported = false;
 };
 
 } // namespace varnook::bench
