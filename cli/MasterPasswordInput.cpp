@@ -46,18 +46,7 @@ QString MasterPasswordInput::newPasswordProblem(const QString &typed) {
     const std::optional<MasterPasswordRules::Problem> problem = MasterPasswordRules::problemWithNewPassword(typed);
     if (!problem)
         return {};
-    switch (*problem) {
-    case MasterPasswordRules::Problem::Empty:
-        return QStringLiteral("You must enter a password to use.");
-    case MasterPasswordRules::Problem::OutsideCodePage:
-        return QStringLiteral("Your password contains a character that the data file cannot store.  Use only "
-                              "Western European letters, digits, punctuation and blanks (Windows-1252).");
-    case MasterPasswordRules::Problem::NotStorable:
-        return QStringLiteral("Your password contains a character that cannot be stored.  Please enter another one.");
-    case MasterPasswordRules::Problem::TooShort:
-        return QStringLiteral("You must enter at least 4 alphanumeric characters.");
-    }
-    return {};
+    return MasterPasswordRules::describe(*problem);
 }
 
 MasterPasswordInput::Outcome MasterPasswordInput::askNew(QString &password) {

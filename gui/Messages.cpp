@@ -75,18 +75,10 @@ QString Messages::lockFailed(const QString &folder, const QString &reason) {
 }
 
 QString Messages::newPasswordRefused(MasterPasswordRules::Problem problem) {
-    switch (problem) {
-    case MasterPasswordRules::Problem::Empty:
-        return QStringLiteral("You must enter a password to use.  If you would like to quit, click Cancel.");
-    case MasterPasswordRules::Problem::OutsideCodePage:
-        return QStringLiteral("Your password contains a character that the data file cannot store.  Use only "
-                              "Western European letters, digits, punctuation and blanks (Windows-1252).");
-    case MasterPasswordRules::Problem::NotStorable:
-        return QStringLiteral("Your password contains a character that cannot be stored.  Please enter another one.");
-    case MasterPasswordRules::Problem::TooShort:
-        return QStringLiteral("You must enter at least 4 alphanumeric characters.");
-    }
-    return {};
+    // The box has a Cancel button to point to.
+    if (problem == MasterPasswordRules::Problem::Empty)
+        return MasterPasswordRules::describe(problem) + QStringLiteral("  If you would like to quit, click Cancel.");
+    return MasterPasswordRules::describe(problem);
 }
 
 } // namespace varnook

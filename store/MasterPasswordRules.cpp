@@ -21,4 +21,19 @@ std::optional<MasterPasswordRules::Problem> MasterPasswordRules::problemWithNewP
     return std::nullopt;
 }
 
+QString MasterPasswordRules::describe(Problem problem) {
+    switch (problem) {
+    case Problem::Empty:
+        return QStringLiteral("You must enter a password to use.");
+    case Problem::OutsideCodePage:
+        return QStringLiteral("Your password contains a character that the data file cannot store.  Use only "
+                              "Western European letters, digits, punctuation and blanks (Windows-1252).");
+    case Problem::NotStorable:
+        return QStringLiteral("Your password contains a character that cannot be stored.  Please enter another one.");
+    case Problem::TooShort:
+        return QStringLiteral("You must enter at least 4 alphanumeric characters.");
+    }
+    return {};
+}
+
 } // namespace varnook

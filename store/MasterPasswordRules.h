@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 #include <optional>
@@ -18,6 +19,8 @@ public:
 
     // What keeps typed from being a new master password, or nothing when it can be one.
     static std::optional<Problem> problemWithNewPassword(QStringView typed);
+    // The problem in the words the program and varnook-cli both use.
+    static QString describe(Problem problem);
 
     // The login compares text with text: a typed character the data file cannot hold never
     // equals the character the file holds in its place.
