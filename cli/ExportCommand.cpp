@@ -8,8 +8,10 @@
 #include "DataFileStream.h"
 #include "FileSave.h"
 #include "MasterPasswordInput.h"
+#include "SaveTemporaries.h"
 #include "ScrambledCsv.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -88,6 +90,8 @@ ExitCode ExportCommand::run() {
             return ExitCode::FileFailure;
         }
     } else {
+        // What an export killed on its way left beside this file holds passwords in plain text.
+        SaveTemporaries::removeLeftovers(SaveTemporaries::resolvedTarget(m_outputFile), QDateTime::currentDateTime());
         // The CSV file takes its place only once every line has been read and written.
         FileSave save(m_outputFile, DataFile::Access::OwnerOnly);
         FileResult written = save.open();

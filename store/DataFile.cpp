@@ -4,12 +4,14 @@
 #include "FileExists.h"
 #include "FileSave.h"
 #include "Platform.h"
+#include "SaveTemporaries.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -99,7 +101,8 @@ QString notAFileReason(const QFileInfo &info) {
 } // namespace
 
 FileSave::FileSave(QString path, DataFile::Access access)
-    : m_path(std::move(path))
+    : m_path(SaveTemporaries::resolvedTarget(path))
+    , m_stagingPath(SaveTemporaries::stagingPath(m_path))
     , m_access(access) {}
 
 FileSave::~FileSave() {
@@ -112,7 +115,12 @@ FileResult FileSave::open() {
     if (info.exists() && !info.isFile())
         return FileResult::failure(notAFileReason(info));
 
-    m_file = openTarget(m_path);
+    // The device writes beside the staging name, whose leftovers no one can mistake for a backup,
+    // and puts the bytes there; the rename in commit() then puts them in the target's place. What has
+    // that name now is an earlier save's of this very process, or a link someone put in its way.
+    if (const QFileInfo staging(m_stagingPath); staging.exists() || staging.isSymLink())
+        QFile::remove(m_stagingPath);
+    m_file = openTarget(m_stagingPath);
     // Never fall back to writing the file in place: that could leave it half written.
     m_file->setDirectWriteFallback(false);
     if (!m_file->open(QIODevice::WriteOnly))
@@ -141,6 +149,11 @@ FileResult FileSave::commit() {
     m_open = false;
     if (!m_file->commit())
         return FileResult::failure(reasonOf(*m_file, QStringLiteral("The new file could not be put in place.")));
+    if (::rename(QFile::encodeName(m_stagingPath).constData(), QFile::encodeName(m_path).constData()) != 0) {
+        const int error = errno;
+        QFile::remove(m_stagingPath);
+        return FileResult::failure(systemReason(error));
+    }
     if (const int error = syncFolder(m_path); error != 0)
         return FileResult::failureAfterReplacing(
             QStringLiteral("The new contents were put in place, but the folder could not be synced to disk, so they "

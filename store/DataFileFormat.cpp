@@ -110,21 +110,9 @@ DataFileFormat::LineFields DataFileFormat::fieldsOf(QByteArrayView scrambledLine
     return fields;
 }
 
-namespace {
-
-// The entry of one scrambled line; complete tells whether it had both separators.
-Entry readEntryOf(QByteArrayView scrambledLine, bool &complete) {
-    const DataFileFormat::LineFields fields = DataFileFormat::fieldsOf(scrambledLine);
-    complete = fields.complete;
-    return {DataFileFormat::plainText(fields.username), DataFileFormat::plainText(fields.password),
-            DataFileFormat::plainText(fields.location)};
-}
-
-} // namespace
-
 Entry DataFileFormat::readEntry(QByteArrayView scrambledLine) {
-    bool complete = false;
-    return readEntryOf(scrambledLine, complete);
+    const LineFields fields = fieldsOf(scrambledLine);
+    return {plainText(fields.username), plainText(fields.password), plainText(fields.location)};
 }
 
 std::vector<Entry> DataFileFormat::readEntries(QByteArrayView entryLines) {
@@ -140,10 +128,10 @@ std::vector<Entry> DataFileFormat::readEntries(QByteArrayView entryLines) {
 
 namespace {
 
-// A line that ends with CR LF and holds both separators is byte for byte what a save writes.
-bool isStoredForm(QByteArrayView file, QByteArrayView line, bool complete) {
+// A line read with its CR LF is byte for byte what a save writes for it.
+bool endsWithLineEnd(QByteArrayView file, QByteArrayView line) {
     const qsizetype end = (line.data() - file.data()) + line.size();
-    return complete && file.sliced(end).startsWith(DataFileFormat::LineEnd);
+    return file.sliced(end).startsWith(DataFileFormat::LineEnd);
 }
 
 } // namespace
@@ -155,14 +143,19 @@ DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray
     while (lines.next(line)) {
         if (isSkippedLine(line))
             continue;
-        bool complete = false;
-        Entry entry = readEntryOf(line, complete);
+        // The line is kept as read, never encoded again from its fields: a short line, or one with
+        // separators where a save would put none, must read back as it reads now. Only a lone CR or
+        // a missing line end becomes CR LF, which reads the same.
         const qsizetype at = line.data() - file.constData();
-        if (isStoredForm(file, line, complete))
+        if (endsWithLineEnd(file, line)) {
             stored.lines.emplace_back(file, at, line.size() + LineEnd.size());
-        else
-            stored.lines.emplace_back(storedLine(entry));
-        stored.entries.push_back(std::move(entry));
+        } else {
+            QByteArray own;
+            own.reserve(line.size() + LineEnd.size());
+            own.append(line).append(LineEnd);
+            stored.lines.emplace_back(std::move(own));
+        }
+        stored.entries.push_back(readEntry(line));
     }
     return stored;
 }
@@ -219,12 +212,8 @@ void EntryLines::writeTo(qsizetype i, BufferedWriter &out) const {
 }
 
 void DataFileFormat::writeEntryLineAsRead(BufferedWriter &out, QByteArrayView scrambledLine) {
-    if (fieldsOf(scrambledLine).complete) {
-        out.write(scrambledLine);
-        out.write(LineEnd);
-    } else {
-        writeEntryLine(out, readEntry(scrambledLine));
-    }
+    out.write(scrambledLine);
+    out.write(LineEnd);
 }
 
 void DataFileFormat::writeEntryLine(BufferedWriter &out, const Entry &entry) {

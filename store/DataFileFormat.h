@@ -60,7 +60,7 @@ public:
     // The entries of the lines in bytes (the part of the file after line 1).
     static std::vector<Entry> readEntries(QByteArrayView entryLines);
     // The entries of the file's lines from start on, in one pass, each with its line as a save
-    // writes it: the line read, where it reads back as written, else the entry encoded again.
+    // writes it: the line read, with CR LF as its line end, so that it reads back as it read.
     struct StoredEntries {
         std::vector<Entry> entries;
         std::vector<StoredLine> lines; // lines[i] is the stored line of entries[i]
@@ -94,8 +94,8 @@ public:
     static void writeMasterLine(BufferedWriter &out, QStringView masterPassword);
     // One scrambled entry line and its line end.
     static void writeEntryLine(BufferedWriter &out, const Entry &entry);
-    // An entry line as read (without its line end) as a save writes it again: the bytes read where
-    // they read back as written, without decoding them, else its entry encoded again.
+    // An entry line as read (without its line end) as a save writes it again: the bytes read, and
+    // CR LF, so that it reads back as it read.
     static void writeEntryLineAsRead(BufferedWriter &out, QByteArrayView scrambledLine);
     // Appends one scrambled entry line and its line end.
     static void appendEntryLine(QByteArray &out, const Entry &entry);

@@ -1,6 +1,7 @@
 #include "DataFolderLock.h"
 
-#include "LeftoverTemporaries.h"
+#include "DataFile.h"
+#include "SaveTemporaries.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -91,9 +92,11 @@ QString DataFolderLock::probeFailure() const {
 
 void DataFolderLock::lockTaken() {
     QFile::setPermissions(lockFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    // A temporary copy older than this lock is no running save's: no other copy holds the folder.
+    // A save temporary older than this lock is no running save's: no other copy holds the folder.
     const QDateTime lockedAt = QFileInfo(lockFilePath()).lastModified();
-    LeftoverTemporaries::removeIn(m_folder, lockedAt.isValid() ? lockedAt : QDateTime::currentDateTime());
+    SaveTemporaries::removeLeftovers(
+        SaveTemporaries::resolvedTarget(QDir(m_folder).filePath(QString::fromLatin1(DataFile::FileName))),
+        lockedAt.isValid() ? lockedAt : QDateTime::currentDateTime());
 }
 
 } // namespace varnook

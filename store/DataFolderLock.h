@@ -30,7 +30,7 @@ public:
         QString failureReason;
     };
 
-    // Once locked, leftover temporary copies of the data file from an earlier save are removed.
+    // Once locked, the temporary files that a killed save of the data file left are removed.
     // A caller that gets anything but Locked should not go on: it would run unguarded.
     Result tryLock();
     void unlock() { m_lock.unlock(); }

@@ -13,9 +13,10 @@ class QSaveFile;
 
 namespace varnook {
 
-// One save in progress: the bytes go through a buffer into a temporary file beside the target,
-// which is synced to disk and only then put in the target's place by commit(), and the folder is
-// synced after. A save that is dropped (destroyed without commit) or fails at any step leaves the
+// One save in progress: the bytes go through a buffer into a temporary file beside the target
+// (SaveTemporaries names it), which is synced to disk and only then put in the target's place by
+// commit(), and the folder is synced after. A target that is a symbolic link stays one: the file
+// it leads to is replaced. A save that is dropped (destroyed without commit) or fails at any step leaves the
 // target as it was, and every failure is reported. (Its code sits in DataFile.cpp, beside the
 // system calls and test seams it shares with DataFile.)
 class FileSave {
@@ -34,6 +35,7 @@ public:
 
 private:
     QString m_path;
+    QString m_stagingPath;
     DataFile::Access m_access;
     std::unique_ptr<QSaveFile> m_file;
     std::optional<BufferedWriter> m_out;

@@ -6,6 +6,7 @@
 #include "DataFolderLock.h"
 #include "EntryCsv.h"
 #include "FileHelpers.h"
+#include "SaveTemporaries.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -98,6 +99,7 @@ private slots:
     void exportStreamsAsTheWholeFileReads();
 
     void roundTripIntoAnEmptyFolder();
+    void killedSavesLeftoversGoAndBackupsStay();
     void importAppendsToTheEntries();
     void importListsRefusedRows();
     void importWithNothingImportableChangesNothing();
@@ -480,6 +482,52 @@ void tst_Cli::roundTripIntoAnEmptyFolder() {
         run({QStringLiteral("export"), QStringLiteral("--folder"), to}, line(QStringLiteral("newMaster1")));
     QCOMPARE(again.exitCode, 0);
     QCOMPARE(again.out, readBytes(csv));
+}
+
+void tst_Cli::killedSavesLeftoversGoAndBackupsStay() {
+    const qint64 ended = endedProcessId();
+    QVERIFY(ended > 0);
+    const auto makeOld = [](const QString &path) {
+        writeBytes(path, "every password in plain text");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-600), QFileDevice::FileModificationTime));
+    };
+    const auto leftoversBeside = [&](const QString &target) {
+        const QString staging = SaveTemporaries::stagingPath(target, ended);
+        makeOld(staging + QStringLiteral(".x7Yq2Z"));
+        makeOld(staging);
+        for (const char *backup : {".backup", ".2024Q1", ".before", ".a1B2c3"})
+            makeOld(target + QLatin1String(backup));
+    };
+    const auto namesLeft = [](const QString &target) {
+        const QFileInfo info(target);
+        QStringList names;
+        for (const QString &name : folderEntries(info.absolutePath())) {
+            if (name.contains(info.fileName()))
+                names.append(name);
+        }
+        return names;
+    };
+    const QString name = QStringLiteral("data.enc");
+    const QStringList backups{name + QStringLiteral(".2024Q1"), name + QStringLiteral(".a1B2c3"),
+                              name + QStringLiteral(".backup"), name + QStringLiteral(".before")};
+
+    // An import takes the folder's lock, and clears what a killed save of the data file left.
+    const QString folder = savedFolder();
+    leftoversBeside(dataFile(folder));
+    const QString csv = writeCsv("Username,Password\ndave,csv-Pw-9\n");
+    QCOMPARE(run({QStringLiteral("import"), csv, QStringLiteral("--folder"), folder}, line(Master)).exitCode, 0);
+    QCOMPARE(namesLeft(dataFile(folder)), QStringList{name} + backups);
+
+    // An export clears what a killed export to the same file left, which holds every password.
+    const QString out = m_scratch->filePath(name);
+    leftoversBeside(out);
+    QCOMPARE(run({QStringLiteral("export"), QStringLiteral("--folder"), folder, QStringLiteral("--output"), out},
+                 line(Master))
+                 .exitCode,
+             0);
+    QCOMPARE(namesLeft(out), QStringList{name} + backups);
 }
 
 void tst_Cli::importAppendsToTheEntries() {

@@ -2,9 +2,11 @@
 #include "FakePlatform.h"
 #include "FileHelpers.h"
 #include "FolderLockBox.h"
+#include "SaveTemporaries.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 #include <memory>
@@ -30,6 +32,7 @@ class tst_FolderLockBox : public QObject {
 private slots:
     void lockAndItsBox_data();
     void lockAndItsBox();
+    void startClearsKilledSavesAndKeepsBackups();
 };
 
 void tst_FolderLockBox::lockAndItsBox_data() {
@@ -97,6 +100,26 @@ void tst_FolderLockBox::lockAndItsBox() {
     QCOMPARE(box.buttons, MessageButtons::Ok);
     QCOMPARE(box.icon, icon);
     QCOMPARE(box.text, text.replace(QLatin1Char('@'), shown(path)));
+}
+
+void tst_FolderLockBox::startClearsKilledSavesAndKeepsBackups() {
+    FakePlatform fake;
+    const QDir folder(fake.programFolder());
+    const qint64 ended = endedProcessId();
+    QVERIFY(ended > 0);
+    const QString leftover = SaveTemporaries::stagingPath(fake.dataFile(), ended) + QStringLiteral(".Qw3rTy");
+    const QStringList backups{QStringLiteral("data.enc.2024Q1"), QStringLiteral("data.enc.backup"),
+                              QStringLiteral("data.enc.before")};
+    for (const QString &name : backups + QStringList{QFileInfo(leftover).fileName()}) {
+        writeBytes(folder.filePath(name), "every password");
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
+    }
+    DataFolderLock lock(fake.programFolder());
+    QVERIFY(lockFolderOrTell(lock));
+    QVERIFY(fake.dialogs.shown.isEmpty());
+    QCOMPARE(folderEntries(fake.programFolder()), backups + QStringList{QStringLiteral("data.enc.lock")});
 }
 
 QTEST_GUILESS_MAIN(tst_FolderLockBox)

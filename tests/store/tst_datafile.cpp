@@ -4,7 +4,9 @@
 #include "FakePlatform.h"
 #include "FileExists.h"
 #include "FileHelpers.h"
+#include "SaveTemporaries.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -42,6 +44,8 @@ private slots:
     void readUnreadableFile();
 
     void writeReplacesTheBytes();
+    void writeGoesThroughANameOnlyASaveGives();
+    void writeThroughASymbolicLinkKeepsTheLink();
     void writeMakesANewFileForItsOwnerOnly();
     void writeKeepsTheRightsOfAnExistingFile_data();
     void writeKeepsTheRightsOfAnExistingFile();
@@ -146,6 +150,46 @@ void tst_DataFile::writeReplacesTheBytes() {
     QVERIFY2(result.ok(), qPrintable(result.reason()));
     QCOMPARE(readBytes(fake.dataFile()), NewBytes);
     QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+}
+
+void tst_DataFile::writeGoesThroughANameOnlyASaveGives() {
+    // Whatever a save leaves when it is killed is named after the staging name its device gets
+    // (that name, or that name and six random characters): the clean-up knows both, and no backup
+    // a person names "data.enc.<something>" is either.
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), OldBytes);
+    QString staging;
+    DataFile::setSaveFileFactory([&](const QString &path) {
+        staging = path;
+        return std::make_unique<QSaveFile>(path);
+    });
+    const FileResult result = DataFile(fake.dataFile()).write(NewBytes);
+    DataFile::setSaveFileFactory({});
+    QVERIFY2(result.ok(), qPrintable(result.reason()));
+    QCOMPARE(QFileInfo(staging).absolutePath(), QFileInfo(fake.dataFile()).absolutePath());
+    const QString name = QFileInfo(staging).fileName();
+    const qint64 self = QCoreApplication::applicationPid();
+    QCOMPARE(SaveTemporaries::makerOf(name, QStringLiteral("data.enc")), self);
+    QCOMPARE(SaveTemporaries::makerOf(name + QStringLiteral(".Ab3dE9"), QStringLiteral("data.enc")), self);
+    for (const char *backup : {"data.enc.backup", "data.enc.2024Q1", "data.enc.before", "data.enc.a1B2c3"})
+        QCOMPARE(SaveTemporaries::makerOf(QString::fromLatin1(backup), QStringLiteral("data.enc")), 0);
+    QCOMPARE(readBytes(fake.dataFile()), NewBytes);
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+}
+
+void tst_DataFile::writeThroughASymbolicLinkKeepsTheLink() {
+    // A data file kept elsewhere (a synced folder) and linked into the program folder.
+    FakePlatform fake;
+    QTemporaryDir elsewhere;
+    const QString real = QDir(elsewhere.path()).filePath(QStringLiteral("data.enc"));
+    writeBytes(real, OldBytes);
+    QVERIFY(QFile::link(real, fake.dataFile()));
+    const FileResult result = DataFile(fake.dataFile()).write(NewBytes);
+    QVERIFY2(result.ok(), qPrintable(result.reason()));
+    QVERIFY(QFileInfo(fake.dataFile()).isSymLink());
+    QCOMPARE(readBytes(real), NewBytes);
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+    QCOMPARE(folderEntries(elsewhere.path()), QStringList{QStringLiteral("data.enc")});
 }
 
 void tst_DataFile::writeMakesANewFileForItsOwnerOnly() {

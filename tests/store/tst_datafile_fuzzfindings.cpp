@@ -4,6 +4,7 @@
 
 #include "DataFileChecks.h"
 #include "FileHelpers.h"
+#include "UntouchedSaveChecks.h"
 
 #include <QDir>
 #include <QTest>
@@ -29,6 +30,8 @@ class tst_DataFileFuzzFindings : public QObject {
 private slots:
     void replay_data();
     void replay();
+    void replayUntouchedSave_data();
+    void replayUntouchedSave();
 };
 
 void tst_DataFileFuzzFindings::replay_data() {
@@ -40,6 +43,17 @@ void tst_DataFileFuzzFindings::replay_data() {
 void tst_DataFileFuzzFindings::replay() {
     QFETCH(QByteArray, bytes);
     QCOMPARE(dataFileFault(bytes), QString());
+}
+
+void tst_DataFileFuzzFindings::replayUntouchedSave_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    addFolderRows(QStringLiteral(VARNOOK_FUZZ_FINDINGS "/untouchedsave"), QStringLiteral("found: "));
+    addFolderRows(QStringLiteral(VARNOOK_FUZZ_SEEDS "/untouchedsave"), QStringLiteral("seed: "));
+}
+
+void tst_DataFileFuzzFindings::replayUntouchedSave() {
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(untouchedSaveFault(bytes), QString());
 }
 
 QTEST_GUILESS_MAIN(tst_DataFileFuzzFindings)

@@ -1,6 +1,7 @@
 #include "DataFolderLock.h"
 #include "FakePlatform.h"
 #include "FileHelpers.h"
+#include "SaveTemporaries.h"
 #include "SmallDisk.h"
 
 #include <QDateTime>
@@ -171,24 +172,41 @@ void tst_DataFolderLock::emptyLockBeingWrittenIsRespected() {
 void tst_DataFolderLock::leftoverTemporaryCopiesAreRemoved() {
     FakePlatform fake;
     const QDir folder(fake.programFolder());
-    const auto make = [&](const char *name, qint64 secondsFromNow) {
-        QFile file(folder.filePath(QString::fromLatin1(name)));
+    const auto make = [&](const QString &name, qint64 secondsFromNow) {
+        QFile file(folder.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(file.write("secret") == 6 && file.flush());
         QVERIFY(
             file.setFileTime(QDateTime::currentDateTime().addSecs(secondsFromNow), QFileDevice::FileModificationTime));
     };
-    make("data.enc.a1B2c3", -3600);  // a save killed an hour ago
-    make("data.enc.Zz9zZz", 3600);   // newer than the lock: a running save's
-    make("data.enc.lock1", -3600);   // not our pattern
-    make("data.enc.abcde", -3600);   // five characters: not ours
-    make("notes.txt.a1B2c3", -3600); // another file's
+    const QString dataFile = folder.filePath(QStringLiteral("data.enc"));
+    const auto leftoverOf = [&](qint64 processId, const char *suffix = "") {
+        return QFileInfo(SaveTemporaries::stagingPath(dataFile, processId)).fileName() + QLatin1String(suffix);
+    };
+    const qint64 ended = endedProcessId();
+    QVERIFY(ended > 0);
+    // The user's own copies, made long ago: whatever their names, they stay.
+    for (const char *name : {"data.enc.backup", "data.enc.2024Q1", "data.enc.before", "data.enc.a1B2c3"})
+        make(QString::fromLatin1(name), -3600);
+    make(leftoverOf(ended, ".a1B2c3"), -3600); // a save killed an hour ago, while writing
+    make(leftoverOf(ended), -3600);            // and one killed between its two renames
+    make(leftoverOf(1, ".Zz9zZz"), -3600);     // a process that still runs
+    make(leftoverOf(ended, ".q1w2e3"), 3600);  // newer than the lock: a running save's
+    make(QStringLiteral(".notes.txt.varnook-save-%1.a1B2c3").arg(ended), -3600); // another file's
     DataFolderLock lock(fake.programFolder());
     QCOMPARE(lock.tryLock().state, DataFolderLock::State::Locked);
-    QCOMPARE(folderEntries(fake.programFolder()),
-             (QStringList{QStringLiteral("data.enc.Zz9zZz"), QStringLiteral("data.enc.abcde"),
-                          QStringLiteral("data.enc.lock"), QStringLiteral("data.enc.lock1"),
-                          QStringLiteral("notes.txt.a1B2c3")}));
+    QStringList expected{QStringLiteral(".notes.txt.varnook-save-%1.a1B2c3").arg(ended),
+                         leftoverOf(1, ".Zz9zZz"),
+                         leftoverOf(ended, ".q1w2e3"),
+                         QStringLiteral("data.enc.2024Q1"),
+                         QStringLiteral("data.enc.a1B2c3"),
+                         QStringLiteral("data.enc.backup"),
+                         QStringLiteral("data.enc.before"),
+                         QStringLiteral("data.enc.lock")};
+    expected.sort();
+    QStringList left = folderEntries(fake.programFolder());
+    left.sort();
+    QCOMPARE(left, expected);
 }
 
 QTEST_GUILESS_MAIN(tst_DataFolderLock)

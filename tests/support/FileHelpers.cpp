@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 namespace varnook::test {
@@ -21,6 +22,14 @@ void writeBytes(const QString &path, const QByteArray &bytes) {
 
 QStringList folderEntries(const QString &folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+qint64 endedProcessId() {
+    QProcess shell;
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("echo $$")});
+    if (!shell.waitForFinished(10000) || shell.exitCode() != 0)
+        return 0;
+    return shell.readAllStandardOutput().trimmed().toLongLong();
 }
 
 QFileDevice::Permissions accessRights(const QString &path) {

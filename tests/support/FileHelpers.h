@@ -16,6 +16,9 @@ QFileDevice::Permissions accessRights(const QString &path);
 // Bytes from a hex text such as "E1 E2 0D 0A"; blanks are ignored.
 QByteArray hexBytes(const char *hex);
 
+// The id of a process that has ended (a shell that printed it), for files named after a process.
+qint64 endedProcessId();
+
 // True when taking the write permission away from a folder stops this process writing into it.
 // It does not for the super-user, so tests of a read-only folder skip themselves then.
 bool folderPermissionsApply();
