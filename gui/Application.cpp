@@ -12,7 +12,8 @@ Application::Application(QObject *parent)
 
 Application::Application(const Branding &branding, QObject *parent)
     : QObject(parent)
-    , m_branding(branding) {
+    , m_branding(branding)
+    , m_session(DataFile::inProgramFolder()) {
     if (m_branding.skinOn)
         m_skin = std::make_unique<SkinEngine>();
 }

@@ -4,6 +4,7 @@
 #include "DataFileFormat.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace varnook {
 
@@ -84,6 +85,46 @@ void EntryTableModel::remove(int position) {
     }
     m_slots.pop_back();
     endRemoveRows();
+}
+
+namespace {
+
+size_t hashOf(const Entry &entry) {
+    return qHashMulti(0, entry.username, entry.password, entry.location);
+}
+
+} // namespace
+
+void EntryTableModel::replaceAll(std::vector<Entry> entries, std::vector<StoredLine> storedLines) {
+    std::unordered_multimap<size_t, quint32> slotsByHash;
+    slotsByHash.reserve(m_slots.size());
+    for (quint32 slot = 0; slot < m_slots.size(); ++slot)
+        slotsByHash.emplace(hashOf(m_slots[slot].entry), slot);
+    std::vector<Row> rows;
+    rows.reserve(entries.size());
+    const bool withLines = storedLines.size() == entries.size();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        RowId id = 0;
+        auto [first, last] = slotsByHash.equal_range(hashOf(entries[i]));
+        for (auto it = first; it != last; ++it) {
+            if (m_slots[it->second].entry == entries[i]) {
+                id = m_slots[it->second].id;
+                slotsByHash.erase(it); // each old row lends its id once
+                break;
+            }
+        }
+        rows.push_back(
+            Row{std::move(entries[i]), id ? id : m_nextId++, withLines ? std::move(storedLines[i]) : StoredLine()});
+    }
+    beginResetModel();
+    m_slots = std::move(rows);
+    m_order.resize(m_slots.size());
+    for (quint32 slot = 0; slot < m_order.size(); ++slot)
+        m_order[slot] = slot;
+    forgetSortKeys();
+    if (m_sorted)
+        m_order = sortedOrder();
+    endResetModel();
 }
 
 void EntryTableModel::clear() {
@@ -167,14 +208,18 @@ bool EntryTableModel::toggleSort(int columnHeader) {
     return true;
 }
 
-void EntryTableModel::resort() {
+std::vector<quint32> EntryTableModel::sortedOrder() {
     const CaseBlindSort::Text text = [this](quint32 slot) -> const QString & {
         return field(m_slots[slot].entry, m_sortKey);
     };
     std::shared_ptr<const CaseBlindSort::Keys> &keys = m_sortKeys[size_t(std::clamp(m_sortKey, 0, 2))];
     if (!keys)
         keys = std::make_shared<const CaseBlindSort::Keys>(quint32(m_slots.size()), text);
-    reorder(CaseBlindSort::order(*keys, m_order, text, m_sortOrder));
+    return CaseBlindSort::order(*keys, m_order, text, m_sortOrder);
+}
+
+void EntryTableModel::resort() {
+    reorder(sortedOrder());
 }
 
 void EntryTableModel::reorder(std::vector<quint32> order) {

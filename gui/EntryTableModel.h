@@ -34,6 +34,10 @@ public:
     void append(std::vector<Entry> entries, std::vector<StoredLine> storedLines = {});
     void remove(int position);
     void clear();
+    // Puts entries (with their stored lines, null for none) in the place of every row, as when the
+    // data file was changed by another program. The sort settings stay, and a row whose entry is
+    // among the new ones keeps its id, so that a window holding on to it still finds it.
+    void replaceAll(std::vector<Entry> entries, std::vector<StoredLine> storedLines);
 
     const Entry &entry(int position) const { return rowAt(position).entry; }
     // Replaces a row's texts; while sorting is on the row moves to its sorted place. Returns its position.
@@ -41,18 +45,6 @@ public:
     std::vector<Entry> entries() const;
     // The row's line as the data file stores it, encoded once and kept until the row changes.
     QByteArrayView storedLine(int position) const;
-
-    // Whether the data file lacks changes the list holds, since a save failed, and why it failed.
-    bool hasUnsavedChanges() const { return m_unsaved; }
-    const QString &unsavedReason() const { return m_unsavedReason; }
-    void markUnsaved(const QString &reason) {
-        m_unsaved = true;
-        m_unsavedReason = reason;
-    }
-    void markSaved() {
-        m_unsaved = false;
-        m_unsavedReason.clear();
-    }
 
     RowId rowId(int position) const { return rowAt(position).id; }
     // The row's current position, or 0 when it is gone.
@@ -86,6 +78,8 @@ private:
     size_t sortedPlaceIn(size_t first, size_t last, const Entry &entry) const;
     // Moves the row at index from to where the sort order puts it; returns its new index.
     size_t moveToSortedPlace(size_t from);
+    // The display order that the sort settings give the rows.
+    std::vector<quint32> sortedOrder();
     void resort();
     void reorder(std::vector<quint32> order);
     void forgetSortKeys() { m_sortKeys = {}; }
@@ -102,8 +96,6 @@ private:
     int m_sortKey = 0;
     // Descending at first, so that the first header click, which reverses it, sorts ascending.
     Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
-    bool m_unsaved = false;
-    QString m_unsavedReason;
 };
 
 } // namespace varnook

@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -108,6 +109,18 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
         connect(m_copyButtons[size_t(i)], &QPushButton::clicked, this, [this, i] { onCopyClicked(i); });
     connect(m_entryList, &EntryListView::columnClicked, this, &MainWindow::onColumnClicked);
     connect(&m_session, &Session::status, this, &MainWindow::showStatus);
+    // Another program's file replaces the rows: the selected entry and the scroll position stay.
+    EntryTableModel &list = m_session.entries();
+    connect(&list, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        const int position = m_entryList->firstSelectedPosition();
+        m_heldRow = position == 0 ? 0 : m_session.entries().rowId(position);
+        m_heldScroll = m_entryList->verticalScrollBar()->value();
+    });
+    connect(&list, &QAbstractItemModel::modelReset, this, [this] {
+        if (const int position = m_heldRow ? m_session.entries().positionOf(m_heldRow) : 0; position != 0)
+            m_entryList->selectPosition(position);
+        m_entryList->verticalScrollBar()->setValue(m_heldScroll);
+    });
 
     buildMenus();
     setClientHeightTwips(DesignClientHeight);
@@ -255,13 +268,13 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 }
 
 void MainWindow::saveUnsavedChanges() {
-    while (m_session.entries().hasUnsavedChanges()) {
+    while (m_session.hasUnsavedChanges()) {
         const FileResult saved = m_session.write();
         if (saved)
             return;
         MessageBoxRequest question;
         question.text = QStringLiteral("The data file could not be saved:\n") +
-                        QDir::toNativeSeparators(DataFile::inProgramFolder().path()) + QStringLiteral("\n\n") +
+                        QDir::toNativeSeparators(m_session.dataFile().path()) + QStringLiteral("\n\n") +
                         saved.reason() +
                         QStringLiteral("\n\nThe list holds changes that are not in the file. Retry saves again; "
                                        "Close without saving loses these changes.");
@@ -276,12 +289,11 @@ void MainWindow::saveUnsavedChanges() {
 
 void MainWindow::showStatus(const QString &text) {
     // Until a save succeeds, every status line says first that the file lacks changes.
-    const EntryTableModel &list = m_session.entries();
-    if (!list.hasUnsavedChanges()) {
+    if (!m_session.hasUnsavedChanges()) {
         m_statusLine->setText(text);
         return;
     }
-    QString line = QStringLiteral("Not saved: ") + list.unsavedReason();
+    QString line = QStringLiteral("Not saved: ") + m_session.unsavedReason();
     if (!text.isEmpty())
         line += QStringLiteral(" | ") + text;
     m_statusLine->setText(line);
@@ -336,6 +348,7 @@ void MainWindow::showEditor(EntryEditor::Mode mode, int position) {
 void MainWindow::writeEntry(EntryEditor::Mode mode, EntryTableModel::RowId row, const Entry &entry) {
     EntryTableModel &list = m_session.entries();
     int position = 0;
+    EntryChange change{EntryChange::Kind::Add, {}, entry};
     if (mode == EntryEditor::Mode::Add) {
         position = list.add(entry);
     } else {
@@ -345,13 +358,18 @@ void MainWindow::writeEntry(EntryEditor::Mode mode, EntryTableModel::RowId row, 
             showError(QStringLiteral("The entry you were editing has been deleted meanwhile. Nothing was saved."));
             return;
         }
+        change = EntryChange{EntryChange::Kind::Edit, list.entry(position), entry};
         position = list.setEntry(position, entry);
     }
-    m_entryList->selectPosition(position);
-    m_entryList->scrollTo(list.index(position - 1, 0));
-
-    if (m_session.save())
-        showStatus(QStringLiteral("Added new entry.  Data saved."));
+    const EntryTableModel::RowId written = list.rowId(position);
+    const bool saved = m_session.save(change);
+    // A save that merged another program's changes has put the file's rows in the list.
+    if (const int now = list.positionOf(written); now != 0) {
+        m_entryList->selectPosition(now);
+        m_entryList->scrollTo(list.index(now - 1, 0));
+    }
+    if (saved)
+        showStatus(QStringLiteral("Added new entry.  Data saved.") + m_session.mergeNote());
     if (EntryEditor *editor = m_editor)
         editor->close();
 }
@@ -390,9 +408,10 @@ void MainWindow::onDeleteClicked() {
         showStatus(QStringLiteral("Entry not deleted, cancelled by user"));
         return;
     }
+    const EntryChange change{EntryChange::Kind::Delete, entry, {}};
     m_session.entries().remove(position);
-    if (m_session.save())
-        showStatus(QStringLiteral("Entry deleted successfully, data saved."));
+    if (m_session.save(change))
+        showStatus(QStringLiteral("Entry deleted successfully, data saved.") + m_session.mergeNote());
 }
 
 void MainWindow::onCopyClicked(int field) {

@@ -102,6 +102,9 @@ private:
     WebBrowser *m_banner;
     PictureBox *m_bannerPicture;
     StatusLine *m_statusLine;
+    // What a replacement of the rows keeps: the selected row and the scroll position.
+    EntryTableModel::RowId m_heldRow = 0;
+    int m_heldScroll = 0;
     bool m_bannerDue = false;
     bool m_bannerStarted = false;
     QPointer<EntryEditor> m_editor;

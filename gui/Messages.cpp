@@ -17,6 +17,51 @@ QString shown(const QString &path) {
 }
 } // namespace
 
+namespace {
+
+// A field as a box shows it: a long one is cut, so that the box stays quick to lay out.
+QString shortened(const QString &field) {
+    constexpr qsizetype ShownCharacters = 80;
+    if (field.size() <= ShownCharacters)
+        return field;
+    qsizetype cut = ShownCharacters;
+    if (field.at(cut - 1).isHighSurrogate())
+        --cut;
+    return field.left(cut) + QStringLiteral("\u2026 (%1 characters)").arg(field.size());
+}
+
+QString entryLines(const Entry &entry) {
+    return QStringLiteral("    Username: ") + shortened(entry.username) + QStringLiteral("\n    Password: ") +
+           shortened(entry.password) + QStringLiteral("\n    Used At: ") + shortened(entry.location);
+}
+
+} // namespace
+
+QString Messages::entryConflict(const MergeConflict &conflict) {
+    const bool deleted = conflict.change.kind == EntryChange::Kind::Delete;
+    QString text;
+    if (deleted)
+        text = QStringLiteral("You deleted an entry here that another program changed in the data file meanwhile.");
+    else if (conflict.inFile)
+        text = QStringLiteral("You changed an entry here that another program changed in the data file meanwhile.");
+    else
+        text = QStringLiteral("You changed an entry here that another program deleted from the data file meanwhile.");
+    text += QStringLiteral("\n\nHere:\n") +
+            (deleted ? QStringLiteral("    (deleted)") : entryLines(conflict.change.after)) +
+            QStringLiteral("\n\nIn the data file:\n") +
+            (conflict.inFile ? entryLines(*conflict.inFile) : QStringLiteral("    (deleted)"));
+    if (deleted)
+        text += QStringLiteral("\n\nKeep Both and Keep the File's keep the entry as the file has it; Keep Mine "
+                               "deletes it.");
+    else if (conflict.inFile)
+        text += QStringLiteral("\n\nKeep Both keeps the two entries; Keep Mine keeps only the one made here; Keep "
+                               "the File's keeps only the one in the file.");
+    else
+        text += QStringLiteral("\n\nKeep Both and Keep Mine keep the entry as you changed it; Keep the File's "
+                               "leaves it deleted.");
+    return text;
+}
+
 QString Messages::applicationTitle() {
     return productName() + QStringLiteral(" Demo");
 }

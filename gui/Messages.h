@@ -2,6 +2,8 @@
 
 #include "MasterPasswordRules.h"
 
+#include "EntryMerge.h"
+
 #include <QString>
 
 namespace varnook {
@@ -17,6 +19,8 @@ public:
     static QString createFailed(const QString &path, const QString &reason);
     // replaced: the failure came after the new contents had taken the old ones' place.
     static QString saveFailed(const QString &path, const QString &reason, bool replaced = false);
+    // Two versions of one entry, here and in the data file that another program changed.
+    static QString entryConflict(const MergeConflict &conflict);
     static QString passwordNotStored(const QString &path, const QString &reason);
     static QString folderInUse(const QString &folder);
     static QString lockTakenOver(const QString &folder, const QString &because);

@@ -1,13 +1,18 @@
 #include "Session.h"
 
-#include "DataFile.h"
-#include "DataFileFormat.h"
+#include "DataLoader.h"
+#include "MasterPasswordDialogs.h"
 #include "Messages.h"
 #include "Platform.h"
 #include "UnlockDataFile.h"
 
+#include <QApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
+#include <QScopeGuard>
+#include <QThread>
 
 namespace varnook {
 
@@ -16,6 +21,13 @@ namespace {
 // A start that ended without opening the list (refused login, cancelled creation, unreadable file)
 // is no normal end: scripts must be able to tell the two apart.
 constexpr int StartRefusedExitCode = 1;
+// Changes come in bursts (a sync engine writes, renames, touches the folder): one look after them.
+constexpr int SettleMs = 150;
+// A file is read only once it has kept its identity this long: one still being written in place
+// (a sync engine, an editor) is not read half-way.
+constexpr int QuietMs = 300;
+// A file that changed while it was read is read again, this many times at most.
+constexpr int HalfWrittenReads = 5;
 
 // The system's general date format: short date, a blank, long time.
 QString savedStamp() {
@@ -27,39 +39,249 @@ QString savedStamp() {
 
 } // namespace
 
-Session::Session(QObject *parent)
-    : QObject(parent) {}
+Session::Session(DataFile file, QObject *parent)
+    : QObject(parent)
+    , m_file(std::move(file)) {
+    m_checkSoon.setSingleShot(true);
+    connect(&m_checkSoon, &QTimer::timeout, this, &Session::checkForChanges);
+    const auto settle = [this] {
+        if (!m_checkSoon.isActive())
+            m_checkSoon.start(SettleMs);
+    };
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, settle);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, settle);
+}
 
 bool Session::load() {
-    std::optional<UnlockedData> unlocked = unlockDataFile(DataFile::inProgramFolder());
+    std::optional<UnlockedData> unlocked = unlockDataFile(m_file);
     if (!unlocked) {
         platform().process->endProgram(StartRefusedExitCode);
         return false;
     }
     m_masterPassword = unlocked->masterPassword;
     m_entries.append(std::move(unlocked->entries), std::move(unlocked->storedLines));
+    m_disk = unlocked->disk;
+    watch();
     emit status(unlocked->status);
     return true;
 }
 
+void Session::watch() {
+    // The folder too: a new file renamed over this one is another inode, which the file's watch loses.
+    const QString folder = QFileInfo(m_file.path()).absolutePath();
+    if (!m_watcher.directories().contains(folder))
+        m_watcher.addPath(folder);
+    if (QFileInfo::exists(m_file.path()) && !m_watcher.files().contains(m_file.path()))
+        m_watcher.addPath(m_file.path());
+}
+
+void Session::markSaved() {
+    m_unsaved = false;
+    m_unsavedReason.clear();
+}
+
+void Session::markUnsaved(const QString &reason) {
+    m_unsaved = true;
+    m_unsavedReason = reason;
+}
+
+std::optional<LoadResult> Session::readChangedFile(QString *reason) {
+    for (int read = 1;; ++read) {
+        LoadResult result = DataLoader::read(m_file);
+        if (result.state == LoadResult::State::CouldNotRead || result.state == LoadResult::State::CouldNotCreate) {
+            *reason = result.reason;
+            return std::nullopt;
+        }
+        if (!result.changedWhileRead)
+            return result;
+        if (read == HalfWrittenReads) {
+            *reason = QStringLiteral("Another program is still writing the data file.");
+            return std::nullopt;
+        }
+        QThread::msleep(QuietMs);
+    }
+}
+
+bool Session::waitUntilQuiet() {
+    // Before a save there is no event loop to wait in: a short sleep, bounded.
+    FileIdentity seen = FileIdentity::of(m_file.path());
+    for (int look = 0; look < HalfWrittenReads; ++look) {
+        QThread::msleep(QuietMs / 3);
+        const FileIdentity now = FileIdentity::of(m_file.path());
+        if (now == seen)
+            return true;
+        seen = now;
+    }
+    return false;
+}
+
+bool Session::acceptMasterPasswordOf(const LoadResult &read) {
+    if (read.state != LoadResult::State::HasMasterPassword || read.masterPassword == m_masterPassword)
+        return true;
+    // Another copy of the file has another master password: only someone who knows it may see it.
+    if (!MasterPasswordDialogs::login(read.masterPassword))
+        return false;
+    m_masterPassword = read.masterPassword;
+    return true;
+}
+
+void Session::checkForChanges() {
+    if (m_checking || !m_disk.isKnown())
+        return;
+    watch();
+    // Never under an open box: a command waiting for its answer holds a row of the list as it is.
+    if (QApplication::activeModalWidget()) {
+        m_checkSoon.start(QuietMs);
+        return;
+    }
+    const FileIdentity now = FileIdentity::of(m_file.path());
+    if (now == m_disk.identity())
+        return;
+    if (!(now == m_seen)) {
+        m_seen = now; // looked at again once it has been quiet a while
+        m_checkSoon.start(QuietMs);
+        return;
+    }
+    if (!now.exists) {
+        if (!m_removalTold)
+            emit status(QStringLiteral("The data file was removed by another program. The next change asks before "
+                                       "making it again."));
+        m_removalTold = true;
+        return;
+    }
+    m_removalTold = false;
+    if (m_unsaved)
+        return; // the next save carries the changes made here into the new file
+
+    m_checking = true;
+    const auto done = qScopeGuard([this] { m_checking = false; });
+    LoadResult read = DataLoader::read(m_file);
+    if (read.state == LoadResult::State::CouldNotRead || read.state == LoadResult::State::CouldNotCreate)
+        return; // looked at again at the next change, and before the next save
+    if (read.changedWhileRead || !(read.disk.identity() == now)) {
+        m_seen = {};
+        m_checkSoon.start(QuietMs);
+        return;
+    }
+    if (read.disk.hash() == m_disk.hash()) {
+        m_disk = read.disk; // written again, the same bytes
+        return;
+    }
+    if (read.state != LoadResult::State::HasMasterPassword) {
+        emit status(QStringLiteral("The data file was changed by another program and has no master password now; "
+                                   "the list stays as it was."));
+        return;
+    }
+    if (!acceptMasterPasswordOf(read)) {
+        emit status(QStringLiteral("Not reloaded: the data file was changed by another program, under another "
+                                   "master password. The next change asks for it again."));
+        return;
+    }
+    const int count = int(read.entries.size());
+    m_entries.replaceAll(std::move(read.entries), std::move(read.storedLines));
+    m_disk = read.disk;
+    m_pending.clear();
+    emit status(QStringLiteral("Reloaded: the data file was changed by another program. Loaded %1 entries").arg(count));
+}
+
+bool Session::askToCreateAgain() {
+    MessageBoxRequest question;
+    question.text = QStringLiteral("The data file was removed by another program:\n") +
+                    QDir::toNativeSeparators(m_file.path()) +
+                    QStringLiteral("\n\nMake it again, with the entries the list shows?");
+    question.title = Messages::applicationTitle();
+    question.buttons = MessageButtons::OkCancel;
+    question.icon = MessageIcon::Warning;
+    question.defaultButton = MessageAnswer::Ok;
+    return platform().dialogs->messageBox(question) == MessageAnswer::Ok;
+}
+
+ConflictChoice Session::askWhichToKeep(const MergeConflict &conflict) {
+    MessageBoxRequest question;
+    question.text = Messages::entryConflict(conflict);
+    question.title = Messages::applicationTitle();
+    question.buttons = MessageButtons::KeepBothMineTheirs;
+    question.icon = MessageIcon::Warning;
+    question.defaultButton = MessageAnswer::KeepBoth;
+    switch (platform().dialogs->messageBox(question)) {
+    case MessageAnswer::KeepMine:
+        return ConflictChoice::KeepMine;
+    case MessageAnswer::KeepTheirs:
+        return ConflictChoice::KeepTheirs;
+    default:
+        return ConflictChoice::KeepBoth;
+    }
+}
+
+FileResult Session::prepareForSave() {
+    if (!m_disk.isKnown())
+        return FileResult::success();
+    const FileIdentity now = FileIdentity::of(m_file.path());
+    if (now == m_disk.identity())
+        return FileResult::success();
+    if (!now.exists) {
+        if (!askToCreateAgain())
+            return FileResult::failure(QStringLiteral("The data file was removed by another program, and you chose "
+                                                      "not to make it again."));
+        return FileResult::success();
+    }
+    if (!waitUntilQuiet())
+        return FileResult::failure(QStringLiteral("Another program is still writing the data file."));
+    QString reason;
+    std::optional<LoadResult> read = readChangedFile(&reason);
+    if (!read)
+        return FileResult::failure(reason);
+    if (read->disk.hash() == m_disk.hash())
+        return FileResult::success(); // written again, the same bytes
+    if (!acceptMasterPasswordOf(*read))
+        return FileResult::failure(QStringLiteral("Another program changed the data file, under a master password "
+                                                  "that was not given, so the changes made here were not merged."));
+    EntryMerge::Rows rows{std::move(read->entries), std::move(read->storedLines)};
+    const EntryMerge::Outcome merged =
+        EntryMerge::apply(rows, m_pending, [this](const MergeConflict &conflict) { return askWhichToKeep(conflict); });
+    m_entries.replaceAll(std::move(rows.entries), std::move(rows.lines));
+    m_mergeNote = merged.conflicts == 0
+                      ? QStringLiteral(" Merged with the changes another program made to the data file.")
+                      : QStringLiteral(" Merged with the changes another program made to the data file; %1 settled "
+                                       "as you chose.")
+                            .arg(merged.conflicts);
+    return FileResult::success();
+}
+
 FileResult Session::write() {
-    // Unchanged rows keep their encoded lines (loaded ones the very bytes read), so a save costs
-    // little more than writing the bytes; they go straight into the new file.
-    const FileResult saved = DataFile::inProgramFolder().saveLines(
-        m_masterPassword,
-        EntryLines(m_entries.count(), [this](qsizetype i) { return m_entries.storedLine(int(i) + 1); }));
-    if (saved)
-        m_entries.markSaved();
-    else
-        m_entries.markUnsaved(saved.reason());
+    m_mergeNote.clear();
+    FileResult saved = prepareForSave();
+    DiskState written;
+    if (saved) {
+        // Unchanged rows keep their encoded lines (loaded ones the very bytes read), so a save costs
+        // little more than writing the bytes; they go straight into the new file.
+        saved = m_file.saveLines(
+            m_masterPassword,
+            EntryLines(m_entries.count(), [this](qsizetype i) { return m_entries.storedLine(int(i) + 1); }), &written);
+    }
+    if (written.isKnown())
+        m_disk = written;
+    if (saved) {
+        m_pending.clear();
+        m_removalTold = false;
+        markSaved();
+        watch();
+    } else {
+        markUnsaved(saved.reason());
+    }
     return saved;
+}
+
+bool Session::save(const EntryChange &change) {
+    m_pending.push_back(change);
+    return save();
 }
 
 bool Session::save() {
     const FileResult saved = write();
     if (!saved) {
         MessageBoxRequest request;
-        request.text = Messages::saveFailed(DataFile::inProgramFolder().path(), saved.reason(), saved.replaced());
+        request.text = Messages::saveFailed(m_file.path(), saved.reason(), saved.replaced());
         request.title = Messages::applicationTitle();
         request.buttons = MessageButtons::Ok;
         request.icon = MessageIcon::Critical;
@@ -67,7 +289,7 @@ bool Session::save() {
         emit status(QString()); // the status line now says what is not saved
         return false;
     }
-    emit status(QStringLiteral("Saved ") + savedStamp());
+    emit status(QStringLiteral("Saved ") + savedStamp() + m_mergeNote);
     return true;
 }
 

@@ -1,43 +1,99 @@
 #pragma once
 
+#include "DataFile.h"
+#include "DiskState.h"
+#include "EntryMerge.h"
 #include "EntryTableModel.h"
 #include "FileResult.h"
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+
+#include <vector>
 
 namespace varnook {
 
-// One run's data: the entries as the list shows them and the master password of data.enc.
-// Every change is saved when it is made; the outcome goes to the status line through status().
+struct LoadResult;
+
+// One run's data file and what it holds: the entries as the list shows them, the master password,
+// what the file on disk was when last read or written, and the changes the file still lacks.
+// Every change is saved when it is made. Another program may change the file meanwhile (a second
+// computer through a sync engine, a backup restored): the session watches it, shows the new file
+// when the list holds nothing unsaved, and otherwise carries the changes made here into the file's
+// entries before it saves, asking the user where the two disagree. Outcomes go to status().
 class Session : public QObject {
     Q_OBJECT
 
 public:
-    explicit Session(QObject *parent = nullptr);
+    explicit Session(DataFile file, QObject *parent = nullptr);
 
+    const DataFile &dataFile() const { return m_file; }
     EntryTableModel &entries() { return m_entries; }
     const EntryTableModel &entries() const { return m_entries; }
     const QString &masterPassword() const { return m_masterPassword; }
 
-    // Reads data.enc into the list, creating it or asking for the master password first.
-    // False when the program was ended on the way (refused login, cancelled creation, unreadable file);
-    // it then ends with a non-zero exit status.
+    // Reads data.enc into the list, creating it or asking for the master password first, and starts
+    // watching it. False when the program was ended on the way (refused login, cancelled creation,
+    // unreadable file); it then ends with a non-zero exit status.
     bool load();
 
-    // Writes the whole list to data.enc. False when the save failed; the user has been told then, and
-    // the list knows that the file lacks its changes until a later save succeeds.
+    // Records change, which the list already shows, and saves. False when the save failed; the user
+    // has been told then, and the session knows that the file lacks its changes until a later save
+    // succeeds.
+    bool save(const EntryChange &change);
+    // Saves the changes the file lacks (none: writes the list as it is).
     bool save();
-    // Writes the whole list to data.enc and notes the outcome in the list, without a box or a status line.
+    // The same without a box about a failed save or a "Saved" status line: for the save at Exit.
     FileResult write();
+
+    // What the last save merged from another program's changes to the file, as a sentence to add to
+    // its status line; empty when it merged nothing.
+    const QString &mergeNote() const { return m_mergeNote; }
+
+    // Whether the data file lacks changes the list holds, since a save failed, and why it failed.
+    bool hasUnsavedChanges() const { return m_unsaved; }
+    const QString &unsavedReason() const { return m_unsavedReason; }
+
+    // Looks at the file now, as the watcher does when it sees a change: shows the new file when
+    // another program changed it and nothing is unsaved here.
+    void checkForChanges();
 
 signals:
     // A line for the main window's status bar.
     void status(const QString &text);
 
 private:
+    // The file as the next save finds it: unchanged, changed by another program (merged into the
+    // list), removed, or unreadable.
+    FileResult prepareForSave();
+    // Reads the file that another program changed, waiting a moment while it is being written.
+    // Nothing when it could not be read whole.
+    std::optional<LoadResult> readChangedFile(QString *reason);
+    // Waits, briefly, until the file keeps its identity; false when it went on changing.
+    bool waitUntilQuiet();
+    // Takes the file's master password when it differs from the one held (the login box).
+    bool acceptMasterPasswordOf(const LoadResult &read);
+    ConflictChoice askWhichToKeep(const MergeConflict &conflict);
+    bool askToCreateAgain();
+    void watch();
+    void markSaved();
+    void markUnsaved(const QString &reason);
+
+    DataFile m_file;
     EntryTableModel m_entries;
     QString m_masterPassword;
+    DiskState m_disk;
+    std::vector<EntryChange> m_pending; // changes the file lacks, oldest first
+    bool m_unsaved = false;
+    QString m_unsavedReason;
+    QString m_mergeNote; // what the last save merged, for its status line
+    bool m_removalTold = false;
+    bool m_checking = false;
+    FileIdentity m_seen; // the file as the last look found it, to tell when it has gone quiet
+    QFileSystemWatcher m_watcher;
+    QTimer m_checkSoon;
 };
 
 } // namespace varnook

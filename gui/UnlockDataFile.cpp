@@ -33,7 +33,7 @@ std::optional<UnlockedData> unlockDataFile(const DataFile &file) {
             return std::nullopt;
         const QString status = QStringLiteral("Loaded %1 entries").arg(read.entries.size());
         return UnlockedData{std::move(read.masterPassword), std::move(read.entries), std::move(read.storedLines),
-                            status};
+                            status, read.disk};
     }
     case LoadResult::State::NeedsMasterPassword:
         break;
@@ -41,10 +41,11 @@ std::optional<UnlockedData> unlockDataFile(const DataFile &file) {
     const std::optional<QString> password = MasterPasswordDialogs::askNew();
     if (!password)
         return std::nullopt;
-    if (const FileResult written = file.writeNewMasterPassword(*password, read.entryLinesToKeep); !written)
+    DiskState disk;
+    if (const FileResult written = file.writeNewMasterPassword(*password, read.entryLinesToKeep, &disk); !written)
         return tellFailure(Messages::passwordNotStored(file.path(), written.reason()));
     return UnlockedData{*password, std::move(read.entries), std::move(read.storedLines),
-                        QStringLiteral("Password created successfully")};
+                        QStringLiteral("Password created successfully"), disk};
 }
 
 } // namespace varnook

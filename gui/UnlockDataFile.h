@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataFile.h"
+#include "DiskState.h"
 #include "Entry.h"
 #include "StoredLine.h"
 
@@ -19,6 +20,8 @@ struct UnlockedData {
     std::vector<StoredLine> storedLines;
     // The status line to show: "Loaded N entries" or "Password created successfully".
     QString status;
+    // The file as read or written, for later checks of whether another program changed it.
+    DiskState disk;
 };
 
 // Opens the data file at start: makes it when missing, then creates the master password on the

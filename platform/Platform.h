@@ -14,9 +14,10 @@ namespace varnook {
 // Everything the program asks of the desktop goes through these small seams, so that tests
 // can answer boxes, record launches and keep the process alive. main() installs the real ones.
 
-enum class MessageButtons { Ok, OkCancel, RetryCancel, RetryCloseWithoutSaving };
+// KeepBothMineTheirs: "Keep Both", "Keep Mine" and "Keep the File's", for two versions of one entry.
+enum class MessageButtons { Ok, OkCancel, RetryCancel, RetryCloseWithoutSaving, KeepBothMineTheirs };
 enum class MessageIcon { None, Information, Warning, Critical };
-enum class MessageAnswer { Ok, Cancel, Retry, CloseWithoutSaving };
+enum class MessageAnswer { Ok, Cancel, Retry, CloseWithoutSaving, KeepBoth, KeepMine, KeepTheirs };
 
 struct MessageBoxRequest {
     QString text;
@@ -31,6 +32,7 @@ public:
     virtual ~Dialogs() = default;
     // A modal box; closing it counts as Cancel where there is a Cancel button, else as OK. A box
     // offering Close without saving cannot be closed otherwise: only that button loses changes.
+    // Closing a box with Keep Both counts as Keep Both, which loses nothing.
     virtual MessageAnswer messageBox(const MessageBoxRequest &request) = 0;
     // A modal one-line input box; yields the typed text, or an empty text for Cancel.
     virtual QString inputBox(const QString &prompt, const QString &title, bool masked) = 0;

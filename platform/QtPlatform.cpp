@@ -37,6 +37,9 @@ QMessageBox::StandardButton toQt(MessageAnswer answer) {
     case MessageAnswer::Retry:
         return QMessageBox::Retry;
     case MessageAnswer::CloseWithoutSaving:
+    case MessageAnswer::KeepBoth:
+    case MessageAnswer::KeepMine:
+    case MessageAnswer::KeepTheirs:
     case MessageAnswer::Ok:
         break;
     }
@@ -70,6 +73,9 @@ MessageAnswer QtDialogs::messageBox(const MessageBoxRequest &request) {
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     QAbstractButton *closeWithoutSaving = nullptr;
+    QAbstractButton *keepBoth = nullptr;
+    QAbstractButton *keepMine = nullptr;
+    QAbstractButton *keepTheirs = nullptr;
     switch (request.buttons) {
     case MessageButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -88,11 +94,26 @@ MessageAnswer QtDialogs::messageBox(const MessageBoxRequest &request) {
         box.setStandardButtons(QMessageBox::Retry);
         closeWithoutSaving = box.addButton(QStringLiteral("Close without saving"), QMessageBox::DestructiveRole);
         break;
+    case MessageButtons::KeepBothMineTheirs:
+        keepBoth = box.addButton(QStringLiteral("Keep Both"), QMessageBox::AcceptRole);
+        keepMine = box.addButton(QStringLiteral("Keep Mine"), QMessageBox::AcceptRole);
+        keepTheirs = box.addButton(QStringLiteral("Keep the File's"), QMessageBox::AcceptRole);
+        box.setEscapeButton(keepBoth);
+        box.setDefaultButton(qobject_cast<QPushButton *>(keepBoth));
+        break;
     }
-    box.setDefaultButton(toQt(request.defaultButton));
+    if (request.buttons != MessageButtons::KeepBothMineTheirs)
+        box.setDefaultButton(toQt(request.defaultButton));
     const int answer = box.exec();
     if (closeWithoutSaving && box.clickedButton() == closeWithoutSaving)
         return MessageAnswer::CloseWithoutSaving;
+    if (request.buttons == MessageButtons::KeepBothMineTheirs) {
+        if (box.clickedButton() == keepMine)
+            return MessageAnswer::KeepMine;
+        if (box.clickedButton() == keepTheirs)
+            return MessageAnswer::KeepTheirs;
+        return MessageAnswer::KeepBoth;
+    }
     switch (answer) {
     case QMessageBox::Ok:
         return MessageAnswer::Ok;

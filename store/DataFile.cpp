@@ -129,8 +129,9 @@ FileResult FileSave::open() {
     if (const QString problem = applyAccess(m_file->handle(), m_path, m_access); !problem.isEmpty())
         return FileResult::failure(problem);
     // Blocks go to the device as they fill; one it does not take in full ends the save.
-    m_out.emplace([file = m_file.get()](QByteArrayView block) {
-        return file->write(block.data(), block.size()) == block.size();
+    m_out.emplace([this](QByteArrayView block) {
+        m_hash.add(block);
+        return m_file->write(block.data(), block.size()) == block.size();
     });
     return FileResult::success();
 }
@@ -146,6 +147,8 @@ FileResult FileSave::commit() {
     // they take the old ones' place, and a disk that fails now says so here.
     if (const int error = sync(m_file->handle(), DataFile::SyncTarget::TemporaryFile); error != 0)
         return FileResult::failure(systemReason(error));
+    // The renames keep the inode and the modification time: this is the file's identity once in place.
+    const FileIdentity identity = FileIdentity::ofDescriptor(m_file->handle());
     m_open = false;
     if (!m_file->commit())
         return FileResult::failure(reasonOf(*m_file, QStringLiteral("The new file could not be put in place.")));
@@ -154,6 +157,7 @@ FileResult FileSave::commit() {
         QFile::remove(m_stagingPath);
         return FileResult::failure(systemReason(error));
     }
+    m_written = DiskState(identity, m_hash.result());
     if (const int error = syncFolder(m_path); error != 0)
         return FileResult::failureAfterReplacing(
             QStringLiteral("The new contents were put in place, but the folder could not be synced to disk, so they "
@@ -203,13 +207,18 @@ FileResult DataFile::openForReading(QFile &file) const {
     return FileResult::success();
 }
 
-FileResult DataFile::read(QByteArray &bytes) const {
+FileResult DataFile::read(QByteArray &bytes, ReadVersion *version) const {
     QFile file;
     if (const FileResult opened = openForReading(file); !opened)
         return opened;
+    const FileIdentity before = FileIdentity::ofDescriptor(file.handle());
     bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return FileResult::failure(file.errorString());
+    if (version) {
+        version->identity = FileIdentity::ofDescriptor(file.handle());
+        version->changedWhileRead = !(version->identity == before) || version->identity.size != bytes.size();
+    }
     return FileResult::success();
 }
 
@@ -217,26 +226,31 @@ FileResult DataFile::write(const QByteArray &bytes, Access access) const {
     return write([&bytes](BufferedWriter &out) { out.write(bytes); }, access);
 }
 
-FileResult DataFile::write(const Content &content, Access access) const {
+FileResult DataFile::write(const Content &content, Access access, DiskState *written) const {
     FileSave save(m_path, access);
     if (const FileResult opened = save.open(); !opened)
         return opened;
     content(save.out());
-    return save.commit();
+    const FileResult committed = save.commit();
+    if (written && save.written().isKnown())
+        *written = save.written();
+    return committed;
 }
 
 FileResult DataFile::save(QStringView masterPassword, const std::vector<Entry> &entries) const {
     return saveLines(masterPassword, entries);
 }
 
-FileResult DataFile::saveLines(QStringView masterPassword, const EntryLines &lines) const {
-    return write([&](BufferedWriter &out) { DataFileFormat::write(out, masterPassword, lines); });
+FileResult DataFile::saveLines(QStringView masterPassword, const EntryLines &lines, DiskState *written) const {
+    return write([&](BufferedWriter &out) { DataFileFormat::write(out, masterPassword, lines); }, Access::KeepTightened,
+                 written);
 }
 
-FileResult DataFile::writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines) const {
+FileResult DataFile::writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines,
+                                            DiskState *written) const {
     QByteArray bytes = DataFileFormat::masterLine(masterPassword);
     bytes.append(entryLines);
-    return write(bytes);
+    return write([&bytes](BufferedWriter &out) { out.write(bytes); }, Access::KeepTightened, written);
 }
 
 } // namespace varnook

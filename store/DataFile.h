@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataFileFormat.h"
+#include "DiskState.h"
 #include "Entry.h"
 #include "FileResult.h"
 
@@ -35,7 +36,13 @@ public:
     // but is not seen (a hidden one) gets one empty line added at its end. A folder or other
     // non-file in its place is a failure, never written to.
     FileResult ensure() const;
-    FileResult read(QByteArray &bytes) const;
+    // Which version of the file a read got: its identity once read, and whether it changed while
+    // it was read (another program still writing it), so that the bytes may be a half file.
+    struct ReadVersion {
+        FileIdentity identity;
+        bool changedWhileRead = false;
+    };
+    FileResult read(QByteArray &bytes, ReadVersion *version = nullptr) const;
     // Opens file (not yet open) on the data file for reading in blocks (DataFileStream).
     FileResult openForReading(QFile &file) const;
     // Who may use the file once it is written.
@@ -52,15 +59,17 @@ public:
     // so a failed write leaves the old bytes untouched, and every failure is reported.
     FileResult write(const QByteArray &bytes, Access access = Access::KeepTightened) const;
     // The same safe replacement, with the new bytes written by content as it goes (FileSave).
+    // A save that succeeded puts the file's identity and digest as written in *written.
     using Content = std::function<void(BufferedWriter &out)>;
-    FileResult write(const Content &content, Access access = Access::KeepTightened) const;
+    FileResult write(const Content &content, Access access = Access::KeepTightened, DiskState *written = nullptr) const;
     // Writes the master password and the entries as a save does, straight into the new file.
     FileResult save(QStringView masterPassword, const std::vector<Entry> &entries) const;
     // The same with entry lines kept in their stored form (EntryLines).
-    FileResult saveLines(QStringView masterPassword, const EntryLines &lines) const;
+    FileResult saveLines(QStringView masterPassword, const EntryLines &lines, DiskState *written = nullptr) const;
     // Writes a new master password as line 1 with entryLines (LoadResult::entryLinesToKeep) under
     // it, byte for byte: the file right after the master password was created.
-    FileResult writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines) const;
+    FileResult writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines,
+                                      DiskState *written = nullptr) const;
 
     // How write() opens its target; tests put in a device that fails. An empty one restores the default.
     using SaveFileFactory = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;

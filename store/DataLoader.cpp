@@ -25,9 +25,13 @@ LoadResult DataLoader::read(const DataFile &file) {
         return failure(blocked ? LoadResult::State::CouldNotRead : LoadResult::State::CouldNotCreate, made.reason());
     }
     QByteArray bytes;
-    if (const FileResult read = file.read(bytes); !read)
+    DataFile::ReadVersion version;
+    if (const FileResult read = file.read(bytes, &version); !read)
         return failure(LoadResult::State::CouldNotRead, read.reason());
-    return fromBytes(bytes);
+    LoadResult result = fromBytes(bytes);
+    result.disk = DiskState::ofBytesRead(version.identity, bytes);
+    result.changedWhileRead = version.changedWhileRead;
+    return result;
 }
 
 LoadResult DataLoader::fromBytes(const QByteArray &bytes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataFile.h"
+#include "DiskState.h"
 #include "Entry.h"
 #include "StoredLine.h"
 
@@ -29,6 +30,10 @@ struct LoadResult {
     // they hold no entry.
     QByteArray entryLinesToKeep;
     QString reason;
+    // The version read, for later checks of whether another program changed the file.
+    DiskState disk;
+    // The file changed while it was read: the bytes may be a half-written file.
+    bool changedWhileRead = false;
 };
 
 // Reads the data file: its master password line and its entries. Asks nothing and shows nothing;

@@ -2,6 +2,7 @@
 
 #include "BufferedWriter.h"
 #include "DataFile.h"
+#include "DiskState.h"
 #include "FileResult.h"
 
 #include <QString>
@@ -32,6 +33,8 @@ public:
     BufferedWriter &out() { return *m_out; }
     // Puts the new bytes in the target's place.
     FileResult commit();
+    // The file as written, once commit() succeeded.
+    const DiskState &written() const { return m_written; }
 
 private:
     QString m_path;
@@ -39,6 +42,8 @@ private:
     DataFile::Access m_access;
     std::unique_ptr<QSaveFile> m_file;
     std::optional<BufferedWriter> m_out;
+    ContentHash m_hash;
+    DiskState m_written;
     bool m_open = false;
 };
 

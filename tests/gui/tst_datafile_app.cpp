@@ -46,7 +46,7 @@ struct RecordedSession {
     bool load() { return session.load(); }
     bool save() { return session.save(); }
 
-    Session session;
+    Session session{DataFile::inProgramFolder()};
     MainWindow window{session, Branding::fromVersion(VersionRecord::builtIn()), nullptr};
 };
 
@@ -266,12 +266,22 @@ void tst_DataFileApp::failedSave() {
     QCOMPARE(folderEntries(fake.programFolder()),
              how == QStringLiteral("folder") ? QStringList() : QStringList{QStringLiteral("data.enc")});
 
-    // Once the disk is sound again, the next change saves everything.
+    // Once the disk is sound again, the next change saves everything; a file that is gone now is
+    // made again only when the user says so.
+    const bool gone = how == QStringLiteral("folder");
+    if (gone)
+        fake.dialogs.answerMessage(MessageAnswer::Ok);
     window.list().add(Carol);
     QVERIFY(window.save());
     QCOMPARE(readBytes(fake.dataFile()), PasswordLine + BobLine + AliceLine + CarolLine + "\r\n");
     QVERIFY(window.status().startsWith(QStringLiteral("Saved ")));
-    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(fake.dialogs.shown.size(), gone ? 2 : 1);
+    if (gone) {
+        QCOMPARE(fake.dialogs.shown[1].buttons, MessageButtons::OkCancel);
+        QCOMPARE(fake.dialogs.shown[1].text, QStringLiteral("The data file was removed by another program:\n") +
+                                                 QDir::toNativeSeparators(fake.dataFile()) +
+                                                 QStringLiteral("\n\nMake it again, with the entries the list shows?"));
+    }
 }
 
 void tst_DataFileApp::failedSaveIntoAReadOnlyFolder() {

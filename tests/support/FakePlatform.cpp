@@ -35,6 +35,8 @@ MessageAnswer ScriptedDialogs::messageBox(const MessageBoxRequest &request) {
             return MessageAnswer::Ok;
         case MessageButtons::RetryCloseWithoutSaving:
             return MessageAnswer::CloseWithoutSaving; // a box that cannot be cancelled must not hang the test
+        case MessageButtons::KeepBothMineTheirs:
+            return MessageAnswer::KeepBoth;
         default:
             return MessageAnswer::Cancel;
         }

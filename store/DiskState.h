@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QCryptographicHash>
+#include <QString>
+
+#include <future>
+
+namespace varnook {
+
+// Which file a path names and which version of it: device, inode, size and modification time to
+// the nanosecond. Another program's save (in place, or a new file renamed over ours, as sync engines
+// do) changes at least one of them, so a check that finds the same identity need read nothing.
+struct FileIdentity {
+    bool exists = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+
+    // The file at path now (following symbolic links); one that is missing or unreadable does not exist.
+    static FileIdentity of(const QString &path);
+    // The file open on descriptor.
+    static FileIdentity ofDescriptor(int descriptor);
+
+    bool operator==(const FileIdentity &) const = default;
+};
+
+// A digest of a file's bytes, to tell a file that changed from one that was only written again.
+class ContentHash {
+public:
+    static QByteArray of(QByteArrayView bytes) { return QCryptographicHash::hash(bytes, Algorithm); }
+    // For bytes that come a block at a time.
+    void add(QByteArrayView block) { m_hash.addData(block); }
+    QByteArray result() const { return m_hash.result(); }
+
+private:
+    // The fastest digest Qt has; nothing here needs to resist an attacker.
+    static constexpr QCryptographicHash::Algorithm Algorithm = QCryptographicHash::Blake2b_256;
+    QCryptographicHash m_hash{Algorithm};
+};
+
+// What the program last read from or wrote to its data file: the file's identity then and a digest
+// of its bytes. A digest of bytes read is worked out on a thread of its own, so that a large file
+// opens as fast as before; it is waited for only when a later check needs it.
+class DiskState {
+public:
+    DiskState() = default;
+    DiskState(FileIdentity identity, QByteArray hash);
+    // The bytes are shared, not copied, with the thread that works out their digest.
+    static DiskState ofBytesRead(FileIdentity identity, const QByteArray &bytes);
+
+    const FileIdentity &identity() const { return m_identity; }
+    QByteArray hash() const;
+    // Known at all: a state made by a read or a write.
+    bool isKnown() const { return m_known; }
+
+private:
+    FileIdentity m_identity;
+    std::shared_future<QByteArray> m_hash;
+    bool m_known = false;
+};
+
+} // namespace varnook

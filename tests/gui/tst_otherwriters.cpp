@@ -1,0 +1,250 @@
+// Another program changes the data file while the program has it open: a sync engine renaming a
+// second computer's save over it, a restored backup, a removal.
+
+#include "AppTestSupport.h"
+#include "ControlArray.h"
+#include "EntryEditor.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTest>
+
+#include <thread>
+
+using namespace varnook;
+using namespace varnook::test;
+
+namespace {
+
+// How long another program's change may take to show: what a user would still call at once.
+constexpr int ShownWithinMs = 2000;
+
+QByteArray fileOf(const QByteArray &master, const QList<QByteArray> &lines) {
+    QByteArray bytes = scrambled(master) + "\r\n";
+    for (const QByteArray &line : lines)
+        bytes += scrambled(line) + "\r\n";
+    return bytes + "\r\n";
+}
+
+// What a sync engine does when the other computer saved: a new file renamed over the old one.
+void renameOver(const FakePlatform &fake, const QByteArray &bytes) {
+    QSaveFile file(fake.dataFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(file.commit());
+}
+
+const QByteArray Alice = "alice|||pw-a|||mail.example";
+const QByteArray Carol = "carol|||pw-c|||intranet";
+const QByteArray Dave = "dave|||pw-d|||bank.example";
+const QByteArray Erin = "erin|||pw-e|||shop.example";
+
+} // namespace
+
+class tst_OtherWriters : public QObject {
+    Q_OBJECT
+
+private:
+    QPushButton *button(MainWindow *main, const char *name) {
+        return main->findChild<QPushButton *>(QLatin1String(name));
+    }
+    void add(MainWindow *main, const QString &username, const QString &password, const QString &location) {
+        QTest::mouseClick(button(main, "cmdAdd"), Qt::LeftButton);
+        fillEditorAndSave(main, username, password, location);
+    }
+    void edit(MainWindow *main, int position, const QString &username, const QString &password,
+              const QString &location) {
+        main->entryList()->selectPosition(position);
+        QTest::mouseClick(button(main, "cmdEdit"), Qt::LeftButton);
+        fillEditorAndSave(main, username, password, location);
+    }
+    void fillEditorAndSave(MainWindow *main, const QString &username, const QString &password,
+                           const QString &location) {
+        EntryEditor *editor = main->entryEditor();
+        QVERIFY(editor);
+        for (const auto &[name, text] : {std::pair{"txtUsername", username}, std::pair{"txtPassword", password},
+                                         std::pair{"txtWebsite", location}}) {
+            QLineEdit *box = editor->findChild<QLineEdit *>(QLatin1String(name));
+            box->clear();
+            QTest::keyClicks(box, text);
+        }
+        QTest::mouseClick(qobject_cast<QPushButton *>(controlElement(editor, QStringLiteral("cmdAdd"), 0)),
+                          Qt::LeftButton);
+    }
+    QStringList usernames(MainWindow *main) {
+        QStringList names;
+        const EntryTableModel &list = *main->entryList()->entries();
+        for (int position = 1; position <= list.count(); ++position)
+            names << list.entry(position).username;
+        return names;
+    }
+
+private slots:
+    void cleanup() { closeApplication(); }
+
+    void aChangeElsewhereShowsAndIsKept() {
+        // The list holds nothing unsaved: the new file shows, sorted as the list was, with the
+        // selected entry still selected; the next change here keeps the other program's entry.
+        FakePlatform fake;
+        MainWindow *main = openMainWindow(fake, {Carol, Alice});
+        QVERIFY(main);
+        QVERIFY(main->entryList()->entries()->toggleSort(1)); // by user name: alice, carol
+        main->entryList()->selectPosition(2);
+        renameOver(fake, fileOf("secret", {Alice, Carol, Dave}));
+        QTRY_COMPARE_WITH_TIMEOUT(usernames(main), (QStringList{"alice", "carol", "dave"}), ShownWithinMs);
+        QCOMPARE(main->statusText(),
+                 QStringLiteral("Reloaded: the data file was changed by another program. Loaded 3 entries"));
+        QCOMPARE(main->entryList()->firstSelectedPosition(), 2);
+
+        add(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("shop.example"));
+        QCOMPARE(readDataFile(fake), fileOf("secret", {Alice, Carol, Dave, Erin}));
+        QCOMPARE(fake.dialogs.shown.size(), 1); // the login only
+    }
+
+    void aSaveMergesWhatItFinds() {
+        // The other program's file arrives just before a save, before the watcher looks: the save
+        // carries the change made here into it, and the other program's entry stays.
+        FakePlatform fake;
+        MainWindow *main = openMainWindow(fake, {Alice, Carol});
+        QVERIFY(main);
+        renameOver(fake, fileOf("secret", {Alice, Carol, Dave}));
+        add(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("shop.example"));
+        QCOMPARE(readDataFile(fake), fileOf("secret", {Alice, Carol, Dave, Erin}));
+        QCOMPARE(usernames(main), (QStringList{"alice", "carol", "dave", "erin"}));
+        QCOMPARE(main->statusText(), QStringLiteral("Added new entry.  Data saved. Merged with the changes another "
+                                                    "program made to the data file."));
+
+        // An edit of an entry the other program left alone applies as made; the other program's
+        // lines, even one a save would write otherwise, stay byte for byte.
+        renameOver(fake, fileOf("secret", {Alice, Carol, Dave, Erin, "ivan|||pw|"}));
+        edit(main, 1, QStringLiteral("alice"), QStringLiteral("new-a"), QStringLiteral("mail.example"));
+        QCOMPARE(readDataFile(fake),
+                 fileOf("secret", {"alice|||new-a|||mail.example", Carol, Dave, Erin, "ivan|||pw|"}));
+        QCOMPARE(fake.dialogs.shown.size(), 1);
+    }
+
+    void twoVersionsOfOneEntryAreTheUsersChoice_data() {
+        QTest::addColumn<MessageAnswer>("answer");
+        QTest::addColumn<QByteArray>("saved");
+        const QByteArray mine = "alice|||mine|||mail.example";
+        const QByteArray theirs = "alice|||theirs|||mail.example";
+        QTest::newRow("keep both") << MessageAnswer::KeepBoth << fileOf("secret", {theirs, Carol, mine});
+        QTest::newRow("keep mine") << MessageAnswer::KeepMine << fileOf("secret", {mine, Carol});
+        QTest::newRow("keep the file's") << MessageAnswer::KeepTheirs << fileOf("secret", {theirs, Carol});
+    }
+    void twoVersionsOfOneEntryAreTheUsersChoice() {
+        QFETCH(MessageAnswer, answer);
+        QFETCH(QByteArray, saved);
+        FakePlatform fake;
+        MainWindow *main = openMainWindow(fake, {Alice, Carol});
+        QVERIFY(main);
+        renameOver(fake, fileOf("secret", {"alice|||theirs|||mail.example", Carol}));
+        fake.dialogs.answerMessage(answer);
+        edit(main, 1, QStringLiteral("alice"), QStringLiteral("mine"), QStringLiteral("mail.example"));
+        QCOMPARE(readDataFile(fake), saved);
+        QCOMPARE(fake.dialogs.shown.size(), 2);
+        const ShownBox &box = fake.dialogs.shown[1];
+        QCOMPARE(box.buttons, MessageButtons::KeepBothMineTheirs);
+        QCOMPARE(box.defaultButton, MessageAnswer::KeepBoth);
+        QCOMPARE(box.text,
+                 QStringLiteral("You changed an entry here that another program changed in the data file meanwhile.\n\n"
+                                "Here:\n    Username: alice\n    Password: mine\n    Used At: mail.example\n\n"
+                                "In the data file:\n    Username: alice\n    Password: theirs\n    Used At: "
+                                "mail.example\n\nKeep Both keeps the two entries; Keep Mine keeps only the one made "
+                                "here; Keep the File's keeps only the one in the file."));
+        QVERIFY(main->statusText().endsWith(QStringLiteral("; 1 settled as you chose.")));
+    }
+
+    void aDeleteOfAnEntryChangedElsewhereAsks() {
+        FakePlatform fake;
+        MainWindow *main = openMainWindow(fake, {Alice, Carol});
+        QVERIFY(main);
+        renameOver(fake, fileOf("secret", {Alice, "carol|||changed|||intranet"}));
+        main->entryList()->selectPosition(2);
+        fake.dialogs.answerMessage(MessageAnswer::Ok);         // the delete question
+        fake.dialogs.answerMessage(MessageAnswer::KeepTheirs); // the file's version stays
+        QTest::mouseClick(button(main, "cmdDelete"), Qt::LeftButton);
+        QCOMPARE(fake.dialogs.shown.size(), 3);
+        QVERIFY(fake.dialogs.shown[2].text.startsWith(
+            QStringLiteral("You deleted an entry here that another program changed in the data file meanwhile.")));
+        QCOMPARE(readDataFile(fake), fileOf("secret", {Alice, "carol|||changed|||intranet"}));
+        QCOMPARE(usernames(main), (QStringList{"alice", "carol"}));
+    }
+
+    void aFileWrittenInPlaceShowsOnlyWhole() {
+        // Another program writes the file in place a piece at a time: no half list ever shows.
+        FakePlatform fake;
+        MainWindow *main = openMainWindow(fake, {Alice});
+        QVERIFY(main);
+        QList<int> shownCounts;
+        connect(main->entryList()->entries(), &QAbstractItemModel::modelReset, main,
+                [&] { shownCounts << main->entryList()->entries()->count(); });
+        QList<QByteArray> lines;
+        for (int i = 0; i < 40; ++i)
+            lines << "user" + QByteArray::number(i) + "|||pw|||site";
+        const QByteArray whole = fileOf("secret", lines);
+        std::thread writer([&] {
+            QFile file(fake.dataFile());
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                return;
+            for (qsizetype at = 0; at < whole.size(); at += 64) {
+                file.write(whole.mid(at, 64));
+                file.flush();
+                std::this_thread::sleep_for(std::chrono::milliseconds(40));
+            }
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(main->entryList()->entries()->count(), 40, 10000);
+        writer.join();
+        QCOMPARE(shownCounts, QList<int>{40});
+    }
+
+    void aRemovedFileIsMadeAgainOnlyWhenTheUserSays() {
+        FakePlatform fake;
+        MainWindow *main = openMainWindow(fake, {Alice});
+        QVERIFY(main);
+        QVERIFY(QFile::remove(fake.dataFile()));
+        QTRY_COMPARE_WITH_TIMEOUT(main->statusText(),
+                                  QStringLiteral("The data file was removed by another program. The next change "
+                                                 "asks before making it again."),
+                                  ShownWithinMs);
+        QCOMPARE(usernames(main), QStringList{"alice"});
+
+        fake.dialogs.answerMessage(MessageAnswer::Cancel); // not made again
+        fake.dialogs.answerMessage(MessageAnswer::Ok);     // the box that says it was not saved
+        add(main, QStringLiteral("carol"), QStringLiteral("pw-c"), QStringLiteral("intranet"));
+        QVERIFY(!QFileInfo::exists(fake.dataFile()));
+        QVERIFY(main->statusText().startsWith(QStringLiteral("Not saved: The data file was removed")));
+
+        fake.dialogs.answerMessage(MessageAnswer::Ok); // made again
+        add(main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example"));
+        QCOMPARE(readDataFile(fake), fileOf("secret", {Alice, Carol, Dave}));
+        QCOMPARE(fake.dialogs.shown.size(), 4);
+    }
+
+    void anotherMasterPasswordIsAskedFor() {
+        FakePlatform fake;
+        MainWindow *main = openMainWindow(fake, {Alice});
+        QVERIFY(main);
+        // Cancelled: the list stays as it was.
+        fake.dialogs.answerInput(QString());
+        fake.dialogs.answerMessage(MessageAnswer::Cancel);
+        renameOver(fake, fileOf("other", {Alice, Carol}));
+        QTRY_COMPARE_WITH_TIMEOUT(main->statusText(),
+                                  QStringLiteral("Not reloaded: the data file was changed by another program, under "
+                                                 "another master password. The next change asks for it again."),
+                                  ShownWithinMs);
+        QCOMPARE(usernames(main), QStringList{"alice"});
+
+        // The next change asks again; with the password given, the file's entries and password stay.
+        fake.dialogs.answerInput(QStringLiteral("other"));
+        add(main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example"));
+        QCOMPARE(readDataFile(fake), fileOf("other", {Alice, Carol, Dave}));
+        QCOMPARE(fake.dialogs.shown.size(), 4);
+        QCOMPARE(fake.dialogs.shown[3].text, QStringLiteral("Please enter your password"));
+    }
+};
+
+QTEST_MAIN(tst_OtherWriters)
+#include "tst_otherwriters.moc"
