@@ -2,6 +2,7 @@
 
 #include "CaseBlindSort.h"
 #include "DataFileFormat.h"
+#include "ShortenedText.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -251,7 +252,8 @@ int EntryTableModel::columnCount(const QModelIndex &parent) const {
 QVariant EntryTableModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole || index.row() >= count())
         return {};
-    return field(rowAt(index.row() + 1).entry, index.column());
+    // The cell shows the field shortened; the editor and the copies take it whole from entry().
+    return shortenedText(field(rowAt(index.row() + 1).entry, index.column()));
 }
 
 QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -14,6 +14,7 @@
 #include "Platform.h"
 #include "Session.h"
 #include "Settings.h"
+#include "ShortenedText.h"
 #include "Skin.h"
 #include "StatusLine.h"
 #include "WebBrowser.h"
@@ -34,18 +35,6 @@ namespace {
 constexpr int DesignClientWidth = 9015;
 constexpr int DesignClientHeight = 6555;
 constexpr int StatusBarHeight = 315;
-
-// A field as the delete question shows it: a long one is cut, so that the box stays quick to lay
-// out and fits on the screen.
-QString shownInQuestion(const QString &field) {
-    constexpr qsizetype ShownCharacters = 80;
-    if (field.size() <= ShownCharacters)
-        return field;
-    qsizetype cut = ShownCharacters;
-    if (field.at(cut - 1).isHighSurrogate())
-        --cut;
-    return field.left(cut) + QStringLiteral("\u2026 (%1 characters)").arg(field.size());
-}
 } // namespace
 
 MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEngine *skin, QWidget *parent)
@@ -399,8 +388,8 @@ void MainWindow::onDeleteClicked() {
     const Entry &entry = m_session.entries().entry(position);
     MessageBoxRequest question;
     question.text = QStringLiteral("Are you sure you want to delete the following information?\r\n\r\n") +
-                    QStringLiteral("Username: ") + shownInQuestion(entry.username) + QStringLiteral("\r\nPassword: ") +
-                    shownInQuestion(entry.password) + QStringLiteral("\r\nUsed At: ") + shownInQuestion(entry.location);
+                    QStringLiteral("Username: ") + shortenedText(entry.username) + QStringLiteral("\r\nPassword: ") +
+                    shortenedText(entry.password) + QStringLiteral("\r\nUsed At: ") + shortenedText(entry.location);
     question.title = QStringLiteral("Confirm Delete");
     question.buttons = MessageButtons::OkCancel;
     question.defaultButton = MessageAnswer::Ok;
@@ -423,8 +412,9 @@ void MainWindow::onCopyClicked(int field) {
     const QString texts[] = {entry.username, entry.password, entry.location};
     const QString captions[] = {QStringLiteral("Copied Username "), QStringLiteral("Copied Password "),
                                 QStringLiteral("Copied Location ")};
+    // The clipboard gets the whole field; the status line only shows it.
     Clipboard::copy(texts[field], field == 1 ? Clipboard::Secret : Clipboard::Plain);
-    showStatus(captions[field] + texts[field]);
+    showStatus(captions[field] + shortenedText(texts[field]));
 }
 
 void MainWindow::onGoToClicked() {

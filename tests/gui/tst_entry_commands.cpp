@@ -2,6 +2,7 @@
 
 #include "DataFile.h"
 #include "EntryEditor.h"
+#include "EventLoopGap.h"
 #include "FailingSaveFile.h"
 
 #include <QClipboard>
@@ -11,6 +12,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QSet>
 
 using namespace varnook;
 using namespace varnook::test;
@@ -23,6 +25,16 @@ void failSaves(int count, int *attempts) {
             return std::make_unique<FailingSaveFile>(path, 0);
         return std::make_unique<QSaveFile>(path);
     });
+}
+
+// Drawn text shows as more than two colours (glyphs are smoothed); a blank cell is one colour.
+int coloursIn(const QImage &image) {
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            colours.insert(image.pixel(x, y));
+    }
+    return int(colours.size());
 }
 } // namespace
 
@@ -272,6 +284,36 @@ private slots:
                      QString(80, u'u') + QStringLiteral("\r\nPassword: ") + QString(80, u'p') +
                      QStringLiteral("\u2026 (10485760 characters)\r\nUsed At: ") + QString(80, u'w') +
                      QStringLiteral("\u2026 (81 characters)"));
+    }
+
+    void copyOfAHugeFieldShowsItShortenedAndCopiesItWhole() {
+        // Laid out whole, a field this long kept the list cell and the status line busy for
+        // seconds at every paint and then drew them blank.
+        FakePlatform fake;
+        const QByteArray password(100 * 1024 * 1024, 'p');
+        MainWindow *main = open(fake, {"user|||" + password + "|||www.alpha.example"});
+        QVERIFY(main);
+        QTRY_VERIFY(main->bannerStarted()); // painted, and the web engine's start is behind us
+        const QString shown = QString(80, u'p') + QStringLiteral("\u2026 (104857600 characters)");
+        EntryListView *list = main->entryList();
+        QCOMPARE(list->entries()->data(list->entries()->index(0, 1)).toString(), shown);
+        clickRow(main, 1);
+
+        const double gapMs =
+            longestEventLoopGap([&] { QTest::mouseClick(button(main, QStringLiteral("cmdCopy"), 1), Qt::LeftButton); });
+
+        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data);
+        QVERIFY(data->text() == QString::fromLatin1(password)); // the whole of it, not the shown text
+        QCOMPARE(main->statusText(), QStringLiteral("Copied Password ") + shown);
+        QVERIFY2(gapMs < 1000, qPrintable(QStringLiteral("the window did not answer for %1 ms").arg(gapMs)));
+
+        // What is shown is drawn: the cell has glyphs, the status line differs from an empty one.
+        const QRect cell = list->visualRect(list->entries()->index(0, 1)).adjusted(3, 3, -3, -3);
+        QVERIFY(coloursIn(list->viewport()->grab(cell).toImage()) > 2);
+        const QImage status = main->statusLine()->grab().toImage();
+        main->showStatus(QString());
+        QVERIFY(status != main->statusLine()->grab().toImage());
     }
 
     void failedSaveIsInEveryStatusLineUntilASaveSucceeds() {

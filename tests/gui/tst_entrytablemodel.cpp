@@ -214,6 +214,28 @@ private slots:
         QCOMPARE(model.count(), 300);
     }
 
+    // A cell shows at most 80 characters of its field, never half a character, and the full length;
+    // the row and its sort order keep the whole field.
+    void cellsShowLongFieldsShortened() {
+        EntryTableModel model;
+        for (const char *header : {"Username", "Password", "Website/Location"})
+            model.addColumn(QLatin1String(header));
+        const QString sharedStart(80, u'p');
+        const QString wideAtTheCut = QString(79, u'u') + QStringLiteral("\U0001F600z");
+        model.append({Entry{QString(80, u'u'), sharedStart + u'z', QString(81, u'w')},
+                      Entry{wideAtTheCut, sharedStart + u'a', QString()}});
+
+        QCOMPARE(model.data(model.index(0, 0)).toString(), QString(80, u'u'));
+        QCOMPARE(model.data(model.index(0, 1)).toString(), sharedStart + QStringLiteral("\u2026 (81 characters)"));
+        QCOMPARE(model.data(model.index(0, 2)).toString(),
+                 QString(80, u'w') + QStringLiteral("\u2026 (81 characters)"));
+        QCOMPARE(model.data(model.index(1, 0)).toString(),
+                 QString(79, u'u') + QStringLiteral("\u2026 (82 characters)"));
+        QCOMPARE(model.entry(1).password, sharedStart + u'z');
+        QVERIFY(model.toggleSort(2));
+        QCOMPARE(model.entry(1).password, sharedStart + u'a');
+    }
+
     void rowsKeepTheirIdsThroughSorts() {
         EntryTableModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
