@@ -1,6 +1,7 @@
 #include "Messages.h"
 
 #include "Platform.h"
+#include "ShortenedText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,20 +20,9 @@ QString shown(const QString &path) {
 
 namespace {
 
-// A field as a box shows it: a long one is cut, so that the box stays quick to lay out.
-QString shortened(const QString &field) {
-    constexpr qsizetype ShownCharacters = 80;
-    if (field.size() <= ShownCharacters)
-        return field;
-    qsizetype cut = ShownCharacters;
-    if (field.at(cut - 1).isHighSurrogate())
-        --cut;
-    return field.left(cut) + QStringLiteral("\u2026 (%1 characters)").arg(field.size());
-}
-
 QString entryLines(const Entry &entry) {
-    return QStringLiteral("    Username: ") + shortened(entry.username) + QStringLiteral("\n    Password: ") +
-           shortened(entry.password) + QStringLiteral("\n    Used At: ") + shortened(entry.location);
+    return QStringLiteral("    Username: ") + shortenedText(entry.username) + QStringLiteral("\n    Password: ") +
+           shortenedText(entry.password) + QStringLiteral("\n    Used At: ") + shortenedText(entry.location);
 }
 
 } // namespace
