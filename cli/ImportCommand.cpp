@@ -204,6 +204,13 @@ ExitCode ImportCommand::importRows(const StoredFile &stored, QByteArrayView csv,
     return done;
 }
 
+ExitCode ImportCommand::refuseForAnotherComputer(const QString &host) const {
+    Console::err(QStringLiteral("Varnook is running with the data file in this folder on another computer (") + host +
+                 QStringLiteral("): ") + shown(m_folder.path()) +
+                 QStringLiteral("\nClose it there and try again; nothing was imported."));
+    return ExitCode::FolderInUse;
+}
+
 ExitCode ImportCommand::run() {
     if (!m_folder.existsOrTell())
         return ExitCode::FileFailure;
@@ -221,7 +228,15 @@ ExitCode ImportCommand::run() {
         if (!locking.takenOverBecause.isEmpty())
             Console::err(QStringLiteral("The lock of this folder was left behind and has been taken over, since ") +
                          locking.takenOverBecause + QStringLiteral(": ") + shown(m_folder.path()));
+        // A copy that opened the folder beside the lock's last holder saves whenever it likes.
+        if (!locking.alongside.isEmpty()) {
+            lock.unlock();
+            return refuseForAnotherComputer(locking.alongside.first());
+        }
         break;
+    case DataFolderLock::State::Alongside: // only after openAlongside(), which an import never calls
+    case DataFolderLock::State::HeldOnAnotherComputer:
+        return refuseForAnotherComputer(locking.otherHost);
     case DataFolderLock::State::HeldElsewhere:
         Console::err(QStringLiteral("Varnook is running with the data file in this folder: ") + shown(m_folder.path()) +
                      QStringLiteral("\nClose it and try again; nothing was imported."));

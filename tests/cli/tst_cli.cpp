@@ -107,6 +107,7 @@ private slots:
     void importRefusesWhileVarnookHoldsTheFolder();
     void importFreesTheFolder();
     void importTakesOverAnEmptyLockLeftBehind();
+    void importRefusesACopyOnAnotherComputer();
     void importRefusesAWrongPassword();
     void importNewMasterPassword_data();
     void importNewMasterPassword();
@@ -662,6 +663,49 @@ void tst_Cli::importTakesOverAnEmptyLockLeftBehind() {
                             "could not be read (it is empty or damaged): %1\n")
                  .arg(shown(folder)));
     QVERIFY(!QFileInfo::exists(lockFile));
+}
+
+void tst_Cli::importRefusesACopyOnAnotherComputer() {
+    const QString folder = savedFolder();
+    const QByteArray before = readBytes(dataFile(folder));
+    const QString csv = writeCsv("Username,Password\nnew,csv-Pw-9\n");
+    const QString lockFile = QDir(folder).filePath(QStringLiteral("data.enc.lock"));
+    const QByteArray otherLock = "1\nvarnook\nelsewhere-host\n";
+    const QString refused = QStringLiteral("Varnook is running with the data file in this folder on another computer "
+                                           "(%1): %2\nClose it there and try again; nothing was imported.\n");
+
+    // Its copy refreshed the lock a moment ago.
+    writeBytes(lockFile, otherLock);
+    CliResult result = run({QStringLiteral("import"), csv, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 5);
+    QCOMPARE(result.out, QByteArray());
+    QCOMPARE(QString::fromUtf8(result.err), refused.arg(QStringLiteral("elsewhere-host"), shown(folder)));
+    QCOMPARE(readBytes(lockFile), otherLock);
+    QCOMPARE(readBytes(dataFile(folder)), before);
+
+    // A copy that opened the folder beside the lock's holder, which has ended since.
+    QVERIFY(QFile::remove(lockFile));
+    const QString mark = QDir(folder).filePath(QStringLiteral("data.enc.lock.third-host.77"));
+    writeBytes(mark, "77\nvarnook\nthird-host\n");
+    result = run({QStringLiteral("import"), csv, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 5);
+    QCOMPARE(QString::fromUtf8(result.err), refused.arg(QStringLiteral("third-host"), shown(folder)));
+    QCOMPARE(folderEntries(folder),
+             (QStringList{QStringLiteral("data.enc"), QStringLiteral("data.enc.lock.third-host.77")}));
+    QCOMPARE(readBytes(dataFile(folder)), before);
+
+    // Neither refreshed for over a minute: their copies have ended.
+    writeBytes(lockFile, otherLock);
+    QVERIFY(setModified(lockFile, QDateTime::currentDateTime().addSecs(-120)));
+    QVERIFY(setModified(mark, QDateTime::currentDateTime().addSecs(-120)));
+    result = run({QStringLiteral("import"), csv, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(result.err),
+             QStringLiteral("The lock of this folder was left behind and has been taken over, since its lock file "
+                            "was made on another computer (elsewhere-host) and has not been refreshed for over 60 "
+                            "seconds: %1\n")
+                 .arg(shown(folder)));
+    QCOMPARE(folderEntries(folder), QStringList{QStringLiteral("data.enc")});
 }
 
 void tst_Cli::importFreesTheFolder() {
