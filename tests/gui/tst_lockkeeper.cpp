@@ -72,12 +72,14 @@ private slots:
         QVERIFY(anotherRefreshRan(lockFileOf(fake)));
         QCOMPARE(main->statusText(), loaded);
 
-        // And a copy that took the lock over while this computer slept.
+        // And a copy that took the lock over while this computer slept: its lock is not touched here.
         writeBytes(lockFileOf(fake), "1\nvarnook\nelsewhere-host\n");
+        QVERIFY(setModified(lockFileOf(fake), QDateTime::currentDateTime().addSecs(-3600)));
         QTRY_COMPARE_WITH_TIMEOUT(main->statusText(),
                                   QStringLiteral("Another copy of Varnook, on elsewhere-host, has taken over this data "
                                                  "folder's lock; saves from both are merged."),
                                   5000);
+        QVERIFY(secondsSinceModified(lockFileOf(fake)) > 3000);
         QCOMPARE(fake.dialogs.shown.size(), 1); // the login only
     }
 
