@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include "ConflictCopies.h"
 #include "DataLoader.h"
 #include "MasterPasswordDialogs.h"
 #include "Messages.h"
@@ -63,6 +64,8 @@ bool Session::load() {
     m_disk = unlocked->disk;
     watch();
     emit status(unlocked->status);
+    // Once the window that asks is on the screen.
+    QTimer::singleShot(0, this, &Session::mergeConflictCopies);
     return true;
 }
 
@@ -134,6 +137,7 @@ void Session::checkForChanges() {
         m_checkSoon.start(QuietMs);
         return;
     }
+    mergeConflictCopies();
     const FileIdentity now = FileIdentity::of(m_file.path());
     if (now == m_disk.identity())
         return;
@@ -182,6 +186,58 @@ void Session::checkForChanges() {
     m_disk = read.disk;
     m_pending.clear();
     emit status(QStringLiteral("Reloaded: the data file was changed by another program. Loaded %1 entries").arg(count));
+}
+
+void Session::mergeConflictCopies() {
+    if (m_checking || !m_disk.isKnown())
+        return;
+    m_checking = true;
+    const auto done = qScopeGuard([this] { m_checking = false; });
+    for (const QString &copy : ConflictCopies::besides(m_file.path())) {
+        if (m_declinedCopies.contains(copy))
+            continue;
+        LoadResult read = DataLoader::read(DataFile(copy));
+        if (read.state == LoadResult::State::CouldNotRead || read.state == LoadResult::State::CouldNotCreate) {
+            m_declinedCopies.append(copy);
+            emit status(QStringLiteral("The conflict copy %1 could not be read: %2")
+                            .arg(QFileInfo(copy).fileName(), read.reason));
+            continue;
+        }
+        const std::vector<Entry> shown = m_entries.entries();
+        const EntryMerge::Rows missing =
+            EntryMerge::missingFrom({shown, {}}, {std::move(read.entries), std::move(read.storedLines)});
+        MessageBoxRequest question;
+        question.text = QStringLiteral("A sync engine left a conflicting copy of the data file beside it:\n") +
+                        QDir::toNativeSeparators(copy) +
+                        QStringLiteral("\n\nIt holds %1 entries that the list does not have. Merge them into the "
+                                       "list? The copy is removed once they are saved; Cancel leaves it as it is.")
+                            .arg(missing.entries.size());
+        question.title = Messages::applicationTitle();
+        question.buttons = MessageButtons::OkCancel;
+        question.icon = MessageIcon::Warning;
+        question.defaultButton = MessageAnswer::Ok;
+        if (platform().dialogs->messageBox(question) != MessageAnswer::Ok) {
+            m_declinedCopies.append(copy);
+            continue;
+        }
+        // A copy under another master password is for someone who knows that one too.
+        if (read.state == LoadResult::State::HasMasterPassword && read.masterPassword != m_masterPassword &&
+            !MasterPasswordDialogs::login(read.masterPassword)) {
+            m_declinedCopies.append(copy);
+            continue;
+        }
+        for (const Entry &entry : missing.entries)
+            m_pending.push_back({EntryChange::Kind::Add, {}, entry});
+        const qsizetype count = qsizetype(missing.entries.size());
+        m_entries.append(missing.entries, missing.lines);
+        if (!save()) {
+            m_declinedCopies.append(copy);
+            continue;
+        }
+        QFile::remove(copy);
+        emit status(
+            QStringLiteral("Merged %1 entries from the conflict copy %2").arg(count).arg(QFileInfo(copy).fileName()));
+    }
 }
 
 bool Session::askToCreateAgain() {

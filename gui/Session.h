@@ -59,6 +59,9 @@ public:
     // Looks at the file now, as the watcher does when it sees a change: shows the new file when
     // another program changed it and nothing is unsaved here.
     void checkForChanges();
+    // Offers, a box each, to merge the entries of the conflict copies that sync engines left beside
+    // the file; a merged copy is removed once its entries are saved, a declined one stays.
+    void mergeConflictCopies();
 
 signals:
     // A line for the main window's status bar.
@@ -88,7 +91,8 @@ private:
     std::vector<EntryChange> m_pending; // changes the file lacks, oldest first
     bool m_unsaved = false;
     QString m_unsavedReason;
-    QString m_mergeNote; // what the last save merged, for its status line
+    QString m_mergeNote;          // what the last save merged, for its status line
+    QStringList m_declinedCopies; // asked about once a run
     bool m_removalTold = false;
     bool m_checking = false;
     FileIdentity m_seen; // the file as the last look found it, to tell when it has gone quiet
