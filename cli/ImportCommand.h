@@ -49,8 +49,6 @@ private:
     // Copies the data file's entry lines into out as a save writes them and counts them; false, with
     // the reason, when the file could not be read.
     bool copyStoredLines(BufferedWriter &out, qsizetype &count, QString &readFailure) const;
-    // Tells that a copy on host uses the folder.
-    ExitCode refuseForAnotherComputer(const QString &host) const;
 
     DataFolder m_folder;
     QString m_csvFile;

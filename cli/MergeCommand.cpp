@@ -55,17 +55,8 @@ ExitCode MergeCommand::run() {
 
     // Held until the save is done, so that Varnook cannot start on the folder in between.
     DataFolderLock lock(m_folder.path());
-    const DataFolderLock::Result locking = lock.tryLock();
-    if (locking.state == DataFolderLock::State::HeldElsewhere) {
-        Console::err(QStringLiteral("Varnook is running with the data file in this folder: ") + shown(m_folder.path()) +
-                     QStringLiteral("\nClose it and try again; nothing was merged."));
-        return ExitCode::FolderInUse;
-    }
-    if (locking.state == DataFolderLock::State::Unavailable) {
-        Console::err(QStringLiteral("The folder could not be locked: ") + shown(m_folder.path()) +
-                     QStringLiteral("\n") + locking.failureReason + QStringLiteral("\nNothing was merged."));
-        return ExitCode::FileFailure;
-    }
+    if (const std::optional<ExitCode> refused = m_folder.lockOrTell(lock, QStringLiteral("merged")))
+        return *refused;
     std::optional<LoadResult> stored = readExisting(ours, true);
     if (!stored)
         return ExitCode::FileFailure;

@@ -10,7 +10,7 @@ namespace varnook {
 // varnook-cli merge: adds to data.enc the entries of another data file (a conflict copy a sync
 // engine left, a backup, the file of a second computer) that it lacks, in one safe save. An entry
 // equal in all three fields to one already there is the same entry; nothing in data.enc is dropped,
-// and every line keeps its bytes. Refused while Varnook holds the folder.
+// and every line keeps its bytes. Refused while Varnook holds the folder, here or on another computer.
 class MergeCommand {
 public:
     MergeCommand(DataFolder folder, QString otherFile)

@@ -558,6 +558,14 @@ void tst_Cli::mergeRefusals() {
                             "nothing was merged.\n")
                  .arg(shown(folder)));
     running.unlock();
+    // A copy on another computer refreshed its lock a moment ago.
+    writeBytes(QDir(folder).filePath(QStringLiteral("data.enc.lock")), "1\nvarnook\nelsewhere-host\n");
+    result = run({QStringLiteral("merge"), copy, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 5);
+    QCOMPARE(QString::fromUtf8(result.err),
+             QStringLiteral("Varnook is running with the data file in this folder on another computer "
+                            "(elsewhere-host): %1\nClose it there and try again; nothing was merged.\n")
+                 .arg(shown(folder)));
     QCOMPARE(readBytes(dataFile(folder)), before);
 }
 
