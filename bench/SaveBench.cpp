@@ -70,7 +70,7 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
         }
         data.close();
         fake.dialogs.answerInput(password);
-        Session session{DataFile::inProgramFolder()};
+        Session session{Session::inProgramFolder()};
         if (!session.load() || session.entries().count() != entries || fake.dialogs.shown.size() != 1) {
             reportSkipped("first_save", entries, QStringLiteral("the data file did not load as written"));
             return;
