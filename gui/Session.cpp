@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include "ConflictCopies.h"
+#include "DataFileFormat.h"
 #include "DataLoader.h"
 #include "MasterPasswordDialogs.h"
 #include "Messages.h"
@@ -50,7 +51,21 @@ Session::Session(DataFile file, QObject *parent)
             m_checkSoon.start(SettleMs);
     };
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, settle);
+    // A row that changes or goes loses its line: the next save encodes what the list shows.
+    connect(&m_entries, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &from, const QModelIndex &to) {
+        for (int row = from.row(); row <= to.row(); ++row)
+            forgetLine(m_entries.rowId(row + 1));
+    });
+    connect(&m_entries, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &, int first, int last) {
+                for (int row = first; row <= last; ++row)
+                    forgetLine(m_entries.rowId(row + 1));
+            });
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, settle);
+}
+
+DataFile Session::inProgramFolder() {
+    return DataFile(platform().programFile(QString::fromLatin1(DataFile::FileName)));
 }
 
 bool Session::load() {
@@ -60,13 +75,46 @@ bool Session::load() {
         return false;
     }
     m_masterPassword = unlocked->masterPassword;
-    m_entries.append(std::move(unlocked->entries), std::move(unlocked->storedLines));
+    appendRows(std::move(unlocked->entries), std::move(unlocked->storedLines));
     m_disk = unlocked->disk;
     watch();
     emit status(unlocked->status);
     // Once the window that asks is on the screen.
     QTimer::singleShot(0, this, &Session::mergeConflictCopies);
     return true;
+}
+
+void Session::appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines) {
+    const EntryTableModel::RowId first = m_entries.append(std::move(entries));
+    for (size_t i = 0; i < lines.size(); ++i)
+        keepLine(first + i, std::move(lines[i]));
+}
+
+void Session::replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines) {
+    const std::vector<EntryTableModel::RowId> ids = m_entries.replaceAll(std::move(entries));
+    m_storedLines.clear();
+    for (size_t i = 0; i < ids.size() && i < lines.size(); ++i)
+        keepLine(ids[i], std::move(lines[i]));
+}
+
+void Session::keepLine(EntryTableModel::RowId row, StoredLine line) {
+    if (line.isNull())
+        return;
+    if (m_storedLines.size() <= row)
+        m_storedLines.resize(size_t(row) + 1);
+    m_storedLines[size_t(row)] = std::move(line);
+}
+
+void Session::forgetLine(EntryTableModel::RowId row) {
+    if (row < m_storedLines.size())
+        m_storedLines[size_t(row)] = StoredLine();
+}
+
+QByteArrayView Session::storedLineAt(int position) {
+    const EntryTableModel::RowId row = m_entries.rowId(position);
+    if (row >= m_storedLines.size() || m_storedLines[size_t(row)].isNull())
+        keepLine(row, StoredLine(DataFileFormat::storedLine(m_entries.entry(position))));
+    return m_storedLines[size_t(row)].bytes();
 }
 
 void Session::watch() {
@@ -182,7 +230,7 @@ void Session::checkForChanges() {
         return;
     }
     const int count = int(read.entries.size());
-    m_entries.replaceAll(std::move(read.entries), std::move(read.storedLines));
+    replaceRows(std::move(read.entries), std::move(read.storedLines));
     m_disk = read.disk;
     m_pending.clear();
     emit status(QStringLiteral("Reloaded: the data file was changed by another program. Loaded %1 entries").arg(count));
@@ -229,7 +277,7 @@ void Session::mergeConflictCopies() {
         for (const Entry &entry : missing.entries)
             m_pending.push_back({EntryChange::Kind::Add, {}, entry});
         const qsizetype count = qsizetype(missing.entries.size());
-        m_entries.append(missing.entries, missing.lines);
+        appendRows(missing.entries, missing.lines);
         if (!save()) {
             m_declinedCopies.append(copy);
             continue;
@@ -295,7 +343,7 @@ FileResult Session::prepareForSave() {
     EntryMerge::Rows rows{std::move(read->entries), std::move(read->storedLines)};
     const EntryMerge::Outcome merged =
         EntryMerge::apply(rows, m_pending, [this](const MergeConflict &conflict) { return askWhichToKeep(conflict); });
-    m_entries.replaceAll(std::move(rows.entries), std::move(rows.lines));
+    replaceRows(std::move(rows.entries), std::move(rows.lines));
     m_mergeNote = merged.conflicts == 0
                       ? QStringLiteral(" Merged with the changes another program made to the data file.")
                       : QStringLiteral(" Merged with the changes another program made to the data file; %1 settled "
@@ -312,8 +360,8 @@ FileResult Session::write() {
         // Unchanged rows keep their encoded lines (loaded ones the very bytes read), so a save costs
         // little more than writing the bytes; they go straight into the new file.
         saved = m_file.saveLines(
-            m_masterPassword,
-            EntryLines(m_entries.count(), [this](qsizetype i) { return m_entries.storedLine(int(i) + 1); }), &written);
+            m_masterPassword, EntryLines(m_entries.count(), [this](qsizetype i) { return storedLineAt(int(i) + 1); }),
+            &written);
     }
     if (written.isKnown())
         m_disk = written;

@@ -5,6 +5,7 @@
 #include "EntryMerge.h"
 #include "EntryTableModel.h"
 #include "FileResult.h"
+#include "StoredLine.h"
 
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -28,6 +29,8 @@ class Session : public QObject {
 
 public:
     explicit Session(DataFile file, QObject *parent = nullptr);
+    // data.enc in the program's folder, where the program keeps it.
+    static DataFile inProgramFolder();
 
     const DataFile &dataFile() const { return m_file; }
     EntryTableModel &entries() { return m_entries; }
@@ -81,11 +84,21 @@ private:
     ConflictChoice askWhichToKeep(const MergeConflict &conflict);
     bool askToCreateAgain();
     void watch();
+    // Rows and the lines the data file holds for them.
+    void appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines);
+    void replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines);
+    void keepLine(EntryTableModel::RowId row, StoredLine line);
+    void forgetLine(EntryTableModel::RowId row);
+    // The line a save writes for the row at position: the bytes read for it, or its entry encoded
+    // once and kept until the row changes.
+    QByteArrayView storedLineAt(int position);
     void markSaved();
     void markUnsaved(const QString &reason);
 
     DataFile m_file;
     EntryTableModel m_entries;
+    // Each row's line as the data file holds it, by row id; null where the row has none yet.
+    std::vector<StoredLine> m_storedLines;
     QString m_masterPassword;
     DiskState m_disk;
     std::vector<EntryChange> m_pending; // changes the file lacks, oldest first

@@ -47,7 +47,7 @@ void storeShowHelp(const FakePlatform &fake, const QString &value) {
 
 // The Help window's owner: a main window that has not loaded any data.
 struct HelpOwner {
-    Session session{DataFile::inProgramFolder()};
+    Session session{Session::inProgramFolder()};
     MainWindow main{session, Branding::fromVersion(VersionRecord::builtIn()), nullptr};
 };
 
