@@ -7,7 +7,7 @@ namespace varnook {
 // How many pictures one document shows, how tall they are together and how much memory their
 // images take. Past the first two bounds pictures are left out: Qt's text layout never finishes
 // once a tall line reaches 8,388,607 pixels down a document (the page height it gives a document
-// without pages), and 4,000 frames of 22 inches, a file of 330 KB, get there. Past the memory
+// without pages), and 4,000 frames of 22 inches, a file of 340 KB, get there. Past the memory
 // bound a picture keeps its place but draws nothing of its own.
 class RtfPictureBudget {
 public:

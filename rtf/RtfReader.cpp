@@ -565,7 +565,8 @@ void RtfReader::startPicture() {
 
 // Shows the picture where it stood, at the size the file asks for; one that Qt cannot draw, or that
 // would take more memory than all the others may, as a frame of that size saying what it is. The
-// pictures past the document's bounds are left out, and the last one is not even decoded.
+// pictures past the document's bounds are left out; those after the first one left out are not
+// even decoded.
 void RtfReader::finishPicture() {
     const std::unique_ptr<RtfPicture> picture = std::move(m_picture);
     if (!m_pictureBudget.hasRoom()) {
