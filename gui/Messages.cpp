@@ -98,8 +98,8 @@ QString Messages::folderInUse(const QString &folder) {
 QString Messages::lockTakenOver(const QString &folder, const QString &because) {
     return QStringLiteral("The lock of this data folder was left behind, and ") + productName() +
            QStringLiteral(" has taken it over, since ") + because + QStringLiteral(":\n") + shown(folder) +
-           QStringLiteral("\n\nIf another copy is still using this folder, close one of the two now: their saves "
-                          "would overwrite each other.");
+           QStringLiteral("\n\nIf another copy is still using this folder, both can go on: each shows what the "
+                          "other saves, and merges its own saves with it.");
 }
 
 QString Messages::folderOpenOnAnotherComputer(const QString &folder, const QString &host) {

@@ -59,8 +59,8 @@ void tst_FolderLockBox::lockAndItsBox_data() {
         << Folder::LeftByAnotherComputer << MessageAnswer::Ok << true << MessageIcon::Warning << MessageButtons::Ok
         << QStringLiteral("The lock of this data folder was left behind, and Varnook has taken it over, since its "
                           "lock file was made on another computer (elsewhere-host) and has not been refreshed for "
-                          "over 60 seconds:\n@\n\nIf another copy is still using this folder, close one of the two "
-                          "now: their saves would overwrite each other.");
+                          "over 60 seconds:\n@\n\nIf another copy is still using this folder, both can go on: each "
+                          "shows what the other saves, and merges its own saves with it.");
     const QString usedElsewhere =
         QStringLiteral("A copy of Varnook on another computer (elsewhere-host) is using the data file in this folder; "
                        "it refreshed its lock less than 60 seconds ago:\n@\n\nOpen the folder here as well? Both "
