@@ -5,6 +5,7 @@
 #include "Report.h"
 #include "Session.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -104,6 +105,14 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
             reportSkipped("merge_save", entries, QStringLiteral("the other file could not be put in place"));
             return;
         }
+        // A sync engine gives the file the time the other computer saved it, a few seconds ago.
+        QFile dated(fake.dataFile());
+        if (!dated.open(QIODevice::ReadWrite) ||
+            !dated.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime)) {
+            reportSkipped("merge_save", entries, QStringLiteral("the other file's time could not be set"));
+            return;
+        }
+        dated.close();
         session.entries().add(mine);
         merge.add(msOf([&] { saved = session.save(EntryChange{EntryChange::Kind::Add, {}, mine}); }));
         mergeRaw.add(msOf([&] { replaced = replaceRaw(rawPath, merged); }));

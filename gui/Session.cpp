@@ -16,6 +16,8 @@
 #include <QScopeGuard>
 #include <QThread>
 
+#include <algorithm>
+
 namespace varnook {
 
 namespace {
@@ -154,10 +156,14 @@ std::optional<LoadResult> Session::readChangedFile(QString *reason) {
 }
 
 bool Session::waitUntilQuiet() {
-    // Before a save there is no event loop to wait in: a short sleep, bounded.
+    // Before a save there is no event loop to wait in: a short sleep, bounded, and only for a file
+    // changed within the quiet time (a sync engine gives a file the other computer's time, seconds old).
     FileIdentity seen = FileIdentity::of(m_file.path());
     for (int look = 0; look < HalfWrittenReads; ++look) {
-        QThread::msleep(QuietMs / 3);
+        const qint64 ageMs = QDateTime::currentMSecsSinceEpoch() - seen.modifiedNs / 1'000'000;
+        if (ageMs >= QuietMs)
+            return true;
+        QThread::msleep(ulong(std::clamp<qint64>(QuietMs - ageMs, 1, QuietMs)));
         const FileIdentity now = FileIdentity::of(m_file.path());
         if (now == seen)
             return true;

@@ -128,8 +128,9 @@ FileResult FileSave::open() {
     if (const QString problem = applyAccess(m_file->handle(), m_path, m_access); !problem.isEmpty())
         return FileResult::failure(problem);
     // Blocks go to the device as they fill; one it does not take in full ends the save.
+    m_hash = std::make_unique<BackgroundHash>();
     m_out.emplace([this](QByteArrayView block) {
-        m_hash.add(block);
+        m_hash->add(block);
         return m_file->write(block.data(), block.size()) == block.size();
     });
     return FileResult::success();
@@ -156,7 +157,7 @@ FileResult FileSave::commit() {
         QFile::remove(m_stagingPath);
         return FileResult::failure(systemReason(error));
     }
-    m_written = DiskState(identity, m_hash.result());
+    m_written = DiskState(identity, m_hash->result());
     if (const int error = syncFolder(m_path); error != 0)
         return FileResult::failureAfterReplacing(
             QStringLiteral("The new contents were put in place, but the folder could not be synced to disk, so they "

@@ -34,6 +34,50 @@ FileIdentity FileIdentity::ofDescriptor(int descriptor) {
     return fromStat(info);
 }
 
+BackgroundHash::BackgroundHash()
+    : m_worker([this] { run(); }) {}
+
+BackgroundHash::~BackgroundHash() {
+    result();
+}
+
+void BackgroundHash::add(QByteArrayView block) {
+    QByteArray copy = block.toByteArray();
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_blocks.push_back(std::move(copy));
+    }
+    m_wake.notify_one();
+}
+
+QByteArray BackgroundHash::result() {
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_finished = true;
+    }
+    m_wake.notify_one();
+    if (m_worker.joinable())
+        m_worker.join();
+    return m_result;
+}
+
+void BackgroundHash::run() {
+    QCryptographicHash hash(ContentHash::Algorithm);
+    for (;;) {
+        QByteArray block;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_finished || !m_blocks.empty(); });
+            if (m_blocks.empty())
+                break;
+            block = std::move(m_blocks.front());
+            m_blocks.pop_front();
+        }
+        hash.addData(block);
+    }
+    m_result = hash.result();
+}
+
 DiskState::DiskState(FileIdentity identity, QByteArray hash)
     : m_identity(identity)
     , m_known(true) {

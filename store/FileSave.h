@@ -42,7 +42,7 @@ private:
     DataFile::Access m_access;
     std::unique_ptr<QSaveFile> m_file;
     std::optional<BufferedWriter> m_out;
-    ContentHash m_hash;
+    std::unique_ptr<BackgroundHash> m_hash;
     DiskState m_written;
     bool m_open = false;
 };
