@@ -75,7 +75,8 @@ SyncthingInstance::SyncthingInstance(QString name, Ports ports)
     , m_ports(ports)
     , m_apiKey(QUuid::createUuid().toString(QUuid::WithoutBraces)) {
     m_process.setProcessEnvironment(syncthingEnvironment(homePath()));
-    // An instance must not outlive a test that crashed or was killed by its time-out.
+    // An instance must not outlive a test that crashed or was killed by its time-out: the monitor
+    // is then terminated, and ends its child.
     m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
@@ -124,7 +125,9 @@ bool SyncthingInstance::configure(const QString &folderId, const QString &folder
 bool SyncthingInstance::start() {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     m_process.setStandardOutputFile(homePath() + QStringLiteral("/syncthing.log"), QIODevice::Append);
-    // No monitor process that restarts it, so that the process started is the one to stop.
+    // The process started is Syncthing's monitor, which runs Syncthing itself as its child;
+    // --no-restart keeps it from starting that child again once it has shut down. As the super-user
+    // Syncthing only logs a warning.
     m_process.start(program(), {QStringLiteral("serve"), QStringLiteral("--home"), homePath(),
                                 QStringLiteral("--no-browser"), QStringLiteral("--no-restart"),
                                 QStringLiteral("--no-upgrade"), QStringLiteral("--no-default-folder")});
@@ -137,6 +140,10 @@ void SyncthingInstance::stop() {
     if (!isRunning())
         return;
     post(QStringLiteral("/rest/system/shutdown"));
+    if (m_process.waitForFinished(ShutdownMs))
+        return;
+    // The monitor passes a termination on to its child; killed, it would leave the child running.
+    m_process.terminate();
     if (m_process.waitForFinished(ShutdownMs))
         return;
     m_process.kill();
