@@ -10,10 +10,11 @@
 
 namespace varnook::test {
 
-// Syncthing syncs every file in a folder unless told otherwise. The lock file says that the
-// program runs on this computer: synced, it would keep the other computer's program and
-// varnook-cli off their own copy. A save's temporary file is only ever complete once renamed over
-// data.enc, which is what the other computer must get.
+// Syncthing syncs every file in a folder unless told otherwise. The lock file belongs to the
+// computer whose program made it: synced, it would land in the other computer's folder, over that
+// computer's own lock, and the program and varnook-cli there would find the folder held, or take
+// the lock over with a message. A save's temporary file is complete only once it is renamed over
+// data.enc, and data.enc is what the other computer must get.
 const QByteArray SyncthingPair::IgnoreFile =
     "// Varnook's folder lock: each computer's running program holds its own.\n"
     "data.enc.lock\n"
