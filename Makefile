@@ -69,7 +69,7 @@ bench-build: deps
 
 bench: bench-build
 	$(ROOT_ENV) ./$(BUILD)/varnook-bench
-	QT_QPA_PLATFORM=offscreen ./$(BUILD)/tests/rtf/bench_rtfreader --first-page prose paragraph word
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/tests/rtf/bench_rtfreader --first-page prose paragraph word frames
 
 bench-quick: bench-build
 	$(ROOT_ENV) ./$(BUILD)/varnook-bench --quick

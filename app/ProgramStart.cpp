@@ -34,6 +34,7 @@ int runProgram(int argc, char *argv[], const std::function<void()> &adjustPlatfo
         return 1;
 
     Application program;
+    program.keepFolderLock(lock);
     program.start();
     return app.exec();
 }

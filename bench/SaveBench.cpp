@@ -1,5 +1,6 @@
 #include "SaveBench.h"
 
+#include "DataFileFormat.h"
 #include "FakePlatform.h"
 #include "Report.h"
 #include "Session.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <chrono>
 #include <cstdio>
@@ -60,7 +62,12 @@ QByteArray contentsOf(const QString &path) {
 } // namespace
 
 void benchSaves(int entries, const QByteArray &dataFile, const QString &password, int runs) {
-    Samples first, firstRaw, later, laterRaw;
+    Samples first, firstRaw, later, laterRaw, merge, mergeRaw;
+    // Another computer's save, brought by a sync engine: the same file with one entry more.
+    const Entry theirs{QStringLiteral("theirs"), QStringLiteral("pw-theirs"), QStringLiteral("other.example")};
+    const Entry mine{QStringLiteral("mine"), QStringLiteral("pw-mine"), QStringLiteral("here.example")};
+    const QByteArray otherFile = dataFile.chopped(2) + DataFileFormat::storedLine(theirs) + "\r\n";
+    const QByteArray merged = otherFile.chopped(2) + DataFileFormat::storedLine(mine) + "\r\n";
     for (int run = 0; run < runs; ++run) {
         test::FakePlatform fake;
         QFile data(fake.dataFile());
@@ -70,7 +77,7 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
         }
         data.close();
         fake.dialogs.answerInput(password);
-        Session session{DataFile::inProgramFolder()};
+        Session session{Session::inProgramFolder()};
         if (!session.load() || session.entries().count() != entries || fake.dialogs.shown.size() != 1) {
             reportSkipped("first_save", entries, QStringLiteral("the data file did not load as written"));
             return;
@@ -90,9 +97,24 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
                                               : QStringLiteral("the save did not write the bytes it loaded"));
             return;
         }
+
+        // The other computer's file renamed over this one, then a save of one add made here.
+        QSaveFile arrived(fake.dataFile());
+        if (!arrived.open(QIODevice::WriteOnly) || arrived.write(otherFile) != otherFile.size() || !arrived.commit()) {
+            reportSkipped("merge_save", entries, QStringLiteral("the other file could not be put in place"));
+            return;
+        }
+        session.entries().add(mine);
+        merge.add(msOf([&] { saved = session.save(EntryChange{EntryChange::Kind::Add, {}, mine}); }));
+        mergeRaw.add(msOf([&] { replaced = replaceRaw(rawPath, merged); }));
+        if (!saved || !replaced || contentsOf(fake.dataFile()) != merged) {
+            reportSkipped("merge_save", entries, QStringLiteral("the merged save did not write both entries"));
+            return;
+        }
     }
     reportRatio("first_save", entries, first, "write_fsync", firstRaw);
     reportRatio("save_data", entries, later, "write_fsync", laterRaw);
+    reportRatio("merge_save", entries, merge, "write_fsync", mergeRaw);
 }
 
 } // namespace varnook::bench

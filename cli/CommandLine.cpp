@@ -5,6 +5,7 @@
 #include "ExitCode.h"
 #include "ExportCommand.h"
 #include "ImportCommand.h"
+#include "MergeCommand.h"
 #include "VersionRecord.h"
 
 #include <QCommandLineParser>
@@ -30,8 +31,10 @@ QString CommandLine::helpText(const QString &optionsText) {
     return QStringLiteral("Usage: varnook-cli export [--folder DIR] [--output FILE]\n"
                           "       varnook-cli import FILE.csv [--folder DIR]\n"
                           "       varnook-cli check [--folder DIR]\n"
+                          "       varnook-cli merge FILE [--folder DIR]\n"
                           "\n"
-                          "Exports, imports and checks the entries of Varnook's data file, data.enc.\n"
+                          "Exports, imports, checks and merges the entries of Varnook's data file,\n"
+                          "data.enc.\n"
                           "\n"
                           "Commands:\n"
                           "  export  Writes the entries as CSV in the column layout of KeePassXC\n"
@@ -48,6 +51,11 @@ QString CommandLine::helpText(const QString &optionsText) {
                           "  check   Reports the data file's health without the master password: its\n"
                           "          entry lines, lines that would not read back as written, a missing\n"
                           "          master password line. Never shows a password.\n"
+                          "  merge   Adds the entries of another data file FILE (a sync engine's\n"
+                          "          conflict copy, a backup) that the data file lacks, in one safe\n"
+                          "          save; entries equal in all three fields are one entry, and nothing\n"
+                          "          is dropped. FILE's master password is asked after the data file's,\n"
+                          "          only where it differs. Refused while Varnook runs with the folder.\n"
                           "\n"
                           "The master password is read without echo on a terminal (three tries), and\n"
                           "otherwise as one line from standard input. DIR is the folder that holds\n"
@@ -93,7 +101,7 @@ int CommandLine::run(const QStringList &arguments) {
 
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
-        return usageError(QStringLiteral("No command given: use export, import or check."));
+        return usageError(QStringLiteral("No command given: use export, import, check or merge."));
     if (parser.isSet(folder) && parser.value(folder).isEmpty())
         return usageError(QStringLiteral("--folder needs a folder."));
     const DataFolder dataFolder(parser.value(folder));
@@ -113,12 +121,17 @@ int CommandLine::run(const QStringList &arguments) {
             return usageError(QStringLiteral("import needs exactly one CSV file."));
         return exitCode(ImportCommand(dataFolder, positional[1]).run());
     }
+    if (command == QLatin1String("merge")) {
+        if (positional.size() != 2)
+            return usageError(QStringLiteral("merge needs exactly one data file to merge."));
+        return exitCode(MergeCommand(dataFolder, positional[1]).run());
+    }
     if (command == QLatin1String("check")) {
         if (positional.size() > 1)
             return usageError(QStringLiteral("check takes no file argument."));
         return exitCode(CheckCommand(dataFolder).run());
     }
-    return usageError(QStringLiteral("Unknown command \"%1\": use export, import or check.").arg(command));
+    return usageError(QStringLiteral("Unknown command \"%1\": use export, import, check or merge.").arg(command));
 }
 
 } // namespace varnook

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "DataFile.h"
+#include "DataFolderLock.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,6 +44,40 @@ bool DataFolder::openExistingDataFileOrTell(QFile &file) const {
 
 void DataFolder::tellMissing() const {
     Console::err(QStringLiteral("There is no data file in this folder: ") + QDir::toNativeSeparators(m_path));
+}
+
+std::optional<ExitCode> DataFolder::lockOrTell(DataFolderLock &lock, const QString &done) const {
+    const QString folder = QDir::toNativeSeparators(m_path);
+    const DataFolderLock::Result locking = lock.tryLock();
+    QString elsewhere = locking.otherHost;
+    switch (locking.state) {
+    case DataFolderLock::State::Locked:
+        if (!locking.takenOverBecause.isEmpty())
+            Console::err(QStringLiteral("The lock of this folder was left behind and has been taken over, since ") +
+                         locking.takenOverBecause + QStringLiteral(": ") + folder);
+        // A copy that opened the folder beside the lock's last holder saves whenever it likes.
+        if (locking.alongside.isEmpty())
+            return std::nullopt;
+        lock.unlock();
+        elsewhere = locking.alongside.first();
+        break;
+    case DataFolderLock::State::Alongside: // only after openAlongside(), which a command never calls
+    case DataFolderLock::State::HeldOnAnotherComputer:
+        break;
+    case DataFolderLock::State::HeldElsewhere:
+        Console::err(QStringLiteral("Varnook is running with the data file in this folder: ") + folder +
+                     QStringLiteral("\nClose it and try again; nothing was ") + done + QStringLiteral("."));
+        return ExitCode::FolderInUse;
+    case DataFolderLock::State::Unavailable:
+        // Without the lock a running Varnook could overwrite the command's save, or the command its saves.
+        Console::err(QStringLiteral("The folder could not be locked: ") + folder + QStringLiteral("\n") +
+                     locking.failureReason + QStringLiteral("\nNothing was ") + done + QStringLiteral("."));
+        return ExitCode::FileFailure;
+    }
+    Console::err(QStringLiteral("Varnook is running with the data file in this folder on another computer (") +
+                 elsewhere + QStringLiteral("): ") + folder +
+                 QStringLiteral("\nClose it there and try again; nothing was ") + done + QStringLiteral("."));
+    return ExitCode::FolderInUse;
 }
 
 } // namespace varnook

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "ExitCode.h"
+
 #include <QString>
+
+#include <optional>
 
 class QFile;
 
 namespace varnook {
+
+class DataFolderLock;
 
 // The folder whose data.enc a command works on: the one given with --folder, else the folder the
 // program is installed in, where Varnook keeps its data file beside itself.
@@ -23,6 +29,10 @@ public:
     bool openExistingDataFileOrTell(QFile &file) const;
     // Tells the user that reading the data file failed, and why.
     void tellReadFailure(const QString &reason) const;
+    // Locks the folder for a command that writes the data file: nothing once locked (after telling
+    // that a lock left behind was taken over), otherwise the exit code, after telling why not and
+    // that nothing was done ("imported", "merged").
+    std::optional<ExitCode> lockOrTell(DataFolderLock &lock, const QString &done) const;
 
 private:
     QString m_path;

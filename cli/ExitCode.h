@@ -9,7 +9,7 @@ enum class ExitCode : int {
     Usage = 2,           // the command line is wrong
     FileFailure = 3,     // a file or folder could not be found, read or written, or the CSV file is malformed
     PasswordRefused = 4, // the master password was wrong, not given, or not acceptable
-    FolderInUse = 5,     // Varnook is running with the data file in this folder
+    FolderInUse = 5,     // Varnook is running with the data file in this folder, here or on another computer
     RowsRefused = 6,     // import: some rows could not be imported; the others were saved
 };
 

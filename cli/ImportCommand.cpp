@@ -215,23 +215,8 @@ ExitCode ImportCommand::run() {
 
     // Held until the save is done, so that Varnook cannot start on the folder in between.
     DataFolderLock lock(m_folder.path());
-    const DataFolderLock::Result locking = lock.tryLock();
-    switch (locking.state) {
-    case DataFolderLock::State::Locked:
-        if (!locking.takenOverBecause.isEmpty())
-            Console::err(QStringLiteral("The lock of this folder was left behind and has been taken over, since ") +
-                         locking.takenOverBecause + QStringLiteral(": ") + shown(m_folder.path()));
-        break;
-    case DataFolderLock::State::HeldElsewhere:
-        Console::err(QStringLiteral("Varnook is running with the data file in this folder: ") + shown(m_folder.path()) +
-                     QStringLiteral("\nClose it and try again; nothing was imported."));
-        return ExitCode::FolderInUse;
-    case DataFolderLock::State::Unavailable:
-        // Without the lock a running Varnook could overwrite the import, or the import its saves.
-        Console::err(QStringLiteral("The folder could not be locked: ") + shown(m_folder.path()) +
-                     QStringLiteral("\n") + locking.failureReason + QStringLiteral("\nNothing was imported."));
-        return ExitCode::FileFailure;
-    }
+    if (const std::optional<ExitCode> refused = m_folder.lockOrTell(lock, QStringLiteral("imported")))
+        return *refused;
 
     StoredFile stored;
     if (const std::optional<ExitCode> failed = unlockDataFile(stored))

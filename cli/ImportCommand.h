@@ -16,7 +16,8 @@ class BufferedWriter;
 
 // varnook-cli import: appends the rows of a CSV file to data.enc after the master password, in one
 // safe save. A folder without a data file gets one with a new master password. It refuses to run
-// while Varnook holds the folder, and leaves a data file with unreadable lines alone.
+// while Varnook holds the folder, here or on another computer whose copy refreshed its lock or its
+// mark lately, and leaves a data file with unreadable lines alone.
 //
 // The CSV file is read once into memory and gone through twice, a record at a time: first to refuse
 // a malformed file before anything is asked, then to write each row's entry line as it comes. The

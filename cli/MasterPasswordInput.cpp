@@ -24,9 +24,13 @@ MasterPasswordInput::Outcome noInput() {
 } // namespace
 
 MasterPasswordInput::Outcome MasterPasswordInput::login(const QString &stored) {
+    return login(stored, QStringLiteral("Please enter your password: "));
+}
+
+MasterPasswordInput::Outcome MasterPasswordInput::login(const QString &stored, const QString &prompt) {
     const int tries = PasswordInput::isTerminal() ? MasterPasswordRules::Tries : 1;
     for (int tried = 1;; ++tried) {
-        const std::optional<QString> typed = PasswordInput::readLine(QStringLiteral("Please enter your password: "));
+        const std::optional<QString> typed = PasswordInput::readLine(prompt);
         if (!typed)
             return noInput();
         // Compared exactly as the program's login compares.

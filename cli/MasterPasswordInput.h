@@ -18,6 +18,8 @@ public:
 
     // Asks until the typed password equals stored, exactly.
     static Outcome login(const QString &stored);
+    // The same with another prompt, for another file's password.
+    static Outcome login(const QString &stored, const QString &prompt);
     // Asks for a new master password, twice on a terminal; on Accepted, password holds it.
     static Outcome askNew(QString &password);
 

@@ -4,6 +4,7 @@
 #include "DataFileFormat.h"
 #include "DataFileLines.h"
 #include "MasterPasswordRules.h"
+#include "PropertyCheck.h"
 #include "ScrambleText.h"
 
 #include <QList>
@@ -15,15 +16,8 @@ namespace varnook {
 
 namespace {
 
-// The first property an input breaks.
-struct Broken {
-    const char *what;
-};
-
-void check(bool condition, const char *what) {
-    if (!condition)
-        throw Broken{what};
-}
+using fuzzing::Broken;
+using fuzzing::check;
 
 // The plain text of scrambled bytes, one character at a time.
 QString slowPlainText(QByteArrayView scrambled) {

@@ -5,6 +5,7 @@
 #include "DataFileLines.h"
 #include "DataFileStream.h"
 #include "DataLoader.h"
+#include "PropertyCheck.h"
 
 #include <QBuffer>
 
@@ -12,14 +13,8 @@ namespace varnook {
 
 namespace {
 
-struct Broken {
-    const char *what;
-};
-
-void check(bool condition, const char *what) {
-    if (!condition)
-        throw Broken{what};
-}
+using fuzzing::Broken;
+using fuzzing::check;
 
 const QString NewMasterPassword = QStringLiteral("new master");
 const Entry AddedEntry{QStringLiteral("added"), QStringLiteral("pw"), QStringLiteral("example.org")};

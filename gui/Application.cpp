@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "BrowserWindow.h"
+#include "LockKeeper.h"
 #include "MainWindow.h"
 #include "Platform.h"
 #include "SplashScreen.h"
@@ -13,7 +14,7 @@ Application::Application(QObject *parent)
 Application::Application(const Branding &branding, QObject *parent)
     : QObject(parent)
     , m_branding(branding)
-    , m_session(DataFile::inProgramFolder()) {
+    , m_session(Session::inProgramFolder()) {
     if (m_branding.skinOn)
         m_skin = std::make_unique<SkinEngine>();
 }
@@ -23,6 +24,24 @@ Application::~Application() {
     delete m_browser.data();
     delete m_mainWindow.data();
     delete m_splash.data();
+}
+
+void Application::keepFolderLock(DataFolderLock &lock, int refreshPeriodMs) {
+    m_lockKeeper = std::make_unique<LockKeeper>(lock, refreshPeriodMs);
+    connect(m_lockKeeper.get(), &LockKeeper::status, this, &Application::showLockStatus);
+    m_lockKeeper->start();
+}
+
+void Application::keepFolderLock(DataFolderLock &lock) {
+    keepFolderLock(lock, LockKeeper::DefaultPeriodMs);
+}
+
+void Application::showLockStatus(const QString &text) {
+    // Under the login box there is no status line yet: the line waits for the main window.
+    if (m_mainWindow)
+        m_mainWindow->showStatus(text);
+    else
+        m_heldLockStatus = text;
 }
 
 void Application::start() {
@@ -41,6 +60,8 @@ MainWindow *Application::openMainWindow() {
         return nullptr;
     }
     m_mainWindow = main;
+    if (!m_heldLockStatus.isEmpty())
+        main->showStatus(std::exchange(m_heldLockStatus, QString()));
     connect(main, &MainWindow::closed, this, &Application::onMainWindowClosed);
     connect(main, &MainWindow::browserRequested, this, &Application::openBrowser);
     main->show();

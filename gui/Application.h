@@ -14,9 +14,12 @@
 
 namespace varnook {
 
-// The owner of one run: the branding, the skin, the session, and the windows that outlive each
-// other: the splash screen, the main window and the browser window. The main window owns the
-// windows it opens itself.
+class DataFolderLock;
+class LockKeeper;
+
+// The owner of one run: the branding, the skin, the session, the keeper of the folder lock, and
+// the windows that outlive each other: the splash screen, the main window and the browser window.
+// The main window owns the windows it opens itself.
 class Application : public QObject {
     Q_OBJECT
 
@@ -26,6 +29,10 @@ public:
     explicit Application(const Branding &branding, QObject *parent = nullptr);
     ~Application() override;
 
+    // Keeps the lock the program took refreshed for the whole run (it outlives the application), and
+    // shows in the main window's status line what the refreshes find. Tests pass a shorter period.
+    void keepFolderLock(DataFolderLock &lock, int refreshPeriodMs);
+    void keepFolderLock(DataFolderLock &lock);
     // Shows the splash screen; the main window follows on its 75th tick.
     void start();
 
@@ -50,10 +57,13 @@ public:
 private:
     void onMainWindowClosed();
     void onBrowserClosed();
+    void showLockStatus(const QString &text);
 
     const Branding m_branding;
     std::unique_ptr<SkinEngine> m_skin;
     Session m_session;
+    std::unique_ptr<LockKeeper> m_lockKeeper;
+    QString m_heldLockStatus; // found before the main window showed
     QPointer<SplashScreen> m_splash;
     QPointer<MainWindow> m_mainWindow;
     QPointer<BrowserWindow> m_browser;

@@ -1,7 +1,6 @@
 #include "EntryTableModel.h"
 
 #include "CaseBlindSort.h"
-#include "DataFileFormat.h"
 #include "ShortenedText.h"
 
 #include <algorithm>
@@ -49,27 +48,28 @@ int EntryTableModel::add(const Entry &entry) {
     const size_t place = m_sorted ? sortedPlaceIn(0, m_order.size(), entry) : m_order.size();
     forgetSortKeys();
     beginInsertRows(QModelIndex(), int(place), int(place));
-    m_slots.push_back(Row{entry, m_nextId++, {}});
+    m_slots.push_back(Row{entry, m_nextId++});
     m_order.insert(m_order.begin() + qsizetype(place), quint32(m_slots.size() - 1));
     endInsertRows();
     return int(place) + 1;
 }
 
-void EntryTableModel::append(std::vector<Entry> entries, std::vector<StoredLine> storedLines) {
+EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
+    const RowId first = m_nextId;
     if (entries.empty())
-        return;
+        return first;
     forgetSortKeys();
     beginInsertRows(QModelIndex(), count(), count() + int(entries.size()) - 1);
     m_slots.reserve(m_slots.size() + entries.size());
     m_order.reserve(m_order.size() + entries.size());
-    const bool withLines = storedLines.size() == entries.size();
-    for (size_t i = 0; i < entries.size(); ++i) {
+    for (Entry &entry : entries) {
         m_order.push_back(quint32(m_slots.size()));
-        m_slots.push_back(Row{std::move(entries[i]), m_nextId++, withLines ? std::move(storedLines[i]) : StoredLine()});
+        m_slots.push_back(Row{std::move(entry), m_nextId++});
     }
     endInsertRows();
     if (m_sorted)
         resort();
+    return first;
 }
 
 void EntryTableModel::remove(int position) {
@@ -96,14 +96,15 @@ size_t hashOf(const Entry &entry) {
 
 } // namespace
 
-void EntryTableModel::replaceAll(std::vector<Entry> entries, std::vector<StoredLine> storedLines) {
+std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entry> entries) {
     std::unordered_multimap<size_t, quint32> slotsByHash;
     slotsByHash.reserve(m_slots.size());
     for (quint32 slot = 0; slot < m_slots.size(); ++slot)
         slotsByHash.emplace(hashOf(m_slots[slot].entry), slot);
     std::vector<Row> rows;
     rows.reserve(entries.size());
-    const bool withLines = storedLines.size() == entries.size();
+    std::vector<RowId> ids;
+    ids.reserve(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         RowId id = 0;
         auto [first, last] = slotsByHash.equal_range(hashOf(entries[i]));
@@ -114,8 +115,8 @@ void EntryTableModel::replaceAll(std::vector<Entry> entries, std::vector<StoredL
                 break;
             }
         }
-        rows.push_back(
-            Row{std::move(entries[i]), id ? id : m_nextId++, withLines ? std::move(storedLines[i]) : StoredLine()});
+        rows.push_back(Row{std::move(entries[i]), id ? id : m_nextId++});
+        ids.push_back(rows.back().id);
     }
     beginResetModel();
     m_slots = std::move(rows);
@@ -126,6 +127,7 @@ void EntryTableModel::replaceAll(std::vector<Entry> entries, std::vector<StoredL
     if (m_sorted)
         m_order = sortedOrder();
     endResetModel();
+    return ids;
 }
 
 void EntryTableModel::clear() {
@@ -141,7 +143,6 @@ int EntryTableModel::setEntry(int position, const Entry &entry) {
         return 0;
     Row &row = rowAt(position);
     row.entry = entry;
-    row.storedLine = {};
     forgetSortKeys();
     emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
     return m_sorted ? int(moveToSortedPlace(size_t(position - 1))) + 1 : position;
@@ -175,13 +176,6 @@ std::vector<Entry> EntryTableModel::entries() const {
     for (quint32 slot : m_order)
         result.push_back(m_slots[slot].entry);
     return result;
-}
-
-QByteArrayView EntryTableModel::storedLine(int position) const {
-    const Row &row = rowAt(position);
-    if (row.storedLine.isNull())
-        row.storedLine = StoredLine(DataFileFormat::storedLine(row.entry));
-    return row.storedLine.bytes();
 }
 
 int EntryTableModel::positionOf(RowId id) const {

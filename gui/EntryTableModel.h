@@ -2,7 +2,6 @@
 
 #include "CaseBlindSort.h"
 #include "Entry.h"
-#include "StoredLine.h"
 
 #include <QAbstractTableModel>
 
@@ -12,7 +11,8 @@
 
 namespace varnook {
 
-// The entries as the list shows them, in display order. Positions are 1-based, as the list
+// The entries as the list shows them, in display order, and how they sort; what the data file
+// holds is the session's. Positions are 1-based, as the list
 // commands count them. Each row has an id that stays with it through sorts and removals, so a
 // window can hold on to a row rather than to a position that may move.
 class EntryTableModel : public QAbstractTableModel {
@@ -29,22 +29,20 @@ public:
     int count() const { return int(m_order.size()); }
     // Adds a row at the end, or at its sorted place while sorting is on; returns its position.
     int add(const Entry &entry);
-    // Appends many rows at once (loading), then sorts them if sorting is on. storedLines, when
-    // given, are the rows' lines as the data file holds them (one per entry).
-    void append(std::vector<Entry> entries, std::vector<StoredLine> storedLines = {});
+    // Appends many rows at once (loading), then sorts them if sorting is on. Their ids are
+    // consecutive; yields the first.
+    RowId append(std::vector<Entry> entries);
     void remove(int position);
     void clear();
-    // Puts entries (with their stored lines, null for none) in the place of every row, as when the
-    // data file was changed by another program. The sort settings stay, and a row whose entry is
-    // among the new ones keeps its id, so that a window holding on to it still finds it.
-    void replaceAll(std::vector<Entry> entries, std::vector<StoredLine> storedLines);
+    // Puts entries in the place of every row, as when the data file was changed by another program.
+    // The sort settings stay, and a row whose entry is among the new ones keeps its id, so that a
+    // window holding on to it still finds it. Yields the ids of the entries, in their order.
+    std::vector<RowId> replaceAll(std::vector<Entry> entries);
 
     const Entry &entry(int position) const { return rowAt(position).entry; }
     // Replaces a row's texts; while sorting is on the row moves to its sorted place. Returns its position.
     int setEntry(int position, const Entry &entry);
     std::vector<Entry> entries() const;
-    // The row's line as the data file stores it, encoded once and kept until the row changes.
-    QByteArrayView storedLine(int position) const;
 
     RowId rowId(int position) const { return rowAt(position).id; }
     // The row's current position, or 0 when it is gone.
@@ -68,7 +66,6 @@ private:
     struct Row {
         Entry entry;
         RowId id;
-        mutable StoredLine storedLine; // null until loaded or until a save asks for it
     };
 
     Row &rowAt(int position) { return m_slots[m_order[size_t(position - 1)]]; }

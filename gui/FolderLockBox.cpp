@@ -17,6 +17,24 @@ void tell(const QString &text, MessageIcon icon) {
     platform().dialogs->messageBox(request);
 }
 
+// Asks whether to open a folder that a copy on another computer holds; on OK it is opened beside it.
+bool openAlongsideIfAsked(DataFolderLock &lock, const QString &otherHost) {
+    MessageBoxRequest question;
+    question.text = Messages::folderOpenOnAnotherComputer(lock.folder(), otherHost);
+    question.title = Messages::applicationTitle();
+    question.buttons = MessageButtons::OkCancel;
+    question.icon = MessageIcon::Warning;
+    // Two copies at once is the user's deliberate choice.
+    question.defaultButton = MessageAnswer::Cancel;
+    if (platform().dialogs->messageBox(question) != MessageAnswer::Ok)
+        return false;
+    const DataFolderLock::Result opened = lock.openAlongside();
+    if (opened.state == DataFolderLock::State::Alongside)
+        return true;
+    tell(Messages::lockFailed(lock.folder(), opened.failureReason), MessageIcon::Critical);
+    return false;
+}
+
 } // namespace
 
 bool lockFolderOrTell(DataFolderLock &lock) {
@@ -26,6 +44,10 @@ bool lockFolderOrTell(DataFolderLock &lock) {
         if (!result.takenOverBecause.isEmpty())
             tell(Messages::lockTakenOver(lock.folder(), result.takenOverBecause), MessageIcon::Warning);
         return true;
+    case DataFolderLock::State::Alongside:
+        return true;
+    case DataFolderLock::State::HeldOnAnotherComputer:
+        return openAlongsideIfAsked(lock, result.otherHost);
     case DataFolderLock::State::HeldElsewhere:
         tell(Messages::folderInUse(lock.folder()), MessageIcon::Warning);
         return false;

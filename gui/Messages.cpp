@@ -1,5 +1,6 @@
 #include "Messages.h"
 
+#include "DataFolderLock.h"
 #include "Platform.h"
 #include "ShortenedText.h"
 
@@ -97,8 +98,29 @@ QString Messages::folderInUse(const QString &folder) {
 QString Messages::lockTakenOver(const QString &folder, const QString &because) {
     return QStringLiteral("The lock of this data folder was left behind, and ") + productName() +
            QStringLiteral(" has taken it over, since ") + because + QStringLiteral(":\n") + shown(folder) +
-           QStringLiteral("\n\nIf another copy is still using this folder, close one of the two now: their saves "
-                          "would overwrite each other.");
+           QStringLiteral("\n\nIf another copy is still using this folder, both can go on: each shows what the "
+                          "other saves, and merges its own saves with it.");
+}
+
+QString Messages::folderOpenOnAnotherComputer(const QString &folder, const QString &host) {
+    return QStringLiteral("A copy of ") + productName() + QStringLiteral(" on another computer (") + host +
+           QStringLiteral(") is using the data file in this folder; it refreshed its lock less than %1 seconds ago:\n")
+               .arg(DataFolderLock::StaleAfterSeconds) +
+           shown(folder) +
+           QStringLiteral("\n\nOpen the folder here as well? Both copies then merge each save with what the other "
+                          "saved, and the copy on ") +
+           host + QStringLiteral(" says in its status line that this one opened the folder.\n\nCancel closes ") +
+           productName() + QStringLiteral(" here.");
+}
+
+QString Messages::openedAlongside(const QString &host) {
+    return QStringLiteral("Another copy of ") + productName() + QStringLiteral(" has opened this data folder on ") +
+           host + QStringLiteral("; saves from both are merged.");
+}
+
+QString Messages::lockTakenElsewhere(const QString &host) {
+    return QStringLiteral("Another copy of ") + productName() + QStringLiteral(", on ") + host +
+           QStringLiteral(", has taken over this data folder's lock; saves from both are merged.");
 }
 
 QString Messages::lockFailed(const QString &folder, const QString &reason) {

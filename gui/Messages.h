@@ -9,7 +9,7 @@
 namespace varnook {
 
 // The texts of the boxes the program shows about its data file, its folder lock and the master
-// password. varnook-cli words its own.
+// password, and of the status lines about the lock. varnook-cli words its own.
 class Messages {
 public:
     // The application's title, shown by boxes that have no title of their own.
@@ -24,6 +24,11 @@ public:
     static QString passwordNotStored(const QString &path, const QString &reason);
     static QString folderInUse(const QString &folder);
     static QString lockTakenOver(const QString &folder, const QString &because);
+    // A copy on another computer refreshes the folder's lock; the box asks whether to open it anyway.
+    static QString folderOpenOnAnotherComputer(const QString &folder, const QString &host);
+    // The status lines of the copy that holds the lock.
+    static QString openedAlongside(const QString &host);
+    static QString lockTakenElsewhere(const QString &host);
     static QString lockFailed(const QString &folder, const QString &reason);
     // Why the creation refuses a new master password, as its box says it.
     static QString newPasswordRefused(MasterPasswordRules::Problem problem);

@@ -1,5 +1,7 @@
 #include "Session.h"
 
+#include "ConflictCopies.h"
+#include "DataFileFormat.h"
 #include "DataLoader.h"
 #include "MasterPasswordDialogs.h"
 #include "Messages.h"
@@ -49,7 +51,21 @@ Session::Session(DataFile file, QObject *parent)
             m_checkSoon.start(SettleMs);
     };
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, settle);
+    // A row that changes or goes loses its line: the next save encodes what the list shows.
+    connect(&m_entries, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &from, const QModelIndex &to) {
+        for (int row = from.row(); row <= to.row(); ++row)
+            forgetLine(m_entries.rowId(row + 1));
+    });
+    connect(&m_entries, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &, int first, int last) {
+                for (int row = first; row <= last; ++row)
+                    forgetLine(m_entries.rowId(row + 1));
+            });
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, settle);
+}
+
+DataFile Session::inProgramFolder() {
+    return DataFile(platform().programFile(QString::fromLatin1(DataFile::FileName)));
 }
 
 bool Session::load() {
@@ -59,11 +75,46 @@ bool Session::load() {
         return false;
     }
     m_masterPassword = unlocked->masterPassword;
-    m_entries.append(std::move(unlocked->entries), std::move(unlocked->storedLines));
+    appendRows(std::move(unlocked->entries), std::move(unlocked->storedLines));
     m_disk = unlocked->disk;
     watch();
     emit status(unlocked->status);
+    // Once the window that asks is on the screen.
+    QTimer::singleShot(0, this, &Session::mergeConflictCopies);
     return true;
+}
+
+void Session::appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines) {
+    const EntryTableModel::RowId first = m_entries.append(std::move(entries));
+    for (size_t i = 0; i < lines.size(); ++i)
+        keepLine(first + i, std::move(lines[i]));
+}
+
+void Session::replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines) {
+    const std::vector<EntryTableModel::RowId> ids = m_entries.replaceAll(std::move(entries));
+    m_storedLines.clear();
+    for (size_t i = 0; i < ids.size() && i < lines.size(); ++i)
+        keepLine(ids[i], std::move(lines[i]));
+}
+
+void Session::keepLine(EntryTableModel::RowId row, StoredLine line) {
+    if (line.isNull())
+        return;
+    if (m_storedLines.size() <= row)
+        m_storedLines.resize(size_t(row) + 1);
+    m_storedLines[size_t(row)] = std::move(line);
+}
+
+void Session::forgetLine(EntryTableModel::RowId row) {
+    if (row < m_storedLines.size())
+        m_storedLines[size_t(row)] = StoredLine();
+}
+
+QByteArrayView Session::storedLineAt(int position) {
+    const EntryTableModel::RowId row = m_entries.rowId(position);
+    if (row >= m_storedLines.size() || m_storedLines[size_t(row)].isNull())
+        keepLine(row, StoredLine(DataFileFormat::storedLine(m_entries.entry(position))));
+    return m_storedLines[size_t(row)].bytes();
 }
 
 void Session::watch() {
@@ -134,6 +185,7 @@ void Session::checkForChanges() {
         m_checkSoon.start(QuietMs);
         return;
     }
+    mergeConflictCopies();
     const FileIdentity now = FileIdentity::of(m_file.path());
     if (now == m_disk.identity())
         return;
@@ -178,10 +230,62 @@ void Session::checkForChanges() {
         return;
     }
     const int count = int(read.entries.size());
-    m_entries.replaceAll(std::move(read.entries), std::move(read.storedLines));
+    replaceRows(std::move(read.entries), std::move(read.storedLines));
     m_disk = read.disk;
     m_pending.clear();
     emit status(QStringLiteral("Reloaded: the data file was changed by another program. Loaded %1 entries").arg(count));
+}
+
+void Session::mergeConflictCopies() {
+    if (m_checking || !m_disk.isKnown())
+        return;
+    m_checking = true;
+    const auto done = qScopeGuard([this] { m_checking = false; });
+    for (const QString &copy : ConflictCopies::besides(m_file.path())) {
+        if (m_declinedCopies.contains(copy))
+            continue;
+        LoadResult read = DataLoader::read(DataFile(copy));
+        if (read.state == LoadResult::State::CouldNotRead || read.state == LoadResult::State::CouldNotCreate) {
+            m_declinedCopies.append(copy);
+            emit status(QStringLiteral("The conflict copy %1 could not be read: %2")
+                            .arg(QFileInfo(copy).fileName(), read.reason));
+            continue;
+        }
+        const std::vector<Entry> shown = m_entries.entries();
+        const EntryMerge::Rows missing =
+            EntryMerge::missingFrom({shown, {}}, {std::move(read.entries), std::move(read.storedLines)});
+        MessageBoxRequest question;
+        question.text = QStringLiteral("A sync engine left a conflicting copy of the data file beside it:\n") +
+                        QDir::toNativeSeparators(copy) +
+                        QStringLiteral("\n\nIt holds %1 entries that the list does not have. Merge them into the "
+                                       "list? The copy is removed once they are saved; Cancel leaves it as it is.")
+                            .arg(missing.entries.size());
+        question.title = Messages::applicationTitle();
+        question.buttons = MessageButtons::OkCancel;
+        question.icon = MessageIcon::Warning;
+        question.defaultButton = MessageAnswer::Ok;
+        if (platform().dialogs->messageBox(question) != MessageAnswer::Ok) {
+            m_declinedCopies.append(copy);
+            continue;
+        }
+        // A copy under another master password is for someone who knows that one too.
+        if (read.state == LoadResult::State::HasMasterPassword && read.masterPassword != m_masterPassword &&
+            !MasterPasswordDialogs::login(read.masterPassword)) {
+            m_declinedCopies.append(copy);
+            continue;
+        }
+        for (const Entry &entry : missing.entries)
+            m_pending.push_back({EntryChange::Kind::Add, {}, entry});
+        const qsizetype count = qsizetype(missing.entries.size());
+        appendRows(missing.entries, missing.lines);
+        if (!save()) {
+            m_declinedCopies.append(copy);
+            continue;
+        }
+        QFile::remove(copy);
+        emit status(
+            QStringLiteral("Merged %1 entries from the conflict copy %2").arg(count).arg(QFileInfo(copy).fileName()));
+    }
 }
 
 bool Session::askToCreateAgain() {
@@ -239,7 +343,7 @@ FileResult Session::prepareForSave() {
     EntryMerge::Rows rows{std::move(read->entries), std::move(read->storedLines)};
     const EntryMerge::Outcome merged =
         EntryMerge::apply(rows, m_pending, [this](const MergeConflict &conflict) { return askWhichToKeep(conflict); });
-    m_entries.replaceAll(std::move(rows.entries), std::move(rows.lines));
+    replaceRows(std::move(rows.entries), std::move(rows.lines));
     m_mergeNote = merged.conflicts == 0
                       ? QStringLiteral(" Merged with the changes another program made to the data file.")
                       : QStringLiteral(" Merged with the changes another program made to the data file; %1 settled "
@@ -256,8 +360,8 @@ FileResult Session::write() {
         // Unchanged rows keep their encoded lines (loaded ones the very bytes read), so a save costs
         // little more than writing the bytes; they go straight into the new file.
         saved = m_file.saveLines(
-            m_masterPassword,
-            EntryLines(m_entries.count(), [this](qsizetype i) { return m_entries.storedLine(int(i) + 1); }), &written);
+            m_masterPassword, EntryLines(m_entries.count(), [this](qsizetype i) { return storedLineAt(int(i) + 1); }),
+            &written);
     }
     if (written.isKnown())
         m_disk = written;

@@ -5,6 +5,7 @@
 #include "EntryMerge.h"
 #include "EntryTableModel.h"
 #include "FileResult.h"
+#include "StoredLine.h"
 
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -28,6 +29,8 @@ class Session : public QObject {
 
 public:
     explicit Session(DataFile file, QObject *parent = nullptr);
+    // data.enc in the program's folder, where the program keeps it.
+    static DataFile inProgramFolder();
 
     const DataFile &dataFile() const { return m_file; }
     EntryTableModel &entries() { return m_entries; }
@@ -59,6 +62,9 @@ public:
     // Looks at the file now, as the watcher does when it sees a change: shows the new file when
     // another program changed it and nothing is unsaved here.
     void checkForChanges();
+    // Offers, a box each, to merge the entries of the conflict copies that sync engines left beside
+    // the file; a merged copy is removed once its entries are saved, a declined one stays.
+    void mergeConflictCopies();
 
 signals:
     // A line for the main window's status bar.
@@ -78,17 +84,28 @@ private:
     ConflictChoice askWhichToKeep(const MergeConflict &conflict);
     bool askToCreateAgain();
     void watch();
+    // Rows and the lines the data file holds for them.
+    void appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines);
+    void replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines);
+    void keepLine(EntryTableModel::RowId row, StoredLine line);
+    void forgetLine(EntryTableModel::RowId row);
+    // The line a save writes for the row at position: the bytes read for it, or its entry encoded
+    // once and kept until the row changes.
+    QByteArrayView storedLineAt(int position);
     void markSaved();
     void markUnsaved(const QString &reason);
 
     DataFile m_file;
     EntryTableModel m_entries;
+    // Each row's line as the data file holds it, by row id; null where the row has none yet.
+    std::vector<StoredLine> m_storedLines;
     QString m_masterPassword;
     DiskState m_disk;
     std::vector<EntryChange> m_pending; // changes the file lacks, oldest first
     bool m_unsaved = false;
     QString m_unsavedReason;
-    QString m_mergeNote; // what the last save merged, for its status line
+    QString m_mergeNote;          // what the last save merged, for its status line
+    QStringList m_declinedCopies; // asked about once a run
     bool m_removalTold = false;
     bool m_checking = false;
     FileIdentity m_seen; // the file as the last look found it, to tell when it has gone quiet

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QtEndian>
 
+#include <cmath>
+
 namespace varnook {
 
 namespace {
@@ -128,8 +130,17 @@ QString RtfPicture::label() const {
     }
 }
 
-QImage RtfPicture::placeholder(QSize size, const QString &label) {
-    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+QSize RtfPicture::placeholderSize(QSize frame) {
+    frame = frame.expandedTo(QSize(1, 1));
+    const qint64 pixels = qint64(frame.width()) * frame.height();
+    if (pixels <= MaxPlaceholderPixels)
+        return frame;
+    const qreal scale = std::sqrt(qreal(MaxPlaceholderPixels) / qreal(pixels));
+    return QSize(qMax(1, int(frame.width() * scale)), qMax(1, int(frame.height() * scale)));
+}
+
+QImage RtfPicture::placeholder(QSize frame, const QString &label) {
+    QImage image(placeholderSize(frame), QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor(0xF4, 0xF4, 0xF4));
     QPainter painter(&image);
     painter.setPen(QColor(0x80, 0x80, 0x80));

@@ -45,8 +45,13 @@ public:
     QSizeF shownSize(const QImage &image) const;
     // What a frame standing in for a picture that cannot be drawn says.
     QString label() const;
-    // That frame, of the given size in pixels, with the label inside.
-    static QImage placeholder(QSize size, const QString &label);
+    // Frames of more pixels than this are drawn smaller, to scale, and the view stretches them to
+    // their size: a page-high frame would otherwise take 18 MB and most of a slice's time.
+    static constexpr qint64 MaxPlaceholderPixels = 1024 * 512;
+    // The size of the image drawn for a frame of this size.
+    static QSize placeholderSize(QSize frame);
+    // That frame, for a frame of the given size in pixels, with the label inside.
+    static QImage placeholder(QSize frame, const QString &label);
 
 private:
     QByteArray m_data;

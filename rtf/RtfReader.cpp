@@ -1,5 +1,7 @@
 #include "RtfReader.h"
 
+#include "RtfLog.h"
+
 #include <QStringDecoder>
 #include <QTextDocument>
 #include <QTextImageFormat>
@@ -14,7 +16,6 @@ namespace {
 constexpr qsizetype MaxCollected = 2048; // characters of a field instruction or list number kept
 constexpr int MaxListNumber = 1000000;
 constexpr int MaxBorderTwips = 150;
-constexpr qint64 MaxImageBytes = 256 * 1024 * 1024; // for all pictures of a document together
 
 // HYPERLINK "address" \l "place" \o "tip": the address, with the place after a '#'; empty for any
 // other field, and for a link to a place in this document only.
@@ -213,6 +214,12 @@ void RtfReader::finishDocument() {
     flushRun();
     m_builder.finish(m_formatter.blockFormat(group().para), m_formatter.charFormat(group().chars));
     m_done = true;
+    if (const int leftOut = m_pictureBudget.leftOut(); leftOut > 0) {
+        qCWarning(rtfLog).nospace() << leftOut << " of " << leftOut + m_pictureBudget.shown()
+                                    << " pictures are not shown: a document shows at most "
+                                    << RtfPictureBudget::MaxPictures << " pictures, "
+                                    << qint64(RtfPictureBudget::MaxTotalHeight) << " pixels high together";
+    }
 }
 
 void RtfReader::handle(const RtfToken &token) {
@@ -557,21 +564,27 @@ void RtfReader::startPicture() {
 }
 
 // Shows the picture where it stood, at the size the file asks for; one that Qt cannot draw, or that
-// would take more memory than all the others may, as a frame of that size saying what it is.
+// would take more memory than all the others may, as a frame of that size saying what it is. The
+// pictures past the document's bounds are left out; those after the first one left out are not
+// even decoded.
 void RtfReader::finishPicture() {
     const std::unique_ptr<RtfPicture> picture = std::move(m_picture);
+    if (!m_pictureBudget.hasRoom()) {
+        m_pictureBudget.leaveOut();
+        return;
+    }
     QImage image = picture->decode();
     const QSizeF size = picture->shownSize(image);
+    if (!m_pictureBudget.take(size.height()))
+        return;
     QTextImageFormat format;
-    if (image.isNull() || m_imageBytes + image.sizeInBytes() > MaxImageBytes) {
-        const QSize frame = size.toSize();
-        image = m_imageBytes + qint64(frame.width()) * frame.height() * 4 > MaxImageBytes
-                    ? QImage()
-                    : RtfPicture::placeholder(frame, picture->label());
+    if (!image.isNull() && m_pictureBudget.fitsInMemory(image.sizeInBytes())) {
+        m_pictureBudget.useMemory(image.sizeInBytes());
+    } else {
+        image = placeholder(size.toSize(), picture->label());
         format.setToolTip(picture->label());
     }
-    m_imageBytes += image.sizeInBytes();
-    const QUrl name(QStringLiteral("rtf-picture:%1").arg(++m_pictureCount));
+    const QUrl name(QStringLiteral("rtf-picture:%1").arg(m_pictureBudget.shown()));
     m_document->addResource(QTextDocument::ImageResource, name, image);
     format.setName(name.toString());
     format.setWidth(size.width());
@@ -582,6 +595,21 @@ void RtfReader::finishPicture() {
     flushRun();
     m_builder.insertText(QString(QChar::ObjectReplacementCharacter), format, inTableContext());
     m_paragraphHasContent = true;
+}
+
+// A frame like the last one shares its image, which costs neither time nor memory again; none is
+// drawn once the images have used up their memory.
+QImage RtfReader::placeholder(QSize frame, const QString &label) {
+    if (!m_placeholder.isNull() && frame == m_placeholderFrame && label == m_placeholderLabel)
+        return m_placeholder;
+    const QSize drawn = RtfPicture::placeholderSize(frame);
+    if (!m_pictureBudget.fitsInMemory(qint64(drawn.width()) * drawn.height() * 4))
+        return {};
+    m_placeholder = RtfPicture::placeholder(frame, label);
+    m_placeholderFrame = frame;
+    m_placeholderLabel = label;
+    m_pictureBudget.useMemory(m_placeholder.sizeInBytes());
+    return m_placeholder;
 }
 
 void RtfReader::startField() {

@@ -5,6 +5,7 @@
 #include "RtfFormatter.h"
 #include "RtfListNumbering.h"
 #include "RtfPicture.h"
+#include "RtfPictureBudget.h"
 #include "RtfState.h"
 #include "RtfTokenizer.h"
 
@@ -112,6 +113,7 @@ private:
     bool paragraphHasContent() const { return m_paragraphHasContent || !m_listText.isEmpty(); }
     void startPicture();
     void finishPicture();
+    QImage placeholder(QSize frame, const QString &label);
     void startField();
     void startFieldResult();
     QString *collectedText();
@@ -163,8 +165,10 @@ private:
 
     std::unique_ptr<RtfPicture> m_picture; // the picture being read
     size_t m_pictureDepth = 0;             // the number of groups open where it started
-    int m_pictureCount = 0;
-    qint64 m_imageBytes = 0; // what the pictures shown so far take in memory
+    RtfPictureBudget m_pictureBudget;
+    QImage m_placeholder; // the last frame drawn for a picture, and what it was drawn for
+    QSize m_placeholderFrame;
+    QString m_placeholderLabel;
 
     bool m_paragraphHasListText = false;
     bool m_paragraphHasContent = false;

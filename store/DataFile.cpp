@@ -3,7 +3,6 @@
 #include "DataFileFormat.h"
 #include "FileExists.h"
 #include "FileSave.h"
-#include "Platform.h"
 #include "SaveTemporaries.h"
 
 #include <QFile>
@@ -164,10 +163,6 @@ FileResult FileSave::commit() {
                            "may be lost if the computer stops now: ") +
             systemReason(error));
     return FileResult::success();
-}
-
-DataFile DataFile::inProgramFolder() {
-    return DataFile(platform().programFile(QString::fromLatin1(FileName)));
 }
 
 void DataFile::setSaveFileFactory(SaveFileFactory factory) {

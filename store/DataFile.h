@@ -27,8 +27,6 @@ public:
 
     explicit DataFile(QString path)
         : m_path(std::move(path)) {}
-    // data.enc in the program's folder.
-    static DataFile inProgramFolder();
 
     const QString &path() const { return m_path; }
 

@@ -1,12 +1,21 @@
 #include "EntryMerge.h"
 
+#include <QHashFunctions>
+
 #include <algorithm>
+#include <unordered_set>
 
 namespace varnook {
 
 namespace {
 
 using Rows = EntryMerge::Rows;
+
+struct EntryHash {
+    size_t operator()(const Entry &entry) const {
+        return qHashMulti(0, entry.username, entry.password, entry.location);
+    }
+};
 
 qsizetype find(const Rows &rows, const Entry &entry) {
     const auto at = std::find(rows.entries.begin(), rows.entries.end(), entry);
@@ -87,6 +96,18 @@ EntryMerge::Outcome EntryMerge::apply(Rows &rows, const std::vector<EntryChange>
         }
     }
     return outcome;
+}
+
+EntryMerge::Rows EntryMerge::missingFrom(const Rows &rows, const Rows &other) {
+    std::unordered_set<Entry, EntryHash> known(rows.entries.begin(), rows.entries.end());
+    Rows missing;
+    for (size_t i = 0; i < other.entries.size(); ++i) {
+        if (!known.insert(other.entries[i]).second)
+            continue;
+        missing.entries.push_back(other.entries[i]);
+        missing.lines.push_back(i < other.lines.size() ? other.lines[i] : StoredLine());
+    }
+    return missing;
 }
 
 } // namespace varnook

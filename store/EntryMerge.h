@@ -51,6 +51,9 @@ public:
     };
 
     static Outcome apply(Rows &rows, const std::vector<EntryChange> &changes, const Resolve &resolve);
+    // The rows of other (another copy of the data file) that rows lack, with their stored lines:
+    // an entry equal in all three fields to one in rows, or to one taken before, is one entry.
+    static Rows missingFrom(const Rows &rows, const Rows &other);
 };
 
 } // namespace varnook

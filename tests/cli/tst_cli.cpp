@@ -7,6 +7,7 @@
 #include "EntryCsv.h"
 #include "FileHelpers.h"
 #include "SaveTemporaries.h"
+#include "ScrambleText.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -100,6 +101,8 @@ private slots:
 
     void roundTripIntoAnEmptyFolder();
     void killedSavesLeftoversGoAndBackupsStay();
+    void mergeAddsWhatTheDataFileLacks();
+    void mergeRefusals();
     void importAppendsToTheEntries();
     void importListsRefusedRows();
     void importWithNothingImportableChangesNothing();
@@ -107,6 +110,7 @@ private slots:
     void importRefusesWhileVarnookHoldsTheFolder();
     void importFreesTheFolder();
     void importTakesOverAnEmptyLockLeftBehind();
+    void importRefusesACopyOnAnotherComputer();
     void importRefusesAWrongPassword();
     void importNewMasterPassword_data();
     void importNewMasterPassword();
@@ -217,12 +221,14 @@ void tst_Cli::version() {
 void tst_Cli::usageErrors_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("problem");
-    QTest::newRow("no command") << QStringList{} << QStringLiteral("No command given: use export, import or check.");
+    QTest::newRow("no command") << QStringList{}
+                                << QStringLiteral("No command given: use export, import, check or merge.");
     QTest::newRow("unknown command") << QStringList{QStringLiteral("backup")}
-                                     << QStringLiteral("Unknown command \"backup\": use export, import or check.");
+                                     << QStringLiteral(
+                                            "Unknown command \"backup\": use export, import, check or merge.");
     QTest::newRow("commands are lower case")
         << QStringList{QStringLiteral("Export")}
-        << QStringLiteral("Unknown command \"Export\": use export, import or check.");
+        << QStringLiteral("Unknown command \"Export\": use export, import, check or merge.");
     QTest::newRow("unknown option") << QStringList{QStringLiteral("check"), QStringLiteral("--force")}
                                     << QStringLiteral("Unknown option 'force'.");
     QTest::newRow("folder without value") << QStringList{QStringLiteral("check"), QStringLiteral("--folder")}
@@ -484,6 +490,85 @@ void tst_Cli::roundTripIntoAnEmptyFolder() {
     QCOMPARE(again.out, readBytes(csv));
 }
 
+void tst_Cli::mergeAddsWhatTheDataFileLacks() {
+    const QString folder = savedFolder();
+    const QByteArray before = readBytes(dataFile(folder));
+    const Entry dave{QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example")};
+    const Entry changedBob{QStringLiteral(" bob "), QStringLiteral("changed"), QStringLiteral("\\\\files\\share")};
+    QByteArray shortLine("ivan|||pw|"); // a line a save would not write: copied byte for byte
+    scrambleBytes(shortLine);
+    const QByteArray added =
+        DataFileFormat::storedLine(dave) + shortLine + "\r\n" + DataFileFormat::storedLine(changedBob);
+    const auto otherFile = [&](const QString &master) {
+        const QString path = m_scratch->filePath(QStringLiteral("data.sync-conflict-20261209-101530-ABCDEFG.enc"));
+        writeBytes(path, DataFileFormat::masterLine(master) + DataFileFormat::storedLine(storedEntries()[0]) + added +
+                             DataFileFormat::storedLine(dave) + "\r\n");
+        return path;
+    };
+
+    // The same master password: asked once. Equal entries are one; the changed one is another entry.
+    const QString copy = otherFile(Master);
+    CliResult result = run({QStringLiteral("merge"), copy, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(result.out), QStringLiteral("Merged 3 entries from %1; the data file now holds 6 "
+                                                           "entries.\n")
+                                                .arg(shown(copy)));
+    QCOMPARE(readBytes(dataFile(folder)), before.chopped(2) + added + "\r\n");
+
+    // Again: nothing is missing now, and the file is not written.
+    const QByteArray merged = readBytes(dataFile(folder));
+    result = run({QStringLiteral("merge"), copy, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(result.out),
+             QStringLiteral("Nothing to merge: every entry of %1 is in the data file already.\n").arg(shown(copy)));
+    QCOMPARE(readBytes(dataFile(folder)), merged);
+
+    // Another master password: asked after the data file's, and a wrong one changes nothing.
+    const QString other = otherFile(QStringLiteral("Other-Secret"));
+    const QString fresh = savedFolder();
+    result = run({QStringLiteral("merge"), other, QStringLiteral("--folder"), fresh}, line(Master) + line("wrong"));
+    QCOMPARE(result.exitCode, 4);
+    QCOMPARE(readBytes(dataFile(fresh)), before);
+    result =
+        run({QStringLiteral("merge"), other, QStringLiteral("--folder"), fresh}, line(Master) + line("Other-Secret"));
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(readBytes(dataFile(fresh)), before.chopped(2) + added + "\r\n");
+}
+
+void tst_Cli::mergeRefusals() {
+    const QString folder = savedFolder();
+    const QByteArray before = readBytes(dataFile(folder));
+    const QString missing = m_scratch->filePath(QStringLiteral("gone.enc"));
+    CliResult result = run({QStringLiteral("merge"), missing, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 3);
+    QCOMPARE(QString::fromUtf8(result.err),
+             QStringLiteral("The file to merge was not found: %1\n").arg(shown(missing)));
+
+    result = run({QStringLiteral("merge"), dataFile(folder), QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 2);
+
+    const QString copy = m_scratch->filePath(QStringLiteral("copy.enc"));
+    writeBytes(copy, DataFileFormat::masterLine(Master) + "\r\n");
+    DataFolderLock running(folder);
+    QCOMPARE(running.tryLock().state, DataFolderLock::State::Locked);
+    result = run({QStringLiteral("merge"), copy, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 5);
+    QCOMPARE(QString::fromUtf8(result.err),
+             QStringLiteral("Varnook is running with the data file in this folder: %1\nClose it and try again; "
+                            "nothing was merged.\n")
+                 .arg(shown(folder)));
+    running.unlock();
+    // A copy on another computer refreshed its lock a moment ago.
+    writeBytes(QDir(folder).filePath(QStringLiteral("data.enc.lock")), "1\nvarnook\nelsewhere-host\n");
+    result = run({QStringLiteral("merge"), copy, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 5);
+    QCOMPARE(QString::fromUtf8(result.err),
+             QStringLiteral("Varnook is running with the data file in this folder on another computer "
+                            "(elsewhere-host): %1\nClose it there and try again; nothing was merged.\n")
+                 .arg(shown(folder)));
+    QCOMPARE(readBytes(dataFile(folder)), before);
+}
+
 void tst_Cli::killedSavesLeftoversGoAndBackupsStay() {
     const qint64 ended = endedProcessId();
     QVERIFY(ended > 0);
@@ -662,6 +747,36 @@ void tst_Cli::importTakesOverAnEmptyLockLeftBehind() {
                             "could not be read (it is empty or damaged): %1\n")
                  .arg(shown(folder)));
     QVERIFY(!QFileInfo::exists(lockFile));
+}
+
+void tst_Cli::importRefusesACopyOnAnotherComputer() {
+    const QString folder = savedFolder();
+    const QByteArray before = readBytes(dataFile(folder));
+    const QString csv = writeCsv("Username,Password\nnew,csv-Pw-9\n");
+    const QString lockFile = QDir(folder).filePath(QStringLiteral("data.enc.lock"));
+    const QByteArray otherLock = "1\nvarnook\nelsewhere-host\n";
+    const QString refused = QStringLiteral("Varnook is running with the data file in this folder on another computer "
+                                           "(%1): %2\nClose it there and try again; nothing was imported.\n");
+
+    // Its copy refreshed the lock a moment ago.
+    writeBytes(lockFile, otherLock);
+    CliResult result = run({QStringLiteral("import"), csv, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 5);
+    QCOMPARE(result.out, QByteArray());
+    QCOMPARE(QString::fromUtf8(result.err), refused.arg(QStringLiteral("elsewhere-host"), shown(folder)));
+    QCOMPARE(readBytes(lockFile), otherLock);
+    QCOMPARE(readBytes(dataFile(folder)), before);
+
+    // A copy that opened the folder beside the lock's holder, which has ended since.
+    QVERIFY(QFile::remove(lockFile));
+    const QString mark = QDir(folder).filePath(QStringLiteral("data.enc.lock.third-host.77"));
+    writeBytes(mark, "77\nvarnook\nthird-host\n");
+    result = run({QStringLiteral("import"), csv, QStringLiteral("--folder"), folder}, line(Master));
+    QCOMPARE(result.exitCode, 5);
+    QCOMPARE(QString::fromUtf8(result.err), refused.arg(QStringLiteral("third-host"), shown(folder)));
+    QCOMPARE(folderEntries(folder),
+             (QStringList{QStringLiteral("data.enc"), QStringLiteral("data.enc.lock.third-host.77")}));
+    QCOMPARE(readBytes(dataFile(folder)), before);
 }
 
 void tst_Cli::importFreesTheFolder() {

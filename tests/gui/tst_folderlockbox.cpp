@@ -16,11 +16,13 @@ using namespace varnook::test;
 
 namespace {
 
-enum class Folder { Free, HeldByAnotherCopy, Gone, LeftByAnotherComputer };
+enum class Folder { Free, HeldByAnotherCopy, Gone, LeftByAnotherComputer, UsedOnAnotherComputer };
 
 QString shown(const QString &folder) {
     return QDir::toNativeSeparators(folder);
 }
+
+const QByteArray OtherComputersLock = "1\nvarnook\nelsewhere-host\n";
 
 } // namespace
 
@@ -37,33 +39,51 @@ private slots:
 
 void tst_FolderLockBox::lockAndItsBox_data() {
     QTest::addColumn<Folder>("folder");
+    QTest::addColumn<MessageAnswer>("answer");
     QTest::addColumn<bool>("locked");
     QTest::addColumn<MessageIcon>("icon");
+    QTest::addColumn<MessageButtons>("buttons");
     // The text with the folder as "@"; empty when no box may show.
     QTest::addColumn<QString>("text");
-    QTest::newRow("free") << Folder::Free << true << MessageIcon::None << QString();
+    QTest::newRow("free") << Folder::Free << MessageAnswer::Ok << true << MessageIcon::None << MessageButtons::Ok
+                          << QString();
     QTest::newRow("held by another copy")
-        << Folder::HeldByAnotherCopy << false << MessageIcon::Warning
+        << Folder::HeldByAnotherCopy << MessageAnswer::Ok << false << MessageIcon::Warning << MessageButtons::Ok
         << QStringLiteral("Varnook is already running with the data file in this folder:\n@\n\nOnly one copy at a "
                           "time may use it, so this one will now close.");
-    QTest::newRow("gone") << Folder::Gone << false << MessageIcon::Critical
+    QTest::newRow("gone") << Folder::Gone << MessageAnswer::Ok << false << MessageIcon::Critical << MessageButtons::Ok
                           << QStringLiteral("Varnook cannot lock the data file's folder, so it could not keep a "
                                             "second copy from overwriting its saves:\n@\n\nThe folder does not "
                                             "exist.\n\nVarnook will now close.");
     QTest::newRow("lock left by another computer")
-        << Folder::LeftByAnotherComputer << true << MessageIcon::Warning
+        << Folder::LeftByAnotherComputer << MessageAnswer::Ok << true << MessageIcon::Warning << MessageButtons::Ok
         << QStringLiteral("The lock of this data folder was left behind, and Varnook has taken it over, since its "
-                          "lock file was made on another computer (elsewhere-host):\n@\n\nIf another copy is still "
-                          "using this folder, close one of the two now: their saves would overwrite each other.");
+                          "lock file was made on another computer (elsewhere-host) and has not been refreshed for "
+                          "over 60 seconds:\n@\n\nIf another copy is still using this folder, both can go on: each "
+                          "shows what the other saves, and merges its own saves with it.");
+    const QString usedElsewhere =
+        QStringLiteral("A copy of Varnook on another computer (elsewhere-host) is using the data file in this folder; "
+                       "it refreshed its lock less than 60 seconds ago:\n@\n\nOpen the folder here as well? Both "
+                       "copies then merge each save with what the other saved, and the copy on elsewhere-host says "
+                       "in its status line that this one opened the folder.\n\nCancel closes Varnook here.");
+    QTest::newRow("used on another computer, opened anyway")
+        << Folder::UsedOnAnotherComputer << MessageAnswer::Ok << true << MessageIcon::Warning
+        << MessageButtons::OkCancel << usedElsewhere;
+    QTest::newRow("used on another computer, not opened")
+        << Folder::UsedOnAnotherComputer << MessageAnswer::Cancel << false << MessageIcon::Warning
+        << MessageButtons::OkCancel << usedElsewhere;
 }
 
 void tst_FolderLockBox::lockAndItsBox() {
     QFETCH(Folder, folder);
+    QFETCH(MessageAnswer, answer);
     QFETCH(bool, locked);
     QFETCH(MessageIcon, icon);
+    QFETCH(MessageButtons, buttons);
     QFETCH(QString, text);
     FakePlatform fake;
     QString path = fake.programFolder();
+    const QString lockFile = QDir(path).filePath(QStringLiteral("data.enc.lock"));
     std::unique_ptr<DataFolderLock> other;
     switch (folder) {
     case Folder::Free:
@@ -75,20 +95,30 @@ void tst_FolderLockBox::lockAndItsBox() {
     case Folder::Gone:
         path = QDir(path).filePath(QStringLiteral("gone"));
         break;
-    case Folder::LeftByAnotherComputer: {
-        const QString lockFile = QDir(path).filePath(QStringLiteral("data.enc.lock"));
-        writeBytes(lockFile, "1\nvarnook\nelsewhere-host\n");
-        QFile file(lockFile);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+    case Folder::LeftByAnotherComputer:
+        writeBytes(lockFile, OtherComputersLock);
+        QVERIFY(setModified(lockFile, QDateTime::currentDateTime().addDays(-2)));
+        break;
+    case Folder::UsedOnAnotherComputer:
+        // Refreshed a moment ago.
+        writeBytes(lockFile, OtherComputersLock);
         break;
     }
-    }
     if (!text.isEmpty())
-        fake.dialogs.answerMessage(MessageAnswer::Ok);
+        fake.dialogs.answerMessage(answer);
 
-    DataFolderLock lock(path);
-    QCOMPARE(lockFolderOrTell(lock), locked);
+    {
+        DataFolderLock lock(path);
+        QCOMPARE(lockFolderOrTell(lock), locked);
+        if (folder == Folder::UsedOnAnotherComputer) {
+            // Opened anyway, it leaves a mark beside the other copy's lock, which it never touches.
+            const QStringList marks = QDir(path).entryList({QStringLiteral("data.enc.lock.*")}, QDir::Files);
+            QCOMPARE(marks.size(), locked ? 1 : 0);
+            QCOMPARE(readBytes(lockFile), OtherComputersLock);
+        }
+    }
+    if (folder == Folder::UsedOnAnotherComputer)
+        QCOMPARE(folderEntries(path), QStringList{QStringLiteral("data.enc.lock")});
     if (text.isEmpty()) {
         QVERIFY(fake.dialogs.shown.isEmpty());
         return;
@@ -97,8 +127,10 @@ void tst_FolderLockBox::lockAndItsBox() {
     const ShownBox &box = fake.dialogs.shown[0];
     QCOMPARE(box.kind, ShownBox::Message);
     QCOMPARE(box.title, QStringLiteral("Varnook Demo"));
-    QCOMPARE(box.buttons, MessageButtons::Ok);
+    QCOMPARE(box.buttons, buttons);
     QCOMPARE(box.icon, icon);
+    // Two copies at once must be chosen, never the Enter key's.
+    QCOMPARE(box.defaultButton, buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel : MessageAnswer::Ok);
     QCOMPARE(box.text, text.replace(QLatin1Char('@'), shown(path)));
 }
 

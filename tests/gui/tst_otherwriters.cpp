@@ -4,6 +4,7 @@
 #include "AppTestSupport.h"
 #include "ControlArray.h"
 #include "EntryEditor.h"
+#include "FileHelpers.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -221,6 +222,48 @@ private slots:
         add(main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example"));
         QCOMPARE(readDataFile(fake), fileOf("secret", {Alice, Carol, Dave}));
         QCOMPARE(fake.dialogs.shown.size(), 4);
+    }
+
+    void conflictCopiesAreOfferedAndMerged() {
+        FakePlatform fake;
+        const QDir folder(fake.programFolder());
+        const QString dropbox = folder.filePath(QStringLiteral("data (Jo's conflicted copy 2026-12-09).enc"));
+        const QString nextcloud = folder.filePath(QStringLiteral("data (conflicted copy 2026-12-09 101530).enc"));
+        const QString syncthing = folder.filePath(QStringLiteral("data.sync-conflict-20261209-101530-ABCDEFG.enc"));
+        writeBytes(dropbox, fileOf("secret", {"frank|||pw-f|||"}));
+        writeBytes(nextcloud, fileOf("other", {Alice, Erin}));
+        writeBytes(syncthing, fileOf("secret", {Dave, Alice}));
+        writeBytes(folder.filePath(QStringLiteral("data.enc.backup")), fileOf("secret", {"gina|||pw-g|||"}));
+        MainWindow *main = openMainWindow(fake, {Alice, Carol});
+        QVERIFY(main);
+        // The copies are offered once the window is up.
+        fake.dialogs.answerMessage(MessageAnswer::Cancel); // the Dropbox copy stays
+        fake.dialogs.answerMessage(MessageAnswer::Ok);     // the Nextcloud copy, under its own password
+        fake.dialogs.answerInput(QStringLiteral("other"));
+        fake.dialogs.answerMessage(MessageAnswer::Ok); // the Syncthing copy
+        QTRY_COMPARE_WITH_TIMEOUT(fake.dialogs.shown.size(), 5, ShownWithinMs);
+        QCOMPARE(fake.dialogs.shown[1].text,
+                 QStringLiteral("A sync engine left a conflicting copy of the data file beside it:\n") +
+                     QDir::toNativeSeparators(dropbox) +
+                     QStringLiteral("\n\nIt holds 1 entries that the list does not have. Merge them into the list? "
+                                    "The copy is removed once they are saved; Cancel leaves it as it is."));
+        QCOMPARE(fake.dialogs.shown[3].text, QStringLiteral("Please enter your password"));
+        QTRY_COMPARE_WITH_TIMEOUT(readDataFile(fake), fileOf("secret", {Alice, Carol, Erin, Dave}), ShownWithinMs);
+        QCOMPARE(
+            main->statusText(),
+            QStringLiteral("Merged 1 entries from the conflict copy data.sync-conflict-20261209-101530-ABCDEFG.enc"));
+        QVERIFY(QFileInfo::exists(dropbox));
+        QVERIFY(!QFileInfo::exists(nextcloud));
+        QVERIFY(!QFileInfo::exists(syncthing));
+
+        // One that appears while the program runs is offered too; the declined one is not asked again.
+        const QString later = folder.filePath(QStringLiteral("data.sync-conflict-20261209-111111-HIJKLMN.enc"));
+        fake.dialogs.answerMessage(MessageAnswer::Ok);
+        writeBytes(later, fileOf("secret", {"hank|||pw-h|||"}));
+        QTRY_COMPARE_WITH_TIMEOUT(readDataFile(fake), fileOf("secret", {Alice, Carol, Erin, Dave, "hank|||pw-h|||"}),
+                                  ShownWithinMs);
+        QCOMPARE(fake.dialogs.shown.size(), 6);
+        QVERIFY(!QFileInfo::exists(later));
     }
 
     void anotherMasterPasswordIsAskedFor() {

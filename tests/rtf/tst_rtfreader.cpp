@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFont>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -147,6 +148,8 @@ private slots:
     void tabStops();
     void pictures_data();
     void pictures();
+    void picturesPastTheBounds_data();
+    void picturesPastTheBounds();
     void tables();
     void tableBorders_data();
     void tableBorders();
@@ -620,6 +623,9 @@ void tst_RtfReader::pictures_data() {
     QTest::newRow("enhanced metafile without a goal: hundredths of a millimetre")
         << QByteArray(R"({\pict\emfblip\picw2540\pich1270 0100})") << QSizeF(96, 48) << QSize(96, 48)
         << "Enhanced metafile";
+    QTest::newRow("metafile of 22 inches: a frame drawn smaller, to scale")
+        << QByteArray(R"({\pict\wmetafile8\picwgoal31680\pichgoal31680 0100})") << QSizeF(2112, 2112) << QSize(724, 724)
+        << "Windows metafile";
     QTest::newRow("metafile of no size at all: an inch")
         << QByteArray(R"({\pict\wmetafile8 0100})") << QSizeF(96, 96) << QSize(96, 96) << "Windows metafile";
     QTest::newRow("bitmap Qt knows by its bytes")
@@ -652,6 +658,41 @@ void tst_RtfReader::pictures() {
     QCOMPARE(shown[0].toolTip(), label);
     if (label.isEmpty())
         QVERIFY(image.pixelColor(1, 1).red() > 240); // the red picture itself, not a grey frame
+}
+
+void tst_RtfReader::picturesPastTheBounds_data() {
+    QTest::addColumn<QByteArray>("pictures");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<QString>("logged"); // empty: no line
+
+    const QByteArray inch = R"({\pict\wmetafile8\picwgoal1440\pichgoal1440 0100})";
+    const QByteArray pageHigh = R"({\pict\wmetafile8\picwgoal31680\pichgoal31680 0100})"; // 2112 pixels
+    const QString bounds =
+        " pictures are not shown: a document shows at most 1000 pictures, 500000 pixels high together";
+    QTest::newRow("as many as a document shows") << inch.repeated(1000) << 1000 << "";
+    QTest::newRow("one more") << inch.repeated(1001) << 1000 << "1 of 1001" + bounds;
+    QTest::newRow("taller together than a document shows") << pageHigh.repeated(300) << 236 << "64 of 300" + bounds;
+    QTest::newRow("a small one after the first that did not fit")
+        << pageHigh.repeated(237) + inch << 236 << "2 of 238" + bounds;
+}
+
+// The pictures past the bounds are left out, their text stays, and each one shown draws itself,
+// though their frames together would take more memory than the pictures may.
+void tst_RtfReader::picturesPastTheBounds() {
+    QFETCH(QByteArray, pictures);
+    QFETCH(int, shown);
+    QFETCH(QString, logged);
+    if (logged.isEmpty())
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("pictures are not shown")));
+    else
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(logged));
+    const auto document = readDocument(rtf("a" + pictures + "b\\par after"));
+    const QList<QTextImageFormat> found = picturesIn(*document);
+    QCOMPARE(found.size(), shown);
+    QCOMPARE(paragraphs(*document),
+             (QStringList{"a" + QString(shown, QChar::ObjectReplacementCharacter) + "b", "after"}));
+    for (const QTextImageFormat &picture : found)
+        QVERIFY(!document->resource(QTextDocument::ImageResource, QUrl(picture.name())).value<QImage>().isNull());
 }
 
 void tst_RtfReader::tables() {

@@ -37,7 +37,6 @@ private slots:
     void ensureLeavesAnExistingFileAlone();
     void ensureAddsALineToAFileItCannotSee();
     void ensureRefusesAFolder();
-    void inProgramFolder();
 
     void readGivesTheBytes();
     void readRefusesAFolder();
@@ -104,12 +103,6 @@ void tst_DataFile::ensureRefusesAFolder() {
     QCOMPARE(result.reason(), QStringLiteral("It is a folder, not a file."));
     QVERIFY(QFileInfo(fake.dataFile()).isDir());
     QCOMPARE(folderEntries(fake.dataFile()), QStringList());
-}
-
-void tst_DataFile::inProgramFolder() {
-    FakePlatform fake;
-    QCOMPARE(DataFile::inProgramFolder().path(), fake.dataFile());
-    QCOMPARE(QFileInfo(DataFile::inProgramFolder().path()).fileName(), QStringLiteral("data.enc"));
 }
 
 void tst_DataFile::readGivesTheBytes() {

@@ -29,7 +29,22 @@ private slots:
     void lockWithoutALiveOwnerIsTakenOver();
     void emptyLockBeingWrittenIsRespected();
     void leftoverTemporaryCopiesAreRemoved();
+    void lockOfAnotherComputerCountsWhileRefreshed_data();
+    void lockOfAnotherComputerCountsWhileRefreshed();
+    void copyOpenedAlongsideKeepsAMarkFresh();
+    void holderIsToldOfEachMarkOnce();
 };
+
+namespace {
+
+// A lock file as a copy on another computer writes it, in QLockFile's lines: process, program, computer.
+const QByteArray OtherComputersLock = "1\nvarnook\nelsewhere-host\n";
+
+QString lockFileIn(const QString &folder) {
+    return QDir(folder).filePath(QStringLiteral("data.enc.lock"));
+}
+
+} // namespace
 
 void tst_DataFolderLock::firstCopyLocks() {
     FakePlatform fake;
@@ -139,7 +154,8 @@ void tst_DataFolderLock::lockWithoutALiveOwnerIsTakenOver_data() {
     QTest::newRow("empty") << QByteArray() << unreadable;
     QTest::newRow("damaged") << QByteArray("\x01\x02garbage") << unreadable;
     QTest::newRow("another computer") << QByteArray("1\nvarnook\nelsewhere-host\n")
-                                      << QStringLiteral("its lock file was made on another computer (elsewhere-host)");
+                                      << QStringLiteral("its lock file was made on another computer (elsewhere-host) "
+                                                        "and has not been refreshed for over 60 seconds");
 }
 
 void tst_DataFolderLock::lockWithoutALiveOwnerIsTakenOver() {
@@ -207,6 +223,71 @@ void tst_DataFolderLock::leftoverTemporaryCopiesAreRemoved() {
     QStringList left = folderEntries(fake.programFolder());
     left.sort();
     QCOMPARE(left, expected);
+}
+
+void tst_DataFolderLock::lockOfAnotherComputerCountsWhileRefreshed_data() {
+    // Seconds since the other copy last refreshed its lock.
+    QTest::addColumn<qint64>("age");
+    QTest::addColumn<bool>("takenOver");
+    QTest::newRow("just refreshed") << qint64(0) << false;
+    QTest::newRow("a few refreshes missed") << qint64(DataFolderLock::StaleAfterSeconds - 10) << false;
+    QTest::newRow("its clock ahead of ours") << qint64(-600) << false;
+    QTest::newRow("not refreshed for the staleness period") << qint64(DataFolderLock::StaleAfterSeconds + 10) << true;
+}
+
+void tst_DataFolderLock::lockOfAnotherComputerCountsWhileRefreshed() {
+    QFETCH(qint64, age);
+    QFETCH(bool, takenOver);
+    FakePlatform fake;
+    const QString lockFile = lockFileIn(fake.programFolder());
+    writeBytes(lockFile, OtherComputersLock);
+    QVERIFY(setModified(lockFile, QDateTime::currentDateTime().addSecs(-age)));
+    DataFolderLock lock(fake.programFolder());
+    const DataFolderLock::Result result = lock.tryLock();
+    QCOMPARE(result.state, takenOver ? DataFolderLock::State::Locked : DataFolderLock::State::HeldOnAnotherComputer);
+    QCOMPARE(result.otherHost, takenOver ? QString() : QStringLiteral("elsewhere-host"));
+    QCOMPARE(readBytes(lockFile) == OtherComputersLock, !takenOver);
+}
+
+void tst_DataFolderLock::copyOpenedAlongsideKeepsAMarkFresh() {
+    FakePlatform fake;
+    const QString lockFile = lockFileIn(fake.programFolder());
+    writeBytes(lockFile, OtherComputersLock);
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    const QString markFile = lockFile + QLatin1Char('.') + QSysInfo::machineHostName() + QLatin1Char('.') + pid;
+    {
+        DataFolderLock lock(fake.programFolder());
+        QCOMPARE(lock.tryLock().state, DataFolderLock::State::HeldOnAnotherComputer);
+        QCOMPARE(lock.openAlongside().state, DataFolderLock::State::Alongside);
+        QCOMPARE(readBytes(markFile), pid.toUtf8() + '\n' + QCoreApplication::applicationName().toUtf8() + '\n' +
+                                          QSysInfo::machineHostName().toUtf8() + '\n');
+        QCOMPARE(accessRights(markFile), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        // The mark is refreshed, the other copy's lock never touched.
+        QVERIFY(setModified(markFile, QDateTime::currentDateTime().addSecs(-3600)));
+        QVERIFY(setModified(lockFile, QDateTime::currentDateTime().addSecs(-30)));
+        lock.refresh();
+        QVERIFY(qAbs(secondsSinceModified(markFile)) < 10);
+        QVERIFY(secondsSinceModified(lockFile) >= 29);
+    }
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc.lock")});
+}
+
+void tst_DataFolderLock::holderIsToldOfEachMarkOnce() {
+    FakePlatform fake;
+    const QDir folder(fake.programFolder());
+    DataFolderLock lock(fake.programFolder());
+    QCOMPARE(lock.tryLock().state, DataFolderLock::State::Locked);
+    // A live copy's mark, one whose copy ended without removing it, and a file of that name that is no mark.
+    writeBytes(folder.filePath(QStringLiteral("data.enc.lock.elsewhere-host.42")), "42\nvarnook\nelsewhere-host\n");
+    writeBytes(folder.filePath(QStringLiteral("data.enc.lock.ended-host.77")), "77\nvarnook\nended-host\n");
+    QVERIFY(setModified(folder.filePath(QStringLiteral("data.enc.lock.ended-host.77")),
+                        QDateTime::currentDateTime().addSecs(-DataFolderLock::StaleAfterSeconds - 10)));
+    writeBytes(folder.filePath(QStringLiteral("data.enc.lock.Ab12Cd")), "0\n");
+    QCOMPARE(lock.refresh().openedAlongside, QStringList{QStringLiteral("elsewhere-host")});
+    QCOMPARE(lock.refresh().openedAlongside, QStringList());
+    QCOMPARE(folderEntries(fake.programFolder()),
+             (QStringList{QStringLiteral("data.enc.lock"), QStringLiteral("data.enc.lock.Ab12Cd"),
+                          QStringLiteral("data.enc.lock.elsewhere-host.42")}));
 }
 
 QTEST_GUILESS_MAIN(tst_DataFolderLock)

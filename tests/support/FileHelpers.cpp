@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -22,6 +23,15 @@ void writeBytes(const QString &path, const QByteArray &bytes) {
 
 QStringList folderEntries(const QString &folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+bool setModified(const QString &path, const QDateTime &time) {
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime);
+}
+
+qint64 secondsSinceModified(const QString &path) {
+    return QFileInfo(path).lastModified().secsTo(QDateTime::currentDateTime());
 }
 
 qint64 endedProcessId() {

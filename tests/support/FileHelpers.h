@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QFileDevice>
 #include <QString>
 #include <QStringList>
@@ -11,6 +12,10 @@ QByteArray readBytes(const QString &path);
 void writeBytes(const QString &path, const QByteArray &bytes);
 // The names in a folder, hidden ones included, sorted.
 QStringList folderEntries(const QString &folder);
+// Sets a file's modification time; false when it could not.
+bool setModified(const QString &path, const QDateTime &time);
+// How many seconds ago a file was modified (negative: its time is ahead).
+qint64 secondsSinceModified(const QString &path);
 // The owner, group and other rights of a file (not the "user" rights, which repeat the owner's).
 QFileDevice::Permissions accessRights(const QString &path);
 // Bytes from a hex text such as "E1 E2 0D 0A"; blanks are ignored.

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "DataFolder.h"
+#include "ExitCode.h"
+
+#include <QString>
+
+namespace varnook {
+
+// varnook-cli merge: adds to data.enc the entries of another data file (a conflict copy a sync
+// engine left, a backup, the file of a second computer) that it lacks, in one safe save. An entry
+// equal in all three fields to one already there is the same entry; nothing in data.enc is dropped,
+// and every line keeps its bytes. Refused while Varnook holds the folder, here or on another computer.
+class MergeCommand {
+public:
+    MergeCommand(DataFolder folder, QString otherFile)
+        : m_folder(std::move(folder))
+        , m_otherFile(std::move(otherFile)) {}
+
+    ExitCode run();
+
+private:
+    DataFolder m_folder;
+    QString m_otherFile;
+};
+
+} // namespace varnook

@@ -1,0 +1,7 @@
+#include "RtfLog.h"
+
+namespace varnook {
+
+Q_LOGGING_CATEGORY(rtfLog, "varnook.rtf")
+
+} // namespace varnook
