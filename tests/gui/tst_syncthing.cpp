@@ -160,8 +160,12 @@ private:
 
     // Opens the program on A's file of lines, starts both Syncthings and waits until B has the file.
     void start(TwoComputers &two, const QList<QByteArray> &lines) {
+        // As the program starts: the folder locked, the lock kept fresh, the data file opened.
         QCOMPARE(two.lockA.tryLock().state, DataFolderLock::State::Locked);
-        two.main = openMainWindow(two.fake, lines);
+        writeDataFile(two.fake, "secret", lines);
+        two.fake.dialogs.answerInput(QStringLiteral("secret"));
+        newApplication().keepFolderLock(two.lockA);
+        two.main = application().openMainWindow();
         QVERIFY(two.main);
         QVERIFY2(two.pair.start(two.folderA(), two.folderB()), qPrintable(two.pair.error()));
         waitUntilBothHold(two, fileOf(lines));
@@ -284,14 +288,21 @@ private slots:
 
     void changesAtTheSameTimeAreBothKept() {
         // A's program and B's varnook-cli each save before the other's save has reached them.
+        // Syncthing keeps the newer file and moves the other aside as a conflict copy, which the
+        // program on A offers to merge.
         TwoComputers two;
         STEP(start(two, {Alice, Carol}));
+        // Each instance names the copy it makes after the second it found the conflict in: one name,
+        // or two when those moments straddle a second, and a copy that arrives before the other
+        // computer's file may be offered first and again. Each offer is accepted.
+        for (int offer = 0; offer < 3; ++offer)
+            two.fake.dialogs.answerMessage(MessageAnswer::Ok);
         STEP(add(two.main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example")));
         STEP(importOnB(two, "Username,Password,URL\nerin,pw-e,shop.example\n",
                        QStringLiteral("Imported 1 entry; the data file now holds 3 entries.\n")));
         QVERIFY2(waitUntil([&] { return settled(two); }, SyncedWithinMs), syncState(two).constData());
 
-        // Syncthing keeps the side that lost as a conflict copy; nothing of it may stay there alone.
+        // Nothing of the side that lost may stay in a conflict copy alone.
         const bool merged =
             waitUntil([&] { return two.pair.conflictCopies().isEmpty() && settled(two); }, MergedWithinMs);
         QVERIFY2(merged, unmergedCopies(two).constData());
@@ -302,6 +313,14 @@ private slots:
         QStringList shown = usernames(two.main);
         shown.sort();
         QCOMPARE(shown, (QStringList{"alice", "carol", "dave", "erin"}));
+        const QList<ShownBox> &boxes = two.fake.dialogs.shown;
+        QVERIFY(boxes.size() >= 2); // the login, then the offers
+        qInfo() << "Conflict copies offered:" << boxes.size() - 1;
+        for (qsizetype box = 1; box < boxes.size(); ++box) {
+            QVERIFY2(boxes[box].text.startsWith(QStringLiteral("A sync engine left a conflicting copy")) &&
+                         boxes[box].text.contains(QStringLiteral("data.sync-conflict-")),
+                     qPrintable(boxes[box].text));
+        }
     }
 };
 

@@ -10,14 +10,15 @@
 
 namespace varnook::test {
 
-// Syncthing syncs every file in a folder unless told otherwise. The lock file belongs to the
-// computer whose program made it: synced, it would land in the other computer's folder, over that
-// computer's own lock, and the program and varnook-cli there would find the folder held, or take
-// the lock over with a message. A save's temporary file is complete only once it is renamed over
+// Syncthing syncs every file in a folder unless told otherwise. The folder lock, and the marks a
+// copy opened anyway leaves beside it, belong to the computer whose program made them: synced, they
+// would land in the other computer's folder, over its own lock, and the program and varnook-cli
+// there would find the folder held by another computer, though each computer has a folder of its
+// own and their saves merge. A save's temporary file is complete only once it is renamed over
 // data.enc, and data.enc is what the other computer must get.
 const QByteArray SyncthingPair::IgnoreFile =
-    "// Varnook's folder lock: each computer's running program holds its own.\n"
-    "data.enc.lock\n"
+    "// Varnook's folder lock and marks: each computer's program keeps its own.\n"
+    "data.enc.lock*\n"
     "// A save's temporary file, renamed over data.enc once it is complete.\n"
     ".data.enc.varnook-save-*\n";
 
