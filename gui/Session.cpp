@@ -223,6 +223,7 @@ void Session::checkForChanges() {
     }
     if (read.disk.hash() == m_disk.hash()) {
         m_disk = read.disk; // written again, the same bytes
+        QTimer::singleShot(0, this, &Session::mergeConflictCopies);
         return;
     }
     if (read.state != LoadResult::State::HasMasterPassword) {
@@ -240,10 +241,17 @@ void Session::checkForChanges() {
     m_disk = read.disk;
     m_pending.clear();
     emit status(QStringLiteral("Reloaded: the data file was changed by another program. Loaded %1 entries").arg(count));
+    QTimer::singleShot(0, this, &Session::mergeConflictCopies); // once this look has ended
 }
 
 void Session::mergeConflictCopies() {
     if (m_checking || !m_disk.isKnown())
+        return;
+    // A copy is weighed against the list only while the list shows the file on disk. The copy is
+    // often this computer's own last save, moved aside as the other computer's file came in: against
+    // the list as it was, it would seem to hold nothing new, and the entries saved here would be lost
+    // with it. Once the new file shows, the copies are looked at again.
+    if (!(FileIdentity::of(m_file.path()) == m_disk.identity()))
         return;
     m_checking = true;
     const auto done = qScopeGuard([this] { m_checking = false; });

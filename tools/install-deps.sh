@@ -9,6 +9,7 @@ packages=(
     xdg-utils # Go To opens locations with xdg-open
     xvfb openbox x11-utils xdotool # one test brings windows forward under a real X server and window manager
     time # the benchmark's child-process runner reads peaks from GNU time, and its tests run it
+    syncthing # one test syncs the program's folder between two Syncthing instances on 127.0.0.1
 )
 if [[ "${VARNOOK_WITH_FORMAT:-0}" == 1 ]]; then
     packages+=(clang-format git)

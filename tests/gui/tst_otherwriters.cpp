@@ -266,6 +266,26 @@ private slots:
         QVERIFY(!QFileInfo::exists(later));
     }
 
+    void aConflictCopyOfTheLastSaveHereIsMerged() {
+        // The sync engine keeps the other computer's file: this computer's last save is moved aside
+        // as a conflict copy and the other file put in its place. Until the list shows that file,
+        // the copy seems to hold nothing new; the entry saved here must not go with it.
+        FakePlatform fake;
+        MainWindow *main = openMainWindow(fake, {Alice, Carol});
+        QVERIFY(main);
+        add(main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example"));
+        const QString copy =
+            QDir(fake.programFolder()).filePath(QStringLiteral("data.sync-conflict-20261209-101530-ABCDEFG.enc"));
+        QVERIFY(QFile::rename(fake.dataFile(), copy));
+        renameOver(fake, fileOf("secret", {Alice, Carol, Erin}));
+        fake.dialogs.answerMessage(MessageAnswer::Ok);
+        QTRY_COMPARE_WITH_TIMEOUT(readDataFile(fake), fileOf("secret", {Alice, Carol, Erin, Dave}), ShownWithinMs);
+        QVERIFY(!QFileInfo::exists(copy));
+        QCOMPARE(usernames(main), (QStringList{"alice", "carol", "erin", "dave"}));
+        QCOMPARE(fake.dialogs.shown.size(), 2);
+        QVERIFY(fake.dialogs.shown[1].text.contains(QStringLiteral("It holds 1 entries that the list does not have.")));
+    }
+
     void anotherMasterPasswordIsAskedFor() {
         FakePlatform fake;
         MainWindow *main = openMainWindow(fake, {Alice});
