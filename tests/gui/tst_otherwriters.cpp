@@ -3,6 +3,7 @@
 
 #include "AppTestSupport.h"
 #include "ControlArray.h"
+#include "EditorClicks.h"
 #include "EntryEditor.h"
 #include "FileHelpers.h"
 
@@ -47,41 +48,6 @@ const QByteArray Erin = "erin|||pw-e|||shop.example";
 class tst_OtherWriters : public QObject {
     Q_OBJECT
 
-private:
-    QPushButton *button(MainWindow *main, const char *name) {
-        return main->findChild<QPushButton *>(QLatin1String(name));
-    }
-    void add(MainWindow *main, const QString &username, const QString &password, const QString &location) {
-        QTest::mouseClick(button(main, "cmdAdd"), Qt::LeftButton);
-        fillEditorAndSave(main, username, password, location);
-    }
-    void edit(MainWindow *main, int position, const QString &username, const QString &password,
-              const QString &location) {
-        main->entryList()->selectPosition(position);
-        QTest::mouseClick(button(main, "cmdEdit"), Qt::LeftButton);
-        fillEditorAndSave(main, username, password, location);
-    }
-    void fillEditorAndSave(MainWindow *main, const QString &username, const QString &password,
-                           const QString &location) {
-        EntryEditor *editor = main->entryEditor();
-        QVERIFY(editor);
-        for (const auto &[name, text] : {std::pair{"txtUsername", username}, std::pair{"txtPassword", password},
-                                         std::pair{"txtWebsite", location}}) {
-            QLineEdit *box = editor->findChild<QLineEdit *>(QLatin1String(name));
-            box->clear();
-            QTest::keyClicks(box, text);
-        }
-        QTest::mouseClick(qobject_cast<QPushButton *>(controlElement(editor, QStringLiteral("cmdAdd"), 0)),
-                          Qt::LeftButton);
-    }
-    QStringList usernames(MainWindow *main) {
-        QStringList names;
-        const EntryTableModel &list = *main->entryList()->entries();
-        for (int position = 1; position <= list.count(); ++position)
-            names << list.entry(position).username;
-        return names;
-    }
-
 private slots:
     void cleanup() { closeApplication(); }
 
@@ -99,7 +65,7 @@ private slots:
                  QStringLiteral("Reloaded: the data file was changed by another program. Loaded 3 entries"));
         QCOMPARE(main->entryList()->firstSelectedPosition(), 2);
 
-        add(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("shop.example"));
+        addThroughEditor(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("shop.example"));
         QCOMPARE(readDataFile(fake), fileOf("secret", {Alice, Carol, Dave, Erin}));
         QCOMPARE(fake.dialogs.shown.size(), 1); // the login only
     }
@@ -111,7 +77,7 @@ private slots:
         MainWindow *main = openMainWindow(fake, {Alice, Carol});
         QVERIFY(main);
         renameOver(fake, fileOf("secret", {Alice, Carol, Dave}));
-        add(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("shop.example"));
+        addThroughEditor(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("shop.example"));
         QCOMPARE(readDataFile(fake), fileOf("secret", {Alice, Carol, Dave, Erin}));
         QCOMPARE(usernames(main), (QStringList{"alice", "carol", "dave", "erin"}));
         QCOMPARE(main->statusText(), QStringLiteral("Added new entry.  Data saved. Merged with the changes another "
@@ -120,7 +86,7 @@ private slots:
         // An edit of an entry the other program left alone applies as made; the other program's
         // lines, even one a save would write otherwise, stay byte for byte.
         renameOver(fake, fileOf("secret", {Alice, Carol, Dave, Erin, "ivan|||pw|"}));
-        edit(main, 1, QStringLiteral("alice"), QStringLiteral("new-a"), QStringLiteral("mail.example"));
+        editThroughEditor(main, 1, QStringLiteral("alice"), QStringLiteral("new-a"), QStringLiteral("mail.example"));
         QCOMPARE(readDataFile(fake),
                  fileOf("secret", {"alice|||new-a|||mail.example", Carol, Dave, Erin, "ivan|||pw|"}));
         QCOMPARE(fake.dialogs.shown.size(), 1);
@@ -143,7 +109,7 @@ private slots:
         QVERIFY(main);
         renameOver(fake, fileOf("secret", {"alice|||theirs|||mail.example", Carol}));
         fake.dialogs.answerMessage(answer);
-        edit(main, 1, QStringLiteral("alice"), QStringLiteral("mine"), QStringLiteral("mail.example"));
+        editThroughEditor(main, 1, QStringLiteral("alice"), QStringLiteral("mine"), QStringLiteral("mail.example"));
         QCOMPARE(readDataFile(fake), saved);
         QCOMPARE(fake.dialogs.shown.size(), 2);
         const ShownBox &box = fake.dialogs.shown[1];
@@ -166,7 +132,7 @@ private slots:
         main->entryList()->selectPosition(2);
         fake.dialogs.answerMessage(MessageAnswer::Ok);         // the delete question
         fake.dialogs.answerMessage(MessageAnswer::KeepTheirs); // the file's version stays
-        QTest::mouseClick(button(main, "cmdDelete"), Qt::LeftButton);
+        QTest::mouseClick(mainButton(main, "cmdDelete"), Qt::LeftButton);
         QCOMPARE(fake.dialogs.shown.size(), 3);
         QVERIFY(fake.dialogs.shown[2].text.startsWith(
             QStringLiteral("You deleted an entry here that another program changed in the data file meanwhile.")));
@@ -214,12 +180,12 @@ private slots:
 
         fake.dialogs.answerMessage(MessageAnswer::Cancel); // not made again
         fake.dialogs.answerMessage(MessageAnswer::Ok);     // the box that says it was not saved
-        add(main, QStringLiteral("carol"), QStringLiteral("pw-c"), QStringLiteral("intranet"));
+        addThroughEditor(main, QStringLiteral("carol"), QStringLiteral("pw-c"), QStringLiteral("intranet"));
         QVERIFY(!QFileInfo::exists(fake.dataFile()));
         QVERIFY(main->statusText().startsWith(QStringLiteral("Not saved: The data file was removed")));
 
         fake.dialogs.answerMessage(MessageAnswer::Ok); // made again
-        add(main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example"));
+        addThroughEditor(main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example"));
         QCOMPARE(readDataFile(fake), fileOf("secret", {Alice, Carol, Dave}));
         QCOMPARE(fake.dialogs.shown.size(), 4);
     }
@@ -273,7 +239,7 @@ private slots:
         FakePlatform fake;
         MainWindow *main = openMainWindow(fake, {Alice, Carol});
         QVERIFY(main);
-        add(main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example"));
+        addThroughEditor(main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example"));
         const QString copy =
             QDir(fake.programFolder()).filePath(QStringLiteral("data.sync-conflict-20261209-101530-ABCDEFG.enc"));
         QVERIFY(QFile::rename(fake.dataFile(), copy));
@@ -302,7 +268,7 @@ private slots:
 
         // The next change asks again; with the password given, the file's entries and password stay.
         fake.dialogs.answerInput(QStringLiteral("other"));
-        add(main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example"));
+        addThroughEditor(main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example"));
         QCOMPARE(readDataFile(fake), fileOf("other", {Alice, Carol, Dave}));
         QCOMPARE(fake.dialogs.shown.size(), 4);
         QCOMPARE(fake.dialogs.shown[3].text, QStringLiteral("Please enter your password"));

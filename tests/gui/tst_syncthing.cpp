@@ -6,6 +6,7 @@
 #include "CliRunner.h"
 #include "ControlArray.h"
 #include "DataFolderLock.h"
+#include "EditorClicks.h"
 #include "EntryEditor.h"
 #include "FileHelpers.h"
 #include "SyncthingPair.h"
@@ -185,41 +186,6 @@ private:
         QVERIFY(b.session.load());
     }
 
-    // The main window's commands, clicked as a user does.
-    QPushButton *button(MainWindow *main, const char *name) {
-        return main->findChild<QPushButton *>(QLatin1String(name));
-    }
-    void add(MainWindow *main, const QString &username, const QString &password, const QString &location) {
-        QTest::mouseClick(button(main, "cmdAdd"), Qt::LeftButton);
-        fillEditorAndSave(main, username, password, location);
-    }
-    void edit(MainWindow *main, int position, const QString &username, const QString &password,
-              const QString &location) {
-        main->entryList()->selectPosition(position);
-        QTest::mouseClick(button(main, "cmdEdit"), Qt::LeftButton);
-        fillEditorAndSave(main, username, password, location);
-    }
-    void fillEditorAndSave(MainWindow *main, const QString &username, const QString &password,
-                           const QString &location) {
-        EntryEditor *editor = main->entryEditor();
-        QVERIFY(editor);
-        for (const auto &[name, text] : {std::pair{"txtUsername", username}, std::pair{"txtPassword", password},
-                                         std::pair{"txtWebsite", location}}) {
-            QLineEdit *box = editor->findChild<QLineEdit *>(QLatin1String(name));
-            box->clear();
-            QTest::keyClicks(box, text);
-        }
-        QTest::mouseClick(qobject_cast<QPushButton *>(controlElement(editor, QStringLiteral("cmdAdd"), 0)),
-                          Qt::LeftButton);
-    }
-    static QStringList usernames(const EntryTableModel &list) {
-        QStringList names;
-        for (int position = 1; position <= list.count(); ++position)
-            names << list.entry(position).username;
-        return names;
-    }
-    static QStringList usernames(MainWindow *main) { return usernames(*main->entryList()->entries()); }
-
 private slots:
     void initTestCase() {
         if (SyncthingInstance::program().isEmpty())
@@ -232,7 +198,8 @@ private slots:
         TwoComputers two;
         STEP(start(two, {Alice, Carol}));
 
-        STEP(add(two.main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example")));
+        STEP(
+            addThroughEditor(two.main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example")));
         STEP(waitUntilBothHold(two, fileOf({Alice, Carol, Dave})));
 
         // varnook-cli on B: it would refuse to run if A's folder lock had been synced there.
@@ -244,7 +211,8 @@ private slots:
                  QStringLiteral("Reloaded: the data file was changed by another program. Loaded 4 entries"));
 
         const QByteArray aliceEdited = "alice|||new-a|||mail.example";
-        STEP(edit(two.main, 1, QStringLiteral("alice"), QStringLiteral("new-a"), QStringLiteral("mail.example")));
+        STEP(editThroughEditor(two.main, 1, QStringLiteral("alice"), QStringLiteral("new-a"),
+                               QStringLiteral("mail.example")));
         STEP(waitUntilBothHold(two, fileOf({aliceEdited, Carol, Dave, Erin})));
 
         // The program on B deletes another entry than the one A edited.
@@ -275,7 +243,8 @@ private slots:
 
         const QByteArray fromB = fileOf({Alice, Carol, Dave});
         QVERIFY2(waitUntil([&] { return two.fileA() == fromB; }, SyncedWithinMs), syncState(two).constData());
-        STEP(add(two.main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("shop.example")));
+        STEP(
+            addThroughEditor(two.main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("shop.example")));
         // Which way A got B's entry depends on how fast the test clicked: said, not checked.
         qInfo().noquote() << "A's save:" << two.main->statusText();
 
@@ -297,7 +266,8 @@ private slots:
         // computer's file may be offered first and again. Each offer is accepted.
         for (int offer = 0; offer < 3; ++offer)
             two.fake.dialogs.answerMessage(MessageAnswer::Ok);
-        STEP(add(two.main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example")));
+        STEP(
+            addThroughEditor(two.main, QStringLiteral("dave"), QStringLiteral("pw-d"), QStringLiteral("bank.example")));
         STEP(importOnB(two, "Username,Password,URL\nerin,pw-e,shop.example\n",
                        QStringLiteral("Imported 1 entry; the data file now holds 3 entries.\n")));
         QVERIFY2(waitUntil([&] { return settled(two); }, SyncedWithinMs), syncState(two).constData());
