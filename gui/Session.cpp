@@ -140,7 +140,7 @@ void Session::markUnsaved(const QString &reason) {
 
 std::optional<LoadResult> Session::readChangedFile(QString *reason) {
     for (int read = 1;; ++read) {
-        LoadResult result = DataLoader::read(m_file);
+        LoadResult result = DataLoader::readExisting(m_file);
         if (result.state == LoadResult::State::CouldNotRead || result.state == LoadResult::State::CouldNotCreate) {
             *reason = result.reason;
             return std::nullopt;
@@ -213,7 +213,7 @@ void Session::checkForChanges() {
 
     m_checking = true;
     const auto done = qScopeGuard([this] { m_checking = false; });
-    LoadResult read = DataLoader::read(m_file);
+    LoadResult read = DataLoader::readExisting(m_file);
     if (read.state == LoadResult::State::CouldNotRead || read.state == LoadResult::State::CouldNotCreate)
         return; // looked at again at the next change, and before the next save
     if (read.changedWhileRead || !(read.disk.identity() == now)) {
@@ -258,7 +258,7 @@ void Session::mergeConflictCopies() {
     for (const QString &copy : ConflictCopies::besides(m_file.path())) {
         if (m_declinedCopies.contains(copy))
             continue;
-        LoadResult read = DataLoader::read(DataFile(copy));
+        LoadResult read = DataLoader::readExisting(DataFile(copy));
         if (read.state == LoadResult::State::CouldNotRead || read.state == LoadResult::State::CouldNotCreate) {
             m_declinedCopies.append(copy);
             emit status(QStringLiteral("The conflict copy %1 could not be read: %2")
@@ -351,6 +351,14 @@ FileResult Session::prepareForSave() {
         return FileResult::failure(reason);
     if (read->disk.hash() == m_disk.hash())
         return FileResult::success(); // written again, the same bytes
+    if (read->state != LoadResult::State::HasMasterPassword) {
+        // A file without its master password line (emptied, cut short) is no version of this list:
+        // entries it holds join the list, and nothing of the list goes.
+        const EntryMerge::Rows missing = EntryMerge::missingFrom(
+            {m_entries.entries(), {}}, {std::move(read->entries), std::move(read->storedLines)});
+        appendRows(missing.entries, missing.lines);
+        return FileResult::success();
+    }
     if (!acceptMasterPasswordOf(*read))
         return FileResult::failure(QStringLiteral("Another program changed the data file, under a master password "
                                                   "that was not given, so the changes made here were not merged."));

@@ -24,6 +24,10 @@ LoadResult DataLoader::read(const DataFile &file) {
         const bool blocked = info.exists() && !info.isFile();
         return failure(blocked ? LoadResult::State::CouldNotRead : LoadResult::State::CouldNotCreate, made.reason());
     }
+    return readExisting(file);
+}
+
+LoadResult DataLoader::readExisting(const DataFile &file) {
     QByteArray bytes;
     DataFile::ReadVersion version;
     if (const FileResult read = file.read(bytes, &version); !read)

@@ -43,6 +43,9 @@ public:
     // Reads the file; one that is missing is first made with one empty line, as the first start
     // leaves it even when no master password is created.
     static LoadResult read(const DataFile &file);
+    // Reads a file that is there already, never making one: for a file another program may have
+    // removed meanwhile. A missing file is CouldNotRead.
+    static LoadResult readExisting(const DataFile &file);
     // What the bytes of a data file hold: NeedsMasterPassword or HasMasterPassword.
     static LoadResult fromBytes(const QByteArray &bytes);
 };

@@ -252,6 +252,22 @@ private slots:
         QVERIFY(fake.dialogs.shown[1].text.contains(QStringLiteral("It holds 1 entries that the list does not have.")));
     }
 
+    void anEmptiedFileLosesNoEntry() {
+        // Another program leaves the file without its master password line: the list is no version of
+        // it, so the next change keeps every entry the list shows, and those the file still holds.
+        FakePlatform fake;
+        MainWindow *main = openMainWindow(fake, {Alice, Carol});
+        QVERIFY(main);
+        renameOver(fake, "\r\n" + scrambled(Dave) + "\r\n");
+        QTRY_COMPARE_WITH_TIMEOUT(main->statusText(),
+                                  QStringLiteral("The data file was changed by another program and has no master "
+                                                 "password now; the list stays as it was."),
+                                  ShownWithinMs);
+        addThroughEditor(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("shop.example"));
+        QCOMPARE(readDataFile(fake), fileOf("secret", {Alice, Carol, Erin, Dave}));
+        QCOMPARE(fake.dialogs.shown.size(), 1);
+    }
+
     void anotherMasterPasswordIsAskedFor() {
         FakePlatform fake;
         MainWindow *main = openMainWindow(fake, {Alice});
