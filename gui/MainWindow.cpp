@@ -22,6 +22,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
+#include <QKeySequence>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -43,7 +45,9 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
     , m_branding(branding)
     , m_skin(skin)
     , m_menuBar(new QMenuBar(this))
-    , m_client(new QWidget(this)) {
+    , m_client(new QWidget(this))
+    , m_protection(session)
+    , m_idleLock(qint64(Settings().lockAfterMinutes()) * 60 * 1000) {
     setObjectName(QStringLiteral("Form1"));
     setWindowIcon(QIcon(QStringLiteral(":/varnook/icon.png")));
     setFont(verdana(8.25));
@@ -113,6 +117,7 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
 
     buildMenus();
     setClientHeightTwips(DesignClientHeight);
+    connect(&m_idleLock, &IdleLock::idle, this, [this] { lock(false); });
 
     setWindowTitle(m_branding.programName + QStringLiteral(" by ") + m_branding.companyName);
     m_visitButton->setText(QStringLiteral("Visit ") + m_branding.companyWebsite);
@@ -150,11 +155,31 @@ void MainWindow::buildMenus() {
             setControlIndex(action, itemName, i);
             connect(action, &QAction::triggered, this, items[i].second);
         }
+        return menu;
     };
-    addMenu(QStringLiteral("mnuFile"), QStringLiteral("File"), QStringLiteral("mnuFileItem"),
-            {{QStringLiteral("Exit"), [this] {
-                  close();
-              }}});
+    QMenu *file = addMenu(QStringLiteral("mnuFile"), QStringLiteral("File"), QStringLiteral("mnuFileItem"),
+                          {{QStringLiteral("Exit"), [this] {
+                                close();
+                            }}});
+    // Below the original's one item: the data file's form, its master password, and the lock.
+    file->addSeparator();
+    m_protectAction = file->addAction(QStringLiteral("Protect the Data File…"), this, [this] {
+        m_protection.protect();
+        updateProtectionItems();
+    });
+    m_removeProtectionAction = file->addAction(QStringLiteral("Remove Protection…"), this, [this] {
+        m_protection.removeProtection();
+        updateProtectionItems();
+    });
+    m_changePasswordAction = file->addAction(QStringLiteral("Change Master Password…"), this,
+                                             [this] { m_protection.changeMasterPassword(); });
+    file->addSeparator();
+    m_lockAction = file->addAction(QStringLiteral("Lock"), this, [this] { lock(true); });
+    m_lockAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    m_lockAction->setShortcutContext(Qt::ApplicationShortcut);
+    addAction(m_lockAction); // the shortcut works with the menu closed
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::updateProtectionItems);
+    updateProtectionItems();
     addMenu(QStringLiteral("mnuData"), QStringLiteral("Data"), QStringLiteral("mnuDataItem"),
             {{QStringLiteral("Add Username/Password"),
               [this] {
@@ -191,6 +216,49 @@ void MainWindow::buildMenus() {
             {{QStringLiteral("About this software"), [this] {
                   openAbout();
               }}});
+}
+
+void MainWindow::updateProtectionItems() {
+    m_protectAction->setEnabled(!m_session.isProtected());
+    m_removeProtectionAction->setEnabled(m_session.isProtected());
+}
+
+void MainWindow::lock(bool askAboutEditor) {
+    if (m_locked)
+        return;
+    if (m_editor) {
+        if (!askAboutEditor) {
+            m_lockDue = true; // once the editor closes
+            return;
+        }
+        MessageBoxRequest question;
+        question.text = QStringLiteral("The entry editor is open. Lock anyway? What it holds is not saved.");
+        question.title = Messages::applicationTitle();
+        question.buttons = MessageButtons::OkCancel;
+        question.icon = MessageIcon::Warning;
+        question.defaultButton = MessageAnswer::Cancel;
+        if (platform().dialogs->messageBox(question) != MessageAnswer::Ok)
+            return;
+        m_lockDue = false;
+        m_editor->close();
+    }
+    m_lockDue = false;
+    if (!m_session.lock())
+        return; // a box has said why: changes the file lacks could not be saved
+    m_locked = true;
+    m_idleLock.stop();
+    const QList<QPointer<QWidget>> shown = {this, m_editor.data()};
+    for (const QPointer<QWidget> &window : shown)
+        if (window)
+            window->hide();
+    // The list comes back read again from the file; a refused login ends the program.
+    if (!m_session.load())
+        return;
+    m_locked = false;
+    show();
+    raise();
+    activateWindow();
+    m_idleLock.restart();
 }
 
 void MainWindow::setClientHeightTwips(int heightTwips) {
@@ -322,7 +390,12 @@ void MainWindow::showEditor(EntryEditor::Mode mode, int position) {
     if (!m_editor) {
         m_editor = new EntryEditor(m_skin);
         connect(m_editor, &EntryEditor::accepted, this, &MainWindow::writeEntry);
-        connect(m_editor, &EntryEditor::closed, this, [this] { m_editor = nullptr; });
+        connect(m_editor, &EntryEditor::closed, this, [this] {
+            m_editor = nullptr;
+            // The idle time passed while the editor was open: the window locks now it is closed.
+            if (m_lockDue)
+                QTimer::singleShot(0, this, [this] { lock(false); });
+        });
         const EntryTableModel &list = m_session.entries();
         if (mode == EntryEditor::Mode::Add)
             m_editor->openForAdd();

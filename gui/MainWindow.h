@@ -4,12 +4,15 @@
 #include "Branding.h"
 #include "EntryEditor.h"
 #include "HelpWindow.h"
+#include "IdleLock.h"
+#include "ProtectionCommands.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
 
+class QAction;
 class QMenuBar;
 class QPushButton;
 
@@ -55,6 +58,20 @@ public:
     void openHelp();
     void openAbout();
 
+    // The File menu's items below Exit.
+    QAction *protectAction() const { return m_protectAction; }
+    QAction *removeProtectionAction() const { return m_removeProtectionAction; }
+    QAction *changePasswordAction() const { return m_changePasswordAction; }
+    QAction *lockAction() const { return m_lockAction; }
+    // Locks when the settings' minutes pass without use; tests shorten it.
+    IdleLock &idleLock() { return m_idleLock; }
+
+    // Hides the windows that show entries, has the session forget them, and brings them back once the
+    // login box is answered (the program ends when it is not). askAboutEditor: an open editor is
+    // closed only when the user agrees (Ctrl+L); otherwise locking waits until it is closed.
+    void lock(bool askAboutEditor);
+    bool isLocked() const { return m_locked; }
+
 public slots:
     void onAddClicked();
     void onDeleteClicked();
@@ -76,6 +93,7 @@ protected:
 private:
     QPushButton *addButton(const QString &name, int index, const QString &caption, const QRect &twips);
     void buildMenus();
+    void updateProtectionItems();
     void showEditor(EntryEditor::Mode mode, int position);
     void writeEntry(EntryEditor::Mode mode, EntryTableModel::RowId row, const Entry &entry);
     void setClientHeightTwips(int heightTwips);
@@ -110,6 +128,14 @@ private:
     QPointer<EntryEditor> m_editor;
     QPointer<HelpWindow> m_help;
     QPointer<AboutWindow> m_about;
+    ProtectionCommands m_protection;
+    QAction *m_protectAction = nullptr;
+    QAction *m_removeProtectionAction = nullptr;
+    QAction *m_changePasswordAction = nullptr;
+    QAction *m_lockAction = nullptr;
+    IdleLock m_idleLock;
+    bool m_locked = false;
+    bool m_lockDue = false; // the idle time passed while the editor or a box was open
 };
 
 } // namespace varnook
