@@ -119,7 +119,7 @@ void ProtectionCommands::changeMasterPassword() {
         return;
     std::shared_ptr<const FileKey> key;
     if (m_session.isProtected()) {
-        key = deriveNewKey(newPassword, Messages::checkingMasterPassword());
+        key = deriveNewKey(newPassword, QStringLiteral("Making the key of the new master password…"));
         if (!key)
             return;
     }

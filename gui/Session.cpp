@@ -481,12 +481,7 @@ bool Session::save(const EntryChange &change) {
 bool Session::save() {
     const FileResult saved = write();
     if (!saved) {
-        MessageBoxRequest request;
-        request.text = Messages::saveFailed(m_file.path(), saved.reason(), saved.replaced());
-        request.title = Messages::applicationTitle();
-        request.buttons = MessageButtons::Ok;
-        request.icon = MessageIcon::Critical;
-        platform().dialogs->messageBox(request);
+        tellNotSaved(saved);
         emit status(QString()); // the status line now says what is not saved
         return false;
     }
@@ -524,12 +519,7 @@ bool Session::rewrite(const QByteArray &plain, std::shared_ptr<const FileKey> ke
     if (written.isKnown())
         m_disk = written;
     if (!saved) {
-        MessageBoxRequest request;
-        request.text = Messages::saveFailed(m_file.path(), saved.reason(), saved.replaced());
-        request.title = Messages::applicationTitle();
-        request.buttons = MessageButtons::Ok;
-        request.icon = MessageIcon::Critical;
-        platform().dialogs->messageBox(request);
+        tellNotSaved(saved);
         return false;
     }
     m_key = std::move(key);
@@ -541,24 +531,30 @@ bool Session::rewrite(const QByteArray &plain, std::shared_ptr<const FileKey> ke
 bool Session::protect(std::shared_ptr<const FileKey> key) {
     QString reason;
     const std::optional<QByteArray> plain = currentPlainBytes(&reason);
-    if (!plain)
-        return rewriteRefused(reason);
+    if (!plain) {
+        tellNotSaved(FileResult::failure(reason));
+        return false;
+    }
     return rewrite(*plain, std::move(key), QStringLiteral("The data file is protected now."));
 }
 
 bool Session::removeProtection() {
     QString reason;
     const std::optional<QByteArray> plain = currentPlainBytes(&reason);
-    if (!plain)
-        return rewriteRefused(reason);
+    if (!plain) {
+        tellNotSaved(FileResult::failure(reason));
+        return false;
+    }
     return rewrite(*plain, nullptr, QStringLiteral("Protection removed: the data file is in its plain form again."));
 }
 
 bool Session::changeMasterPassword(const QString &newPassword, std::shared_ptr<const FileKey> key) {
     QString reason;
     const std::optional<QByteArray> plain = currentPlainBytes(&reason);
-    if (!plain)
-        return rewriteRefused(reason);
+    if (!plain) {
+        tellNotSaved(FileResult::failure(reason));
+        return false;
+    }
     if (!rewrite(DataFileFormat::withMasterLine(*plain, newPassword), std::move(key),
                  QStringLiteral("Master password changed.")))
         return false;
@@ -566,14 +562,13 @@ bool Session::changeMasterPassword(const QString &newPassword, std::shared_ptr<c
     return true;
 }
 
-bool Session::rewriteRefused(const QString &reason) {
+void Session::tellNotSaved(const FileResult &result) {
     MessageBoxRequest request;
-    request.text = Messages::saveFailed(m_file.path(), reason);
+    request.text = Messages::saveFailed(m_file.path(), result.reason(), result.replaced());
     request.title = Messages::applicationTitle();
     request.buttons = MessageButtons::Ok;
     request.icon = MessageIcon::Critical;
     platform().dialogs->messageBox(request);
-    return false;
 }
 
 } // namespace varnook

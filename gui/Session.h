@@ -102,7 +102,7 @@ private:
     // The file's bytes in their plain form, once the file holds every change the list has.
     std::optional<QByteArray> currentPlainBytes(QString *reason);
     bool rewrite(const QByteArray &plain, std::shared_ptr<const FileKey> key, const QString &done);
-    bool rewriteRefused(const QString &reason);
+    void tellNotSaved(const FileResult &result);
     ConflictChoice askWhichToKeep(const MergeConflict &conflict);
     bool askToCreateAgain();
     void watch();

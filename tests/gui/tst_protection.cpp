@@ -49,6 +49,19 @@ QByteArray openedOnDisk(const FakePlatform &fake, const QString &password) {
     return read.plain;
 }
 
+// The key another computer holds for the same protected file: the same salt, the same password.
+std::shared_ptr<const FileKey> keyOfFileOnDisk(const FakePlatform &fake, const QString &password) {
+    const LoadResult read = DataLoader::readExisting(DataFile(fake.dataFile()));
+    return DataFileKey::derive(password, read.header.cost, read.header.salt);
+}
+
+QByteArray plainOf(const QList<QByteArray> &lines) {
+    QByteArray bytes = scrambled("secret") + "\r\n";
+    for (const QByteArray &line : lines)
+        bytes += scrambled(line) + "\r\n";
+    return bytes + "\r\n";
+}
+
 bool isProtectedOnDisk(const FakePlatform &fake) {
     return ProtectedForm::isProtected(readDataFile(fake));
 }
@@ -219,6 +232,65 @@ private slots:
         QCOMPARE(openedOnDisk(fake, "secret"), QByteArray("not opened"));
         QCOMPARE(openedOnDisk(fake, "longer1"), scrambled("longer1") + oddFile().mid(6));
         QCOMPARE(fake.dialogs.shown.constLast().kind, ShownBox::Wait);
+    }
+
+    void anotherComputersSavesOfTheProtectedFile() {
+        FakePlatform fake;
+        writeProtected(fake, plainOf({Alice}));
+        fake.dialogs.answerInput(QStringLiteral("secret"));
+        MainWindow *main = newApplication().openMainWindow();
+        QVERIFY(main);
+        // Saved elsewhere under the same key: shown without a question.
+        const auto sameKey = keyOfFileOnDisk(fake, "secret");
+        QVERIFY(DataFile(fake.dataFile()).writePlain(plainOf({Alice, Carol}), sameKey.get()));
+        QTRY_COMPARE_WITH_TIMEOUT(usernames(main), (QStringList{"alice", "carol"}), 2000);
+        QCOMPARE(fake.dialogs.shown.size(), 2);
+
+        // Saved elsewhere just before a save here: merged, and still protected.
+        QVERIFY(DataFile(fake.dataFile()).writePlain(plainOf({Alice, Carol, "dave|||pw-d|||x"}), sameKey.get()));
+        addThroughEditor(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("y"));
+        QCOMPARE(openedOnDisk(fake, "secret"), plainOf({Alice, Carol, "dave|||pw-d|||x", "erin|||pw-e|||y"}));
+        QCOMPARE(fake.dialogs.shown.size(), 2);
+
+        // Protected anew elsewhere (another salt): the login box, then the new file.
+        writeProtected(fake, plainOf({Alice}));
+        fake.dialogs.answerInput(QStringLiteral("secret"));
+        QTRY_COMPARE_WITH_TIMEOUT(usernames(main), QStringList{"alice"}, 2000);
+        QCOMPARE(kindsAndTexts(fake.dialogs.shown.mid(2)),
+                 (QStringList{"1 Password Required:Please enter your password",
+                              "2 Varnook Demo:Checking the master password…"}));
+
+        // Protection removed elsewhere: the list follows, and the next save writes the plain form.
+        writeBytes(fake.dataFile(), plainOf({Carol}));
+        QTRY_COMPARE_WITH_TIMEOUT(usernames(main), QStringList{"carol"}, 2000);
+        QVERIFY(!application().session().isProtected());
+        addThroughEditor(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("y"));
+        QCOMPARE(readDataFile(fake), plainOf({Carol, "erin|||pw-e|||y"}));
+        QCOMPARE(fake.dialogs.shown.size(), 4);
+    }
+
+    void aDamagedFileElsewhereIsNeverSavedOver() {
+        FakePlatform fake;
+        writeProtected(fake, plainOf({Alice}));
+        fake.dialogs.answerInput(QStringLiteral("secret"));
+        MainWindow *main = newApplication().openMainWindow();
+        QVERIFY(main);
+        const auto sameKey = keyOfFileOnDisk(fake, "secret");
+        QVERIFY(DataFile(fake.dataFile()).writePlain(plainOf({Alice, Carol}), sameKey.get()));
+        QByteArray damaged = readDataFile(fake);
+        damaged[damaged.size() - 1] = char(damaged[damaged.size() - 1] ^ 1);
+        writeBytes(fake.dataFile(), damaged);
+        QTRY_VERIFY_WITH_TIMEOUT(main->statusText().startsWith(QStringLiteral("Not reloaded")), 2000);
+        QCOMPARE(main->statusText(),
+                 QStringLiteral("Not reloaded: the data file was changed by another program and is damaged (its "
+                                "contents do not match their check: bytes were changed); the list stays as it was."));
+        fake.dialogs.answerMessage(MessageAnswer::Ok);
+        addThroughEditor(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("y"));
+        QCOMPARE(fake.dialogs.shown.constLast().icon, MessageIcon::Critical);
+        QVERIFY(fake.dialogs.shown.constLast().text.contains(QStringLiteral("it is damaged now")));
+        QCOMPARE(readDataFile(fake), damaged);
+        QCOMPARE(usernames(main), (QStringList{"alice", "erin"}));
+        QVERIFY(application().session().hasUnsavedChanges());
     }
 
     void lockForgetsAndTheLoginBringsTheListBack() {
