@@ -50,7 +50,10 @@ private slots:
         splash->timer()->stop(); // the test delivers the ticks itself
         splash->show();
 
-        for (int tick = 1; tick <= 74; ++tick)
+        // On a busy machine the real timer may have ticked once before it was stopped: those count.
+        const int ticked = splash->counter() / 2;
+        QVERIFY(ticked <= 2);
+        for (int tick = ticked + 1; tick <= 74; ++tick)
             splash->tick();
         QCOMPARE(splash->counter(), 148);
         QVERIFY(!app.mainWindow());
