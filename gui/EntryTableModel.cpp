@@ -4,6 +4,7 @@
 #include "ShortenedText.h"
 
 #include <algorithm>
+#include <span>
 #include <unordered_map>
 
 namespace varnook {
@@ -50,7 +51,7 @@ int EntryTableModel::add(const Entry &entry) {
     beginInsertRows(QModelIndex(), int(place), int(place));
     m_slots.push_back(Row{entry, m_nextId++});
     m_order.insert(m_order.begin() + qsizetype(place), quint32(m_slots.size() - 1));
-    foldAdded(m_slots.size() - 1);
+    foldRow(quint32(m_slots.size() - 1), true);
     endInsertRows();
     return int(place) + 1;
 }
@@ -69,7 +70,7 @@ EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
         m_slots.push_back(Row{std::move(entry), m_nextId++});
     }
     for (size_t slot = firstSlot; slot < m_slots.size(); ++slot)
-        foldAdded(slot);
+        foldRow(quint32(slot), true);
     endInsertRows();
     if (m_sorted)
         resort();
@@ -89,10 +90,10 @@ void EntryTableModel::remove(int position) {
         *std::find(m_order.begin(), m_order.end(), last) = slot;
     }
     m_slots.pop_back();
-    if (m_foldedNames)
-        m_foldedNames->removeRow(slot);
-    if (m_foldedPasswords)
-        m_foldedPasswords->removeRow(slot);
+    for (const std::unique_ptr<FoldedTexts> &texts : m_folded) {
+        if (texts)
+            texts->removeRow(slot);
+    }
     endRemoveRows();
 }
 
@@ -154,11 +155,7 @@ int EntryTableModel::setEntry(int position, const Entry &entry) {
     Row &row = rowAt(position);
     row.entry = entry;
     forgetSortKeys();
-    const quint32 slot = m_order[size_t(position - 1)];
-    if (m_foldedNames)
-        m_foldedNames->setRow(slot, {entry.username, entry.location});
-    if (m_foldedPasswords)
-        m_foldedPasswords->setRow(slot, {entry.password});
+    foldRow(m_order[size_t(position - 1)], false);
     emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
     return m_sorted ? int(moveToSortedPlace(size_t(position - 1))) + 1 : position;
 }
@@ -201,60 +198,72 @@ int EntryTableModel::positionOf(RowId id) const {
     return 0;
 }
 
-void EntryTableModel::foldAdded(size_t slot) {
-    const Entry &entry = m_slots[slot].entry;
-    if (m_foldedNames)
-        m_foldedNames->appendRow({entry.username, entry.location});
-    if (m_foldedPasswords)
-        m_foldedPasswords->appendRow({entry.password});
+namespace {
+
+// Hands use the fields of an entry that a folded block holds: the user name and the location, or
+// the password.
+template <typename Use> void withFoldedFields(const Entry &entry, bool namesAndLocations, Use &&use) {
+    if (namesAndLocations) {
+        const std::array<QStringView, 2> fields{entry.username, entry.location};
+        use(std::span<const QStringView>(fields));
+    } else {
+        const std::array<QStringView, 1> fields{entry.password};
+        use(std::span<const QStringView>(fields));
+    }
 }
 
-FoldedTexts &EntryTableModel::foldedNames() {
-    if (!m_foldedNames) {
-        m_foldedNames = std::make_unique<FoldedTexts>();
-        size_t units = 0;
-        for (const Row &row : m_slots)
-            units += size_t(row.entry.username.size() + row.entry.location.size()) + 1;
-        m_foldedNames->reserve(m_slots.size(), units);
-        // The strings lie all over the heap: asking for them some rows ahead lets the waits for
-        // memory overlap.
-        constexpr size_t Ahead = 16;
-        for (size_t slot = 0; slot < m_slots.size(); ++slot) {
-            if (slot + Ahead < m_slots.size()) {
-                __builtin_prefetch(m_slots[slot + Ahead].entry.username.constData());
-                __builtin_prefetch(m_slots[slot + Ahead].entry.location.constData());
-            }
-            const Entry &entry = m_slots[slot].entry;
-            m_foldedNames->appendRow({entry.username, entry.location});
-        }
+} // namespace
+
+FoldedTexts &EntryTableModel::folded(FoldedFields fields) {
+    std::unique_ptr<FoldedTexts> &texts = m_folded[fields];
+    if (texts)
+        return *texts;
+    texts = std::make_unique<FoldedTexts>();
+    const bool names = fields == NamesAndLocations;
+    size_t units = 0;
+    for (const Row &row : m_slots) {
+        withFoldedFields(row.entry, names, [&units](std::span<const QStringView> row) {
+            for (const QStringView field : row)
+                units += size_t(field.size());
+        });
     }
-    return *m_foldedNames;
+    texts->reserve(m_slots.size(), units);
+    // The strings lie all over the heap: asking for them some rows ahead lets the waits for memory
+    // overlap.
+    constexpr size_t Ahead = 16;
+    for (size_t slot = 0; slot < m_slots.size(); ++slot) {
+        if (slot + Ahead < m_slots.size()) {
+            withFoldedFields(m_slots[slot + Ahead].entry, names, [](std::span<const QStringView> row) {
+                for (const QStringView field : row)
+                    __builtin_prefetch(field.data());
+            });
+        }
+        withFoldedFields(m_slots[slot].entry, names,
+                         [&texts](std::span<const QStringView> row) { texts->appendRow(row); });
+    }
+    return *texts;
 }
 
-FoldedTexts &EntryTableModel::foldedPasswords() {
-    if (!m_foldedPasswords) {
-        m_foldedPasswords = std::make_unique<FoldedTexts>();
-        size_t units = 0;
-        for (const Row &row : m_slots)
-            units += size_t(row.entry.password.size());
-        m_foldedPasswords->reserve(m_slots.size(), units);
-        constexpr size_t Ahead = 16;
-        for (size_t slot = 0; slot < m_slots.size(); ++slot) {
-            if (slot + Ahead < m_slots.size())
-                __builtin_prefetch(m_slots[slot + Ahead].entry.password.constData());
-            m_foldedPasswords->appendRow({m_slots[slot].entry.password});
-        }
+void EntryTableModel::foldRow(quint32 slot, bool added) {
+    for (const FoldedFields fields : {NamesAndLocations, Passwords}) {
+        FoldedTexts *texts = m_folded[fields].get();
+        if (!texts)
+            continue;
+        withFoldedFields(m_slots[slot].entry, fields == NamesAndLocations, [&](std::span<const QStringView> row) {
+            if (added)
+                texts->appendRow(row);
+            else
+                texts->setRow(slot, row);
+        });
     }
-    return *m_foldedPasswords;
 }
 
 void EntryTableModel::prepareFinding() {
-    foldedNames();
+    folded(NamesAndLocations);
 }
 
 void EntryTableModel::forgetFinding() {
-    m_foldedNames.reset();
-    m_foldedPasswords.reset();
+    m_folded = {};
 }
 
 EntryTableModel::RowFlags EntryTableModel::findRows(const CaseBlindFind &find, bool inPasswords,
@@ -263,12 +272,12 @@ EntryTableModel::RowFlags EntryTableModel::findRows(const CaseBlindFind &find, b
     if (within && within->size() != m_slots.size())
         within = nullptr;
     const std::optional<QByteArray> bytes = FoldedTexts::bytesOf(find.folded());
-    foldedNames().flagHolding(bytes, flags, within, [&](quint32 slot) {
+    folded(NamesAndLocations).flagHolding(bytes, flags, within, [&](quint32 slot) {
         const Entry &entry = m_slots[slot].entry;
         return find.isIn(entry.username) || find.isIn(entry.location);
     });
     if (inPasswords) {
-        foldedPasswords().flagHolding(bytes, flags, within,
+        folded(Passwords).flagHolding(bytes, flags, within,
                                       [&](quint32 slot) { return find.isIn(m_slots[slot].entry.password); });
     }
     return flags;

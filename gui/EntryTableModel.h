@@ -112,13 +112,13 @@ private:
     // that a sort moves only their slot numbers.
     std::vector<Row> m_slots;
     std::vector<quint32> m_order; // display order: the slot of each position
-    FoldedTexts &foldedNames();
-    // A new row's fields join finding's block.
-    void foldAdded(size_t slot);
-    FoldedTexts &foldedPasswords();
-    // Finding's folded fields, while prepared: user names and locations, and passwords.
-    std::unique_ptr<FoldedTexts> m_foldedNames;
-    std::unique_ptr<FoldedTexts> m_foldedPasswords;
+    // Finding's blocks of folded fields, while prepared: user names and locations, and passwords.
+    // Each is made at its first need and then follows every change of a row.
+    enum FoldedFields { NamesAndLocations, Passwords };
+    FoldedTexts &folded(FoldedFields fields);
+    // A row's fields go into the blocks made so far: as a new row, or in place of its old fields.
+    void foldRow(quint32 slot, bool added);
+    std::array<std::unique_ptr<FoldedTexts>, 2> m_folded;
     // Each column's folded texts, made at its first sort and kept until a row changes.
     std::array<std::shared_ptr<const CaseBlindSort::Keys>, 3> m_sortKeys;
     QStringList m_headers;

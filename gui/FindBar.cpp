@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace varnook {
 
 FindBar::FindBar(QWidget *parent)
@@ -57,10 +59,15 @@ void FindBar::reset() {
 
 void FindBar::showCounts(int shown, int total, bool filtering) {
     const QLocale english(QLocale::English);
-    m_countLabel->setText(
-        filtering ? QStringLiteral("%1 of %2 shown, %3 hidden")
-                        .arg(english.toString(shown), english.toString(total), english.toString(total - shown))
-                  : QStringLiteral("All %1 shown").arg(english.toString(total)));
+    const auto counts = [&english](int shown, int hidden) {
+        return QStringLiteral("%1 shown, %2 hidden").arg(english.toString(shown), english.toString(hidden));
+    };
+    m_countLabel->setText(filtering ? counts(shown, total - shown)
+                                    : QStringLiteral("All %1 shown").arg(english.toString(total)));
+    // Room for the widest counts of this many entries, so that the box does not change its width
+    // at every key.
+    const int widest = m_countLabel->fontMetrics().horizontalAdvance(counts(total, total));
+    m_countLabel->setMinimumWidth(std::max(m_countLabel->minimumWidth(), widest));
 }
 
 bool FindBar::eventFilter(QObject *watched, QEvent *event) {

@@ -87,7 +87,7 @@ std::optional<QByteArray> FoldedTexts::bytesOf(QStringView folded) {
     return bytes;
 }
 
-FoldedTexts::Span FoldedTexts::append(std::initializer_list<QStringView> fields) {
+FoldedTexts::Span FoldedTexts::append(std::span<const QStringView> fields) {
     size_t units = 0;
     for (const QStringView field : fields)
         units += size_t(field.size()) + 1;
@@ -125,11 +125,11 @@ void FoldedTexts::reserve(size_t rows, size_t units) {
         m_bytes.resize(m_end + units + rows + Padding); // a separator after each field, at most one a unit
 }
 
-void FoldedTexts::appendRow(std::initializer_list<QStringView> fields) {
+void FoldedTexts::appendRow(std::span<const QStringView> fields) {
     m_rows.push_back(append(fields));
 }
 
-void FoldedTexts::setRow(quint32 row, std::initializer_list<QStringView> fields) {
+void FoldedTexts::setRow(quint32 row, std::span<const QStringView> fields) {
     m_unused += m_rows[row].length & ~InStringsMark;
     m_rows[row] = append(fields);
     compactIfWasteful();

@@ -4,8 +4,8 @@
 #include <QStringView>
 
 #include <functional>
-#include <initializer_list>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace varnook {
@@ -32,8 +32,8 @@ public:
     void reserve(size_t rows, size_t units);
     // Rows follow the model's slots: added at the end, changed in place, and a removed row's place
     // taken by the last one.
-    void appendRow(std::initializer_list<QStringView> fields);
-    void setRow(quint32 row, std::initializer_list<QStringView> fields);
+    void appendRow(std::span<const QStringView> fields);
+    void setRow(quint32 row, std::span<const QStringView> fields);
     void removeRow(quint32 row);
 
     // Sets the flag of each row that holds bytes. Only rows flagged in candidates are tried (all of
@@ -53,7 +53,7 @@ private:
         quint32 length; // InStringsMark: the row is looked at in its strings
     };
 
-    Span append(std::initializer_list<QStringView> fields);
+    Span append(std::span<const QStringView> fields);
     // A block mostly of rows changed or removed since is laid out again.
     void compactIfWasteful();
 
