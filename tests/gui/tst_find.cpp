@@ -6,6 +6,7 @@
 #include "EntryEditor.h"
 #include "FileHelpers.h"
 #include "FindBar.h"
+#include "WebBrowser.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSaveFile>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace varnook;
@@ -347,8 +349,15 @@ private slots:
         QVERIFY(main);
         find(main, QStringLiteral("al"));
         QApplication::processEvents();
-        if (const QString folder = qEnvironmentVariable("VARNOOK_SCREENSHOT_DIR"); !folder.isEmpty())
+        if (const QString folder = qEnvironmentVariable("VARNOOK_SCREENSHOT_DIR"); !folder.isEmpty()) {
+            // As the user sees it: with the banner in its strip.
+            auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
+            QSignalSpy bannerLoaded(banner, &WebBrowser::downloadComplete);
+            QTRY_VERIFY(main->bannerStarted());
+            QVERIFY(bannerLoaded.wait(30000));
+            QTest::qWait(500);
             QVERIFY(main->grab().save(folder + QStringLiteral("/find-bar.png")));
+        }
         FindBar *bar = main->findBar();
         bar->showCounts(999999, 1000000, true);
         QApplication::processEvents();
