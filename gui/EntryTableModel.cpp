@@ -3,6 +3,8 @@
 #include "CaseBlindSort.h"
 #include "ShortenedText.h"
 
+#include <QTimer>
+
 #include <algorithm>
 #include <span>
 #include <unordered_map>
@@ -24,8 +26,25 @@ const QString &field(const Entry &entry, int column) {
 
 } // namespace
 
+namespace {
+
+// The rows folded between two events while the find bar waits for its first key.
+constexpr size_t FoldingStep = 32768;
+
+} // namespace
+
 EntryTableModel::EntryTableModel(QObject *parent)
-    : QAbstractTableModel(parent) {}
+    : QAbstractTableModel(parent)
+    , m_foldingSteps(new QTimer(this)) {
+    m_foldingSteps->setInterval(0);
+    connect(m_foldingSteps, &QTimer::timeout, this, [this] {
+        const FoldedTexts *names = m_folded[NamesAndLocations].get();
+        if (names && names->rowCount() < m_slots.size())
+            foldRows(NamesAndLocations, std::min(m_slots.size(), names->rowCount() + FoldingStep));
+        if (!names || names->rowCount() >= m_slots.size())
+            m_foldingSteps->stop();
+    });
+}
 
 void EntryTableModel::addColumn(const QString &header) {
     beginInsertColumns(QModelIndex(), int(m_headers.size()), int(m_headers.size()));
@@ -46,6 +65,7 @@ size_t EntryTableModel::sortedPlaceIn(size_t first, size_t last, const Entry &en
 }
 
 int EntryTableModel::add(const Entry &entry) {
+    completeFolding();
     const size_t place = m_sorted ? sortedPlaceIn(0, m_order.size(), entry) : m_order.size();
     forgetSortKeys();
     beginInsertRows(QModelIndex(), int(place), int(place));
@@ -57,6 +77,7 @@ int EntryTableModel::add(const Entry &entry) {
 }
 
 EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
+    completeFolding();
     const RowId first = m_nextId;
     if (entries.empty())
         return first;
@@ -80,6 +101,7 @@ EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
 void EntryTableModel::remove(int position) {
     if (position < 1 || position > count())
         return;
+    completeFolding();
     forgetSortKeys();
     beginRemoveRows(QModelIndex(), position - 1, position - 1);
     const quint32 slot = m_order[size_t(position - 1)];
@@ -152,6 +174,7 @@ void EntryTableModel::clear() {
 int EntryTableModel::setEntry(int position, const Entry &entry) {
     if (position < 1 || position > count())
         return 0;
+    completeFolding();
     Row &row = rowAt(position);
     row.entry = entry;
     forgetSortKeys();
@@ -215,24 +238,22 @@ template <typename Use> void withFoldedFields(const Entry &entry, bool namesAndL
 } // namespace
 
 FoldedTexts &EntryTableModel::folded(FoldedFields fields) {
+    foldRows(fields, m_slots.size());
+    return *m_folded[fields];
+}
+
+void EntryTableModel::foldRows(FoldedFields fields, size_t last) {
     std::unique_ptr<FoldedTexts> &texts = m_folded[fields];
-    if (texts)
-        return *texts;
-    texts = std::make_unique<FoldedTexts>();
     const bool names = fields == NamesAndLocations;
-    size_t units = 0;
-    for (const Row &row : m_slots) {
-        withFoldedFields(row.entry, names, [&units](std::span<const QStringView> row) {
-            for (const QStringView field : row)
-                units += size_t(field.size());
-        });
+    if (!texts) {
+        texts = std::make_unique<FoldedTexts>();
+        texts->reserveRows(m_slots.size());
     }
-    texts->reserve(m_slots.size(), units);
     // The strings lie all over the heap: asking for them some rows ahead lets the waits for memory
     // overlap.
     constexpr size_t Ahead = 16;
-    for (size_t slot = 0; slot < m_slots.size(); ++slot) {
-        if (slot + Ahead < m_slots.size()) {
+    for (size_t slot = texts->rowCount(); slot < last; ++slot) {
+        if (slot + Ahead < last) {
             withFoldedFields(m_slots[slot + Ahead].entry, names, [](std::span<const QStringView> row) {
                 for (const QStringView field : row)
                     __builtin_prefetch(field.data());
@@ -241,7 +262,12 @@ FoldedTexts &EntryTableModel::folded(FoldedFields fields) {
         withFoldedFields(m_slots[slot].entry, names,
                          [&texts](std::span<const QStringView> row) { texts->appendRow(row); });
     }
-    return *texts;
+}
+
+void EntryTableModel::completeFolding() {
+    if (m_foldingSteps->isActive() && m_folded[NamesAndLocations])
+        foldRows(NamesAndLocations, m_slots.size());
+    m_foldingSteps->stop();
 }
 
 void EntryTableModel::foldRow(quint32 slot, bool added) {
@@ -259,10 +285,14 @@ void EntryTableModel::foldRow(quint32 slot, bool added) {
 }
 
 void EntryTableModel::prepareFinding() {
-    folded(NamesAndLocations);
+    if (m_folded[NamesAndLocations])
+        return;
+    foldRows(NamesAndLocations, 0); // the block, with room for every row
+    m_foldingSteps->start();
 }
 
 void EntryTableModel::forgetFinding() {
+    m_foldingSteps->stop();
     m_folded = {};
 }
 
