@@ -71,12 +71,16 @@ void FindBar::showCounts(int shown, int total, bool filtering) {
 }
 
 bool FindBar::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_findBox && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down) {
-            emit listRequested();
-            return true;
-        }
+    if (watched != m_findBox || (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress))
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    // With nothing selected in the box, Ctrl+C is the window's: it copies the selected entry's
+    // password, as it does from the list. The box never sees the key, so the window's shortcut runs.
+    if (event->type() == QEvent::ShortcutOverride)
+        return key->matches(QKeySequence::Copy) && !m_findBox->hasSelectedText();
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Down) {
+        emit listRequested();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -196,6 +196,20 @@ private slots:
         QTest::keyClick(main, Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(fake.launcher.launches.size(), 1);
         QCOMPARE(fake.launcher.launches[0].arguments, QStringList{"https://ALbum.example"});
+        // The copy keys work from the find box too; Ctrl+C copies the box's text only when some is
+        // selected there.
+        findBox(main)->setFocus();
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(findBox(main), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("pw-c"));
+        QTest::keyClick(findBox(main), Qt::Key_B, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("carol"));
+        QTest::keyClick(findBox(main), Qt::Key_U, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("https://ALbum.example"));
+        findBox(main)->selectAll();
+        QTest::keyClick(findBox(main), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("AL"));
+        QCOMPARE(findBox(main)->text(), QStringLiteral("AL"));
 
         // Enter on the list edits the selected entry; the save writes every entry in its place.
         QTest::keyClick(main->entryList(), Qt::Key_Return);
