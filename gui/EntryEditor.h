@@ -3,6 +3,7 @@
 #include "EntryTableModel.h"
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -53,6 +54,7 @@ private:
     QLineEdit *m_usernameEdit;
     QLineEdit *m_passwordEdit;
     QLineEdit *m_websiteEdit;
+    QList<QLabel *> m_labels; // the fields' captions
     const SkinEngine *m_skin;
     Mode m_mode = Mode::Add;
     EntryTableModel::RowId m_row = 0;
