@@ -8,6 +8,7 @@
 #include "DataFileUnlock.h"
 #include "DataFolderLock.h"
 #include "DataLoader.h"
+#include "DiskState.h"
 #include "FileSave.h"
 #include "ImportRows.h"
 #include "MasterPasswordInput.h"
@@ -44,9 +45,11 @@ void tellLinesThatDoNotReadBack() {
 // written; the protected form is laid out in memory and sealed, so that no plain copy reaches the disk.
 class ImportSave {
 public:
-    ImportSave(QString path, std::shared_ptr<const FileKey> key)
+    // readHash: the digest of the protected file as it was opened.
+    ImportSave(QString path, std::shared_ptr<const FileKey> key, QByteArray readHash)
         : m_path(std::move(path))
-        , m_key(std::move(key)) {}
+        , m_key(std::move(key))
+        , m_readHash(std::move(readHash)) {}
     ~ImportSave() { wipe(m_plain.data(), std::size_t(m_plain.size())); }
     ImportSave(const ImportSave &) = delete;
     ImportSave &operator=(const ImportSave &) = delete;
@@ -67,12 +70,20 @@ public:
         if (m_file)
             return m_file->commit();
         m_memory->flush();
+        // The new file is made from the one opened before the password was typed; a sync engine's
+        // save that came in meanwhile must not be written over.
+        QByteArray now;
+        if (const FileResult read = DataFile(m_path).read(now); !read)
+            return read;
+        if (ContentHash::of(now) != m_readHash)
+            return FileResult::failure(QStringLiteral("Another program changed it while the password was typed."));
         return DataFile(m_path).writePlain(m_plain, m_key.get());
     }
 
 private:
     QString m_path;
     std::shared_ptr<const FileKey> m_key;
+    QByteArray m_readHash;
     std::optional<FileSave> m_file;
     QByteArray m_plain;
     std::optional<BufferedWriter> m_memory;
@@ -180,6 +191,7 @@ std::optional<ExitCode> ImportCommand::unlockProtected(StoredFile &stored, QFile
     }
     stored.masterPassword = read.masterPassword;
     stored.key = read.key;
+    stored.readHash = ContentHash::of(bytes);
     stored.plain = std::move(read.plain);
     return std::nullopt;
 }
@@ -242,7 +254,7 @@ ExitCode ImportCommand::importRows(const StoredFile &stored, QByteArrayView csv,
             break;
         }
         if (imported++ == 0) {
-            save.emplace(file.path(), stored.key);
+            save.emplace(file.path(), stored.key, stored.readHash);
             saving = save->open();
             if (saving) {
                 DataFileFormat::writeMasterLine(save->out(), stored.masterPassword);

@@ -47,6 +47,7 @@ private:
         // A protected file: its key, and its plain form as opened.
         std::shared_ptr<const FileKey> key;
         QByteArray plain;
+        QByteArray readHash; // of the protected file's bytes as read
     };
 
     // Reads and checks the CSV file: csv holds its text, columns the header's columns.

@@ -1,6 +1,7 @@
 #include "CliRunner.h"
 #include "DataFile.h"
 #include "DataFileFormat.h"
+#include "DataFileKey.h"
 #include "EntryCsv.h"
 #include "FileHelpers.h"
 #include "ProtectedForm.h"
@@ -329,6 +330,26 @@ void tst_CliTerminal::aChangeByAnotherProgramWhileTypingIsKept() {
                      .arg(QDir::toNativeSeparators(file))),
              m_err.constData());
     QCOMPARE(readBytes(file), theirs);
+
+    // The same for an import into a protected file, which is opened before the password is typed.
+    const auto key = DataFileKey::forNewProtection(Master, KdfCost::cheapest());
+    writeBytes(file, ProtectedForm::seal(theirs, *key, ProtectedForm::newNonce()));
+    const QString csv = m_folder->filePath(QStringLiteral("in.csv"));
+    writeBytes(csv, "Username,Password\nbob,pw-Entry-3\n");
+    start({QStringLiteral("import"), csv, QStringLiteral("--folder"), m_folder->path()});
+    m_err.clear();
+    waitForPrompt(QStringLiteral("Please enter your password: "), 1);
+    const QByteArray changed = ProtectedForm::seal(theirs + "\r\n", *key, ProtectedForm::newNonce());
+    writeBytes(file, changed);
+    m_terminal->type(Master.toUtf8() + '\n');
+    finish();
+    QCOMPARE(m_process->exitCode(), 3);
+    QCOMPARE(QString::fromUtf8(m_err),
+             QStringLiteral("Please enter your password: \nThe data file could not be saved: %1\nAnother program "
+                            "changed it while the password was typed.\nIt keeps its previous contents; nothing was "
+                            "imported.\n")
+                 .arg(QDir::toNativeSeparators(file)));
+    QCOMPARE(readBytes(file), changed);
 }
 
 QTEST_GUILESS_MAIN(tst_CliTerminal)
