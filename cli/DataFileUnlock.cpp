@@ -35,6 +35,10 @@ DataFileUnlock::Names DataFileUnlock::dataFile() {
 }
 
 bool DataFileUnlock::tryPassword(LoadResult &read, const QString &password, bool &noMemory) {
+    // A protected file always holds a master password, so an empty line is wrong without the work
+    // of a key (and libsodium takes no empty password buffer).
+    if (password.isEmpty())
+        return false;
     const auto key = DataFileKey::derive(password, read.header.cost, read.header.salt);
     if (!key) {
         noMemory = fitsTheCodePage(password);
