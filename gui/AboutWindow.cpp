@@ -6,6 +6,7 @@
 #include "Skin.h"
 #include "SkinLabel.h"
 #include "SkinLabelArray.h"
+#include "WindowKeys.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -23,6 +24,7 @@ AboutWindow::~AboutWindow() = default;
 AboutWindow::AboutWindow(const Branding &branding, const VersionRecord &record, const SkinEngine *skin, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmAbout"));
+    WindowKeys::closeOnEscape(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/varnook/icon.png")));
     setFont(verdana(8.25));
@@ -91,6 +93,11 @@ SkinLabel *AboutWindow::addSkinLabel(const QString &name, const QRect &twips, do
     label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     label->setFont(verdana(pointSize, true));
     return label;
+}
+
+void AboutWindow::keyPressEvent(QKeyEvent *event) {
+    if (!WindowKeys::pressFocusedButton(this, event))
+        QWidget::keyPressEvent(event);
 }
 
 void AboutWindow::closeEvent(QCloseEvent *event) {

@@ -6,6 +6,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QToolButton;
 
 namespace varnook {
 
@@ -27,6 +28,10 @@ public:
     // Opens holding the entry of the row, which the accepted entry is to replace.
     void openForEdit(EntryTableModel::RowId row, const Entry &entry);
 
+    // Hidden: the password box shows dots, and a button beside it shows the password while it is held.
+    void setPasswordHidden(bool hidden);
+    QToolButton *showPasswordButton() const { return m_showPasswordButton; }
+
     // The row being edited; 0 while adding.
     EntryTableModel::RowId row() const { return m_row; }
 
@@ -42,6 +47,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -55,6 +61,7 @@ private:
     QLineEdit *m_passwordEdit;
     QLineEdit *m_websiteEdit;
     QList<QLabel *> m_labels; // the fields' captions
+    QToolButton *m_showPasswordButton;
     const SkinEngine *m_skin;
     Mode m_mode = Mode::Add;
     EntryTableModel::RowId m_row = 0;

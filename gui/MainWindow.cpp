@@ -18,6 +18,7 @@
 #include "Skin.h"
 #include "StatusLine.h"
 #include "WebBrowser.h"
+#include "WindowKeys.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -87,9 +88,10 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
     m_statusLine = new StatusLine(m_client);
     m_statusLine->setObjectName(QStringLiteral("StatusBar1"));
 
-    // Tab order as designed: Add, Edit, Delete, Visit, list, Copy Username, Go To, Copy Password, Copy Used At.
-    const QList<QWidget *> tabOrder = {m_addButton,      m_editButton, m_deleteButton,   m_visitButton,   m_entryList,
-                                       m_copyButtons[0], m_goToButton, m_copyButtons[1], m_copyButtons[2]};
+    // Tab goes in reading order: the buttons left to right, top to bottom, then the list.
+    const QList<QWidget *> tabOrder = {m_addButton,      m_deleteButton,   m_editButton,
+                                       m_goToButton,     m_visitButton,    m_copyButtons[0],
+                                       m_copyButtons[1], m_copyButtons[2], m_entryList};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -101,6 +103,7 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
     for (int i = 0; i < 3; ++i)
         connect(m_copyButtons[size_t(i)], &QPushButton::clicked, this, [this, i] { onCopyClicked(i); });
     connect(m_entryList, &EntryListView::columnClicked, this, &MainWindow::onColumnClicked);
+    connect(m_entryList, &EntryListView::editRequested, this, &MainWindow::onEditClicked);
     connect(&m_session, &Session::status, this, &MainWindow::showStatus);
     // Another program's file replaces the rows: the selected entry and the scroll position stay.
     EntryTableModel &list = m_session.entries();
@@ -118,6 +121,8 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
     buildMenus();
     setClientHeightTwips(DesignClientHeight);
     connect(&m_idleLock, &IdleLock::idle, this, [this] { lock(false); });
+    connect(&m_clipboardEraser, &ClipboardEraser::erased, this,
+            [this] { showStatus(QStringLiteral("The copied password was cleared from the clipboard.")); });
 
     setWindowTitle(m_branding.programName + QStringLiteral(" by ") + m_branding.companyName);
     m_visitButton->setText(QStringLiteral("Visit ") + m_branding.companyWebsite);
@@ -180,34 +185,34 @@ void MainWindow::buildMenus() {
     addAction(m_lockAction); // the shortcut works with the menu closed
     connect(file, &QMenu::aboutToShow, this, &MainWindow::updateProtectionItems);
     updateProtectionItems();
-    addMenu(QStringLiteral("mnuData"), QStringLiteral("Data"), QStringLiteral("mnuDataItem"),
-            {{QStringLiteral("Add Username/Password"),
-              [this] {
-                  onAddClicked();
-              }},
-             {QStringLiteral("Delete Selected Item"),
-              [this] {
-                  onDeleteClicked();
-              }},
-             {QStringLiteral("Edit Selected Item"),
-              [this] {
-                  onEditClicked();
-              }},
-             {QStringLiteral("Goto \"Used At\" Location"), [this] {
-                  onGoToClicked();
-              }}});
-    addMenu(QStringLiteral("mnuCopy"), QStringLiteral("Copy"), QStringLiteral("mnuCopyItem"),
-            {{QStringLiteral("Selected Username"),
-              [this] {
-                  onCopyClicked(0);
-              }},
-             {QStringLiteral("Selected Password"),
-              [this] {
-                  onCopyClicked(1);
-              }},
-             {QStringLiteral("Selected Used At Location"), [this] {
-                  onCopyClicked(2);
-              }}});
+    QMenu *data = addMenu(QStringLiteral("mnuData"), QStringLiteral("Data"), QStringLiteral("mnuDataItem"),
+                          {{QStringLiteral("Add Username/Password"),
+                            [this] {
+                                onAddClicked();
+                            }},
+                           {QStringLiteral("Delete Selected Item"),
+                            [this] {
+                                onDeleteClicked();
+                            }},
+                           {QStringLiteral("Edit Selected Item"),
+                            [this] {
+                                onEditClicked();
+                            }},
+                           {QStringLiteral("Goto \"Used At\" Location"), [this] {
+                                onGoToClicked();
+                            }}});
+    QMenu *copy = addMenu(QStringLiteral("mnuCopy"), QStringLiteral("Copy"), QStringLiteral("mnuCopyItem"),
+                          {{QStringLiteral("Selected Username"),
+                            [this] {
+                                onCopyClicked(0);
+                            }},
+                           {QStringLiteral("Selected Password"),
+                            [this] {
+                                onCopyClicked(1);
+                            }},
+                           {QStringLiteral("Selected Used At Location"), [this] {
+                                onCopyClicked(2);
+                            }}});
     addMenu(QStringLiteral("mnuHelp"), QStringLiteral("Help"), QStringLiteral("mnuHelpItem"),
             {{QStringLiteral("View Help"), [this] {
                   openHelp();
@@ -216,6 +221,38 @@ void MainWindow::buildMenus() {
             {{QStringLiteral("About this software"), [this] {
                   openAbout();
               }}});
+    // Shortcuts as desktop password stores have them; the captions stay the original's.
+    const auto shortcuts = [](QMenu *menu, int item, const QList<QKeySequence> &keys) {
+        menu->actions().at(item)->setShortcuts(keys);
+    };
+    shortcuts(file, 0, {QKeySequence(Qt::CTRL | Qt::Key_Q)});
+    shortcuts(data, 0, {QKeySequence(Qt::CTRL | Qt::Key_N)});
+    shortcuts(data, 1, {QKeySequence(Qt::Key_Delete)});
+    shortcuts(data, 2, {QKeySequence(Qt::CTRL | Qt::Key_E)});
+    shortcuts(data, 3, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U)});
+    shortcuts(copy, 0, {QKeySequence(Qt::CTRL | Qt::Key_B)});
+    shortcuts(copy, 1, {QKeySequence(Qt::CTRL | Qt::Key_C)});
+    shortcuts(copy, 2, {QKeySequence(Qt::CTRL | Qt::Key_U)});
+
+    // Below the Data menu's own items: sorting without a mouse, and passwords out of sight.
+    data->addSeparator();
+    const QStringList columns = {QStringLiteral("Username"), QStringLiteral("Password"),
+                                 QStringLiteral("Website/Location")};
+    for (int column = 0; column < columns.size(); ++column) {
+        m_sortActions[size_t(column)] = data->addAction(QStringLiteral("Sort by ") + columns[column], this,
+                                                        [this, column] { onColumnClicked(column + 1); });
+    }
+    data->addSeparator();
+    m_hidePasswordsAction = data->addAction(QStringLiteral("Hide Passwords"));
+    m_hidePasswordsAction->setCheckable(true);
+    m_hidePasswordsAction->setChecked(Settings().hidePasswords());
+    m_session.entries().setPasswordsHidden(m_hidePasswordsAction->isChecked());
+    connect(m_hidePasswordsAction, &QAction::toggled, this, [this](bool hide) {
+        m_session.entries().setPasswordsHidden(hide);
+        if (m_editor)
+            m_editor->setPasswordHidden(hide);
+        Settings().setHidePasswords(hide);
+    });
 }
 
 void MainWindow::updateProtectionItems() {
@@ -317,6 +354,11 @@ void MainWindow::startBanner() {
     m_bannerStarted = true;
 }
 
+void MainWindow::keyPressEvent(QKeyEvent *event) {
+    if (!WindowKeys::pressFocusedButton(this, event))
+        QWidget::keyPressEvent(event);
+}
+
 void MainWindow::closeEvent(QCloseEvent *event) {
     saveUnsavedChanges();
     // The windows this one opened close with it, before the owner hears of it.
@@ -394,6 +436,7 @@ void MainWindow::showEditor(EntryEditor::Mode mode, int position) {
     // An editor that is open already stays as it is: it keeps its mode and its row.
     if (!m_editor) {
         m_editor = new EntryEditor(m_skin);
+        m_editor->setPasswordHidden(m_session.entries().passwordsHidden());
         connect(m_editor, &EntryEditor::accepted, this, &MainWindow::writeEntry);
         connect(m_editor, &EntryEditor::closed, this, [this] {
             m_editor = nullptr;
@@ -467,7 +510,7 @@ void MainWindow::onDeleteClicked() {
     MessageBoxRequest question;
     question.text = QStringLiteral("Are you sure you want to delete the following information?\r\n\r\n") +
                     QStringLiteral("Username: ") + shortenedText(entry.username) + QStringLiteral("\r\nPassword: ") +
-                    shortenedText(entry.password) + QStringLiteral("\r\nUsed At: ") + shortenedText(entry.location);
+                    shownPassword(entry.password) + QStringLiteral("\r\nUsed At: ") + shortenedText(entry.location);
     question.title = QStringLiteral("Confirm Delete");
     question.buttons = MessageButtons::OkCancel;
     question.defaultButton = MessageAnswer::Ok;
@@ -490,9 +533,16 @@ void MainWindow::onCopyClicked(int field) {
     const QString texts[] = {entry.username, entry.password, entry.location};
     const QString captions[] = {QStringLiteral("Copied Username "), QStringLiteral("Copied Password "),
                                 QStringLiteral("Copied Location ")};
-    // The clipboard gets the whole field; the status line only shows it.
-    Clipboard::copy(texts[field], field == 1 ? Clipboard::Secret : Clipboard::Plain);
-    showStatus(captions[field] + shortenedText(texts[field]));
+    // The clipboard gets the whole field; the status line only shows it. A password leaves it again.
+    if (field == 1)
+        m_clipboardEraser.copySecret(texts[field], Settings().clipboardClearSeconds());
+    else
+        Clipboard::copy(texts[field], Clipboard::Plain);
+    showStatus(captions[field] + (field == 1 ? shownPassword(texts[field]) : shortenedText(texts[field])));
+}
+
+QString MainWindow::shownPassword(const QString &password) const {
+    return m_session.entries().passwordsHidden() ? EntryTableModel::hiddenPassword() : shortenedText(password);
 }
 
 void MainWindow::onGoToClicked() {

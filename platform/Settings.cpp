@@ -11,6 +11,8 @@ const QString ShowHelpKey = QStringLiteral("Settings/showHelp");
 const QString PassesKey = QStringLiteral("Protection/keyDerivationPasses");
 const QString MemoryKey = QStringLiteral("Protection/keyDerivationMemoryKiB");
 const QString LockAfterKey = QStringLiteral("Settings/lockAfterMinutes");
+const QString HidePasswordsKey = QStringLiteral("Settings/hidePasswords");
+const QString ClipboardClearKey = QStringLiteral("Settings/clipboardClearSeconds");
 
 std::optional<std::uint32_t> positiveNumber(const QSettings &store, const QString &key) {
     bool isNumber = false;
@@ -49,6 +51,22 @@ std::optional<std::uint32_t> Settings::keyDerivationMemoryKiB() const {
     if (!positiveNumber(*m_store, PassesKey))
         return std::nullopt;
     return positiveNumber(*m_store, MemoryKey);
+}
+
+bool Settings::hidePasswords() const {
+    return m_store->value(HidePasswordsKey, QStringLiteral("0")).toString().trimmed() == QStringLiteral("1");
+}
+
+bool Settings::setHidePasswords(bool hide) {
+    m_store->setValue(HidePasswordsKey, hide ? QStringLiteral("1") : QStringLiteral("0"));
+    m_store->sync();
+    return m_store->status() == QSettings::NoError;
+}
+
+int Settings::clipboardClearSeconds() const {
+    bool isNumber = false;
+    const int seconds = m_store->value(ClipboardClearKey, QStringLiteral("30")).toString().trimmed().toInt(&isNumber);
+    return isNumber && seconds >= 0 ? seconds : 30;
 }
 
 int Settings::lockAfterMinutes() const {

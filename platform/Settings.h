@@ -26,6 +26,12 @@ public:
     std::optional<std::uint32_t> keyDerivationPasses() const;
     std::optional<std::uint32_t> keyDerivationMemoryKiB() const;
 
+    // Whether the list and the boxes show passwords as dots; no by default.
+    bool hidePasswords() const;
+    bool setHidePasswords(bool hide);
+    // Seconds after which a copied password leaves the clipboard; 0 keeps it there. 30 by default.
+    int clipboardClearSeconds() const;
+
     // Minutes without use after which the window locks; 0 (the default) never locks it.
     int lockAfterMinutes() const;
     bool setLockAfterMinutes(int minutes);
