@@ -168,7 +168,7 @@ void EntryEditor::openForEdit(EntryTableModel::RowId row, const Entry &entry) {
 void EntryEditor::open() {
     if (m_skin) {
         SkinnedControls controls(this);
-        controls.add({m_saveButton, m_cancelButton}).add(m_labels);
+        controls.add({m_saveButton, m_cancelButton}).add(m_showPasswordButton).add(m_labels);
         controls.add({m_usernameEdit, m_passwordEdit, m_websiteEdit});
         applySkin(controls, m_skin);
     }

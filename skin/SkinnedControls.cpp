@@ -11,10 +11,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QToolButton>
 
 namespace varnook {
 
 SkinnedControls &SkinnedControls::add(QPushButton *button) {
+    return dress(button, Dress::Button);
+}
+
+SkinnedControls &SkinnedControls::add(QToolButton *button) {
     return dress(button, Dress::Button);
 }
 

@@ -15,6 +15,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTextEdit;
+class QToolButton;
 
 namespace varnook {
 
@@ -45,6 +46,7 @@ public:
 
     // Command buttons.
     SkinnedControls &add(QPushButton *button);
+    SkinnedControls &add(QToolButton *button);
     // Captions shown on the window's colour.
     SkinnedControls &add(QCheckBox *box);
     SkinnedControls &add(QLabel *label);

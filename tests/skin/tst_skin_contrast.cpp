@@ -382,13 +382,14 @@ void tst_skin_contrast::entryEditor() {
     SkinEngine skin;
     auto *editor = new EntryEditor(&skin);
     editor->openForEdit(1, {QStringLiteral("alice"), QStringLiteral("correct horse"), QStringLiteral("mail.example")});
+    editor->setPasswordHidden(true); // with the button that shows it
     QVERIFY(showAndWait(editor));
 
     Findings findings;
     checkCaptions(editor, findings);
     QVERIFY2(findings.unreadable.isEmpty(), qPrintable(findings.report()));
-    // Save, Cancel, three labels and three fields.
-    QCOMPARE(findings.checked.size(), 8);
+    // Save, Cancel, Show, three labels and three fields.
+    QCOMPARE(findings.checked.size(), 9);
 }
 
 void tst_skin_contrast::helpWindow_data() {

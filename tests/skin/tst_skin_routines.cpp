@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
@@ -149,6 +150,7 @@ void tst_skin_routines::colorControls_data() {
     const QList<int> window = {QPalette::Window};
     const QList<int> none;
     QTest::newRow("CommandButton") << make<QPushButton>() << button << false << Face;
+    QTest::newRow("tool button") << make<QToolButton>() << button << false << Face;
     QTest::newRow("TextBox") << make<QLineEdit>() << base << true << Face;
     QTest::newRow("plain text box") << make<QPlainTextEdit>() << base << true << Face;
     QTest::newRow("ComboBox") << make<QComboBox>() << base << true << Face;
