@@ -1,5 +1,6 @@
 #include "ProbeLine.h"
 #include "Report.h"
+#include "UnlockFigures.h"
 
 #include <QTest>
 
@@ -34,6 +35,11 @@ private slots:
                          QStringLiteral("peak_kb=9000"))
             << "bench: cli_export entries=7 ms=10.000 min=10.000 max=10.000 "
                "baseline=keepassxc-cli baseline_ms=400.000 ratio=0.025 peak_kb=9000 runs=1";
+        QTest::newRow("protected save")
+            << ratioLine("save_protected", 32766, samplesOf({8.5, 6.25, 7.0}), "write_fsync",
+                         samplesOf({5.0, 4.0, 6.0}))
+            << "bench: save_protected entries=32766 ms=7.000 min=6.250 max=8.500 baseline=write_fsync "
+               "baseline_ms=5.000 ratio=1.400 runs=3";
         QTest::newRow("memory") << memoryLine("rss", 0, samplesOf({107252.0, 107060.0, 107300.0}),
                                               QStringLiteral("startup_kb=107236"))
                                 << "bench: rss entries=0 kb=107252 min=107060 max=107300 startup_kb=107236 runs=3";
@@ -48,16 +54,32 @@ private slots:
         QCOMPARE(line, expected);
     }
 
+    // Each run's key derivation is its wait less the opening timed beside it; the start less that
+    // run's own derivation is what the unlock costs besides (not the medians' difference, 100 here).
+    void unlockLine() {
+        UnlockFigures unlock;
+        unlock.add(1180.0, 1120.0, 40.0);
+        unlock.add(1400.5, 1200.0, 50.0);
+        unlock.add(1050.0, 900.0, 45.0);
+        QCOMPARE(unlock.count(), 3);
+        QCOMPARE(unlock.line(32766), "bench: unlock_protected entries=32766 ms=1180.000 min=1050.000 max=1400.500 "
+                                     "kdf_ms=1080.000 rest_ms=195.000 unseal_ms=45.000 runs=3");
+    }
+
     void probeLineReadsBack_data() {
         QTest::addColumn<bool>("clicked");
-        QTest::newRow("start-up only") << false;
-        QTest::newRow("with the sort click") << true;
+        QTest::addColumn<qint64>("waitedNs");
+        QTest::newRow("start-up only") << false << qint64(0);
+        QTest::newRow("with the sort click") << true << qint64(0);
+        QTest::newRow("a protected file's wait box") << false << qint64(201000000);
     }
     void probeLineReadsBack() {
         QFETCH(bool, clicked);
+        QFETCH(qint64, waitedNs);
         ProbeFigures written;
         written.okNs = 12661382943242;
         written.paintedNs = 12661628506977;
+        written.waitedNs = waitedNs;
         written.clicked = clicked;
         if (clicked) {
             written.releasedNs = 12661700000000;
@@ -67,6 +89,8 @@ private slots:
         written.peakKb = 152400;
         // Among the other lines a program writes.
         const QByteArray output = "Sandboxing disabled by user.\n" + probeLine(written) + "\nsomething after\n";
+        // A start without a wait box writes the line as before.
+        QCOMPARE(probeLine(written).contains("waited_ns="), waitedNs != 0);
         const std::optional<ProbeFigures> read = readProbeLine(output);
         QVERIFY(read);
         QCOMPARE(read->okNs, written.okNs);
@@ -77,6 +101,7 @@ private slots:
         QCOMPARE(read->startupPeakKb, 145988L);
         QCOMPARE(read->peakKb, 152400L);
         QCOMPARE(read->startupMs(), 245.563735);
+        QCOMPARE(read->waitedNs, waitedNs);
     }
 
     void probeLineRefused_data() {
@@ -87,6 +112,10 @@ private slots:
         QTest::newRow("not a number") << QByteArray("benched: ok_ns=1 painted_ns=2x startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("no value") << QByteArray("benched: ok_ns=1 painted_ns= startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("painted before the OK") << QByteArray("benched: ok_ns=5 painted_ns=2 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("a wait longer than the start-up")
+            << QByteArray("benched: ok_ns=10 painted_ns=20 waited_ns=11 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("a wait of less than nothing")
+            << QByteArray("benched: ok_ns=10 painted_ns=20 waited_ns=-1 startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("release without the repaint")
             << QByteArray("benched: ok_ns=1 painted_ns=2 released_ns=3 startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("repaint before the release")
