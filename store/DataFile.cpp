@@ -6,12 +6,12 @@
 #include "FileSave.h"
 #include "ProtectedForm.h"
 #include "SaveTemporaries.h"
-#include "SecretBytes.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -245,26 +245,51 @@ FileResult DataFile::saveLines(QStringView masterPassword, const EntryLines &lin
     if (!key)
         return write([&](BufferedWriter &out) { DataFileFormat::write(out, masterPassword, lines); },
                      Access::KeepTightened, written);
-    // The plain form is laid out in memory only; what reaches the disk is sealed.
-    QByteArray plain;
+    // The plain form is laid out in memory only, after room for the header, and sealed where it is:
+    // what reaches the disk is sealed, and no second copy of the plain form is made. Its size is
+    // counted first, so that the buffer never grows, which would copy it (or leave pieces of it in
+    // memory given back).
+    qsizetype plainSize = 0;
     {
-        BufferedWriter out([&plain](QByteArrayView block) {
-            plain.append(block);
+        BufferedWriter count([&plainSize](QByteArrayView block) {
+            plainSize += block.size();
+            return true;
+        });
+        DataFileFormat::write(count, masterPassword, lines);
+        count.flush();
+    }
+    QByteArray file;
+    file.reserve(ProtectedForm::BodyStart + plainSize + ProtectedForm::TagSize);
+    file.resize(ProtectedForm::BodyStart);
+    {
+        BufferedWriter out([&file](QByteArrayView block) {
+            file.append(block);
             return true;
         });
         DataFileFormat::write(out, masterPassword, lines);
         out.flush();
     }
-    const FileResult saved = writePlain(plain, key, written);
-    wipe(plain.data(), std::size_t(plain.size()));
-    return saved;
+    ProtectedForm::sealInPlace(file, *key, ProtectedForm::newNonce());
+    return writeSealed(file, written);
 }
 
 FileResult DataFile::writePlain(QByteArrayView plain, const FileKey *key, DiskState *written) const {
     if (!key)
         return write([plain](BufferedWriter &out) { out.write(plain); }, Access::KeepTightened, written);
-    const QByteArray sealed = ProtectedForm::seal(plain, *key, ProtectedForm::newNonce());
-    return write([&sealed](BufferedWriter &out) { out.write(sealed); }, Access::KeepTightened, written);
+    return writeSealed(ProtectedForm::seal(plain, *key, ProtectedForm::newNonce()), written);
+}
+
+FileResult DataFile::writeSealed(const QByteArray &sealed, DiskState *written) const {
+    return write(
+        [&sealed](BufferedWriter &out) {
+            // A piece at a time, each larger than a block so that it goes on without a copy: the
+            // digest is then worked out on its thread while the disk takes the next pieces, as for a
+            // file that is written line by line, rather than all of it after the last.
+            constexpr qsizetype Piece = 4 * BufferedWriter::DefaultBlockSize;
+            for (qsizetype at = 0; at < sealed.size(); at += Piece)
+                out.write(QByteArrayView(sealed).sliced(at, std::min(Piece, sealed.size() - at)));
+        },
+        Access::KeepTightened, written);
 }
 
 FileResult DataFile::writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines,
