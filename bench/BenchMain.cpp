@@ -8,7 +8,7 @@
 //   bench: cli_import entries=N ms=… peak_kb=… csv_kb=…
 //   bench: rss entries=N kb=<peak of the program's own process>
 //   bench: cipher / serialize / read_parse[_cp1252] entries=N ms=… baseline=copy|read …: the data layer alone
-//   bench: unlock_protected entries=N ms=… min=… max=… kdf_ms=… rest_ms=… unseal_ms=… runs=…
+//   bench: unlock_protected entries=N ms=… min=… max=… kdf_ms=… rest_ms=… wait_ms=… runs=…
 //   bench: save_protected entries=N ms=… baseline=write_fsync baseline_ms=… ratio=…
 // See bench/README.md for what each one measures.
 #include "BenchData.h"
@@ -96,7 +96,7 @@ int main(int argc, char *argv[]) {
         const QByteArray plain = DataFileFormat::serialize(Master, bench::typicalEntries(n));
         const QByteArray protectedFile = ProtectedForm::seal(plain, *key, ProtectedForm::newNonce());
         startup.runs = runsFor(n);
-        bench::benchUnlock(startup, n, protectedFile, key);
+        bench::benchUnlock(startup, n, protectedFile, *key);
         bench::benchProtectedSaves(n, protectedFile, *key, Master, runsFor(n));
     }
     return 0;

@@ -4,8 +4,6 @@
 
 #include <QByteArray>
 
-#include <memory>
-
 namespace varnook {
 class FileKey;
 }
@@ -16,7 +14,6 @@ namespace varnook::bench {
 // from the password box's OK to the list and status line on screen, with the part of it that was
 // the key derivation. key is the file's (setup.password derives it); setup.clickHeader is not used:
 // the line is the start's alone.
-void benchUnlock(const StartupSetup &setup, int entries, const QByteArray &protectedFile,
-                 const std::shared_ptr<const FileKey> &key);
+void benchUnlock(const StartupSetup &setup, int entries, const QByteArray &protectedFile, const FileKey &key);
 
 } // namespace varnook::bench

@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -133,10 +132,17 @@ FileResult FileSave::open() {
     // Blocks go to the device as they fill; one it does not take in full ends the save.
     m_hash = std::make_unique<BackgroundHash>();
     m_out.emplace([this](QByteArrayView block) {
-        m_hash->add(block);
+        if (m_hashBlocks)
+            m_hash->add(block);
         return m_file->write(block.data(), block.size()) == block.size();
     });
     return FileResult::success();
+}
+
+void FileSave::writeWhole(const QByteArray &bytes) {
+    m_hash->addShared(bytes);
+    m_hashBlocks = false;
+    m_out->write(bytes);
 }
 
 FileResult FileSave::commit() {
@@ -280,16 +286,16 @@ FileResult DataFile::writePlain(QByteArrayView plain, const FileKey *key, DiskSt
 }
 
 FileResult DataFile::writeSealed(const QByteArray &sealed, DiskState *written) const {
-    return write(
-        [&sealed](BufferedWriter &out) {
-            // A piece at a time, each larger than a block so that it goes on without a copy: the
-            // digest is then worked out on its thread while the disk takes the next pieces, as for a
-            // file that is written line by line, rather than all of it after the last.
-            constexpr qsizetype Piece = 4 * BufferedWriter::DefaultBlockSize;
-            for (qsizetype at = 0; at < sealed.size(); at += Piece)
-                out.write(QByteArrayView(sealed).sliced(at, std::min(Piece, sealed.size() - at)));
-        },
-        Access::KeepTightened, written);
+    // The sealed bytes are all in memory already: their digest is worked out from them on its own
+    // thread while the disk takes them, rather than from a copy of each block.
+    FileSave save(m_path, Access::KeepTightened);
+    if (const FileResult opened = save.open(); !opened)
+        return opened;
+    save.writeWhole(sealed);
+    const FileResult committed = save.commit();
+    if (written && save.written().isKnown())
+        *written = save.written();
+    return committed;
 }
 
 FileResult DataFile::writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines,

@@ -58,10 +58,13 @@ BackgroundHash::~BackgroundHash() {
 }
 
 void BackgroundHash::add(QByteArrayView block) {
-    QByteArray copy = block.toByteArray();
+    addShared(block.toByteArray());
+}
+
+void BackgroundHash::addShared(QByteArray bytes) {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_blocks.push_back(std::move(copy));
+        m_blocks.push_back(std::move(bytes));
     }
     m_wake.notify_one();
 }

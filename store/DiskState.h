@@ -52,6 +52,8 @@ public:
     BackgroundHash &operator=(const BackgroundHash &) = delete;
 
     void add(QByteArrayView block);
+    // The same without the copy, for bytes that no one changes until result().
+    void addShared(QByteArray bytes);
     // Waits for the blocks handed over so far; no block may be added after.
     QByteArray result();
 
