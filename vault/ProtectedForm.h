@@ -61,8 +61,8 @@ public:
     // plain form.
     static constexpr qsizetype BodyStart = Signature.size() + HeaderSize;
     // The same as seal, with the plain form written after BodyStart bytes of file: it is encrypted
-    // where it is and file becomes the whole protected file. The plain form is never copied, and no
-    // byte of it is left once this returns.
+    // where it is and file becomes the whole protected file. The plain form is not copied; with room
+    // for the tag reserved (BodyStart + plain + TagSize bytes), no byte of it is left once this returns.
     static void sealInPlace(QByteArray &file, const FileKey &key, const Nonce &nonce);
     static Nonce newNonce();
 };
