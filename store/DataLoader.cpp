@@ -27,22 +27,22 @@ LoadResult DataLoader::read(const DataFile &file) {
     return readExisting(file);
 }
 
-LoadResult DataLoader::readExisting(const DataFile &file) {
+LoadResult DataLoader::readExisting(const DataFile &file, const DataFileFormat::HeldLine &held) {
     QByteArray bytes;
     DataFile::ReadVersion version;
     if (const FileResult read = file.read(bytes, &version); !read)
         return failure(LoadResult::State::CouldNotRead, read.reason());
-    LoadResult result = fromBytes(bytes);
+    LoadResult result = fromBytes(bytes, held);
     result.disk = DiskState::ofBytesRead(version.identity, bytes);
     result.changedWhileRead = version.changedWhileRead;
     return result;
 }
 
-LoadResult DataLoader::fromBytes(const QByteArray &bytes) {
+LoadResult DataLoader::fromBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held) {
     const DataFileFormat::MasterLine master = DataFileFormat::readMasterLine(bytes);
     const QByteArrayView entryLines = QByteArrayView(bytes).sliced(master.entriesStart);
     LoadResult result;
-    DataFileFormat::StoredEntries stored = DataFileFormat::readStoredEntries(bytes, master.entriesStart);
+    DataFileFormat::StoredEntries stored = DataFileFormat::readStoredEntries(bytes, master.entriesStart, held);
     result.entries = std::move(stored.entries);
     result.storedLines = std::move(stored.lines);
     if (master.masterPassword.isEmpty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataFile.h"
+#include "DataFileFormat.h"
 #include "DiskState.h"
 #include "Entry.h"
 #include "StoredLine.h"
@@ -45,9 +46,11 @@ public:
     static LoadResult read(const DataFile &file);
     // Reads a file that is there already, never making one: for a file another program may have
     // removed meanwhile. A missing file is CouldNotRead.
-    static LoadResult readExisting(const DataFile &file);
+    // held: lines whose entries the caller holds already (DataFileFormat::HeldLine), so that a file
+    // read again decodes only its new lines; their entries are left empty.
+    static LoadResult readExisting(const DataFile &file, const DataFileFormat::HeldLine &held = {});
     // What the bytes of a data file hold: NeedsMasterPassword or HasMasterPassword.
-    static LoadResult fromBytes(const QByteArray &bytes);
+    static LoadResult fromBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held = {});
 };
 
 } // namespace varnook
