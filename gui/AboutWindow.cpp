@@ -6,6 +6,7 @@
 #include "PictureBox.h"
 #include "Skin.h"
 #include "SkinLabel.h"
+#include "WindowKeys.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -21,6 +22,7 @@ constexpr int ClientHeight = 2925;
 AboutWindow::AboutWindow(const Branding &branding, const VersionRecord &record, const SkinEngine *skin, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmAbout"));
+    WindowKeys::closeOnEscape(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/varnook/icon.png")));
     setFont(verdana(8.25));
@@ -85,6 +87,11 @@ SkinLabel *AboutWindow::addSkinLabel(const QString &name, const QRect &twips, do
     label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     label->setFont(verdana(pointSize, true));
     return label;
+}
+
+void AboutWindow::keyPressEvent(QKeyEvent *event) {
+    if (!WindowKeys::pressFocusedButton(this, event))
+        QWidget::keyPressEvent(event);
 }
 
 void AboutWindow::closeEvent(QCloseEvent *event) {

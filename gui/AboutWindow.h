@@ -32,6 +32,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QLabel *addPlainLabel(const QString &name, const QString &caption, const QRect &twips, const QFont &font);

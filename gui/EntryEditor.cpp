@@ -6,6 +6,7 @@
 #include "ErrorBox.h"
 #include "FieldRules.h"
 #include "Skin.h"
+#include "WindowKeys.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -16,6 +17,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolButton>
 
 #include <limits>
 
@@ -84,6 +86,7 @@ EntryEditor::EntryEditor(const SkinEngine *skin, QWidget *parent)
                           Qt::MSWindowsFixedSizeDialogHint)
     , m_skin(skin) {
     setObjectName(QStringLiteral("frmAdd"));
+    WindowKeys::closeOnEscape(this); // as Cancel does
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(saveIcon());
     setFont(verdana(8.25));
@@ -106,6 +109,17 @@ EntryEditor::EntryEditor(const SkinEngine *skin, QWidget *parent)
     m_passwordEdit = addTextBox(this, QStringLiteral("txtPassword"), {1320, 480, 3255, 315});
     QLabel *label3 = addLabel(this, QStringLiteral("SkinLabel3"), QStringLiteral("Website:"), {120, 960, 1155, 255});
     m_websiteEdit = addTextBox(this, QStringLiteral("txtWebsite"), {1320, 900, 3255, 315});
+    // Inside the password box, at its right end; only while passwords are hidden.
+    m_showPasswordButton = new QToolButton(m_passwordEdit);
+    m_showPasswordButton->setText(QStringLiteral("Show"));
+    m_showPasswordButton->setToolTip(QStringLiteral("Shows the password while it is held"));
+    m_showPasswordButton->setFocusPolicy(Qt::NoFocus);
+    m_showPasswordButton->setCursor(Qt::ArrowCursor);
+    m_showPasswordButton->hide();
+    connect(m_showPasswordButton, &QToolButton::pressed, this,
+            [this] { m_passwordEdit->setEchoMode(QLineEdit::Normal); });
+    connect(m_showPasswordButton, &QToolButton::released, this,
+            [this] { m_passwordEdit->setEchoMode(QLineEdit::Password); });
     label1->setBuddy(m_usernameEdit);
     label2->setBuddy(m_passwordEdit);
     label3->setBuddy(m_websiteEdit);
@@ -118,6 +132,19 @@ EntryEditor::EntryEditor(const SkinEngine *skin, QWidget *parent)
     connect(m_saveButton, &QPushButton::clicked, this, &EntryEditor::onSaveClicked);
     connect(m_cancelButton, &QPushButton::clicked, this, &QWidget::close);
     m_websiteEdit->installEventFilter(this);
+}
+
+void EntryEditor::setPasswordHidden(bool hidden) {
+    m_passwordEdit->setEchoMode(hidden ? QLineEdit::Password : QLineEdit::Normal);
+    m_showPasswordButton->setVisible(hidden);
+    if (!hidden) {
+        m_passwordEdit->setTextMargins(0, 0, 0, 0);
+        return;
+    }
+    const int height = m_passwordEdit->height() - 4;
+    const int width = m_showPasswordButton->sizeHint().width();
+    m_showPasswordButton->setGeometry(m_passwordEdit->width() - width - 2, 2, width, height);
+    m_passwordEdit->setTextMargins(0, 0, width + 2, 0);
 }
 
 void EntryEditor::openForAdd() {
@@ -190,6 +217,11 @@ bool EntryEditor::eventFilter(QObject *watched, QEvent *event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void EntryEditor::keyPressEvent(QKeyEvent *event) {
+    if (!WindowKeys::pressFocusedButton(this, event))
+        QWidget::keyPressEvent(event);
 }
 
 void EntryEditor::closeEvent(QCloseEvent *event) {

@@ -5,6 +5,7 @@
 
 class QLineEdit;
 class QPushButton;
+class QToolButton;
 
 namespace varnook {
 
@@ -26,6 +27,10 @@ public:
     // Opens holding the entry of the row, which the accepted entry is to replace.
     void openForEdit(EntryTableModel::RowId row, const Entry &entry);
 
+    // Hidden: the password box shows dots, and a button beside it shows the password while it is held.
+    void setPasswordHidden(bool hidden);
+    QToolButton *showPasswordButton() const { return m_showPasswordButton; }
+
     // The row being edited; 0 while adding.
     EntryTableModel::RowId row() const { return m_row; }
 
@@ -41,6 +46,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -53,6 +59,7 @@ private:
     QLineEdit *m_usernameEdit;
     QLineEdit *m_passwordEdit;
     QLineEdit *m_websiteEdit;
+    QToolButton *m_showPasswordButton;
     const SkinEngine *m_skin;
     Mode m_mode = Mode::Add;
     EntryTableModel::RowId m_row = 0;

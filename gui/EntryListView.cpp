@@ -3,6 +3,7 @@
 #include "Design.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 
 namespace varnook {
 
@@ -22,6 +23,7 @@ EntryListView::EntryListView(EntryTableModel *model, QWidget *parent)
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
     connect(header(), &QHeaderView::sectionClicked, this, [this](int section) { emit columnClicked(section + 1); });
+    connect(m_model, &EntryTableModel::shownTextsChanged, viewport(), qOverload<>(&QWidget::update));
 }
 
 void EntryListView::addColumn(const QString &header, int widthTwips) {
@@ -65,6 +67,20 @@ void EntryListView::showSortIndicator() {
     header()->setSortIndicatorShown(m_model->sorted());
     if (m_model->sorted())
         header()->setSortIndicator(m_model->sortKey(), m_model->sortOrder());
+}
+
+void EntryListView::keyPressEvent(QKeyEvent *event) {
+    // Enter edits the selected entry. Copy is the window's: it copies the whole password, never
+    // the text a cell shows (shortened, or dots).
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit editRequested();
+        return;
+    }
+    if (event->matches(QKeySequence::Copy)) {
+        event->ignore();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 } // namespace varnook

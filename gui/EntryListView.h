@@ -31,6 +31,11 @@ public:
 signals:
     // A click on a column header, with its 1-based index.
     void columnClicked(int columnIndex);
+    // Enter on the list.
+    void editRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     EntryTableModel *m_model;

@@ -350,8 +350,18 @@ int EntryTableModel::columnCount(const QModelIndex &parent) const {
 QVariant EntryTableModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole || index.row() >= count())
         return {};
+    if (m_passwordsHidden && index.column() == 1)
+        return hiddenPassword();
     // The cell shows the field shortened; the editor and the copies take it whole from entry().
     return shortenedText(field(rowAt(index.row() + 1).entry, index.column()));
+}
+
+void EntryTableModel::setPasswordsHidden(bool hidden) {
+    if (hidden == m_passwordsHidden)
+        return;
+    m_passwordsHidden = hidden;
+    // Not dataChanged: no entry changed, and the stored lines of the rows must stay as they are.
+    emit shownTextsChanged();
 }
 
 QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -64,10 +64,21 @@ public:
     // does not exist; an empty list keeps its settings.
     bool toggleSort(int columnHeader);
 
+    // The password column shows dots instead of the passwords; entry() still gives them whole.
+    void setPasswordsHidden(bool hidden);
+    bool passwordsHidden() const { return m_passwordsHidden; }
+    // What the list shows for a password while they are hidden: the same for every one, so that not
+    // even its length shows.
+    static QString hiddenPassword() { return QStringLiteral("••••••••"); }
+
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+signals:
+    // What the cells show changed, with no entry changed (passwords hidden or shown).
+    void shownTextsChanged();
 
 private:
     struct Row {
@@ -85,6 +96,7 @@ private:
     // The display order that the sort settings give the rows.
     std::vector<quint32> sortedOrder();
     void resort();
+    bool m_passwordsHidden = false;
     void reorder(std::vector<quint32> order);
     void forgetSortKeys() { m_sortKeys = {}; }
     // Makes room for this many rows, and more, before rows are added.

@@ -8,6 +8,7 @@
 #include "RtfLoader.h"
 #include "Settings.h"
 #include "Skin.h"
+#include "WindowKeys.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -38,6 +39,7 @@ HelpWindow::HelpWindow(const SkinEngine *skin, QWidget *parent)
     , m_textView(new QTextBrowser(this))
     , m_showAtStartupBox(new QCheckBox(QStringLiteral("Show at Startup"), this)) {
     setObjectName(QStringLiteral("Form8"));
+    WindowKeys::closeOnEscape(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Readme/Help"));
     setFont(verdana(8.25));
@@ -125,6 +127,11 @@ void HelpWindow::openLink(const QUrl &address) {
     const QString opener = desktopOpener();
     if (!platform().launcher || !platform().launcher->startDetached(opener, {url.toString()}))
         qCWarning(helpLog) << opener << "could not be started to open a link";
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent *event) {
+    if (!WindowKeys::pressFocusedButton(this, event))
+        QWidget::keyPressEvent(event);
 }
 
 void HelpWindow::closeEvent(QCloseEvent *event) {

@@ -18,10 +18,13 @@
 #include "Skin.h"
 #include "StatusLine.h"
 #include "WebBrowser.h"
+#include "WindowKeys.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
+#include <QKeySequence>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -43,7 +46,9 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
     , m_branding(branding)
     , m_skin(skin)
     , m_menuBar(new QMenuBar(this))
-    , m_client(new QWidget(this)) {
+    , m_client(new QWidget(this))
+    , m_protection(session)
+    , m_idleLock(qint64(Settings().lockAfterMinutes()) * 60 * 1000) {
     setObjectName(QStringLiteral("Form1"));
     setWindowIcon(QIcon(QStringLiteral(":/varnook/icon.png")));
     setFont(verdana(8.25));
@@ -83,9 +88,10 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
     m_statusLine = new StatusLine(m_client);
     m_statusLine->setObjectName(QStringLiteral("StatusBar1"));
 
-    // Tab order as designed: Add, Edit, Delete, Visit, list, Copy Username, Go To, Copy Password, Copy Used At.
-    const QList<QWidget *> tabOrder = {m_addButton,      m_editButton, m_deleteButton,   m_visitButton,   m_entryList,
-                                       m_copyButtons[0], m_goToButton, m_copyButtons[1], m_copyButtons[2]};
+    // Tab goes in reading order: the buttons left to right, top to bottom, then the list.
+    const QList<QWidget *> tabOrder = {m_addButton,      m_deleteButton,   m_editButton,
+                                       m_goToButton,     m_visitButton,    m_copyButtons[0],
+                                       m_copyButtons[1], m_copyButtons[2], m_entryList};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -97,6 +103,7 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
     for (int i = 0; i < 3; ++i)
         connect(m_copyButtons[size_t(i)], &QPushButton::clicked, this, [this, i] { onCopyClicked(i); });
     connect(m_entryList, &EntryListView::columnClicked, this, &MainWindow::onColumnClicked);
+    connect(m_entryList, &EntryListView::editRequested, this, &MainWindow::onEditClicked);
     connect(&m_session, &Session::status, this, &MainWindow::showStatus);
     // Another program's file replaces the rows: the selected entry and the scroll position stay.
     EntryTableModel &list = m_session.entries();
@@ -113,6 +120,9 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
 
     buildMenus();
     setClientHeightTwips(DesignClientHeight);
+    connect(&m_idleLock, &IdleLock::idle, this, [this] { lock(false); });
+    connect(&m_clipboardEraser, &ClipboardEraser::erased, this,
+            [this] { showStatus(QStringLiteral("The copied password was cleared from the clipboard.")); });
 
     setWindowTitle(m_branding.programName + QStringLiteral(" by ") + m_branding.companyName);
     m_visitButton->setText(QStringLiteral("Visit ") + m_branding.companyWebsite);
@@ -150,39 +160,59 @@ void MainWindow::buildMenus() {
             setControlIndex(action, itemName, i);
             connect(action, &QAction::triggered, this, items[i].second);
         }
+        return menu;
     };
-    addMenu(QStringLiteral("mnuFile"), QStringLiteral("File"), QStringLiteral("mnuFileItem"),
-            {{QStringLiteral("Exit"), [this] {
-                  close();
-              }}});
-    addMenu(QStringLiteral("mnuData"), QStringLiteral("Data"), QStringLiteral("mnuDataItem"),
-            {{QStringLiteral("Add Username/Password"),
-              [this] {
-                  onAddClicked();
-              }},
-             {QStringLiteral("Delete Selected Item"),
-              [this] {
-                  onDeleteClicked();
-              }},
-             {QStringLiteral("Edit Selected Item"),
-              [this] {
-                  onEditClicked();
-              }},
-             {QStringLiteral("Goto \"Used At\" Location"), [this] {
-                  onGoToClicked();
-              }}});
-    addMenu(QStringLiteral("mnuCopy"), QStringLiteral("Copy"), QStringLiteral("mnuCopyItem"),
-            {{QStringLiteral("Selected Username"),
-              [this] {
-                  onCopyClicked(0);
-              }},
-             {QStringLiteral("Selected Password"),
-              [this] {
-                  onCopyClicked(1);
-              }},
-             {QStringLiteral("Selected Used At Location"), [this] {
-                  onCopyClicked(2);
-              }}});
+    QMenu *file = addMenu(QStringLiteral("mnuFile"), QStringLiteral("File"), QStringLiteral("mnuFileItem"),
+                          {{QStringLiteral("Exit"), [this] {
+                                close();
+                            }}});
+    // Below the original's one item: the data file's form, its master password, and the lock.
+    file->addSeparator();
+    m_protectAction = file->addAction(QStringLiteral("Protect the Data File…"), this, [this] {
+        m_protection.protect();
+        updateProtectionItems();
+    });
+    m_removeProtectionAction = file->addAction(QStringLiteral("Remove Protection…"), this, [this] {
+        m_protection.removeProtection();
+        updateProtectionItems();
+    });
+    m_changePasswordAction = file->addAction(QStringLiteral("Change Master Password…"), this,
+                                             [this] { m_protection.changeMasterPassword(); });
+    file->addSeparator();
+    m_lockAction = file->addAction(QStringLiteral("Lock"), this, [this] { lock(true); });
+    m_lockAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    m_lockAction->setShortcutContext(Qt::ApplicationShortcut);
+    addAction(m_lockAction); // the shortcut works with the menu closed
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::updateProtectionItems);
+    updateProtectionItems();
+    QMenu *data = addMenu(QStringLiteral("mnuData"), QStringLiteral("Data"), QStringLiteral("mnuDataItem"),
+                          {{QStringLiteral("Add Username/Password"),
+                            [this] {
+                                onAddClicked();
+                            }},
+                           {QStringLiteral("Delete Selected Item"),
+                            [this] {
+                                onDeleteClicked();
+                            }},
+                           {QStringLiteral("Edit Selected Item"),
+                            [this] {
+                                onEditClicked();
+                            }},
+                           {QStringLiteral("Goto \"Used At\" Location"), [this] {
+                                onGoToClicked();
+                            }}});
+    QMenu *copy = addMenu(QStringLiteral("mnuCopy"), QStringLiteral("Copy"), QStringLiteral("mnuCopyItem"),
+                          {{QStringLiteral("Selected Username"),
+                            [this] {
+                                onCopyClicked(0);
+                            }},
+                           {QStringLiteral("Selected Password"),
+                            [this] {
+                                onCopyClicked(1);
+                            }},
+                           {QStringLiteral("Selected Used At Location"), [this] {
+                                onCopyClicked(2);
+                            }}});
     addMenu(QStringLiteral("mnuHelp"), QStringLiteral("Help"), QStringLiteral("mnuHelpItem"),
             {{QStringLiteral("View Help"), [this] {
                   openHelp();
@@ -191,6 +221,81 @@ void MainWindow::buildMenus() {
             {{QStringLiteral("About this software"), [this] {
                   openAbout();
               }}});
+    // Shortcuts as desktop password stores have them; the captions stay the original's.
+    const auto shortcuts = [](QMenu *menu, int item, const QList<QKeySequence> &keys) {
+        menu->actions().at(item)->setShortcuts(keys);
+    };
+    shortcuts(file, 0, {QKeySequence(Qt::CTRL | Qt::Key_Q)});
+    shortcuts(data, 0, {QKeySequence(Qt::CTRL | Qt::Key_N)});
+    shortcuts(data, 1, {QKeySequence(Qt::Key_Delete)});
+    shortcuts(data, 2, {QKeySequence(Qt::CTRL | Qt::Key_E)});
+    shortcuts(data, 3, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U)});
+    shortcuts(copy, 0, {QKeySequence(Qt::CTRL | Qt::Key_B)});
+    shortcuts(copy, 1, {QKeySequence(Qt::CTRL | Qt::Key_C)});
+    shortcuts(copy, 2, {QKeySequence(Qt::CTRL | Qt::Key_U)});
+
+    // Below the Data menu's own items: sorting without a mouse, and passwords out of sight.
+    data->addSeparator();
+    const QStringList columns = {QStringLiteral("Username"), QStringLiteral("Password"),
+                                 QStringLiteral("Website/Location")};
+    for (int column = 0; column < columns.size(); ++column) {
+        m_sortActions[size_t(column)] = data->addAction(QStringLiteral("Sort by ") + columns[column], this,
+                                                        [this, column] { onColumnClicked(column + 1); });
+    }
+    data->addSeparator();
+    m_hidePasswordsAction = data->addAction(QStringLiteral("Hide Passwords"));
+    m_hidePasswordsAction->setCheckable(true);
+    m_hidePasswordsAction->setChecked(Settings().hidePasswords());
+    m_session.entries().setPasswordsHidden(m_hidePasswordsAction->isChecked());
+    connect(m_hidePasswordsAction, &QAction::toggled, this, [this](bool hide) {
+        m_session.entries().setPasswordsHidden(hide);
+        if (m_editor)
+            m_editor->setPasswordHidden(hide);
+        Settings().setHidePasswords(hide);
+    });
+}
+
+void MainWindow::updateProtectionItems() {
+    m_protectAction->setEnabled(!m_session.isProtected());
+    m_removeProtectionAction->setEnabled(m_session.isProtected());
+}
+
+void MainWindow::lock(bool askAboutEditor) {
+    if (m_locked)
+        return;
+    if (m_editor) {
+        if (!askAboutEditor) {
+            m_lockDue = true; // once the editor closes
+            return;
+        }
+        MessageBoxRequest question;
+        question.text = QStringLiteral("The entry editor is open. Lock anyway? What it holds is not saved.");
+        question.title = Messages::applicationTitle();
+        question.buttons = MessageButtons::OkCancel;
+        question.icon = MessageIcon::Warning;
+        question.defaultButton = MessageAnswer::Cancel;
+        if (platform().dialogs->messageBox(question) != MessageAnswer::Ok)
+            return;
+        m_lockDue = false;
+        m_editor->close();
+    }
+    m_lockDue = false;
+    if (!m_session.lock())
+        return; // a box has said why: changes the file lacks could not be saved
+    m_locked = true;
+    m_idleLock.stop();
+    const QList<QPointer<QWidget>> shown = {this, m_editor.data()};
+    for (const QPointer<QWidget> &window : shown)
+        if (window)
+            window->hide();
+    // The list comes back read again from the file; a refused login ends the program.
+    if (!m_session.load())
+        return;
+    m_locked = false;
+    show();
+    raise();
+    activateWindow();
+    m_idleLock.restart();
 }
 
 void MainWindow::setClientHeightTwips(int heightTwips) {
@@ -242,6 +347,11 @@ bool MainWindow::event(QEvent *event) {
 void MainWindow::startBanner() {
     showBanner(this, m_branding.adServerPage);
     m_bannerStarted = true;
+}
+
+void MainWindow::keyPressEvent(QKeyEvent *event) {
+    if (!WindowKeys::pressFocusedButton(this, event))
+        QWidget::keyPressEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
@@ -321,8 +431,14 @@ void MainWindow::showEditor(EntryEditor::Mode mode, int position) {
     // An editor that is open already stays as it is: it keeps its mode and its row.
     if (!m_editor) {
         m_editor = new EntryEditor(m_skin);
+        m_editor->setPasswordHidden(m_session.entries().passwordsHidden());
         connect(m_editor, &EntryEditor::accepted, this, &MainWindow::writeEntry);
-        connect(m_editor, &EntryEditor::closed, this, [this] { m_editor = nullptr; });
+        connect(m_editor, &EntryEditor::closed, this, [this] {
+            m_editor = nullptr;
+            // The idle time passed while the editor was open: the window locks now it is closed.
+            if (m_lockDue)
+                QTimer::singleShot(0, this, [this] { lock(false); });
+        });
         const EntryTableModel &list = m_session.entries();
         if (mode == EntryEditor::Mode::Add)
             m_editor->openForAdd();
@@ -389,7 +505,7 @@ void MainWindow::onDeleteClicked() {
     MessageBoxRequest question;
     question.text = QStringLiteral("Are you sure you want to delete the following information?\r\n\r\n") +
                     QStringLiteral("Username: ") + shortenedText(entry.username) + QStringLiteral("\r\nPassword: ") +
-                    shortenedText(entry.password) + QStringLiteral("\r\nUsed At: ") + shortenedText(entry.location);
+                    shownPassword(entry.password) + QStringLiteral("\r\nUsed At: ") + shortenedText(entry.location);
     question.title = QStringLiteral("Confirm Delete");
     question.buttons = MessageButtons::OkCancel;
     question.defaultButton = MessageAnswer::Ok;
@@ -412,9 +528,16 @@ void MainWindow::onCopyClicked(int field) {
     const QString texts[] = {entry.username, entry.password, entry.location};
     const QString captions[] = {QStringLiteral("Copied Username "), QStringLiteral("Copied Password "),
                                 QStringLiteral("Copied Location ")};
-    // The clipboard gets the whole field; the status line only shows it.
-    Clipboard::copy(texts[field], field == 1 ? Clipboard::Secret : Clipboard::Plain);
-    showStatus(captions[field] + shortenedText(texts[field]));
+    // The clipboard gets the whole field; the status line only shows it. A password leaves it again.
+    if (field == 1)
+        m_clipboardEraser.copySecret(texts[field], Settings().clipboardClearSeconds());
+    else
+        Clipboard::copy(texts[field], Clipboard::Plain);
+    showStatus(captions[field] + (field == 1 ? shownPassword(texts[field]) : shortenedText(texts[field])));
+}
+
+QString MainWindow::shownPassword(const QString &password) const {
+    return m_session.entries().passwordsHidden() ? EntryTableModel::hiddenPassword() : shortenedText(password);
 }
 
 void MainWindow::onGoToClicked() {

@@ -2,14 +2,18 @@
 
 #include "AboutWindow.h"
 #include "Branding.h"
+#include "Clipboard.h"
 #include "EntryEditor.h"
 #include "HelpWindow.h"
+#include "IdleLock.h"
+#include "ProtectionCommands.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
 
+class QAction;
 class QMenuBar;
 class QPushButton;
 
@@ -56,6 +60,24 @@ public:
     void openHelp();
     void openAbout();
 
+    // The File menu's items below Exit.
+    QAction *protectAction() const { return m_protectAction; }
+    QAction *removeProtectionAction() const { return m_removeProtectionAction; }
+    QAction *changePasswordAction() const { return m_changePasswordAction; }
+    QAction *lockAction() const { return m_lockAction; }
+    // The Data menu's items below the original's: sorting by each column, and hiding passwords.
+    QAction *sortAction(int column) const { return m_sortActions[size_t(column)]; }
+    QAction *hidePasswordsAction() const { return m_hidePasswordsAction; }
+    // Locks when the settings' minutes pass without use; tests shorten it.
+    IdleLock &idleLock() { return m_idleLock; }
+    const ClipboardEraser &clipboardEraser() const { return m_clipboardEraser; }
+
+    // Hides the windows that show entries, has the session forget them, and brings them back once the
+    // login box is answered (the program ends when it is not). askAboutEditor: an open editor is
+    // closed only when the user agrees (Ctrl+L); otherwise locking waits until it is closed.
+    void lock(bool askAboutEditor);
+    bool isLocked() const { return m_locked; }
+
 public slots:
     void onAddClicked();
     void onDeleteClicked();
@@ -72,11 +94,15 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
     QPushButton *addButton(const QString &name, int index, const QString &caption, const QRect &twips);
     void buildMenus();
+    void updateProtectionItems();
+    // A password as the window shows it: shortened, or dots while passwords are hidden.
+    QString shownPassword(const QString &password) const;
     void showEditor(EntryEditor::Mode mode, int position);
     void writeEntry(EntryEditor::Mode mode, EntryTableModel::RowId row, const Entry &entry);
     void setClientHeightTwips(int heightTwips);
@@ -111,6 +137,17 @@ private:
     QPointer<EntryEditor> m_editor;
     QPointer<HelpWindow> m_help;
     QPointer<AboutWindow> m_about;
+    ProtectionCommands m_protection;
+    QAction *m_protectAction = nullptr;
+    QAction *m_removeProtectionAction = nullptr;
+    QAction *m_changePasswordAction = nullptr;
+    QAction *m_lockAction = nullptr;
+    std::array<QAction *, 3> m_sortActions{};
+    QAction *m_hidePasswordsAction = nullptr;
+    IdleLock m_idleLock;
+    ClipboardEraser m_clipboardEraser;
+    bool m_locked = false;
+    bool m_lockDue = false; // the idle time passed while the editor or a box was open
 };
 
 } // namespace varnook

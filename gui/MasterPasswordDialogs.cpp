@@ -30,11 +30,15 @@ QString MasterPasswordDialogs::creationPrompt(const QString &productName) {
 }
 
 bool MasterPasswordDialogs::login(const QString &stored) {
+    return login([&stored](const QString &typed) { return MasterPasswordRules::matchesStored(typed, stored); });
+}
+
+bool MasterPasswordDialogs::login(const std::function<bool(const QString &typed)> &accepts) {
     int retries = 0;
     for (;;) {
         const QString typed = platform().dialogs->inputBox(QStringLiteral("Please enter your password"),
                                                            QStringLiteral("Password Required"), true);
-        if (MasterPasswordRules::matchesStored(typed, stored))
+        if (accepts(typed))
             return true;
         const MessageAnswer answer =
             ask(QStringLiteral("Sorry, the password you entered was not correct."),

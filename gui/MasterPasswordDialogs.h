@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace varnook {
@@ -13,6 +14,8 @@ public:
     // Asks for the master password (typing masked). True when it equals stored, exactly; false when
     // the user cancelled or used up the tries, after the boxes that say so.
     static bool login(const QString &stored);
+    // The same boxes, with accepts deciding whether the typed password is the right one.
+    static bool login(const std::function<bool(const QString &typed)> &accepts);
     // Asks for a new master password (typing shown) until one the rules accept is given; nothing
     // when the user cancelled.
     static std::optional<QString> askNew();

@@ -62,6 +62,21 @@ QString Messages::readFailed(const QString &path, const QString &reason) {
            QStringLiteral("\n\n") + productName() + QStringLiteral(" will now close without changing it.");
 }
 
+QString Messages::dataFileDamaged(const QString &path, const QString &reason) {
+    // The reason reads as the end of "The file …": "it is cut short".
+    QString sentence = reason;
+    if (!sentence.isEmpty())
+        sentence[0] = sentence[0].toUpper();
+    return QStringLiteral("The data file is damaged and cannot be opened:\n") + shown(path) + QStringLiteral("\n\n") +
+           sentence + QStringLiteral(".\n\n") + productName() +
+           QStringLiteral(" will now close without changing it. A backup of the file, or the copy on another "
+                          "computer, may still be whole.");
+}
+
+QString Messages::checkingMasterPassword() {
+    return QStringLiteral("Checking the master password…");
+}
+
 QString Messages::createFailed(const QString &path, const QString &reason) {
     return QStringLiteral("The data file could not be written:\n") + shown(path) + QStringLiteral("\n\n") + reason +
            QStringLiteral("\n\n") + productName() + QStringLiteral(" will now close.");

@@ -22,6 +22,10 @@ public:
     // Two versions of one entry, here and in the data file that another program changed.
     static QString entryConflict(const MergeConflict &conflict);
     static QString passwordNotStored(const QString &path, const QString &reason);
+    // A protected data file whose header or body cannot be read; reason starts in lower case.
+    static QString dataFileDamaged(const QString &path, const QString &reason);
+    // The wait box while a key is derived from the master password.
+    static QString checkingMasterPassword();
     static QString folderInUse(const QString &folder);
     static QString lockTakenOver(const QString &folder, const QString &because);
     // A copy on another computer refreshes the folder's lock; the box asks whether to open it anyway.

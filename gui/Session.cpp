@@ -2,11 +2,13 @@
 
 #include "ConflictCopies.h"
 #include "DataFileFormat.h"
+#include "DataFileKey.h"
 #include "DataLoader.h"
 #include "HeldLines.h"
 #include "MasterPasswordDialogs.h"
 #include "Messages.h"
 #include "Platform.h"
+#include "ProtectedLogin.h"
 #include "UnlockDataFile.h"
 
 #include <QApplication>
@@ -84,6 +86,7 @@ bool Session::load() {
         return false;
     }
     m_masterPassword = unlocked->masterPassword;
+    m_key = std::move(unlocked->key);
     const qsizetype count = qsizetype(unlocked->entries.size());
     const EntryTableModel::RowId first = appendRows(std::move(unlocked->entries), std::move(unlocked->storedLines));
     // The list shows the file's lines in their order, under consecutive ids.
@@ -95,6 +98,22 @@ bool Session::load() {
     emit status(unlocked->status);
     // Once the window that asks is on the screen.
     QTimer::singleShot(0, this, &Session::mergeConflictCopies);
+    return true;
+}
+
+bool Session::lock() {
+    if ((m_unsaved || !m_pending.empty()) && !save())
+        return false;
+    m_checkSoon.stop();
+    replaceRows({}, {});
+    m_pending.clear();
+    m_declinedCopies.clear();
+    // The text's own buffer is overwritten before it goes.
+    m_masterPassword.fill(QChar(u'\0'));
+    m_masterPassword.clear();
+    m_key.reset();
+    m_disk = {};
+    m_seen = {};
     return true;
 }
 
@@ -155,7 +174,7 @@ QByteArrayView Session::storedLineAt(int position) {
 LoadResult Session::readFile(std::vector<EntryTableModel::RowId> &heldIds) const {
     HeldLines held(m_entries, m_storedLines, m_fileOrder);
     heldIds.clear();
-    return DataLoader::readExisting(m_file, [&held, &heldIds](QByteArrayView line) {
+    return DataLoader::readExisting(m_file, m_key, [&held, &heldIds](QByteArrayView line) {
         heldIds.push_back(held.take(line));
         return heldIds.back() != 0;
     });
@@ -225,7 +244,19 @@ bool Session::waitUntilQuiet() {
     return false;
 }
 
-bool Session::acceptMasterPasswordOf(const LoadResult &read) {
+bool Session::acceptMasterPasswordOf(LoadResult &read, QString *reason) {
+    if (read.state == LoadResult::State::Protected) {
+        // Protected elsewhere, or under another master password: only someone who knows it may see it.
+        if (!ProtectedLogin::open(read))
+            return false;
+        if (read.state == LoadResult::State::Damaged) {
+            if (reason)
+                *reason = read.reason;
+            return false;
+        }
+        m_masterPassword = read.masterPassword;
+        return true;
+    }
     if (read.state != LoadResult::State::HasMasterPassword || read.masterPassword == m_masterPassword)
         return true;
     // Another copy of the file has another master password: only someone who knows it may see it.
@@ -281,16 +312,28 @@ void Session::checkForChanges() {
         QTimer::singleShot(0, this, &Session::mergeConflictCopies);
         return;
     }
-    if (read.state != LoadResult::State::HasMasterPassword) {
+    if (read.state == LoadResult::State::Damaged) {
+        emit status(QStringLiteral("Not reloaded: the data file was changed by another program and is damaged (%1); "
+                                   "the list stays as it was.")
+                        .arg(read.reason));
+        return;
+    }
+    if (read.state == LoadResult::State::NeedsMasterPassword) {
         emit status(QStringLiteral("The data file was changed by another program and has no master password now; "
                                    "the list stays as it was."));
         return;
     }
-    if (!acceptMasterPasswordOf(read)) {
-        emit status(QStringLiteral("Not reloaded: the data file was changed by another program, under another "
-                                   "master password. The next change asks for it again."));
+    QString damage;
+    if (!acceptMasterPasswordOf(read, &damage)) {
+        emit status(damage.isEmpty()
+                        ? QStringLiteral("Not reloaded: the data file was changed by another program, under another "
+                                         "master password. The next change asks for it again.")
+                        : QStringLiteral("Not reloaded: the data file was changed by another program and is damaged "
+                                         "(%1); the list stays as it was.")
+                              .arg(damage));
         return;
     }
+    m_key = read.key; // the form the file has now
     const int count = int(read.entries.size());
     replaceRows(std::move(read.entries), std::move(read.storedLines), std::move(heldIds));
     m_disk = read.disk;
@@ -313,7 +356,29 @@ void Session::mergeConflictCopies() {
     for (const QString &copy : ConflictCopies::besides(m_file.path())) {
         if (m_declinedCopies.contains(copy))
             continue;
-        LoadResult read = DataLoader::readExisting(DataFile(copy));
+        LoadResult read = DataLoader::readExisting(DataFile(copy), m_key);
+        if (read.state == LoadResult::State::Protected) {
+            // Its entries are counted only once someone who knows its master password has opened it.
+            QString damage;
+            const QString ourPassword = m_masterPassword;
+            const bool opened = acceptMasterPasswordOf(read, &damage);
+            m_masterPassword = ourPassword;
+            if (!opened) {
+                m_declinedCopies.append(copy);
+                emit status(damage.isEmpty() ? QStringLiteral("The conflict copy %1 was left as it is: its master "
+                                                              "password was not given.")
+                                                   .arg(QFileInfo(copy).fileName())
+                                             : QStringLiteral("The conflict copy %1 could not be read: it %2")
+                                                   .arg(QFileInfo(copy).fileName(), damage));
+                continue;
+            }
+        }
+        if (read.state == LoadResult::State::Damaged) {
+            m_declinedCopies.append(copy);
+            emit status(QStringLiteral("The conflict copy %1 could not be read: it %2")
+                            .arg(QFileInfo(copy).fileName(), read.reason));
+            continue;
+        }
         if (read.state == LoadResult::State::CouldNotRead || read.state == LoadResult::State::CouldNotCreate) {
             m_declinedCopies.append(copy);
             emit status(QStringLiteral("The conflict copy %1 could not be read: %2")
@@ -338,8 +403,8 @@ void Session::mergeConflictCopies() {
             continue;
         }
         // A copy under another master password is for someone who knows that one too.
-        if (read.state == LoadResult::State::HasMasterPassword && read.masterPassword != m_masterPassword &&
-            !MasterPasswordDialogs::login(read.masterPassword)) {
+        if (!read.key && read.state == LoadResult::State::HasMasterPassword &&
+            read.masterPassword != m_masterPassword && !MasterPasswordDialogs::login(read.masterPassword)) {
             m_declinedCopies.append(copy);
             continue;
         }
@@ -406,7 +471,10 @@ FileResult Session::prepareForSave() {
         return FileResult::failure(reason);
     if (sameBytes(read->disk, m_disk))
         return FileResult::success(); // written again, the same bytes
-    if (read->state != LoadResult::State::HasMasterPassword) {
+    if (read->state == LoadResult::State::Damaged)
+        return FileResult::failure(QStringLiteral("Another program changed the data file, and it is damaged now: it ") +
+                                   read->reason + QStringLiteral(". The changes made here were not saved over it."));
+    if (read->state == LoadResult::State::NeedsMasterPassword) {
         // A file without its master password line (emptied, cut short) is no version of this list:
         // entries it holds join the list, and nothing of the list goes.
         const EntryMerge::Rows missing = EntryMerge::missingFrom(
@@ -414,9 +482,16 @@ FileResult Session::prepareForSave() {
         appendRows(missing.entries, missing.lines);
         return FileResult::success();
     }
-    if (!acceptMasterPasswordOf(*read))
+    QString damage;
+    if (!acceptMasterPasswordOf(*read, &damage)) {
+        if (!damage.isEmpty())
+            return FileResult::failure(QStringLiteral("Another program changed the data file, and it is damaged now: "
+                                                      "it ") +
+                                       damage + QStringLiteral(". The changes made here were not saved over it."));
         return FileResult::failure(QStringLiteral("Another program changed the data file, under a master password "
                                                   "that was not given, so the changes made here were not merged."));
+    }
+    m_key = read->key; // the next save keeps the form the file has now
     EntryMerge::Rows rows{std::move(read->entries), std::move(read->storedLines)};
     const EntryMerge::Outcome merged =
         EntryMerge::apply(rows, m_pending, [this](const MergeConflict &conflict) { return askWhichToKeep(conflict); });
@@ -444,7 +519,7 @@ FileResult Session::write() {
                                                 order.push_back(m_entries.rowId(int(i) + 1));
                                                 return storedLineAt(int(i) + 1);
                                             }),
-                                 &written);
+                                 &written, m_key.get());
     }
     if (written.isKnown()) {
         m_disk = written;
@@ -469,17 +544,94 @@ bool Session::save(const EntryChange &change) {
 bool Session::save() {
     const FileResult saved = write();
     if (!saved) {
-        MessageBoxRequest request;
-        request.text = Messages::saveFailed(m_file.path(), saved.reason(), saved.replaced());
-        request.title = Messages::applicationTitle();
-        request.buttons = MessageButtons::Ok;
-        request.icon = MessageIcon::Critical;
-        platform().dialogs->messageBox(request);
+        tellNotSaved(saved);
         emit status(QString()); // the status line now says what is not saved
         return false;
     }
     emit status(QStringLiteral("Saved ") + savedStamp() + m_mergeNote);
     return true;
+}
+
+std::optional<QByteArray> Session::currentPlainBytes(QString *reason) {
+    // A file that lacks nothing keeps its bytes; otherwise it is saved first, with what it lacks.
+    const bool upToDate = !m_unsaved && m_pending.empty() && FileIdentity::of(m_file.path()) == m_disk.identity();
+    if (!upToDate) {
+        if (const FileResult saved = write(); !saved) {
+            *reason = saved.reason();
+            return std::nullopt;
+        }
+    }
+    LoadResult read = DataLoader::readExisting(m_file, m_key);
+    if (read.state == LoadResult::State::CouldNotRead || read.state == LoadResult::State::CouldNotCreate ||
+        read.state == LoadResult::State::Damaged) {
+        *reason = read.reason;
+        return std::nullopt;
+    }
+    // Another program's change in the moment between: it comes in through the usual look first.
+    if (read.state != LoadResult::State::HasMasterPassword || read.disk.hash() != m_disk.hash() ||
+        read.masterPassword != m_masterPassword) {
+        *reason = QStringLiteral("Another program changed the data file just now. Try again once the list shows it.");
+        return std::nullopt;
+    }
+    return std::move(read.plain);
+}
+
+bool Session::rewrite(const QByteArray &plain, std::shared_ptr<const FileKey> key, const QString &done) {
+    DiskState written;
+    const FileResult saved = m_file.writePlain(plain, key.get(), &written);
+    if (written.isKnown())
+        m_disk = written;
+    if (!saved) {
+        tellNotSaved(saved);
+        return false;
+    }
+    m_key = std::move(key);
+    watch();
+    emit status(done);
+    return true;
+}
+
+bool Session::protect(std::shared_ptr<const FileKey> key) {
+    QString reason;
+    const std::optional<QByteArray> plain = currentPlainBytes(&reason);
+    if (!plain) {
+        tellNotSaved(FileResult::failure(reason));
+        return false;
+    }
+    return rewrite(*plain, std::move(key), QStringLiteral("The data file is protected now."));
+}
+
+bool Session::removeProtection() {
+    QString reason;
+    const std::optional<QByteArray> plain = currentPlainBytes(&reason);
+    if (!plain) {
+        tellNotSaved(FileResult::failure(reason));
+        return false;
+    }
+    return rewrite(*plain, nullptr, QStringLiteral("Protection removed: the data file is in its plain form again."));
+}
+
+bool Session::changeMasterPassword(const QString &newPassword, std::shared_ptr<const FileKey> key) {
+    QString reason;
+    const std::optional<QByteArray> plain = currentPlainBytes(&reason);
+    if (!plain) {
+        tellNotSaved(FileResult::failure(reason));
+        return false;
+    }
+    if (!rewrite(DataFileFormat::withMasterLine(*plain, newPassword), std::move(key),
+                 QStringLiteral("Master password changed.")))
+        return false;
+    m_masterPassword = newPassword;
+    return true;
+}
+
+void Session::tellNotSaved(const FileResult &result) {
+    MessageBoxRequest request;
+    request.text = Messages::saveFailed(m_file.path(), result.reason(), result.replaced());
+    request.title = Messages::applicationTitle();
+    request.buttons = MessageButtons::Ok;
+    request.icon = MessageIcon::Critical;
+    platform().dialogs->messageBox(request);
 }
 
 } // namespace varnook

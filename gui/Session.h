@@ -4,6 +4,7 @@
 #include "DiskState.h"
 #include "EntryMerge.h"
 #include "EntryTableModel.h"
+#include "FileKey.h"
 #include "FileResult.h"
 #include "StoredLine.h"
 
@@ -12,6 +13,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
 #include <vector>
 
 namespace varnook {
@@ -36,11 +38,17 @@ public:
     EntryTableModel &entries() { return m_entries; }
     const EntryTableModel &entries() const { return m_entries; }
     const QString &masterPassword() const { return m_masterPassword; }
+    // Whether the data file is in the protected form; saves keep the form it has.
+    bool isProtected() const { return bool(m_key); }
 
     // Reads data.enc into the list, creating it or asking for the master password first, and starts
     // watching it. False when the program was ended on the way (refused login, cancelled creation,
     // unreadable file); it then ends with a non-zero exit status.
     bool load();
+
+    // Forgets the entries, the master password and the key, for the lock; load() brings them back.
+    // False, forgetting nothing, while changes the file lacks cannot be saved (a box said why).
+    bool lock();
 
     // Records change, which the list already shows, and saves. False when the save failed; the user
     // has been told then, and the session knows that the file lacks its changes until a later save
@@ -50,6 +58,14 @@ public:
     bool save();
     // The same without a box about a failed save or a "Saved" status line: for the save at Exit.
     FileResult write();
+
+    // The changes of form and of the master password. Each first saves what the file lacks; a file
+    // that lacks nothing is kept byte for byte, in its new form or under its new line 1. False when
+    // the file could not be written; a box has said why, and the file and the session are as they were.
+    bool protect(std::shared_ptr<const FileKey> key);
+    bool removeProtection();
+    // key: for a protected file, the key made from the new password; null for the plain form.
+    bool changeMasterPassword(const QString &newPassword, std::shared_ptr<const FileKey> key);
 
     // What the last save merged from another program's changes to the file, as a sentence to add to
     // its status line; empty when it merged nothing.
@@ -87,8 +103,14 @@ private:
     std::optional<LoadResult> readChangedFile(QString *reason);
     // Waits, briefly, until the file keeps its identity; false when it went on changing.
     bool waitUntilQuiet();
-    // Takes the file's master password when it differs from the one held (the login box).
-    bool acceptMasterPasswordOf(const LoadResult &read);
+    // Takes the file's master password when it differs from the one held (the login box), and opens
+    // a protected file whose key is not this run's. False when the user did not give it, or the
+    // protected file turned out damaged (reason says so).
+    bool acceptMasterPasswordOf(LoadResult &read, QString *reason = nullptr);
+    // The file's bytes in their plain form, once the file holds every change the list has.
+    std::optional<QByteArray> currentPlainBytes(QString *reason);
+    bool rewrite(const QByteArray &plain, std::shared_ptr<const FileKey> key, const QString &done);
+    void tellNotSaved(const FileResult &result);
     ConflictChoice askWhichToKeep(const MergeConflict &conflict);
     bool askToCreateAgain();
     void watch();
@@ -115,6 +137,8 @@ private:
     // file mostly keeps that order, which makes finding its lines among the held ones cheap.
     std::vector<EntryTableModel::RowId> m_fileOrder;
     QString m_masterPassword;
+    // The protected form's key, derived once a run; null for the plain form.
+    std::shared_ptr<const FileKey> m_key;
     DiskState m_disk;
     std::vector<EntryChange> m_pending; // changes the file lacks, oldest first
     bool m_unsaved = false;

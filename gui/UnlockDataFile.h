@@ -3,10 +3,12 @@
 #include "DataFile.h"
 #include "DiskState.h"
 #include "Entry.h"
+#include "FileKey.h"
 #include "StoredLine.h"
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -22,6 +24,8 @@ struct UnlockedData {
     QString status;
     // The file as read or written, for later checks of whether another program changed it.
     DiskState disk;
+    // The key of a file in the protected form; null for the plain form.
+    std::shared_ptr<const FileKey> key;
 };
 
 // Opens the data file at start: makes it when missing, then creates the master password on the

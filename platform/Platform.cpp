@@ -1,5 +1,8 @@
 #include "Platform.h"
 
+#include <QEventLoop>
+#include <QThread>
+
 #include <QDir>
 #include <QSettings>
 
@@ -19,6 +22,18 @@ QString Platform::programFile(const QString &name) const {
 Platform &platform() {
     static Platform thePlatform;
     return thePlatform;
+}
+
+void runOffThread(const std::function<void()> &work, const std::function<void()> &shown) {
+    QEventLoop loop;
+    std::unique_ptr<QThread> thread(QThread::create(work));
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    thread->start();
+    if (shown)
+        shown();
+    if (!thread->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    thread->wait();
 }
 
 } // namespace varnook

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -36,7 +37,14 @@ public:
     virtual MessageAnswer messageBox(const MessageBoxRequest &request) = 0;
     // A modal one-line input box; yields the typed text, or an empty text for Cancel.
     virtual QString inputBox(const QString &prompt, const QString &title, bool masked) = 0;
+    // A modal box that says text while work runs on a thread of its own, gone once work is done; the
+    // program's windows go on painting meanwhile. work touches no widget. It cannot be cancelled.
+    virtual void waitFor(const QString &text, const QString &title, const std::function<void()> &work) = 0;
 };
+
+// Runs work on a thread of its own and returns once it is done, running this thread's events
+// meanwhile; shown() is called once the thread runs, for the box that says so.
+void runOffThread(const std::function<void()> &work, const std::function<void()> &shown = {});
 
 class ProcessControl {
 public:

@@ -7,6 +7,7 @@
 #include <QLayout>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QWidget>
 
@@ -135,6 +136,18 @@ QString QtDialogs::inputBox(const QString &prompt, const QString &title, bool ma
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.textValue();
+}
+
+void QtDialogs::waitFor(const QString &text, const QString &title, const std::function<void()> &work) {
+    QProgressDialog box(text, QString(), 0, 0, QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setWindowIcon(QIcon(QStringLiteral(":/varnook/boxes/icon.png")));
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setCancelButton(nullptr);
+    box.setMinimumDuration(0);
+    // Nothing the user can do cuts the work short: the box stays until it is done.
+    box.setWindowFlag(Qt::WindowCloseButtonHint, false);
+    runOffThread(work, [&box] { box.show(); });
 }
 
 void QtProcessControl::endProgram(int exitCode) {

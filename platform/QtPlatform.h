@@ -9,6 +9,7 @@ class QtDialogs : public Dialogs {
 public:
     MessageAnswer messageBox(const MessageBoxRequest &request) override;
     QString inputBox(const QString &prompt, const QString &title, bool masked) override;
+    void waitFor(const QString &text, const QString &title, const std::function<void()> &work) override;
 };
 
 class QtProcessControl : public ProcessControl {

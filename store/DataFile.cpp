@@ -2,8 +2,11 @@
 
 #include "DataFileFormat.h"
 #include "FileExists.h"
+#include "FileKey.h"
 #include "FileSave.h"
+#include "ProtectedForm.h"
 #include "SaveTemporaries.h"
+#include "SecretBytes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -237,9 +240,31 @@ FileResult DataFile::save(QStringView masterPassword, const std::vector<Entry> &
     return saveLines(masterPassword, entries);
 }
 
-FileResult DataFile::saveLines(QStringView masterPassword, const EntryLines &lines, DiskState *written) const {
-    return write([&](BufferedWriter &out) { DataFileFormat::write(out, masterPassword, lines); }, Access::KeepTightened,
-                 written);
+FileResult DataFile::saveLines(QStringView masterPassword, const EntryLines &lines, DiskState *written,
+                               const FileKey *key) const {
+    if (!key)
+        return write([&](BufferedWriter &out) { DataFileFormat::write(out, masterPassword, lines); },
+                     Access::KeepTightened, written);
+    // The plain form is laid out in memory only; what reaches the disk is sealed.
+    QByteArray plain;
+    {
+        BufferedWriter out([&plain](QByteArrayView block) {
+            plain.append(block);
+            return true;
+        });
+        DataFileFormat::write(out, masterPassword, lines);
+        out.flush();
+    }
+    const FileResult saved = writePlain(plain, key, written);
+    wipe(plain.data(), std::size_t(plain.size()));
+    return saved;
+}
+
+FileResult DataFile::writePlain(QByteArrayView plain, const FileKey *key, DiskState *written) const {
+    if (!key)
+        return write([plain](BufferedWriter &out) { out.write(plain); }, Access::KeepTightened, written);
+    const QByteArray sealed = ProtectedForm::seal(plain, *key, ProtectedForm::newNonce());
+    return write([&sealed](BufferedWriter &out) { out.write(sealed); }, Access::KeepTightened, written);
 }
 
 FileResult DataFile::writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines,

@@ -19,6 +19,7 @@ class QSaveFile;
 namespace varnook {
 
 class BufferedWriter;
+class FileKey;
 
 // The data file on disk: making sure it exists, reading its bytes, and replacing them safely.
 class DataFile {
@@ -62,8 +63,13 @@ public:
     FileResult write(const Content &content, Access access = Access::KeepTightened, DiskState *written = nullptr) const;
     // Writes the master password and the entries as a save does, straight into the new file.
     FileResult save(QStringView masterPassword, const std::vector<Entry> &entries) const;
-    // The same with entry lines kept in their stored form (EntryLines).
-    FileResult saveLines(QStringView masterPassword, const EntryLines &lines, DiskState *written = nullptr) const;
+    // The same with entry lines kept in their stored form (EntryLines), in the protected form under key
+    // (a fresh nonce each time) or in the plain form when key is null.
+    FileResult saveLines(QStringView masterPassword, const EntryLines &lines, DiskState *written = nullptr,
+                         const FileKey *key = nullptr) const;
+    // Replaces the file with plain, a whole file in the plain form, as it is (key null) or protected
+    // under key: the change of form and of the master password, byte for byte.
+    FileResult writePlain(QByteArrayView plain, const FileKey *key, DiskState *written = nullptr) const;
     // Writes a new master password as line 1 with entryLines (LoadResult::entryLinesToKeep) under
     // it, byte for byte: the file right after the master password was created.
     FileResult writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines,

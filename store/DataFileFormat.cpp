@@ -270,4 +270,10 @@ bool DataFileFormat::readsBackAsWritten(const Entry &entry) {
     return readEntry(line) == entry;
 }
 
+QByteArray DataFileFormat::withMasterLine(QByteArrayView file, QStringView masterPassword) {
+    QByteArray bytes = masterLine(masterPassword);
+    bytes.append(file.sliced(readMasterLine(file).entriesStart));
+    return bytes;
+}
+
 } // namespace varnook

@@ -94,6 +94,8 @@ public:
     static QByteArray serialize(QStringView masterPassword, const EntryLines &lines);
     // The same bytes, written to out as they are made.
     static void write(BufferedWriter &out, QStringView masterPassword, const EntryLines &lines);
+    // The file with line 1 holding a new master password and every byte after line 1 as it was.
+    static QByteArray withMasterLine(QByteArrayView file, QStringView masterPassword);
     // Line 1 alone, with its line end.
     static void writeMasterLine(BufferedWriter &out, QStringView masterPassword);
     // One scrambled entry line and its line end.

@@ -27,7 +27,8 @@ LoadResult DataLoader::read(const DataFile &file) {
     return readExisting(file);
 }
 
-LoadResult DataLoader::readExisting(const DataFile &file, const DataFileFormat::HeldLine &held) {
+LoadResult DataLoader::readExisting(const DataFile &file, const std::shared_ptr<const FileKey> &key,
+                                    const DataFileFormat::HeldLine &held) {
     QByteArray bytes;
     DataFile::ReadVersion version;
     if (const FileResult read = file.read(bytes, &version); !read)
@@ -35,10 +36,54 @@ LoadResult DataLoader::readExisting(const DataFile &file, const DataFileFormat::
     LoadResult result = fromBytes(bytes, held);
     result.disk = DiskState::ofBytesRead(version.identity, bytes);
     result.changedWhileRead = version.changedWhileRead;
+    if (result.state == LoadResult::State::Protected && key && key->belongsTo(result.header.cost, result.header.salt))
+        unseal(result, key, held);
     return result;
 }
 
 LoadResult DataLoader::fromBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held) {
+    if (ProtectedForm::isProtected(bytes)) {
+        auto header = ProtectedForm::readHeader(bytes);
+        if (const QString *problem = std::get_if<QString>(&header))
+            return failure(LoadResult::State::Damaged, *problem);
+        LoadResult result;
+        result.state = LoadResult::State::Protected;
+        result.sealed = bytes;
+        result.header = std::get<ProtectedForm::Header>(header);
+        return result;
+    }
+    return fromPlainBytes(bytes, held);
+}
+
+bool DataLoader::unseal(LoadResult &result, const std::shared_ptr<const FileKey> &key,
+                        const DataFileFormat::HeldLine &held) {
+    ProtectedForm::Opened opened = ProtectedForm::open(result.sealed, *key);
+    switch (opened.outcome) {
+    case ProtectedForm::Opened::Outcome::WrongPassword:
+        return false;
+    case ProtectedForm::Opened::Outcome::Damaged:
+        result.state = LoadResult::State::Damaged;
+        result.reason = opened.problem;
+        return true;
+    case ProtectedForm::Opened::Outcome::Plain:
+        break;
+    }
+    LoadResult plain = fromPlainBytes(opened.plain, held);
+    // Protection is given to a file with a master password, and its key is made from it.
+    if (plain.state != LoadResult::State::HasMasterPassword) {
+        result.state = LoadResult::State::Damaged;
+        result.reason = QStringLiteral("it holds no master password");
+        return true;
+    }
+    plain.disk = result.disk;
+    plain.changedWhileRead = result.changedWhileRead;
+    plain.header = result.header;
+    plain.key = key;
+    result = std::move(plain);
+    return true;
+}
+
+LoadResult DataLoader::fromPlainBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held) {
     const DataFileFormat::MasterLine master = DataFileFormat::readMasterLine(bytes);
     const QByteArrayView entryLines = QByteArrayView(bytes).sliced(master.entriesStart);
     LoadResult result;
@@ -54,6 +99,7 @@ LoadResult DataLoader::fromBytes(const QByteArray &bytes, const DataFileFormat::
         result.state = LoadResult::State::HasMasterPassword;
         result.masterPassword = master.masterPassword;
     }
+    result.plain = bytes;
     return result;
 }
 

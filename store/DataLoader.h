@@ -4,11 +4,14 @@
 #include "DataFileFormat.h"
 #include "DiskState.h"
 #include "Entry.h"
+#include "FileKey.h"
+#include "ProtectedForm.h"
 #include "StoredLine.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 namespace varnook {
@@ -18,6 +21,8 @@ struct LoadResult {
     enum class State {
         NeedsMasterPassword, // new, empty, or line 1 is empty: a new master password comes first
         HasMasterPassword,   // masterPassword holds the one the user must type
+        Protected,           // the protected form: the master password opens it (DataLoader::unseal)
+        Damaged,             // a protected file that cannot be opened: see reason; nothing was changed
         CouldNotCreate,      // the missing file could not be made; see reason
         CouldNotRead,        // see reason; nothing was changed
     };
@@ -31,6 +36,14 @@ struct LoadResult {
     // they hold no entry.
     QByteArray entryLinesToKeep;
     QString reason;
+    // The file in its plain form: the bytes read, or a protected file's body once opened.
+    QByteArray plain;
+    // Protected: the bytes read and their header, for DataLoader::unseal.
+    QByteArray sealed;
+    ProtectedForm::Header header;
+    // The key a protected file was opened with; null for a file in the plain form. A save keeps the
+    // form the file has.
+    std::shared_ptr<const FileKey> key;
     // The version read, for later checks of whether another program changed the file.
     DiskState disk;
     // The file changed while it was read: the bytes may be a half-written file.
@@ -46,11 +59,22 @@ public:
     static LoadResult read(const DataFile &file);
     // Reads a file that is there already, never making one: for a file another program may have
     // removed meanwhile. A missing file is CouldNotRead.
+    // A protected file is opened with key when key belongs to it (this run's file read again), and
+    // is Protected otherwise.
     // held: lines whose entries the caller holds already (DataFileFormat::HeldLine), so that a file
     // read again decodes only its new lines; their entries are left empty.
-    static LoadResult readExisting(const DataFile &file, const DataFileFormat::HeldLine &held = {});
-    // What the bytes of a data file hold: NeedsMasterPassword or HasMasterPassword.
+    static LoadResult readExisting(const DataFile &file, const std::shared_ptr<const FileKey> &key = {},
+                                   const DataFileFormat::HeldLine &held = {});
+    // What the bytes of a data file hold: NeedsMasterPassword or HasMasterPassword in the plain form,
+    // Protected or Damaged in the protected form.
     static LoadResult fromBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held = {});
+    // Opens a Protected result with key: HasMasterPassword, or Damaged for a body that is cut short or
+    // was changed. False, with result as it was, when key is not the file's (a wrong password).
+    static bool unseal(LoadResult &result, const std::shared_ptr<const FileKey> &key,
+                       const DataFileFormat::HeldLine &held = {});
+
+private:
+    static LoadResult fromPlainBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held);
 };
 
 } // namespace varnook

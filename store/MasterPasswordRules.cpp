@@ -15,6 +15,10 @@ std::optional<MasterPasswordRules::Problem> MasterPasswordRules::problemWithNewP
     case CharacterProblem::None:
         break;
     }
+    // No text box can hold NUL, and line 1 of the protected form begins with it: no master password
+    // line is ever that line.
+    if (typed.contains(QChar(u'\0')))
+        return Problem::NotStorable;
     // Every character is one code unit here, so size() counts characters.
     if (typed.size() < MinimumLength)
         return Problem::TooShort;

@@ -6,6 +6,7 @@ packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
     qt6-qpa-plugins fonts-dejavu-core
+    libsodium-dev # the protected form of the data file: Argon2id and XChaCha20-Poly1305
     xdg-utils # Go To opens locations with xdg-open
     xvfb openbox x11-utils xdotool # one test brings windows forward under a real X server and window manager
     time # the benchmark's child-process runner reads peaks from GNU time, and its tests run it

@@ -33,7 +33,14 @@ QString AnsweringDialogs::inputBox(const QString &prompt, const QString &, bool)
     if (++m_asked > 1)
         failRun(QStringLiteral("the password box came again: %1").arg(prompt));
     m_okTime = Clock::now();
+    m_waited = {};
     return m_password;
+}
+
+void AnsweringDialogs::waitFor(const QString &, const QString &, const std::function<void()> &work) {
+    const Clock::time_point start = Clock::now();
+    runOffThread(work);
+    m_waited += Clock::now() - start;
 }
 
 AnsweringDialogs &installBenchSeams() {

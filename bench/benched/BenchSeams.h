@@ -18,13 +18,18 @@ public:
 
     MessageAnswer messageBox(const MessageBoxRequest &request) override;
     QString inputBox(const QString &prompt, const QString &title, bool masked) override;
+    // Runs work off the UI thread, as the desktop does, and notes how long it took.
+    void waitFor(const QString &text, const QString &title, const std::function<void()> &work) override;
 
     // When the last password box was answered.
     std::optional<Clock::time_point> okTime() const { return m_okTime; }
+    // How long the work behind wait boxes took since the last password box (deriving a key).
+    Clock::duration waited() const { return m_waited; }
 
 private:
     QString m_password;
     std::optional<Clock::time_point> m_okTime;
+    Clock::duration m_waited{};
     int m_asked = 0;
 };
 

@@ -50,7 +50,10 @@ private slots:
         splash->timer()->stop(); // the test delivers the ticks itself
         splash->show();
 
-        for (int tick = 1; tick <= 74; ++tick)
+        // On a busy machine the real timer may have ticked once before it was stopped: those count.
+        const int ticked = splash->counter() / 2;
+        QVERIFY(ticked <= 2);
+        for (int tick = ticked + 1; tick <= 74; ++tick)
             splash->tick();
         QCOMPARE(splash->counter(), 148);
         QVERIFY(!app.mainWindow());
@@ -132,20 +135,22 @@ private slots:
         QCOMPARE(titles,
                  QStringList({"mnuFile=File", "mnuData=Data", "mnuCopy=Copy", "mnuHelp=Help", "mnuAbout=About"}));
 
+        // The original's captions, with the shortcuts added beside them.
         const QList<QPair<QString, QStringList>> items = {
-            {QStringLiteral("mnuFileItem"), {"Exit"}},
+            {QStringLiteral("mnuFileItem"), {"Exit\tCtrl+Q"}},
             {QStringLiteral("mnuDataItem"),
-             {"Add Username/Password", "Delete Selected Item", "Edit Selected Item", "Goto \"Used At\" Location"}},
-            {QStringLiteral("mnuCopyItem"), {"Selected Username", "Selected Password", "Selected Used At Location"}},
-            {QStringLiteral("mnuHelpItem"), {"View Help"}},
-            {QStringLiteral("mnuAboutItem"), {"About this software"}},
+             {"Add Username/Password\tCtrl+N", "Delete Selected Item\tDel", "Edit Selected Item\tCtrl+E",
+              "Goto \"Used At\" Location\tCtrl+Shift+U"}},
+            {QStringLiteral("mnuCopyItem"),
+             {"Selected Username\tCtrl+B", "Selected Password\tCtrl+C", "Selected Used At Location\tCtrl+U"}},
+            {QStringLiteral("mnuHelpItem"), {"View Help\t"}},
+            {QStringLiteral("mnuAboutItem"), {"About this software\t"}},
         };
         for (const auto &[name, captions] : items) {
             for (int i = 0; i < captions.size(); ++i) {
                 QAction *action = menuItem(main, name, i);
                 QVERIFY2(action, qPrintable(name));
-                QCOMPARE(action->text(), captions[i]);
-                QVERIFY(action->shortcut().isEmpty());
+                QCOMPARE(action->text() + QLatin1Char('\t') + action->shortcut().toString(), captions[i]);
             }
         }
     }

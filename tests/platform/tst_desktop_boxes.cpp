@@ -7,10 +7,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
+
+#include <QSemaphore>
+#include <QThread>
 
 #include <functional>
 
@@ -123,6 +127,30 @@ private slots:
             QTest::keyClick(edit, Qt::Key_Return);
         });
         QCOMPARE(QtDialogs().inputBox(prompt, title, masked), QStringLiteral("typed"));
+    }
+
+    // The work runs on a thread of its own while the box says so, and the program's own events go on:
+    // the check below runs from this thread's event loop while the work waits for it.
+    void waitBoxShowsWhileTheWorkRuns() {
+        QSemaphore seen;
+        bool boxWasUp = false;
+        QThread *workThread = nullptr;
+        bool released = false;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget());
+            boxWasUp = box && box->isVisible() && box->labelText() == QStringLiteral("Checking…") &&
+                       box->windowTitle() == QStringLiteral("Varnook Demo") && !box->findChild<QPushButton *>();
+            seen.release();
+        });
+        QtDialogs().waitFor(QStringLiteral("Checking…"), QStringLiteral("Varnook Demo"), [&] {
+            workThread = QThread::currentThread();
+            // Only an event loop that runs while the work does lets the check above release it.
+            released = seen.tryAcquire(1, 10000);
+        });
+        QVERIFY(released);
+        QVERIFY(boxWasUp);
+        QVERIFY(workThread != QThread::currentThread());
+        QVERIFY(!QApplication::activeModalWidget());
     }
 };
 

@@ -40,6 +40,11 @@ void tst_MasterPasswordRules::newPassword_data() {
     QTest::newRow("code 141 at the end") << QStringLiteral("pass\u008D") << MaybeProblem(Problem::NotStorable);
     QTest::newRow("code 141 at the start") << QStringLiteral("\u008Dpass") << MaybeProblem(Problem::NotStorable);
     QTest::newRow("code 141, too short") << QStringLiteral("\u008D") << MaybeProblem(Problem::NotStorable);
+    // The protected form's first line begins with NUL: a master password never does, nor holds one.
+    QTest::newRow("NUL first") << QString(QChar(u'\0')) + QStringLiteral("Varnook")
+                               << MaybeProblem(Problem::NotStorable);
+    QTest::newRow("NUL inside") << QStringLiteral("pass") + QChar(u'\0') + QStringLiteral("word")
+                                << MaybeProblem(Problem::NotStorable);
     // The input the fuzzer found: a character outside the code page comes first, and is named.
     QTest::newRow("as found") << QStringLiteral("\u7020\u008D\u0000\u0000") << MaybeProblem(Problem::OutsideCodePage);
 }

@@ -64,6 +64,18 @@ QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, b
     return answer;
 }
 
+void ScriptedDialogs::waitFor(const QString &text, const QString &title, const std::function<void()> &work) {
+    ShownBox box;
+    box.kind = ShownBox::Wait;
+    box.text = text;
+    box.title = title;
+    shown.append(box);
+    runOffThread(work, [this, &box] {
+        if (onShow)
+            onShow(box);
+    });
+}
+
 FakePlatform::FakePlatform() {
     Platform &p = platform();
     p.dialogs = &dialogs;

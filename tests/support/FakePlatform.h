@@ -13,7 +13,7 @@ namespace varnook::test {
 
 // A box the program showed, as the user would have seen it.
 struct ShownBox {
-    enum Kind { Message, Input } kind = Message;
+    enum Kind { Message, Input, Wait } kind = Message;
     QString text;
     QString title;
     MessageButtons buttons = MessageButtons::Ok;
@@ -28,6 +28,8 @@ class ScriptedDialogs : public Dialogs {
 public:
     MessageAnswer messageBox(const MessageBoxRequest &request) override;
     QString inputBox(const QString &prompt, const QString &title, bool masked) override;
+    // Shows nothing: records the box and runs work on its own thread, as the desktop does.
+    void waitFor(const QString &text, const QString &title, const std::function<void()> &work) override;
 
     void answerMessage(MessageAnswer answer) { m_messageAnswers.push_back(answer); }
     void answerInput(const QString &text) { m_inputAnswers.push_back(text); }

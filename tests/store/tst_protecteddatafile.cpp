@@ -1,0 +1,198 @@
+#include "DataFileFormat.h"
+#include "DataFileKey.h"
+#include "DataLoader.h"
+#include "FailingSaveFile.h"
+#include "FakePlatform.h"
+#include "FileHelpers.h"
+
+#include <QTest>
+
+using namespace varnook;
+using namespace varnook::test;
+
+namespace {
+using State = LoadResult::State;
+
+// "pass" as line 1; a short line ended by a lone CR, a skipped line, bob|||pw1|||x.org, and no last line
+// end: a file no save writes, whose bytes protection must still keep.
+const QByteArray OddFile = hexBytes("F0 E1 F3 F3 0D 0A"
+                                    "E1 0D"
+                                    "20 0D 0A"
+                                    "E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7");
+const Entry Bob{QStringLiteral("bob"), QStringLiteral("pw1"), QStringLiteral("x.org")};
+const Entry Carol{QStringLiteral("carol"), QStringLiteral("Ünïcödé €"), QStringLiteral("https://c.example")};
+
+std::shared_ptr<const FileKey> newKey(const QString &password = QStringLiteral("pass")) {
+    return DataFileKey::forNewProtection(password, KdfCost::cheapest());
+}
+
+// Reads the protected file and opens it with a key derived anew from password, as a start does.
+LoadResult openWith(const DataFile &file, const QString &password) {
+    LoadResult read = DataLoader::readExisting(file);
+    if (read.state != State::Protected)
+        return read;
+    auto key = DataFileKey::derive(password, read.header.cost, read.header.salt);
+    if (!key || !DataLoader::unseal(read, key))
+        read.reason = QStringLiteral("wrong password");
+    return read;
+}
+
+} // namespace
+
+class tst_ProtectedDataFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void protectThenRemoveGivesTheVeryBytesBack();
+    void aChangeInBetweenIsKept();
+    void newMasterPasswordReplacesLineOneOnly();
+    void wrongPasswordLeavesTheResultAsItWas();
+    void damagedFilesAreToldAndKeptAsTheyAre();
+    void readAgainWithThisRunsKey();
+    void failedSaveLeavesTheProtectedFile();
+    void passwordOutsideTheCodePageMakesNoKey();
+};
+
+void tst_ProtectedDataFile::protectThenRemoveGivesTheVeryBytesBack() {
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), OddFile);
+    const DataFile file(fake.dataFile());
+    const LoadResult plain = DataLoader::readExisting(file);
+    QCOMPARE(plain.plain, OddFile);
+    QVERIFY(!plain.key);
+    QVERIFY(file.writePlain(plain.plain, newKey().get()));
+    const QByteArray sealed = readBytes(fake.dataFile());
+    QVERIFY(sealed.startsWith(ProtectedForm::Signature.toByteArray()));
+    QVERIFY(!sealed.contains(OddFile.mid(19)));
+
+    LoadResult opened = openWith(file, QStringLiteral("pass"));
+    QCOMPARE(opened.state, State::HasMasterPassword);
+    QVERIFY(opened.key);
+    QCOMPARE(opened.masterPassword, QStringLiteral("pass"));
+    QCOMPARE(opened.entries.size(), size_t(2));
+    QCOMPARE(opened.entries[1], Bob);
+    QCOMPARE(opened.plain, OddFile);
+    QCOMPARE(opened.disk.identity(), FileIdentity::of(fake.dataFile()));
+
+    QVERIFY(file.writePlain(opened.plain, nullptr));
+    QCOMPARE(readBytes(fake.dataFile()), OddFile);
+    QCOMPARE(accessRights(fake.dataFile()), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void tst_ProtectedDataFile::aChangeInBetweenIsKept() {
+    FakePlatform fake;
+    const DataFile file(fake.dataFile());
+    const auto key = newKey();
+    QVERIFY(file.saveLines(QStringLiteral("pass"), std::vector<Entry>{Bob}, nullptr, key.get()));
+    const QByteArray first = readBytes(fake.dataFile());
+    QVERIFY(file.saveLines(QStringLiteral("pass"), std::vector<Entry>{Bob, Carol}, nullptr, key.get()));
+    const QByteArray second = readBytes(fake.dataFile());
+    // The key stays for the run (the same salt); the nonce is new at every save.
+    QCOMPARE(second.mid(ProtectedForm::Signature.size() + 12, 16), first.mid(ProtectedForm::Signature.size() + 12, 16));
+    QVERIFY(second.mid(ProtectedForm::Signature.size() + 28, 24) !=
+            first.mid(ProtectedForm::Signature.size() + 28, 24));
+
+    LoadResult opened = openWith(file, QStringLiteral("pass"));
+    QCOMPARE(opened.state, State::HasMasterPassword);
+    QVERIFY(file.writePlain(opened.plain, nullptr));
+    QCOMPARE(readBytes(fake.dataFile()),
+             DataFileFormat::serialize(QStringLiteral("pass"), std::vector<Entry>{Bob, Carol}));
+}
+
+void tst_ProtectedDataFile::newMasterPasswordReplacesLineOneOnly() {
+    QCOMPARE(DataFileFormat::withMasterLine(OddFile, QStringLiteral("word")),
+             hexBytes("F7 EF F2 E4 0D 0A") + OddFile.mid(6));
+    FakePlatform fake;
+    const DataFile file(fake.dataFile());
+    QVERIFY(file.writePlain(OddFile, newKey().get()));
+    LoadResult opened = openWith(file, QStringLiteral("pass"));
+    QVERIFY(file.writePlain(DataFileFormat::withMasterLine(opened.plain, QStringLiteral("word")),
+                            newKey(QStringLiteral("word")).get()));
+    QCOMPARE(openWith(file, QStringLiteral("pass")).reason, QStringLiteral("wrong password"));
+    LoadResult again = openWith(file, QStringLiteral("word"));
+    QCOMPARE(again.state, State::HasMasterPassword);
+    QCOMPARE(again.masterPassword, QStringLiteral("word"));
+    QCOMPARE(again.plain, hexBytes("F7 EF F2 E4 0D 0A") + OddFile.mid(6));
+}
+
+void tst_ProtectedDataFile::wrongPasswordLeavesTheResultAsItWas() {
+    FakePlatform fake;
+    const DataFile file(fake.dataFile());
+    QVERIFY(file.writePlain(OddFile, newKey().get()));
+    LoadResult read = DataLoader::readExisting(file);
+    QCOMPARE(read.state, State::Protected);
+    QVERIFY(read.entries.empty());
+    QVERIFY(read.masterPassword.isEmpty());
+    const auto wrong = DataFileKey::derive(QStringLiteral("Pass"), read.header.cost, read.header.salt);
+    QVERIFY(!DataLoader::unseal(read, wrong));
+    QCOMPARE(read.state, State::Protected);
+    const auto right = DataFileKey::derive(QStringLiteral("pass"), read.header.cost, read.header.salt);
+    QVERIFY(DataLoader::unseal(read, right));
+    QCOMPARE(read.state, State::HasMasterPassword);
+}
+
+void tst_ProtectedDataFile::damagedFilesAreToldAndKeptAsTheyAre() {
+    FakePlatform fake;
+    const DataFile file(fake.dataFile());
+    QVERIFY(file.writePlain(OddFile, newKey().get()));
+    const QByteArray sealed = readBytes(fake.dataFile());
+
+    writeBytes(fake.dataFile(), sealed.first(sealed.size() - 5));
+    LoadResult cut = openWith(file, QStringLiteral("pass"));
+    QCOMPARE(cut.state, State::Damaged);
+    QCOMPARE(cut.reason, QStringLiteral("it is cut short: 5 bytes are missing"));
+
+    writeBytes(fake.dataFile(), sealed.first(40));
+    LoadResult header = DataLoader::readExisting(file);
+    QCOMPARE(header.state, State::Damaged);
+    QCOMPARE(header.reason, QStringLiteral("it ends inside its header, after 40 of 123 bytes"));
+
+    QByteArray changed = sealed;
+    changed[changed.size() - 20] = char(changed[changed.size() - 20] ^ 0x10);
+    writeBytes(fake.dataFile(), changed);
+    QCOMPARE(openWith(file, QStringLiteral("pass")).reason,
+             QStringLiteral("its contents do not match their check: bytes were changed"));
+    QCOMPARE(readBytes(fake.dataFile()), changed);
+}
+
+void tst_ProtectedDataFile::readAgainWithThisRunsKey() {
+    FakePlatform fake;
+    const DataFile file(fake.dataFile());
+    const auto key = newKey();
+    QVERIFY(file.saveLines(QStringLiteral("pass"), std::vector<Entry>{Bob}, nullptr, key.get()));
+    const LoadResult again = DataLoader::readExisting(file, key);
+    QCOMPARE(again.state, State::HasMasterPassword);
+    QCOMPARE(again.entries, std::vector<Entry>{Bob});
+    QCOMPARE(again.key, key);
+    // Protected anew elsewhere (another salt): this run's key no longer belongs to it.
+    QVERIFY(file.saveLines(QStringLiteral("pass"), std::vector<Entry>{Bob}, nullptr, newKey().get()));
+    QCOMPARE(DataLoader::readExisting(file, key).state, State::Protected);
+    // Protection removed elsewhere: the plain file reads as plain.
+    QVERIFY(file.saveLines(QStringLiteral("pass"), std::vector<Entry>{Bob, Carol}));
+    const LoadResult plain = DataLoader::readExisting(file, key);
+    QCOMPARE(plain.state, State::HasMasterPassword);
+    QVERIFY(!plain.key);
+    QCOMPARE(plain.entries.size(), size_t(2));
+}
+
+void tst_ProtectedDataFile::failedSaveLeavesTheProtectedFile() {
+    FakePlatform fake;
+    const DataFile file(fake.dataFile());
+    const auto key = newKey();
+    QVERIFY(file.saveLines(QStringLiteral("pass"), std::vector<Entry>{Bob}, nullptr, key.get()));
+    const QByteArray before = readBytes(fake.dataFile());
+    DataFile::setSaveFileFactory([](const QString &path) { return std::make_unique<FailingSaveFile>(path, 100); });
+    const FileResult saved = file.saveLines(QStringLiteral("pass"), std::vector<Entry>{Bob, Carol}, nullptr, key.get());
+    DataFile::setSaveFileFactory({});
+    QVERIFY(!saved);
+    QCOMPARE(readBytes(fake.dataFile()), before);
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+}
+
+void tst_ProtectedDataFile::passwordOutsideTheCodePageMakesNoKey() {
+    QVERIFY(!DataFileKey::forNewProtection(QStringLiteral("pāss"), KdfCost::cheapest()));
+    QVERIFY(DataFileKey::forNewProtection(QStringLiteral("päss€"), KdfCost::cheapest()));
+}
+
+QTEST_GUILESS_MAIN(tst_ProtectedDataFile)
+#include "tst_protecteddatafile.moc"

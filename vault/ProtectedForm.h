@@ -1,0 +1,63 @@
+#pragma once
+
+#include "FileKey.h"
+#include "KdfCost.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <variant>
+
+namespace varnook {
+
+// The protected form of the data file: a first line no master password line can be, a header
+// (format version, key derivation and its cost, salt, nonce, body size, and a check of all that
+// keyed by the master password), then the file's plain form, encrypted and authenticated with
+// XChaCha20-Poly1305 under a key derived with Argon2id. docs/DATA-FORMAT.md gives it byte by byte.
+class ProtectedForm {
+public:
+    // Line 1. It begins with two NUL codes as the file scrambles them: no master password holds
+    // NUL (no text box can), so no master password line is this line.
+    static constexpr QByteArrayView Signature{"\x80\x80Varnook protected data file\r\n"};
+    static constexpr std::uint8_t Version = 1;
+    static constexpr std::uint8_t Argon2id = 2; // libsodium's crypto_pwhash_ALG_ARGON2ID13
+    static constexpr std::uint8_t XChaCha20Poly1305 = 1;
+    static constexpr qsizetype HeaderSize = 92;  // after the signature line
+    static constexpr qsizetype CheckedSize = 60; // the header bytes the check covers
+    static constexpr qsizetype TagSize = 16;
+    using Nonce = std::array<unsigned char, 24>;
+    using Check = std::array<unsigned char, 32>;
+
+    struct Header {
+        KdfCost cost;
+        FileKey::Salt salt{};
+        Nonce nonce{};
+        std::uint64_t bodySize = 0;
+        Check check{};
+    };
+
+    // Whether bytes are a file in the protected form (the rest may still be damaged).
+    static bool isProtected(QByteArrayView bytes) { return bytes.startsWith(Signature); }
+    // The header of a protected file, read without any key; or why it cannot be read.
+    static std::variant<Header, QString> readHeader(QByteArrayView bytes);
+
+    // What opening a protected file with a key gave.
+    struct Opened {
+        enum class Outcome { Plain, WrongPassword, Damaged };
+        Outcome outcome = Outcome::Damaged;
+        QByteArray plain; // the plain form, for Plain
+        QString problem;  // why it is damaged, for Damaged
+    };
+    // Opens bytes with key, which must belong to the header's salt and cost (else WrongPassword).
+    static Opened open(QByteArrayView bytes, const FileKey &key);
+
+    // The whole protected file for plain, under key, with nonce (a fresh one for every save:
+    // newNonce()).
+    static QByteArray seal(QByteArrayView plain, const FileKey &key, const Nonce &nonce);
+    static Nonce newNonce();
+};
+
+} // namespace varnook
