@@ -47,6 +47,7 @@ size_t EntryTableModel::sortedPlaceIn(size_t first, size_t last, const Entry &en
 int EntryTableModel::add(const Entry &entry) {
     const size_t place = m_sorted ? sortedPlaceIn(0, m_order.size(), entry) : m_order.size();
     forgetSortKeys();
+    forgetSlotIndex();
     beginInsertRows(QModelIndex(), int(place), int(place));
     m_slots.push_back(Row{entry, m_nextId++});
     m_order.insert(m_order.begin() + qsizetype(place), quint32(m_slots.size() - 1));
@@ -66,6 +67,7 @@ EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
     if (entries.empty())
         return first;
     forgetSortKeys();
+    forgetSlotIndex();
     beginInsertRows(QModelIndex(), count(), count() + int(entries.size()) - 1);
     makeRoom(m_slots.size() + entries.size());
     m_order.reserve(m_order.size() + entries.size());
@@ -83,6 +85,7 @@ void EntryTableModel::remove(int position) {
     if (position < 1 || position > count())
         return;
     forgetSortKeys();
+    forgetSlotIndex();
     beginRemoveRows(QModelIndex(), position - 1, position - 1);
     const quint32 slot = m_order[size_t(position - 1)];
     m_order.erase(m_order.begin() + (position - 1));
@@ -122,6 +125,12 @@ EntryTableModel::SlotIndex::SlotIndex(const std::vector<Row> &rows) {
         m_hash.insert(rows[slot].id, slot);
 }
 
+const EntryTableModel::SlotIndex &EntryTableModel::slotIndex() const {
+    if (!m_slotIndex)
+        m_slotIndex = std::make_unique<const SlotIndex>(m_slots);
+    return *m_slotIndex;
+}
+
 quint32 EntryTableModel::SlotIndex::slotOf(RowId id) const {
     if (!m_table.empty())
         return id >= m_first && id - m_first < m_table.size() ? m_table[size_t(id - m_first)] : NoSlot;
@@ -129,7 +138,7 @@ quint32 EntryTableModel::SlotIndex::slotOf(RowId id) const {
 }
 
 std::vector<const Entry *> EntryTableModel::entriesOf(const std::vector<RowId> &ids) const {
-    const SlotIndex index(m_slots);
+    const SlotIndex &index = slotIndex();
     std::vector<const Entry *> found(ids.size(), nullptr);
     for (size_t i = 0; i < ids.size(); ++i) {
         if (const quint32 slot = index.slotOf(ids[i]); slot != NoSlot)
@@ -145,10 +154,8 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
     std::vector<quint32> slotOf(entries.size(), NoSlot);
     std::vector<bool> taken(m_slots.size(), false);
     bool unmatched = false;
-    const std::vector<Row> noRows;
-    const SlotIndex index(kept.empty() ? noRows : m_slots);
     for (size_t i = 0; i < entries.size(); ++i) {
-        const quint32 slot = i < kept.size() && kept[i] != 0 ? index.slotOf(kept[i]) : NoSlot;
+        const quint32 slot = i < kept.size() && kept[i] != 0 ? slotIndex().slotOf(kept[i]) : NoSlot;
         if (slot != NoSlot && !taken[slot]) {
             taken[slot] = true;
             slotOf[i] = slot;
@@ -228,6 +235,7 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
     }
     m_order = std::move(slotOf);
     forgetSortKeys();
+    forgetSlotIndex();
     if (m_sorted)
         m_order = sortedOrder();
     endResetModel();
@@ -239,6 +247,7 @@ void EntryTableModel::clear() {
     m_slots.clear();
     m_order.clear();
     forgetSortKeys();
+    forgetSlotIndex();
     endResetModel();
 }
 

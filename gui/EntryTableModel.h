@@ -113,6 +113,9 @@ private:
         std::vector<quint32> m_table; // by id - m_first
         QHash<RowId, quint32> m_hash; // when the ids lie far apart
     };
+    // Made when first asked for (a file read again), and kept until rows are added or removed.
+    const SlotIndex &slotIndex() const;
+    void forgetSlotIndex() { m_slotIndex.reset(); }
 
     // Rows stay in the slot they were added in (a removed row's slot goes to the last row), so
     // that a sort moves only their slot numbers.
@@ -120,6 +123,7 @@ private:
     std::vector<quint32> m_order; // display order: the slot of each position
     // Each column's folded texts, made at its first sort and kept until a row changes.
     std::array<std::shared_ptr<const CaseBlindSort::Keys>, 3> m_sortKeys;
+    mutable std::unique_ptr<const SlotIndex> m_slotIndex;
     QStringList m_headers;
     RowId m_nextId = 1;
     bool m_sorted = false;

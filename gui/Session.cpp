@@ -127,7 +127,7 @@ EntryTableModel::RowId Session::appendRows(std::vector<Entry> entries, std::vect
 void Session::replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines,
                           std::vector<EntryTableModel::RowId> heldIds) {
     // A line the list holds already is its row, which stays as it is.
-    if (heldIds.empty()) {
+    if (heldIds.size() != lines.size()) {
         heldIds.assign(lines.size(), 0);
         HeldLines held(m_entries, m_storedLines, m_fileOrder);
         for (size_t i = 0; i < lines.size(); ++i) {

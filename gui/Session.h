@@ -117,7 +117,7 @@ private:
     // Rows and the lines the data file holds for them.
     // Yields the first row's id; the rows' ids are consecutive.
     EntryTableModel::RowId appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines);
-    // heldIds: the row each line is (readFile's), or none to look for them.
+    // heldIds: the row each line is (readFile's); looked for when not given for every line.
     void replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines,
                      std::vector<EntryTableModel::RowId> heldIds = {});
     void keepLine(EntryTableModel::RowId row, StoredLine line);
