@@ -143,8 +143,9 @@ DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray
     // Every line but the last ends with a CR: room for them all at once, rather than growing the
     // lists (and touching fresh memory) line by line.
     qsizetype most = 1;
-    for (const char *at = entryLines.data(), *end = at + entryLines.size();
-         (at = static_cast<const char *>(std::memchr(at, '\r', size_t(end - at)))) != nullptr; ++at)
+    const char *const end = entryLines.data() + entryLines.size();
+    for (const char *at = entryLines.data();
+         at < end && (at = static_cast<const char *>(std::memchr(at, '\r', size_t(end - at)))) != nullptr; ++at)
         ++most;
     stored.entries.reserve(size_t(most));
     stored.lines.reserve(size_t(most));
