@@ -1,6 +1,6 @@
 #include "SaveBench.h"
 
-#include "DataFileFormat.h"
+#include "BenchData.h"
 #include "FakePlatform.h"
 #include "ProtectedForm.h"
 #include "Report.h"
@@ -68,8 +68,8 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
     // Another computer's save, brought by a sync engine: the same file with one entry more.
     const Entry theirs{QStringLiteral("theirs"), QStringLiteral("pw-theirs"), QStringLiteral("other.example")};
     const Entry mine{QStringLiteral("mine"), QStringLiteral("pw-mine"), QStringLiteral("here.example")};
-    const QByteArray otherFile = dataFile.chopped(2) + DataFileFormat::storedLine(theirs) + "\r\n";
-    const QByteArray merged = otherFile.chopped(2) + DataFileFormat::storedLine(mine) + "\r\n";
+    const QByteArray otherFile = withEntryAdded(dataFile, theirs);
+    const QByteArray merged = withEntryAdded(otherFile, mine);
     for (int run = 0; run < runs; ++run) {
         test::FakePlatform fake;
         QFile data(fake.dataFile());

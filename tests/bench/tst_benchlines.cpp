@@ -26,6 +26,8 @@ private slots:
         // Runs in any order: the median is the middle one, min and max the ends.
         QTest::newRow("times") << timesLine("startup_painted", 32766, samplesOf({140.0, 110.25, 146.5}))
                                << "bench: startup_painted entries=32766 ms=140.000 min=110.250 max=146.500 runs=3";
+        QTest::newRow("reload") << timesLine("reload_painted", 100000, samplesOf({96.5, 88.0, 131.25, 90.0, 102.0}))
+                                << "bench: reload_painted entries=100000 ms=96.500 min=88.000 max=131.250 runs=5";
         QTest::newRow("ratio") << ratioLine("first_save", 1000, samplesOf({3.0, 1.0, 2.0, 9.0, 4.0}), "write_fsync",
                                             samplesOf({1.5, 1.0, 2.0, 1.0, 1.0}))
                                << "bench: first_save entries=1000 ms=3.000 min=1.000 max=9.000 baseline=write_fsync "
@@ -68,11 +70,15 @@ private slots:
 
     void probeLineReadsBack_data() {
         QTest::addColumn<bool>("clicked");
-        QTest::newRow("start-up only") << false;
-        QTest::newRow("with the sort click") << true;
+        QTest::addColumn<bool>("reloaded");
+        QTest::newRow("start-up only") << false << false;
+        QTest::newRow("with the sort click") << true << false;
+        QTest::newRow("with the sort click and the reload") << true << true;
+        QTest::newRow("with the reload only") << false << true;
     }
     void probeLineReadsBack() {
         QFETCH(bool, clicked);
+        QFETCH(bool, reloaded);
         ProbeFigures written;
         written.okNs = 12661382943242;
         written.paintedNs = 12661628506977;
@@ -80,6 +86,11 @@ private slots:
         if (clicked) {
             written.releasedNs = 12661700000000;
             written.sortedNs = 12661711000000;
+        }
+        written.reloaded = reloaded;
+        if (reloaded) {
+            written.reloadSeenNs = 12671700000000;
+            written.reloadPaintedNs = 12671796250000;
         }
         written.startupPeakKb = 145988;
         written.peakKb = 152400;
@@ -92,9 +103,13 @@ private slots:
         QCOMPARE(read->clicked, clicked);
         QCOMPARE(read->releasedNs, written.releasedNs);
         QCOMPARE(read->sortedNs, written.sortedNs);
+        QCOMPARE(read->reloaded, reloaded);
+        QCOMPARE(read->reloadSeenNs, written.reloadSeenNs);
+        QCOMPARE(read->reloadPaintedNs, written.reloadPaintedNs);
         QCOMPARE(read->startupPeakKb, 145988L);
         QCOMPARE(read->peakKb, 152400L);
         QCOMPARE(read->startupMs(), 245.563735);
+        QCOMPARE(read->reloadMs(), reloaded ? 96.25 : 0.0);
     }
 
     // A protected file's start notes its wait box's work; a start without one writes the line as before.
@@ -131,6 +146,15 @@ private slots:
             << QByteArray("benched: ok_ns=1 painted_ns=2 released_ns=9 sorted_ns=8 startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("release before the start-up's paint")
             << QByteArray("benched: ok_ns=1 painted_ns=5 released_ns=4 sorted_ns=8 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("reload seen without its paint")
+            << QByteArray("benched: ok_ns=1 painted_ns=2 reload_seen_ns=3 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("reload painted before it was seen") << QByteArray(
+            "benched: ok_ns=1 painted_ns=2 reload_seen_ns=9 reload_painted_ns=8 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("reload seen before the sort's repaint")
+            << QByteArray("benched: ok_ns=1 painted_ns=2 released_ns=3 sorted_ns=9 reload_seen_ns=8 "
+                          "reload_painted_ns=10 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("reload seen before the start-up's paint") << QByteArray(
+            "benched: ok_ns=1 painted_ns=5 reload_seen_ns=4 reload_painted_ns=10 startup_hwm_kb=3 hwm_kb=4");
     }
     void probeLineRefused() {
         QFETCH(QByteArray, output);
