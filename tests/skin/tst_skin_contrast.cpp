@@ -209,7 +209,7 @@ void checkList(EntryListView *list, Findings &findings) {
     };
     fill(true);
     QWidget *rows = list->viewport();
-    const int rowHeight = list->visualRect(entries->index(0, 0)).height();
+    const int rowHeight = list->visualRect(list->model()->index(0, 0)).height(); // the rows the view shows
     findings.check(
         QStringLiteral("list row"), rows, QRect(0, 0, rows->width(), rowHeight), [&] { fill(false); },
         [&] { fill(true); });
