@@ -52,4 +52,10 @@ std::vector<Entry> codePageEntries(int count) {
     return entries(count, alphabet);
 }
 
+QByteArray withEntryAdded(const QByteArray &dataFile, const Entry &entry) {
+    // The file ends with one more line end than its last line has.
+    return dataFile.chopped(DataFileFormat::LineEnd.size()) + DataFileFormat::storedLine(entry) +
+           DataFileFormat::LineEnd.toByteArray();
+}
+
 } // namespace varnook::bench

@@ -2,6 +2,8 @@
 
 #include "Entry.h"
 
+#include <QByteArray>
+
 #include <vector>
 
 namespace varnook::bench {
@@ -10,5 +12,9 @@ namespace varnook::bench {
 std::vector<Entry> typicalEntries(int count);
 // Entries whose texts use every character of Windows-1252 but NUL and the five unassigned codes.
 std::vector<Entry> codePageEntries(int count);
+
+// A data file as a save writes it, with one entry line more at the end: another computer's save
+// of the same list after an add, as a sync engine brings it.
+QByteArray withEntryAdded(const QByteArray &dataFile, const Entry &entry);
 
 } // namespace varnook::bench

@@ -12,9 +12,15 @@ constexpr QByteArrayView Prefix = "benched: ";
 QByteArray probeLine(const ProbeFigures &figures) {
     QByteArray line = Prefix.toByteArray() + "ok_ns=" + QByteArray::number(figures.okNs) +
                       " painted_ns=" + QByteArray::number(figures.paintedNs);
+    // Only a start that waited (a protected file) has the field: the other lines stay as they were.
+    if (figures.waitedNs > 0)
+        line += " waited_ns=" + QByteArray::number(figures.waitedNs);
     if (figures.clicked)
         line += " released_ns=" + QByteArray::number(figures.releasedNs) +
                 " sorted_ns=" + QByteArray::number(figures.sortedNs);
+    if (figures.reloaded)
+        line += " reload_seen_ns=" + QByteArray::number(figures.reloadSeenNs) +
+                " reload_painted_ns=" + QByteArray::number(figures.reloadPaintedNs);
     return line + " startup_hwm_kb=" + QByteArray::number(qint64(figures.startupPeakKb)) +
            " hwm_kb=" + QByteArray::number(qint64(figures.peakKb));
 }
@@ -36,18 +42,31 @@ std::optional<ProbeFigures> readProbeLine(const QByteArray &output) {
             if (!fields.contains(name))
                 return std::nullopt;
         }
+        // The wait box came after the OK and was over before the paint.
+        const qint64 waited = fields.value("waited_ns");
+        if (waited < 0 || waited > fields.value("painted_ns") - fields.value("ok_ns"))
+            return std::nullopt;
         ProbeFigures figures;
         figures.okNs = fields.value("ok_ns");
         figures.paintedNs = fields.value("painted_ns");
+        figures.waitedNs = waited;
         figures.clicked = fields.contains("released_ns") && fields.contains("sorted_ns");
         figures.releasedNs = fields.value("released_ns");
         figures.sortedNs = fields.value("sorted_ns");
+        figures.reloaded = fields.contains("reload_seen_ns") && fields.contains("reload_painted_ns");
+        figures.reloadSeenNs = fields.value("reload_seen_ns");
+        figures.reloadPaintedNs = fields.value("reload_painted_ns");
         figures.startupPeakKb = long(fields.value("startup_hwm_kb"));
         figures.peakKb = long(fields.value("hwm_kb"));
+        // The reload comes after the start-up and the sort click.
+        const qint64 beforeReload = figures.clicked ? figures.sortedNs : figures.paintedNs;
         const bool inOrder =
             figures.paintedNs >= figures.okNs &&
-            (!figures.clicked || (figures.releasedNs >= figures.paintedNs && figures.sortedNs >= figures.releasedNs));
-        if (!inOrder || fields.contains("released_ns") != fields.contains("sorted_ns"))
+            (!figures.clicked || (figures.releasedNs >= figures.paintedNs && figures.sortedNs >= figures.releasedNs)) &&
+            (!figures.reloaded ||
+             (figures.reloadSeenNs >= beforeReload && figures.reloadPaintedNs >= figures.reloadSeenNs));
+        if (!inOrder || fields.contains("released_ns") != fields.contains("sorted_ns") ||
+            fields.contains("reload_seen_ns") != fields.contains("reload_painted_ns"))
             return std::nullopt;
         return figures;
     }

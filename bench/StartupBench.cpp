@@ -1,5 +1,6 @@
 #include "StartupBench.h"
 
+#include "BenchData.h"
 #include "ChildProcess.h"
 #include "ProbeLine.h"
 #include "Report.h"
@@ -14,21 +15,40 @@
 
 namespace varnook::bench {
 
+namespace {
+
+bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+} // namespace
+
 void benchStartup(const StartupSetup &setup, int entries, const QByteArray &dataFile) {
     QTemporaryDir folder;
-    const QString settingsFile = QDir(folder.path()).filePath(QStringLiteral("settings.ini"));
+    const QDir here(folder.path());
+    const QString settingsFile = here.filePath(QStringLiteral("settings.ini"));
+    const QString dataPath = here.filePath(QStringLiteral("data.enc"));
     {
-        QFile data(QDir(folder.path()).filePath(QStringLiteral("data.enc")));
-        if (!data.open(QIODevice::WriteOnly) || data.write(dataFile) != dataFile.size() || !data.flush()) {
-            reportSkipped("startup_painted", entries, QStringLiteral("the data file could not be written"));
-            return;
-        }
         // The Help window would open over the list at every start: a user who has seen it turns it off.
         QSettings settings(settingsFile, QSettings::IniFormat);
         settings.setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("0"));
     }
-    // An empty list has nothing to sort.
+    // An empty list has nothing to sort or to reload.
     const bool clickHeader = setup.clickHeader && entries > 0;
+    const bool reload = setup.reload && entries > 0;
+    // The other writer's file waits in a folder of its own (the same file system, so that it can be
+    // renamed over the data file), where the program looks for nothing.
+    const QString incoming = here.filePath(QStringLiteral("incoming"));
+    const QString otherFile = QDir(incoming).filePath(QStringLiteral("data.enc"));
+    const QByteArray otherBytes =
+        reload ? withEntryAdded(dataFile, Entry{QStringLiteral("theirs"), QStringLiteral("pw-theirs"),
+                                                QStringLiteral("other.example")})
+               : QByteArray();
+    if (reload && !here.mkpath(incoming)) {
+        reportSkipped("startup_painted", entries, QStringLiteral("the other writer's folder could not be made"));
+        return;
+    }
 
     ChildRequest request;
     request.program = setup.program;
@@ -38,13 +58,20 @@ void benchStartup(const StartupSetup &setup, int entries, const QByteArray &data
                            QStringLiteral("VARNOOK_BENCH_SETTINGS=") + settingsFile,
                            QStringLiteral("VARNOOK_BENCH_PASSWORD=") + setup.password,
                            QStringLiteral("VARNOOK_BENCH_CLICK_HEADER=%1").arg(clickHeader ? 1 : 0)};
+    if (reload)
+        request.environment << QStringLiteral("VARNOOK_BENCH_RELOAD_FROM=") + otherFile;
     request.timeoutSeconds = 600;
 
-    Samples painted, sorted, peakKb, startupPeakKb;
+    Samples painted, sorted, reloaded, peakKb, startupPeakKb;
     for (int run = 0; run < setup.runs; ++run) {
+        // Each run starts from the same file; the last one's reload left the other writer's in place.
+        if (!writeFile(dataPath, dataFile) || (reload && !writeFile(otherFile, otherBytes))) {
+            reportSkipped("startup_painted", entries, QStringLiteral("the data file could not be written"));
+            return;
+        }
         const ChildResult result = runChild(request);
         const std::optional<ProbeFigures> figures = readProbeLine(result.output);
-        if (!result.succeeded() || !figures || figures->clicked != clickHeader) {
+        if (!result.succeeded() || !figures || figures->clicked != clickHeader || figures->reloaded != reload) {
             std::fprintf(stderr, "varnook-benched failed (exit %d%s):\n%s\n", result.exitCode,
                          result.timedOut ? ", timed out" : "", result.errors.constData());
             reportSkipped("startup_painted", entries, QStringLiteral("the program did not start"));
@@ -53,6 +80,8 @@ void benchStartup(const StartupSetup &setup, int entries, const QByteArray &data
         painted.add(figures->startupMs());
         if (clickHeader)
             sorted.add(figures->sortMs());
+        if (reload)
+            reloaded.add(figures->reloadMs());
         peakKb.add(double(figures->peakKb));
         startupPeakKb.add(double(figures->startupPeakKb));
     }
@@ -60,6 +89,8 @@ void benchStartup(const StartupSetup &setup, int entries, const QByteArray &data
         reportTimes("startup_painted", entries, painted);
     if (clickHeader)
         reportTimes("sort_click_painted", entries, sorted);
+    if (reload)
+        reportTimes("reload_painted", entries, reloaded);
     reportMemory("rss", entries, peakKb, QStringLiteral("startup_kb=%1").arg(startupPeakKb.median(), 0, 'f', 0));
 }
 

@@ -11,11 +11,14 @@ struct StartupSetup {
     QString password;
     int runs = 7;
     bool clickHeader = true;
+    bool reload = true; // another writer's file renamed over the data file at the end of each run
 };
 
 // Starts the program afresh for every run on a data file of these bytes and reports the time
 // from the password box's OK to the list and status line on screen, from the header click's release
-// to the sorted list on screen, and the program's peak memory.
+// to the sorted list on screen, and the program's peak memory. Then another writer renames the
+// same file with one entry more over the data file: the time from the session's start of reading
+// it to the reloaded list and status line on screen.
 void benchStartup(const StartupSetup &setup, int entries, const QByteArray &dataFile);
 
 } // namespace varnook::bench

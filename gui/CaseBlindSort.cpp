@@ -138,12 +138,19 @@ private:
 } // namespace
 
 CaseBlindSort::Keys::Keys(quint32 slotCount, const Text &text) {
-    m_start.reserve(size_t(slotCount) + 1);
+    // A folded text has as many units as the text: the block is made at its size, once.
+    m_start.resize(size_t(slotCount) + 1);
+    quint32 units = 0;
     for (quint32 slot = 0; slot < slotCount; ++slot) {
-        m_start.push_back(quint32(m_units.size()));
-        caseFold::foldInto(text(slot), [this](char16_t unit) { m_units.push_back(unit); });
+        m_start[slot] = units;
+        units += quint32(text(slot).size());
     }
-    m_start.push_back(quint32(m_units.size()));
+    m_start[slotCount] = units;
+    m_units.resize(units);
+    for (quint32 slot = 0; slot < slotCount; ++slot) {
+        char16_t *out = m_units.data() + m_start[slot];
+        caseFold::foldInto(text(slot), [&out](char16_t unit) { *out++ = unit; });
+    }
 }
 
 std::vector<quint32> CaseBlindSort::order(const Keys &keys, const std::vector<quint32> &present, const Text &text,

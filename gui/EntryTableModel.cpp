@@ -68,6 +68,7 @@ int EntryTableModel::add(const Entry &entry) {
     completeFolding();
     const size_t place = m_sorted ? sortedPlaceIn(0, m_order.size(), entry) : m_order.size();
     forgetSortKeys();
+    forgetSlotIndex();
     beginInsertRows(QModelIndex(), int(place), int(place));
     m_slots.push_back(Row{entry, m_nextId++});
     m_order.insert(m_order.begin() + qsizetype(place), quint32(m_slots.size() - 1));
@@ -76,14 +77,22 @@ int EntryTableModel::add(const Entry &entry) {
     return int(place) + 1;
 }
 
+void EntryTableModel::makeRoom(size_t rows) {
+    // Room for a quarter more: a file with a few entries more than the list would otherwise move
+    // every row to a new block. Room not used costs no memory until it is.
+    if (m_slots.capacity() < rows)
+        m_slots.reserve(rows + rows / 4);
+}
+
 EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
     completeFolding();
     const RowId first = m_nextId;
     if (entries.empty())
         return first;
     forgetSortKeys();
+    forgetSlotIndex();
     beginInsertRows(QModelIndex(), count(), count() + int(entries.size()) - 1);
-    m_slots.reserve(m_slots.size() + entries.size());
+    makeRoom(m_slots.size() + entries.size());
     m_order.reserve(m_order.size() + entries.size());
     const size_t firstSlot = m_slots.size();
     for (Entry &entry : entries) {
@@ -103,6 +112,7 @@ void EntryTableModel::remove(int position) {
         return;
     completeFolding();
     forgetSortKeys();
+    forgetSlotIndex();
     beginRemoveRows(QModelIndex(), position - 1, position - 1);
     const quint32 slot = m_order[size_t(position - 1)];
     m_order.erase(m_order.begin() + (position - 1));
@@ -127,35 +137,137 @@ size_t hashOf(const Entry &entry) {
 
 } // namespace
 
-std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entry> entries) {
-    std::unordered_multimap<size_t, quint32> slotsByHash;
-    slotsByHash.reserve(m_slots.size());
-    for (quint32 slot = 0; slot < m_slots.size(); ++slot)
-        slotsByHash.emplace(hashOf(m_slots[slot].entry), slot);
-    std::vector<Row> rows;
-    rows.reserve(entries.size());
-    std::vector<RowId> ids;
-    ids.reserve(entries.size());
+EntryTableModel::SlotIndex::SlotIndex(const std::vector<Row> &rows) {
+    if (rows.empty())
+        return;
+    const auto [low, high] =
+        std::minmax_element(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.id < b.id; });
+    m_first = low->id;
+    // Ids are handed out in increasing order and rows keep theirs: those of the list's rows mostly
+    // lie close together, and a table by id costs a few bytes a row. Otherwise a hash.
+    if (high->id - low->id < 4 * rows.size() + 1024) {
+        m_table.assign(size_t(high->id - low->id + 1), NoSlot);
+        for (quint32 slot = 0; slot < rows.size(); ++slot)
+            m_table[size_t(rows[slot].id - m_first)] = slot;
+        return;
+    }
+    m_hash.reserve(qsizetype(rows.size()));
+    for (quint32 slot = 0; slot < rows.size(); ++slot)
+        m_hash.insert(rows[slot].id, slot);
+}
+
+const EntryTableModel::SlotIndex &EntryTableModel::slotIndex() const {
+    if (!m_slotIndex)
+        m_slotIndex = std::make_unique<const SlotIndex>(m_slots);
+    return *m_slotIndex;
+}
+
+quint32 EntryTableModel::SlotIndex::slotOf(RowId id) const {
+    if (!m_table.empty())
+        return id >= m_first && id - m_first < m_table.size() ? m_table[size_t(id - m_first)] : NoSlot;
+    return m_hash.value(id, NoSlot);
+}
+
+std::vector<const Entry *> EntryTableModel::entriesOf(const std::vector<RowId> &ids) const {
+    const SlotIndex &index = slotIndex();
+    std::vector<const Entry *> found(ids.size(), nullptr);
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (const quint32 slot = index.slotOf(ids[i]); slot != NoSlot)
+            found[i] = &m_slots[slot].entry;
+    }
+    return found;
+}
+
+std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entry> entries,
+                                                                const std::vector<RowId> &kept) {
+    // Each old row goes on in its slot: a kept one as it is, then one equal to a new entry (mostly
+    // none are left when the kept rows came from the file's lines).
+    std::vector<quint32> slotOf(entries.size(), NoSlot);
+    std::vector<bool> taken(m_slots.size(), false);
+    bool unmatched = false;
     for (size_t i = 0; i < entries.size(); ++i) {
-        RowId id = 0;
-        auto [first, last] = slotsByHash.equal_range(hashOf(entries[i]));
-        for (auto it = first; it != last; ++it) {
-            if (m_slots[it->second].entry == entries[i]) {
-                id = m_slots[it->second].id;
-                slotsByHash.erase(it); // each old row lends its id once
-                break;
+        const quint32 slot = i < kept.size() && kept[i] != 0 ? slotIndex().slotOf(kept[i]) : NoSlot;
+        if (slot != NoSlot && !taken[slot]) {
+            taken[slot] = true;
+            slotOf[i] = slot;
+        } else {
+            unmatched = true;
+        }
+    }
+    if (unmatched) {
+        std::unordered_multimap<size_t, quint32> slotsByHash;
+        for (quint32 slot = 0; slot < m_slots.size(); ++slot) {
+            if (!taken[slot])
+                slotsByHash.emplace(hashOf(m_slots[slot].entry), slot);
+        }
+        for (size_t i = 0; i < entries.size() && !slotsByHash.empty(); ++i) {
+            if (slotOf[i] != NoSlot)
+                continue;
+            auto [first, last] = slotsByHash.equal_range(hashOf(entries[i]));
+            for (auto it = first; it != last; ++it) {
+                if (m_slots[it->second].entry == entries[i]) {
+                    slotOf[i] = it->second;
+                    taken[it->second] = true;
+                    slotsByHash.erase(it);
+                    break;
+                }
             }
         }
-        rows.push_back(Row{std::move(entries[i]), id ? id : m_nextId++});
-        ids.push_back(rows.back().id);
     }
+
     beginResetModel();
     forgetFinding(); // made again from the new rows when next needed
-    m_slots = std::move(rows);
-    m_order.resize(m_slots.size());
-    for (quint32 slot = 0; slot < m_order.size(); ++slot)
-        m_order[slot] = slot;
+    // New entries take the slots of the rows that go, then new slots; slots left over are filled
+    // from the end, as remove() does.
+    std::vector<quint32> freed;
+    for (quint32 slot = quint32(m_slots.size()); slot-- > 0;) {
+        if (!taken[slot])
+            freed.push_back(slot); // lowest last, so that it is taken first
+    }
+    makeRoom(entries.size());
+    std::vector<RowId> ids(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (slotOf[i] != NoSlot) {
+            ids[i] = m_slots[slotOf[i]].id;
+            continue;
+        }
+        Row row{std::move(entries[i]), m_nextId++};
+        ids[i] = row.id;
+        if (!freed.empty()) {
+            slotOf[i] = freed.back();
+            freed.pop_back();
+            m_slots[slotOf[i]] = std::move(row);
+        } else {
+            slotOf[i] = quint32(m_slots.size());
+            m_slots.push_back(std::move(row));
+        }
+    }
+    if (!freed.empty()) {
+        // Every slot from the new rows' count up goes; the rows kept there move down into the
+        // freed slots below it.
+        const quint32 size = quint32(entries.size());
+        std::vector<quint32> movedTo(m_slots.size(), NoSlot);
+        std::vector<quint32> holes;
+        for (quint32 slot : freed) {
+            if (slot < size)
+                holes.push_back(slot);
+        }
+        for (quint32 slot = size; slot < m_slots.size(); ++slot) {
+            if (taken[slot]) {
+                movedTo[slot] = holes.back();
+                m_slots[holes.back()] = std::move(m_slots[slot]);
+                holes.pop_back();
+            }
+        }
+        m_slots.resize(size);
+        for (quint32 &slot : slotOf) {
+            if (movedTo[slot] != NoSlot)
+                slot = movedTo[slot];
+        }
+    }
+    m_order = std::move(slotOf);
     forgetSortKeys();
+    forgetSlotIndex();
     if (m_sorted)
         m_order = sortedOrder();
     endResetModel();
@@ -167,6 +279,7 @@ void EntryTableModel::clear() {
     m_slots.clear();
     m_order.clear();
     forgetSortKeys();
+    forgetSlotIndex();
     forgetFinding();
     endResetModel();
 }

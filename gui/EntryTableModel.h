@@ -6,6 +6,7 @@
 #include "FoldedTexts.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 
 class QTimer;
 
@@ -41,12 +42,18 @@ public:
     // Puts entries in the place of every row, as when the data file was changed by another program.
     // The sort settings stay, and a row whose entry is among the new ones keeps its id, so that a
     // window holding on to it still finds it. Yields the ids of the entries, in their order.
-    std::vector<RowId> replaceAll(std::vector<Entry> entries);
+    // kept[i], where given and not 0, names a row that stays as it is in place i (the caller knows
+    // that its entry is the new one: the file holds the very line it was shown from), and entries[i]
+    // is not looked at; a row not in the list, or named before, gives entries[i] instead.
+    std::vector<RowId> replaceAll(std::vector<Entry> entries, const std::vector<RowId> &kept = {});
 
     const Entry &entry(int position) const { return rowAt(position).entry; }
     // Replaces a row's texts; while sorting is on the row moves to its sorted place. Returns its position.
     int setEntry(int position, const Entry &entry);
     std::vector<Entry> entries() const;
+    // The entries of the rows with these ids, in their order; null for an id no row has. Valid until
+    // the rows change.
+    std::vector<const Entry *> entriesOf(const std::vector<RowId> &ids) const;
 
     RowId rowId(int position) const { return rowAt(position).id; }
     // The row's current position, or 0 when it is gone.
@@ -110,6 +117,23 @@ private:
     bool m_passwordsHidden = false;
     void reorder(std::vector<quint32> order);
     void forgetSortKeys() { m_sortKeys = {}; }
+    // Makes room for this many rows, and more, before rows are added.
+    void makeRoom(size_t rows);
+
+    static constexpr quint32 NoSlot = ~quint32(0);
+    // The slot of each row by its id, as the rows are when it is made.
+    class SlotIndex {
+    public:
+        explicit SlotIndex(const std::vector<Row> &rows);
+        quint32 slotOf(RowId id) const; // NoSlot for an id no row has
+    private:
+        RowId m_first = 0;
+        std::vector<quint32> m_table; // by id - m_first
+        QHash<RowId, quint32> m_hash; // when the ids lie far apart
+    };
+    // Made when first asked for (a file read again), and kept until rows are added or removed.
+    const SlotIndex &slotIndex() const;
+    void forgetSlotIndex() { m_slotIndex.reset(); }
 
     // Rows stay in the slot they were added in (a removed row's slot goes to the last row), so
     // that a sort moves only their slot numbers.
@@ -130,6 +154,7 @@ private:
     QTimer *m_foldingSteps;
     // Each column's folded texts, made at its first sort and kept until a row changes.
     std::array<std::shared_ptr<const CaseBlindSort::Keys>, 3> m_sortKeys;
+    mutable std::unique_ptr<const SlotIndex> m_slotIndex;
     QStringList m_headers;
     RowId m_nextId = 1;
     bool m_sorted = false;

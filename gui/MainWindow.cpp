@@ -367,8 +367,13 @@ bool MainWindow::load() {
     if (!m_session.load())
         return false;
 
-    if (m_skin)
-        applySkin(this, m_skin);
+    if (m_skin) {
+        SkinnedControls controls(this);
+        controls.add({m_addButton, m_deleteButton, m_editButton, m_goToButton, m_visitButton});
+        controls.add({m_copyButtons[0], m_copyButtons[1], m_copyButtons[2]});
+        controls.add(m_entryList).add(m_bannerPicture);
+        applySkin(controls, m_skin);
+    }
 
     if (m_branding.bannerOn) {
         // The strip's room is made now, so that the window keeps its size when the banner arrives.
@@ -403,7 +408,7 @@ bool MainWindow::event(QEvent *event) {
 }
 
 void MainWindow::startBanner() {
-    showBanner(this, m_branding.adServerPage);
+    showBanner(m_banner, m_bannerPicture, m_branding.adServerPage);
     m_bannerStarted = true;
 }
 

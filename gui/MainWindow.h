@@ -46,6 +46,7 @@ public:
     // The banner strip is in place and its page on its way.
     bool bannerStarted() const { return m_bannerStarted; }
 
+    Session &session() const { return m_session; }
     EntryListView *entryList() const { return m_entryList; }
     StatusLine *statusLine() const { return m_statusLine; }
     FindBar *findBar() const { return m_findBar; }

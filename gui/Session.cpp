@@ -4,6 +4,7 @@
 #include "DataFileFormat.h"
 #include "DataFileKey.h"
 #include "DataLoader.h"
+#include "HeldLines.h"
 #include "MasterPasswordDialogs.h"
 #include "Messages.h"
 #include "Platform.h"
@@ -34,6 +35,12 @@ constexpr int SettleMs = 150;
 constexpr int QuietMs = 300;
 // A file that changed while it was read is read again, this many times at most.
 constexpr int HalfWrittenReads = 5;
+
+// Whether two versions of the file hold the same bytes. Files of different sizes differ: their
+// digests (one may still be worked out) are not waited for.
+bool sameBytes(const DiskState &a, const DiskState &b) {
+    return a.identity().size == b.identity().size && a.hash() == b.hash();
+}
 
 // The system's general date format: short date, a blank, long time.
 QString savedStamp() {
@@ -80,7 +87,12 @@ bool Session::load() {
     }
     m_masterPassword = unlocked->masterPassword;
     m_key = std::move(unlocked->key);
-    appendRows(std::move(unlocked->entries), std::move(unlocked->storedLines));
+    const qsizetype count = qsizetype(unlocked->entries.size());
+    const EntryTableModel::RowId first = appendRows(std::move(unlocked->entries), std::move(unlocked->storedLines));
+    // The list shows the file's lines in their order, under consecutive ids.
+    m_fileOrder.resize(size_t(count));
+    for (qsizetype i = 0; i < count; ++i)
+        m_fileOrder[size_t(i)] = first + EntryTableModel::RowId(i);
     m_disk = unlocked->disk;
     watch();
     emit status(unlocked->status);
@@ -105,17 +117,29 @@ bool Session::lock() {
     return true;
 }
 
-void Session::appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines) {
+EntryTableModel::RowId Session::appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines) {
     const EntryTableModel::RowId first = m_entries.append(std::move(entries));
     for (size_t i = 0; i < lines.size(); ++i)
         keepLine(first + i, std::move(lines[i]));
+    return first;
 }
 
-void Session::replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines) {
-    const std::vector<EntryTableModel::RowId> ids = m_entries.replaceAll(std::move(entries));
+void Session::replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines,
+                          std::vector<EntryTableModel::RowId> heldIds) {
+    // A line the list holds already is its row, which stays as it is.
+    if (heldIds.size() != lines.size()) {
+        heldIds.assign(lines.size(), 0);
+        HeldLines held(m_entries, m_storedLines, m_fileOrder);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (!lines[i].isNull())
+                heldIds[i] = held.take(lines[i].bytes());
+        }
+    }
+    std::vector<EntryTableModel::RowId> ids = m_entries.replaceAll(std::move(entries), heldIds);
     m_storedLines.clear();
     for (size_t i = 0; i < ids.size() && i < lines.size(); ++i)
         keepLine(ids[i], std::move(lines[i]));
+    m_fileOrder = std::move(ids);
 }
 
 void Session::keepLine(EntryTableModel::RowId row, StoredLine line) {
@@ -133,9 +157,35 @@ void Session::forgetLine(EntryTableModel::RowId row) {
 
 QByteArrayView Session::storedLineAt(int position) {
     const EntryTableModel::RowId row = m_entries.rowId(position);
-    if (row >= m_storedLines.size() || m_storedLines[size_t(row)].isNull())
-        keepLine(row, StoredLine(DataFileFormat::storedLine(m_entries.entry(position))));
+    if (row < m_storedLines.size() && !m_storedLines[size_t(row)].isNull())
+        return m_storedLines[size_t(row)].bytes();
+    const Entry &entry = m_entries.entry(position);
+    QByteArray line = DataFileFormat::storedLine(entry);
+    // A kept line stands for its row's entry when the file is read again (HeldLines): one that
+    // reads back as another entry is encoded afresh at each save instead.
+    if (!DataFileFormat::readsBackAsWritten(entry)) {
+        m_unkeptLine = std::move(line);
+        return m_unkeptLine;
+    }
+    keepLine(row, StoredLine(std::move(line)));
     return m_storedLines[size_t(row)].bytes();
+}
+
+LoadResult Session::readFile(std::vector<EntryTableModel::RowId> &heldIds) const {
+    HeldLines held(m_entries, m_storedLines, m_fileOrder);
+    heldIds.clear();
+    return DataLoader::readExisting(m_file, m_key, [&held, &heldIds](QByteArrayView line) {
+        heldIds.push_back(held.take(line));
+        return heldIds.back() != 0;
+    });
+}
+
+void Session::takeHeldEntries(LoadResult &read, const std::vector<EntryTableModel::RowId> &heldIds) const {
+    const std::vector<const Entry *> held = m_entries.entriesOf(heldIds);
+    for (size_t i = 0; i < held.size() && i < read.entries.size(); ++i) {
+        if (held[i])
+            read.entries[i] = *held[i];
+    }
 }
 
 void Session::watch() {
@@ -159,7 +209,10 @@ void Session::markUnsaved(const QString &reason) {
 
 std::optional<LoadResult> Session::readChangedFile(QString *reason) {
     for (int read = 1;; ++read) {
-        LoadResult result = DataLoader::readExisting(m_file, m_key);
+        std::vector<EntryTableModel::RowId> heldIds;
+        LoadResult result = readFile(heldIds);
+        // A merge compares the file's entries with the changes made here: all of them are needed.
+        takeHeldEntries(result, heldIds);
         if (result.state == LoadResult::State::CouldNotRead || result.state == LoadResult::State::CouldNotCreate) {
             *reason = result.reason;
             return std::nullopt;
@@ -244,7 +297,9 @@ void Session::checkForChanges() {
 
     m_checking = true;
     const auto done = qScopeGuard([this] { m_checking = false; });
-    LoadResult read = DataLoader::readExisting(m_file, m_key);
+    emit reloadStarted();
+    std::vector<EntryTableModel::RowId> heldIds;
+    LoadResult read = readFile(heldIds);
     if (read.state == LoadResult::State::CouldNotRead || read.state == LoadResult::State::CouldNotCreate)
         return; // looked at again at the next change, and before the next save
     if (read.changedWhileRead || !(read.disk.identity() == now)) {
@@ -252,7 +307,7 @@ void Session::checkForChanges() {
         m_checkSoon.start(QuietMs);
         return;
     }
-    if (read.disk.hash() == m_disk.hash()) {
+    if (sameBytes(read.disk, m_disk)) {
         m_disk = read.disk; // written again, the same bytes
         QTimer::singleShot(0, this, &Session::mergeConflictCopies);
         return;
@@ -280,7 +335,7 @@ void Session::checkForChanges() {
     }
     m_key = read.key; // the form the file has now
     const int count = int(read.entries.size());
-    replaceRows(std::move(read.entries), std::move(read.storedLines));
+    replaceRows(std::move(read.entries), std::move(read.storedLines), std::move(heldIds));
     m_disk = read.disk;
     m_pending.clear();
     emit status(QStringLiteral("Reloaded: the data file was changed by another program. Loaded %1 entries").arg(count));
@@ -414,7 +469,7 @@ FileResult Session::prepareForSave() {
     std::optional<LoadResult> read = readChangedFile(&reason);
     if (!read)
         return FileResult::failure(reason);
-    if (read->disk.hash() == m_disk.hash())
+    if (sameBytes(read->disk, m_disk))
         return FileResult::success(); // written again, the same bytes
     if (read->state == LoadResult::State::Damaged)
         return FileResult::failure(QStringLiteral("Another program changed the data file, and it is damaged now: it ") +
@@ -453,15 +508,23 @@ FileResult Session::write() {
     m_mergeNote.clear();
     FileResult saved = prepareForSave();
     DiskState written;
+    std::vector<EntryTableModel::RowId> order; // of the rows as written
     if (saved) {
         // Unchanged rows keep their encoded lines (loaded ones the very bytes read), so a save costs
         // little more than writing the bytes; they go straight into the new file.
-        saved = m_file.saveLines(
-            m_masterPassword, EntryLines(m_entries.count(), [this](qsizetype i) { return storedLineAt(int(i) + 1); }),
-            &written, m_key.get());
+        order.reserve(size_t(m_entries.count()));
+        saved = m_file.saveLines(m_masterPassword,
+                                 EntryLines(m_entries.count(),
+                                            [this, &order](qsizetype i) {
+                                                order.push_back(m_entries.rowId(int(i) + 1));
+                                                return storedLineAt(int(i) + 1);
+                                            }),
+                                 &written, m_key.get());
     }
-    if (written.isKnown())
+    if (written.isKnown()) {
         m_disk = written;
+        m_fileOrder = std::move(order);
+    }
     if (saved) {
         m_pending.clear();
         m_removalTold = false;

@@ -85,11 +85,19 @@ public:
 signals:
     // A line for the main window's status bar.
     void status(const QString &text);
+    // A look found the file changed by another program, quiet and with nothing unsaved here: the
+    // session starts reading it to show it in the list (the benchmark times the reload from here).
+    void reloadStarted();
 
 private:
     // The file as the next save finds it: unchanged, changed by another program (merged into the
     // list), removed, or unreadable.
     FileResult prepareForSave();
+    // Reads the data file as it is now. A line the list holds already is not decoded: heldIds[i] is
+    // the row whose line storedLines[i] is, and entries[i] is left empty; 0 for a line decoded.
+    LoadResult readFile(std::vector<EntryTableModel::RowId> &heldIds) const;
+    // Fills in the entries readFile left empty, from the rows that hold them.
+    void takeHeldEntries(LoadResult &read, const std::vector<EntryTableModel::RowId> &heldIds) const;
     // Reads the file that another program changed, waiting a moment while it is being written.
     // Nothing when it could not be read whole.
     std::optional<LoadResult> readChangedFile(QString *reason);
@@ -107,12 +115,15 @@ private:
     bool askToCreateAgain();
     void watch();
     // Rows and the lines the data file holds for them.
-    void appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines);
-    void replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines);
+    // Yields the first row's id; the rows' ids are consecutive.
+    EntryTableModel::RowId appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines);
+    // heldIds: the row each line is (readFile's); looked for when not given for every line.
+    void replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines,
+                     std::vector<EntryTableModel::RowId> heldIds = {});
     void keepLine(EntryTableModel::RowId row, StoredLine line);
     void forgetLine(EntryTableModel::RowId row);
     // The line a save writes for the row at position: the bytes read for it, or its entry encoded
-    // once and kept until the row changes.
+    // once and kept until the row changes. The bytes last until the next call.
     QByteArrayView storedLineAt(int position);
     void markSaved();
     void markUnsaved(const QString &reason);
@@ -121,6 +132,10 @@ private:
     EntryTableModel m_entries;
     // Each row's line as the data file holds it, by row id; null where the row has none yet.
     std::vector<StoredLine> m_storedLines;
+    QByteArray m_unkeptLine; // the last line storedLineAt encoded without keeping it
+    // The rows' ids in the order of the file's lines as last read or written: another program's
+    // file mostly keeps that order, which makes finding its lines among the held ones cheap.
+    std::vector<EntryTableModel::RowId> m_fileOrder;
     QString m_masterPassword;
     // The protected form's key, derived once a run; null for the plain form.
     std::shared_ptr<const FileKey> m_key;

@@ -136,9 +136,20 @@ bool endsWithLineEnd(QByteArrayView file, QByteArrayView line) {
 
 } // namespace
 
-DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray &file, qsizetype start) {
+DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray &file, qsizetype start,
+                                                                const HeldLine &held) {
     StoredEntries stored;
-    DataFileLines lines(QByteArrayView(file).sliced(start));
+    const QByteArrayView entryLines = QByteArrayView(file).sliced(start);
+    // Every line but the last ends with a CR: room for them all at once, rather than growing the
+    // lists (and touching fresh memory) line by line.
+    qsizetype most = 1;
+    const char *const end = entryLines.data() + entryLines.size();
+    for (const char *at = entryLines.data();
+         at < end && (at = static_cast<const char *>(std::memchr(at, '\r', size_t(end - at)))) != nullptr; ++at)
+        ++most;
+    stored.entries.reserve(size_t(most));
+    stored.lines.reserve(size_t(most));
+    DataFileLines lines(entryLines);
     QByteArrayView line;
     while (lines.next(line)) {
         if (isSkippedLine(line))
@@ -155,7 +166,11 @@ DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray
             own.append(line).append(LineEnd);
             stored.lines.emplace_back(std::move(own));
         }
-        stored.entries.push_back(readEntry(line));
+        // Equal bytes read as equal entries: one held already need not be decoded again.
+        if (held && held(stored.lines.back().bytes()))
+            stored.entries.emplace_back();
+        else
+            stored.entries.push_back(readEntry(line));
     }
     return stored;
 }

@@ -65,7 +65,11 @@ public:
         std::vector<Entry> entries;
         std::vector<StoredLine> lines; // lines[i] is the stored line of entries[i]
     };
-    static StoredEntries readStoredEntries(const QByteArray &file, qsizetype start);
+    // held tells whether the caller holds the entry of a stored line already (its bytes with the
+    // line end), one decoded from the very same bytes: such a line is not decoded, and its entry is
+    // left empty for the caller to take from its own. It is asked once for each line, in order.
+    using HeldLine = std::function<bool(QByteArrayView storedLine)>;
+    static StoredEntries readStoredEntries(const QByteArray &file, qsizetype start, const HeldLine &held = {});
     // Lines that are empty or one blank, as read, carry no entry.
     static bool isSkippedLine(QByteArrayView line) { return line.isEmpty() || line == QByteArrayView(" "); }
     // One scrambled entry line: the pieces between the first two separators, the rest as location;

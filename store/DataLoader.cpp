@@ -27,20 +27,21 @@ LoadResult DataLoader::read(const DataFile &file) {
     return readExisting(file);
 }
 
-LoadResult DataLoader::readExisting(const DataFile &file, const std::shared_ptr<const FileKey> &key) {
+LoadResult DataLoader::readExisting(const DataFile &file, const std::shared_ptr<const FileKey> &key,
+                                    const DataFileFormat::HeldLine &held) {
     QByteArray bytes;
     DataFile::ReadVersion version;
     if (const FileResult read = file.read(bytes, &version); !read)
         return failure(LoadResult::State::CouldNotRead, read.reason());
-    LoadResult result = fromBytes(bytes);
+    LoadResult result = fromBytes(bytes, held);
     result.disk = DiskState::ofBytesRead(version.identity, bytes);
     result.changedWhileRead = version.changedWhileRead;
     if (result.state == LoadResult::State::Protected && key && key->belongsTo(result.header.cost, result.header.salt))
-        unseal(result, key);
+        unseal(result, key, held);
     return result;
 }
 
-LoadResult DataLoader::fromBytes(const QByteArray &bytes) {
+LoadResult DataLoader::fromBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held) {
     if (ProtectedForm::isProtected(bytes)) {
         auto header = ProtectedForm::readHeader(bytes);
         if (const QString *problem = std::get_if<QString>(&header))
@@ -51,10 +52,11 @@ LoadResult DataLoader::fromBytes(const QByteArray &bytes) {
         result.header = std::get<ProtectedForm::Header>(header);
         return result;
     }
-    return fromPlainBytes(bytes);
+    return fromPlainBytes(bytes, held);
 }
 
-bool DataLoader::unseal(LoadResult &result, const std::shared_ptr<const FileKey> &key) {
+bool DataLoader::unseal(LoadResult &result, const std::shared_ptr<const FileKey> &key,
+                        const DataFileFormat::HeldLine &held) {
     ProtectedForm::Opened opened = ProtectedForm::open(result.sealed, *key);
     switch (opened.outcome) {
     case ProtectedForm::Opened::Outcome::WrongPassword:
@@ -66,7 +68,7 @@ bool DataLoader::unseal(LoadResult &result, const std::shared_ptr<const FileKey>
     case ProtectedForm::Opened::Outcome::Plain:
         break;
     }
-    LoadResult plain = fromPlainBytes(opened.plain);
+    LoadResult plain = fromPlainBytes(opened.plain, held);
     // Protection is given to a file with a master password, and its key is made from it.
     if (plain.state != LoadResult::State::HasMasterPassword) {
         result.state = LoadResult::State::Damaged;
@@ -81,11 +83,11 @@ bool DataLoader::unseal(LoadResult &result, const std::shared_ptr<const FileKey>
     return true;
 }
 
-LoadResult DataLoader::fromPlainBytes(const QByteArray &bytes) {
+LoadResult DataLoader::fromPlainBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held) {
     const DataFileFormat::MasterLine master = DataFileFormat::readMasterLine(bytes);
     const QByteArrayView entryLines = QByteArrayView(bytes).sliced(master.entriesStart);
     LoadResult result;
-    DataFileFormat::StoredEntries stored = DataFileFormat::readStoredEntries(bytes, master.entriesStart);
+    DataFileFormat::StoredEntries stored = DataFileFormat::readStoredEntries(bytes, master.entriesStart, held);
     result.entries = std::move(stored.entries);
     result.storedLines = std::move(stored.lines);
     if (master.masterPassword.isEmpty()) {

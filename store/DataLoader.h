@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DataFile.h"
+#include "DataFileFormat.h"
 #include "DiskState.h"
 #include "Entry.h"
 #include "FileKey.h"
@@ -60,16 +61,20 @@ public:
     // removed meanwhile. A missing file is CouldNotRead.
     // A protected file is opened with key when key belongs to it (this run's file read again), and
     // is Protected otherwise.
-    static LoadResult readExisting(const DataFile &file, const std::shared_ptr<const FileKey> &key = {});
+    // held: lines whose entries the caller holds already (DataFileFormat::HeldLine), so that a file
+    // read again decodes only its new lines; their entries are left empty.
+    static LoadResult readExisting(const DataFile &file, const std::shared_ptr<const FileKey> &key = {},
+                                   const DataFileFormat::HeldLine &held = {});
     // What the bytes of a data file hold: NeedsMasterPassword or HasMasterPassword in the plain form,
     // Protected or Damaged in the protected form.
-    static LoadResult fromBytes(const QByteArray &bytes);
+    static LoadResult fromBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held = {});
     // Opens a Protected result with key: HasMasterPassword, or Damaged for a body that is cut short or
     // was changed. False, with result as it was, when key is not the file's (a wrong password).
-    static bool unseal(LoadResult &result, const std::shared_ptr<const FileKey> &key);
+    static bool unseal(LoadResult &result, const std::shared_ptr<const FileKey> &key,
+                       const DataFileFormat::HeldLine &held = {});
 
 private:
-    static LoadResult fromPlainBytes(const QByteArray &bytes);
+    static LoadResult fromPlainBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held);
 };
 
 } // namespace varnook

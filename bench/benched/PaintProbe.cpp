@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 #include "Platform.h"
 #include "ProbeLine.h"
+#include "Session.h"
 #include "WebBrowser.h"
 
 #include <QCoreApplication>
@@ -18,12 +19,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace varnook::bench {
 
 namespace {
 constexpr int BannerWaitMs = 10000;
-}
+// The session looks at a changed file after a moment of quiet; far more means it never did.
+constexpr int ReloadWaitMs = 30000;
+} // namespace
 
 namespace {
 
@@ -65,10 +69,11 @@ void copyMemoryMap() {
 
 } // namespace
 
-PaintProbe::PaintProbe(const AnsweringDialogs &dialogs, bool clickHeader, QObject *parent)
+PaintProbe::PaintProbe(const AnsweringDialogs &dialogs, bool clickHeader, QString reloadFrom, QObject *parent)
     : QObject(parent)
     , m_dialogs(dialogs)
-    , m_clickHeader(clickHeader) {
+    , m_clickHeader(clickHeader)
+    , m_reloadFrom(std::move(reloadFrom)) {
     if (!m_server.isValid())
         failRun("the program does not run on the X server (QT_QPA_PLATFORM=xcb)");
     if (m_clickHeader && !m_server.hasFakeInput())
@@ -88,23 +93,27 @@ bool PaintProbe::isStatusLine(const QWidget *widget) {
     return false;
 }
 
+bool PaintProbe::notePaint(const QWidget *widget) {
+    if (m_listPainted && m_statusPainted)
+        return false;
+    if (isListViewport(widget)) {
+        m_listPainted = true;
+        m_list = qobject_cast<EntryListView *>(widget->parentWidget());
+    } else if (isStatusLine(widget)) {
+        m_statusPainted = true;
+    }
+    return m_listPainted && m_statusPainted;
+}
+
 bool PaintProbe::eventFilter(QObject *watched, QEvent *event) {
     if (m_stage == Stage::Done || !watched->isWidgetType() || !m_dialogs.okTime())
         return false;
     auto *widget = static_cast<QWidget *>(watched);
     switch (m_stage) {
     case Stage::Starting:
-        if (event->type() != QEvent::Paint || (m_listPainted && m_statusPainted))
-            break;
-        if (isListViewport(widget)) {
-            m_listPainted = true;
-            m_list = qobject_cast<EntryListView *>(widget->parentWidget());
-        } else if (isStatusLine(widget)) {
-            m_statusPainted = true;
-        }
         // The widgets paint into the window's image and that is sent to the server after the
         // last of them: a queued call runs once it has been sent.
-        if (m_listPainted && m_statusPainted)
+        if (event->type() == QEvent::Paint && notePaint(widget))
             QMetaObject::invokeMethod(this, &PaintProbe::onStartupPainted, Qt::QueuedConnection);
         break;
     case Stage::WaitingForRelease:
@@ -119,15 +128,26 @@ bool PaintProbe::eventFilter(QObject *watched, QEvent *event) {
             QMetaObject::invokeMethod(this, &PaintProbe::onSortPainted, Qt::QueuedConnection);
         }
         break;
+    case Stage::WaitingForReloadPaint:
+        if (event->type() == QEvent::Paint && notePaint(widget))
+            QMetaObject::invokeMethod(this, &PaintProbe::onReloadPainted, Qt::QueuedConnection);
+        break;
+    case Stage::Settling:
+    case Stage::WaitingForReload:
     case Stage::Done:
         break;
     }
     return false;
 }
 
+MainWindow *PaintProbe::mainWindow() const {
+    return m_list ? qobject_cast<MainWindow *>(m_list->window()) : nullptr;
+}
+
 void PaintProbe::onStartupPainted() {
     m_server.roundTrip();
     m_painted = Clock::now();
+    m_startupWaited = m_dialogs.waited();
     m_startupPeakKb = statusFigureKb("VmHWM:");
     if (!m_clickHeader || !m_list) {
         finish();
@@ -148,42 +168,90 @@ void PaintProbe::onSortPainted() {
 }
 
 void PaintProbe::finish() {
-    m_stage = Stage::Done;
+    m_stage = Stage::Settling;
     // The banner's web view starts after the first paint: the program's peak counts it only once its
     // page is in, so the peak is read then (or after BannerWaitMs, if it never comes).
-    auto *main = m_list ? qobject_cast<MainWindow *>(m_list->window()) : nullptr;
+    MainWindow *main = mainWindow();
     if (!main) {
-        report();
+        readPeak();
         return;
     }
-    QTimer::singleShot(BannerWaitMs, this, &PaintProbe::report);
+    QTimer::singleShot(BannerWaitMs, this, &PaintProbe::readPeak);
     auto *wait = new QTimer(this);
     wait->setInterval(5);
     connect(wait, &QTimer::timeout, this, [this, main, wait] {
         auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
-        if (!banner || m_reported) {
+        if (!banner || m_peakRead) {
             wait->stop();
-            report();
+            readPeak();
         } else if (main->bannerStarted()) {
             wait->stop();
-            connect(banner, &WebBrowser::downloadComplete, this, &PaintProbe::report, Qt::SingleShotConnection);
+            connect(banner, &WebBrowser::downloadComplete, this, &PaintProbe::readPeak, Qt::SingleShotConnection);
         }
     });
     wait->start();
 }
 
+void PaintProbe::readPeak() {
+    if (m_peakRead)
+        return;
+    m_peakRead = true;
+    // Before the reload, which holds the old and the new list for a moment: the rss line is the
+    // start-up's and the sort's.
+    m_peakKb = statusFigureKb("VmHWM:");
+    MainWindow *main = mainWindow();
+    if (m_reloadFrom.isEmpty() || !main) {
+        report();
+        return;
+    }
+    startReload(main);
+}
+
+void PaintProbe::startReload(MainWindow *main) {
+    m_stage = Stage::WaitingForReload;
+    Session &session = main->session();
+    connect(
+        &session, &Session::reloadStarted, this,
+        [this] {
+            m_reloadSeen = Clock::now();
+            m_listPainted = false;
+            m_statusPainted = false;
+            m_stage = Stage::WaitingForReloadPaint;
+        },
+        Qt::SingleShotConnection);
+    // Another computer's save as a sync engine brings it: a whole new file renamed over the data file.
+    if (std::rename(QFile::encodeName(m_reloadFrom).constData(),
+                    QFile::encodeName(session.dataFile().path()).constData()) != 0)
+        failRun("the other writer's file could not be renamed over the data file");
+    QTimer::singleShot(ReloadWaitMs, this, [this] {
+        if (m_stage != Stage::Done)
+            failRun("the program did not show the other writer's file");
+    });
+}
+
+void PaintProbe::onReloadPainted() {
+    m_server.roundTrip();
+    m_reloaded = Clock::now();
+    report();
+}
+
 void PaintProbe::report() {
     if (m_reported)
         return;
+    m_stage = Stage::Done;
     m_reported = true;
     ProbeFigures figures;
     figures.okNs = nanoseconds(*m_dialogs.okTime());
     figures.paintedNs = nanoseconds(m_painted);
+    figures.waitedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(m_startupWaited).count();
     figures.clicked = m_clickHeader;
     figures.releasedNs = nanoseconds(m_released);
     figures.sortedNs = nanoseconds(m_sorted);
+    figures.reloaded = !m_reloadFrom.isEmpty() && m_reloaded != Clock::time_point();
+    figures.reloadSeenNs = nanoseconds(m_reloadSeen);
+    figures.reloadPaintedNs = nanoseconds(m_reloaded);
     figures.startupPeakKb = m_startupPeakKb;
-    figures.peakKb = statusFigureKb("VmHWM:");
+    figures.peakKb = m_peakKb;
     std::printf("%s\n", probeLine(figures).constData());
     std::fflush(stdout);
     copyMemoryMap();

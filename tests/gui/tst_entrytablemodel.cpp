@@ -99,6 +99,16 @@ private slots:
         QTest::newRow("sort by a column that does not exist")
             << Change([](EntryTableModel &m) { QVERIFY(!m.toggleSort(4)); }) << QStringList{"carol", "alice", "Bob"};
         QTest::newRow("clear") << Change([](EntryTableModel &m) { m.clear(); }) << QStringList{};
+        QTest::newRow("replace all by fewer rows") << Change([](EntryTableModel &m) {
+            m.replaceAll({entry("alice", "1"), entry("zed")});
+        }) << QStringList{"alice", "zed"};
+        QTest::newRow("replace all, sorted") << Change([](EntryTableModel &m) {
+            m.toggleSort(1);
+            m.replaceAll({entry("dora"), entry("carol", "3"), entry("abe")});
+        }) << QStringList{"abe", "carol", "dora"};
+        QTest::newRow("replace all, keeping a row as it is") << Change([](EntryTableModel &m) {
+            m.replaceAll({entry("eve"), Entry{}}, {0, m.rowId(3)});
+        }) << QStringList{"eve", "Bob"};
     }
 
     void changesKeepTheModelContract() {
@@ -234,6 +244,50 @@ private slots:
         QCOMPARE(model.entry(1).password, sharedStart + u'z');
         QVERIFY(model.toggleSort(2));
         QCOMPARE(model.entry(1).password, sharedStart + u'a');
+    }
+
+    // Another program's file in place of the rows: a row named as kept stays as it is, one whose
+    // entry is among the new ones keeps its id, the others go; a kept row that is not there, or is
+    // named twice, gives way to the entry passed.
+    void replacedRowsKeepTheirIds() {
+        EntryTableModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.addColumn(QStringLiteral("Username"));
+        model.addColumn(QStringLiteral("Password"));
+        model.append({entry("carol", "3"), entry("alice", "1"), entry("Bob", "2"), entry("dave", "4")});
+        const EntryTableModel::RowId carol = model.rowId(1), alice = model.rowId(2), bob = model.rowId(3),
+                                     dave = model.rowId(4);
+        const std::vector<EntryTableModel::RowId> ids =
+            model.replaceAll({Entry{}, entry("alice", "1"), entry("erin"), Entry{}, entry("zoe"), entry("x")},
+                             {bob, 0, 0, carol, 999999, bob});
+        QCOMPARE(usernames(model), (QStringList{"Bob", "alice", "erin", "carol", "zoe", "x"}));
+        QCOMPARE(model.entry(1).password, QStringLiteral("2"));
+        QCOMPARE(model.entry(4).password, QStringLiteral("3"));
+        QCOMPARE(ids.size(), size_t(6));
+        for (int position = 1; position <= 6; ++position)
+            QCOMPARE(model.rowId(position), ids[size_t(position - 1)]);
+        QCOMPARE(ids[0], bob);
+        QCOMPARE(ids[1], alice);
+        QCOMPARE(ids[3], carol);
+        const std::vector<EntryTableModel::RowId> fresh{ids[2], ids[4], ids[5]};
+        for (EntryTableModel::RowId id : fresh) {
+            for (EntryTableModel::RowId old : {carol, alice, bob, dave})
+                QVERIFY(id != old);
+        }
+        QVERIFY(fresh[0] != fresh[1] && fresh[1] != fresh[2] && fresh[0] != fresh[2]);
+        QCOMPARE(model.positionOf(dave), 0);
+
+        // Fewer rows, the kept ones among the last added: they move, and still show and sort.
+        const EntryTableModel::RowId x = ids[5], zoe = ids[4];
+        model.replaceAll({Entry{}, Entry{}, entry("amy")}, {x, bob, 0});
+        QCOMPARE(usernames(model), (QStringList{"x", "Bob", "amy"}));
+        QCOMPARE(model.positionOf(x), 1);
+        QCOMPARE(model.positionOf(bob), 2);
+        QCOMPARE(model.positionOf(zoe), 0);
+        QVERIFY(model.toggleSort(1));
+        QCOMPARE(usernames(model), (QStringList{"amy", "Bob", "x"}));
+        QCOMPARE(model.add(entry("cy")), 3);
+        QCOMPARE(usernames(model), (QStringList{"amy", "Bob", "cy", "x"}));
     }
 
     void rowsKeepTheirIdsThroughSorts() {

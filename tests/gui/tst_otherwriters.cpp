@@ -43,6 +43,24 @@ const QByteArray Carol = "carol|||pw-c|||intranet";
 const QByteArray Dave = "dave|||pw-d|||bank.example";
 const QByteArray Erin = "erin|||pw-e|||shop.example";
 
+// Many entries, u000 to u<count - 1>, each with its own password: more than a few lines out of
+// place, so that a file in another order is looked up rather than followed.
+QList<QByteArray> manyLines(int count) {
+    QList<QByteArray> lines;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray number = QByteArray::number(i).rightJustified(3, '0');
+        lines << "u" + number + "|||pw" + number + "|||site" + number;
+    }
+    return lines;
+}
+
+QStringList usernamesOf(const QList<QByteArray> &lines) {
+    QStringList names;
+    for (const QByteArray &line : lines)
+        names << QString::fromLatin1(line.left(line.indexOf("|||")));
+    return names;
+}
+
 } // namespace
 
 class tst_OtherWriters : public QObject {
@@ -266,6 +284,95 @@ private slots:
         addThroughEditor(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("shop.example"));
         QCOMPARE(readDataFile(fake), fileOf("secret", {Alice, Carol, Erin, Dave}));
         QCOMPARE(fake.dialogs.shown.size(), 1);
+    }
+
+    void aLongListReloadsInAnotherOrder() {
+        // The other program saved the list in its own order, with one entry edited, one deleted and
+        // one added: the sorted list shows exactly its entries, the selected one still selected, and
+        // the next save writes them in the list's order.
+        FakePlatform fake;
+        const QList<QByteArray> lines = manyLines(200);
+        MainWindow *main = openMainWindow(fake, lines);
+        QVERIFY(main);
+        QVERIFY(main->entryList()->entries()->toggleSort(1));
+        main->entryList()->selectPosition(150); // u149
+        QList<QByteArray> theirs(lines.rbegin(), lines.rend());
+        theirs[10] = "u189|||changed|||site189";
+        theirs.removeAt(100); // u099
+        theirs.insert(50, "u05a|||pw-new|||new.example");
+        renameOver(fake, fileOf("secret", theirs));
+        QList<QByteArray> sorted = theirs;
+        std::sort(sorted.begin(), sorted.end());
+        QTRY_COMPARE_WITH_TIMEOUT(usernames(main), usernamesOf(sorted), ShownWithinMs);
+        const EntryTableModel &list = *main->entryList()->entries();
+        QCOMPARE(list.entry(main->entryList()->firstSelectedPosition()).username, QStringLiteral("u149"));
+        const int changed = int(usernamesOf(sorted).indexOf(QStringLiteral("u189"))) + 1;
+        QCOMPARE(list.entry(changed).password, QStringLiteral("changed"));
+
+        addThroughEditor(main, QStringLiteral("u500"), QStringLiteral("pw500"), QStringLiteral("site500"));
+        sorted << "u500|||pw500|||site500";
+        std::sort(sorted.begin(), sorted.end());
+        QCOMPARE(readDataFile(fake), fileOf("secret", sorted));
+        QCOMPARE(fake.dialogs.shown.size(), 1);
+    }
+
+    void aLongListMergesInAnotherOrder() {
+        // The same, arriving just before a save: the add made here joins the other program's entries,
+        // whose lines keep their order and bytes.
+        FakePlatform fake;
+        const QList<QByteArray> lines = manyLines(150);
+        MainWindow *main = openMainWindow(fake, lines);
+        QVERIFY(main);
+        QList<QByteArray> theirs(lines.rbegin(), lines.rend());
+        theirs[3] = "u146|||changed|||site146";
+        theirs.removeAt(80);
+        theirs << "u900|||pw|";
+        renameOver(fake, fileOf("secret", theirs));
+        addThroughEditor(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("shop.example"));
+        QCOMPARE(readDataFile(fake), fileOf("secret", theirs + QList<QByteArray>{Erin}));
+        QCOMPARE(usernames(main), usernamesOf(theirs + QList<QByteArray>{Erin}));
+        QCOMPARE(main->entryList()->entries()->entry(4).password, QStringLiteral("changed"));
+        QCOMPARE(fake.dialogs.shown.size(), 1);
+    }
+
+    void aLineTwiceIsTwoRows() {
+        FakePlatform fake;
+        MainWindow *main = openMainWindow(fake, {Alice, Carol});
+        QVERIFY(main);
+        renameOver(fake, fileOf("secret", {Alice, Carol, Alice}));
+        QTRY_COMPARE_WITH_TIMEOUT(usernames(main), (QStringList{"alice", "carol", "alice"}), ShownWithinMs);
+        main->entryList()->selectPosition(1);
+        fake.dialogs.answerMessage(MessageAnswer::Ok); // the delete question
+        QTest::mouseClick(mainButton(main, "cmdDelete"), Qt::LeftButton);
+        QCOMPARE(readDataFile(fake), fileOf("secret", {Carol, Alice}));
+        QCOMPARE(usernames(main), (QStringList{"carol", "alice"}));
+    }
+
+    void aRowSavedAsAnotherEntryShowsAsTheFileHasIt() {
+        // A row whose entry the file cannot hold as it is (a separator in its user name) is saved as
+        // the line its fields make, which reads as another entry. Read again, the list shows what
+        // the file holds, not the row as it was.
+        FakePlatform fake;
+        MainWindow *main = openMainWindow(fake, {Alice});
+        QVERIFY(main);
+        Session &session = application().session();
+        const Entry odd{QStringLiteral("x|||y"), QStringLiteral("pw"), QStringLiteral("site")};
+        session.entries().add(odd);
+        QVERIFY(session.save(EntryChange{EntryChange::Kind::Add, {}, odd}));
+        QCOMPARE(readDataFile(fake), fileOf("secret", {Alice, "x|||y|||pw|||site"}));
+
+        renameOver(fake, fileOf("secret", {Alice, "x|||y|||pw|||site", Dave}));
+        QTRY_COMPARE_WITH_TIMEOUT(usernames(main), (QStringList{"alice", "x", "dave"}), ShownWithinMs);
+        QCOMPARE(session.entries().entry(2),
+                 (Entry{QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("pw|||site")}));
+
+        // And so does a merge.
+        session.entries().add(odd);
+        renameOver(fake, fileOf("secret", {Alice, "x|||y|||pw|||site", Dave, Carol}));
+        QVERIFY(session.save(EntryChange{EntryChange::Kind::Add, {}, odd}));
+        QCOMPARE(usernames(main), (QStringList{"alice", "x", "dave", "carol", "x|||y"}));
+        QCOMPARE(session.entries().entry(2).password, QStringLiteral("y"));
+        QCOMPARE(readDataFile(fake), fileOf("secret", {Alice, "x|||y|||pw|||site", Dave, Carol, "x|||y|||pw|||site"}));
     }
 
     void anotherMasterPasswordIsAskedFor() {

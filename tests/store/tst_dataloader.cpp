@@ -37,6 +37,8 @@ private slots:
     void bytesReadAsTheFileIs();
     void loadedLinesAreKeptForTheFirstSave_data();
     void loadedLinesAreKeptForTheFirstSave();
+    void heldLinesAreNotDecoded_data() { loadedLinesAreKeptForTheFirstSave_data(); }
+    void heldLinesAreNotDecoded();
 
     void newMasterPasswordKeepsTheEntryLines_data();
     void newMasterPasswordKeepsTheEntryLines();
@@ -283,6 +285,30 @@ void tst_DataLoader::loadedLinesAreKeptForTheFirstSave() {
     const LoadResult again = DataLoader::fromBytes(saved);
     QCOMPARE(again.masterPassword, result.masterPassword);
     QCOMPARE(again.entries, result.entries);
+}
+
+void tst_DataLoader::heldLinesAreNotDecoded() {
+    // A file read again whose caller holds every other line's entry already: it is asked about
+    // each stored line in order, as the line is stored, and only the lines it does not hold are
+    // decoded; the lines are the same either way.
+    QFETCH(QByteArray, entryLines);
+    QFETCH(QList<QByteArray>, storedLines);
+    const QByteArray bytes = hexBytes("F0 E1 F3 F3 0D 0A") + entryLines;
+    const LoadResult plain = DataLoader::fromBytes(bytes);
+    QList<QByteArray> asked;
+    const LoadResult again = DataLoader::fromBytes(bytes, [&asked](QByteArrayView storedLine) {
+        asked << storedLine.toByteArray();
+        return asked.size() % 2 == 1;
+    });
+    QCOMPARE(asked, storedLines);
+    QCOMPARE(again.state, State::HasMasterPassword);
+    QCOMPARE(again.masterPassword, plain.masterPassword);
+    QCOMPARE(again.entries.size(), plain.entries.size());
+    QCOMPARE(again.storedLines.size(), plain.storedLines.size());
+    for (size_t i = 0; i < plain.entries.size(); ++i) {
+        QCOMPARE(again.storedLines[i].bytes(), plain.storedLines[i].bytes());
+        QCOMPARE(again.entries[i], i % 2 == 0 ? Entry{} : plain.entries[i]);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_DataLoader)
