@@ -3,7 +3,10 @@
 #include "CaseBlindSort.h"
 #include "ShortenedText.h"
 
+#include <QTimer>
+
 #include <algorithm>
+#include <span>
 #include <unordered_map>
 
 namespace varnook {
@@ -23,8 +26,25 @@ const QString &field(const Entry &entry, int column) {
 
 } // namespace
 
+namespace {
+
+// The rows folded between two events while the find bar waits for its first key.
+constexpr size_t FoldingStep = 32768;
+
+} // namespace
+
 EntryTableModel::EntryTableModel(QObject *parent)
-    : QAbstractTableModel(parent) {}
+    : QAbstractTableModel(parent)
+    , m_foldingSteps(new QTimer(this)) {
+    m_foldingSteps->setInterval(0);
+    connect(m_foldingSteps, &QTimer::timeout, this, [this] {
+        const FoldedTexts *names = m_folded[NamesAndLocations].get();
+        if (names && names->rowCount() < m_slots.size())
+            foldRows(NamesAndLocations, std::min(m_slots.size(), names->rowCount() + FoldingStep));
+        if (!names || names->rowCount() >= m_slots.size())
+            m_foldingSteps->stop();
+    });
+}
 
 void EntryTableModel::addColumn(const QString &header) {
     beginInsertColumns(QModelIndex(), int(m_headers.size()), int(m_headers.size()));
@@ -45,13 +65,14 @@ size_t EntryTableModel::sortedPlaceIn(size_t first, size_t last, const Entry &en
 }
 
 int EntryTableModel::add(const Entry &entry) {
+    completeFolding();
     const size_t place = m_sorted ? sortedPlaceIn(0, m_order.size(), entry) : m_order.size();
     forgetSortKeys();
     forgetSlotIndex();
     beginInsertRows(QModelIndex(), int(place), int(place));
     m_slots.push_back(Row{entry, m_nextId++});
     m_order.insert(m_order.begin() + qsizetype(place), quint32(m_slots.size() - 1));
-    foldAdded(m_slots.size() - 1);
+    foldRow(quint32(m_slots.size() - 1), true);
     endInsertRows();
     return int(place) + 1;
 }
@@ -64,6 +85,7 @@ void EntryTableModel::makeRoom(size_t rows) {
 }
 
 EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
+    completeFolding();
     const RowId first = m_nextId;
     if (entries.empty())
         return first;
@@ -78,7 +100,7 @@ EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
         m_slots.push_back(Row{std::move(entry), m_nextId++});
     }
     for (size_t slot = firstSlot; slot < m_slots.size(); ++slot)
-        foldAdded(slot);
+        foldRow(quint32(slot), true);
     endInsertRows();
     if (m_sorted)
         resort();
@@ -88,6 +110,7 @@ EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
 void EntryTableModel::remove(int position) {
     if (position < 1 || position > count())
         return;
+    completeFolding();
     forgetSortKeys();
     forgetSlotIndex();
     beginRemoveRows(QModelIndex(), position - 1, position - 1);
@@ -99,10 +122,10 @@ void EntryTableModel::remove(int position) {
         *std::find(m_order.begin(), m_order.end(), last) = slot;
     }
     m_slots.pop_back();
-    if (m_foldedNames)
-        m_foldedNames->removeRow(slot);
-    if (m_foldedPasswords)
-        m_foldedPasswords->removeRow(slot);
+    for (const std::unique_ptr<FoldedTexts> &texts : m_folded) {
+        if (texts)
+            texts->removeRow(slot);
+    }
     endRemoveRows();
 }
 
@@ -264,14 +287,11 @@ void EntryTableModel::clear() {
 int EntryTableModel::setEntry(int position, const Entry &entry) {
     if (position < 1 || position > count())
         return 0;
+    completeFolding();
     Row &row = rowAt(position);
     row.entry = entry;
     forgetSortKeys();
-    const quint32 slot = m_order[size_t(position - 1)];
-    if (m_foldedNames)
-        m_foldedNames->setRow(slot, {entry.username, entry.location});
-    if (m_foldedPasswords)
-        m_foldedPasswords->setRow(slot, {entry.password});
+    foldRow(m_order[size_t(position - 1)], false);
     emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
     return m_sorted ? int(moveToSortedPlace(size_t(position - 1))) + 1 : position;
 }
@@ -314,60 +334,79 @@ int EntryTableModel::positionOf(RowId id) const {
     return 0;
 }
 
-void EntryTableModel::foldAdded(size_t slot) {
-    const Entry &entry = m_slots[slot].entry;
-    if (m_foldedNames)
-        m_foldedNames->appendRow({entry.username, entry.location});
-    if (m_foldedPasswords)
-        m_foldedPasswords->appendRow({entry.password});
+namespace {
+
+// Hands use the fields of an entry that a folded block holds: the user name and the location, or
+// the password.
+template <typename Use> void withFoldedFields(const Entry &entry, bool namesAndLocations, Use &&use) {
+    if (namesAndLocations) {
+        const std::array<QStringView, 2> fields{entry.username, entry.location};
+        use(std::span<const QStringView>(fields));
+    } else {
+        const std::array<QStringView, 1> fields{entry.password};
+        use(std::span<const QStringView>(fields));
+    }
 }
 
-FoldedTexts &EntryTableModel::foldedNames() {
-    if (!m_foldedNames) {
-        m_foldedNames = std::make_unique<FoldedTexts>();
-        size_t units = 0;
-        for (const Row &row : m_slots)
-            units += size_t(row.entry.username.size() + row.entry.location.size()) + 1;
-        m_foldedNames->reserve(m_slots.size(), units);
-        // The strings lie all over the heap: asking for them some rows ahead lets the waits for
-        // memory overlap.
-        constexpr size_t Ahead = 16;
-        for (size_t slot = 0; slot < m_slots.size(); ++slot) {
-            if (slot + Ahead < m_slots.size()) {
-                __builtin_prefetch(m_slots[slot + Ahead].entry.username.constData());
-                __builtin_prefetch(m_slots[slot + Ahead].entry.location.constData());
-            }
-            const Entry &entry = m_slots[slot].entry;
-            m_foldedNames->appendRow({entry.username, entry.location});
-        }
-    }
-    return *m_foldedNames;
+} // namespace
+
+FoldedTexts &EntryTableModel::folded(FoldedFields fields) {
+    foldRows(fields, m_slots.size());
+    return *m_folded[fields];
 }
 
-FoldedTexts &EntryTableModel::foldedPasswords() {
-    if (!m_foldedPasswords) {
-        m_foldedPasswords = std::make_unique<FoldedTexts>();
-        size_t units = 0;
-        for (const Row &row : m_slots)
-            units += size_t(row.entry.password.size());
-        m_foldedPasswords->reserve(m_slots.size(), units);
-        constexpr size_t Ahead = 16;
-        for (size_t slot = 0; slot < m_slots.size(); ++slot) {
-            if (slot + Ahead < m_slots.size())
-                __builtin_prefetch(m_slots[slot + Ahead].entry.password.constData());
-            m_foldedPasswords->appendRow({m_slots[slot].entry.password});
-        }
+void EntryTableModel::foldRows(FoldedFields fields, size_t last) {
+    std::unique_ptr<FoldedTexts> &texts = m_folded[fields];
+    const bool names = fields == NamesAndLocations;
+    if (!texts) {
+        texts = std::make_unique<FoldedTexts>();
+        texts->reserveRows(m_slots.size());
     }
-    return *m_foldedPasswords;
+    // The strings lie all over the heap: asking for them some rows ahead lets the waits for memory
+    // overlap.
+    constexpr size_t Ahead = 16;
+    for (size_t slot = texts->rowCount(); slot < last; ++slot) {
+        if (slot + Ahead < last) {
+            withFoldedFields(m_slots[slot + Ahead].entry, names, [](std::span<const QStringView> row) {
+                for (const QStringView field : row)
+                    __builtin_prefetch(field.data());
+            });
+        }
+        withFoldedFields(m_slots[slot].entry, names,
+                         [&texts](std::span<const QStringView> row) { texts->appendRow(row); });
+    }
+}
+
+void EntryTableModel::completeFolding() {
+    if (m_foldingSteps->isActive() && m_folded[NamesAndLocations])
+        foldRows(NamesAndLocations, m_slots.size());
+    m_foldingSteps->stop();
+}
+
+void EntryTableModel::foldRow(quint32 slot, bool added) {
+    for (const FoldedFields fields : {NamesAndLocations, Passwords}) {
+        FoldedTexts *texts = m_folded[fields].get();
+        if (!texts)
+            continue;
+        withFoldedFields(m_slots[slot].entry, fields == NamesAndLocations, [&](std::span<const QStringView> row) {
+            if (added)
+                texts->appendRow(row);
+            else
+                texts->setRow(slot, row);
+        });
+    }
 }
 
 void EntryTableModel::prepareFinding() {
-    foldedNames();
+    if (m_folded[NamesAndLocations])
+        return;
+    foldRows(NamesAndLocations, 0); // the block, with room for every row
+    m_foldingSteps->start();
 }
 
 void EntryTableModel::forgetFinding() {
-    m_foldedNames.reset();
-    m_foldedPasswords.reset();
+    m_foldingSteps->stop();
+    m_folded = {};
 }
 
 EntryTableModel::RowFlags EntryTableModel::findRows(const CaseBlindFind &find, bool inPasswords,
@@ -376,12 +415,12 @@ EntryTableModel::RowFlags EntryTableModel::findRows(const CaseBlindFind &find, b
     if (within && within->size() != m_slots.size())
         within = nullptr;
     const std::optional<QByteArray> bytes = FoldedTexts::bytesOf(find.folded());
-    foldedNames().flagHolding(bytes, flags, within, [&](quint32 slot) {
+    folded(NamesAndLocations).flagHolding(bytes, flags, within, [&](quint32 slot) {
         const Entry &entry = m_slots[slot].entry;
         return find.isIn(entry.username) || find.isIn(entry.location);
     });
     if (inPasswords) {
-        foldedPasswords().flagHolding(bytes, flags, within,
+        folded(Passwords).flagHolding(bytes, flags, within,
                                       [&](quint32 slot) { return find.isIn(m_slots[slot].entry.password); });
     }
     return flags;

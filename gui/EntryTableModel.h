@@ -8,6 +8,8 @@
 #include <QAbstractTableModel>
 #include <QHash>
 
+class QTimer;
+
 #include <array>
 #include <memory>
 #include <vector>
@@ -65,8 +67,9 @@ public:
     RowFlags findRows(const CaseBlindFind &find, bool inPasswords, const RowFlags *within = nullptr);
     // The positions of the flagged rows, in display order.
     std::vector<int> flaggedPositions(const RowFlags &flags) const;
-    // Finding reads the fields folded into one block, made here ahead of the first key (and for
-    // passwords when first asked) and kept up to date through every change until forgotten.
+    // Finding reads the fields folded into one block, made here ahead of the first key (in steps
+    // between events, so that the find bar shows at once), and for passwords when first asked. The
+    // blocks then follow every change of the rows until forgotten.
     void prepareFinding();
     void forgetFinding();
 
@@ -136,13 +139,19 @@ private:
     // that a sort moves only their slot numbers.
     std::vector<Row> m_slots;
     std::vector<quint32> m_order; // display order: the slot of each position
-    FoldedTexts &foldedNames();
-    // A new row's fields join finding's block.
-    void foldAdded(size_t slot);
-    FoldedTexts &foldedPasswords();
-    // Finding's folded fields, while prepared: user names and locations, and passwords.
-    std::unique_ptr<FoldedTexts> m_foldedNames;
-    std::unique_ptr<FoldedTexts> m_foldedPasswords;
+    // Finding's blocks of folded fields, while prepared: user names and locations, and passwords.
+    // Each is made at its first need and then follows every change of a row.
+    enum FoldedFields { NamesAndLocations, Passwords };
+    // The whole block, made or completed now.
+    FoldedTexts &folded(FoldedFields fields);
+    // Adds the rows a block still lacks, up to last.
+    void foldRows(FoldedFields fields, size_t last);
+    // A block made ahead of the first key is completed before any row changes.
+    void completeFolding();
+    // A row's fields go into the blocks made so far: as a new row, or in place of its old fields.
+    void foldRow(quint32 slot, bool added);
+    std::array<std::unique_ptr<FoldedTexts>, 2> m_folded;
+    QTimer *m_foldingSteps;
     // Each column's folded texts, made at its first sort and kept until a row changes.
     std::array<std::shared_ptr<const CaseBlindSort::Keys>, 3> m_sortKeys;
     mutable std::unique_ptr<const SlotIndex> m_slotIndex;

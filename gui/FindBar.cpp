@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace varnook {
 
 FindBar::FindBar(QWidget *parent)
@@ -57,19 +59,28 @@ void FindBar::reset() {
 
 void FindBar::showCounts(int shown, int total, bool filtering) {
     const QLocale english(QLocale::English);
-    m_countLabel->setText(
-        filtering ? QStringLiteral("%1 of %2 shown, %3 hidden")
-                        .arg(english.toString(shown), english.toString(total), english.toString(total - shown))
-                  : QStringLiteral("All %1 shown").arg(english.toString(total)));
+    const auto counts = [&english](int shown, int hidden) {
+        return QStringLiteral("%1 shown, %2 hidden").arg(english.toString(shown), english.toString(hidden));
+    };
+    m_countLabel->setText(filtering ? counts(shown, total - shown)
+                                    : QStringLiteral("All %1 shown").arg(english.toString(total)));
+    // Room for the widest counts of this many entries, so that the box does not change its width
+    // at every key.
+    const int widest = m_countLabel->fontMetrics().horizontalAdvance(counts(total, total));
+    m_countLabel->setMinimumWidth(std::max(m_countLabel->minimumWidth(), widest));
 }
 
 bool FindBar::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_findBox && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Down) {
-            emit listRequested();
-            return true;
-        }
+    if (watched != m_findBox || (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress))
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    // With nothing selected in the box, Ctrl+C is the window's: it copies the selected entry's
+    // password, as it does from the list. The box never sees the key, so the window's shortcut runs.
+    if (event->type() == QEvent::ShortcutOverride)
+        return key->matches(QKeySequence::Copy) && !m_findBox->hasSelectedText();
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Down) {
+        emit listRequested();
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

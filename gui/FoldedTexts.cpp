@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <thread>
 
 #if defined(__SSE2__)
@@ -25,6 +26,29 @@ struct AsciiFolds {
     }
 };
 constexpr AsciiFolds Ascii;
+
+// The bit of each code in a row's characters. The characters of user names, host names and
+// addresses have one each; the others share the last few, and finding reads the row to be sure.
+struct CharacterBits {
+    quint64 bit[256];
+    bool ownBit[256];
+    constexpr CharacterBits()
+        : bit()
+        , ownBit() {
+        const char common[] = "abcdefghijklmnopqrstuvwxyz0123456789.-_@/: !#$%&'()*+,;=?[]~";
+        int next = 0;
+        for (const char code : std::string_view(common)) {
+            bit[uchar(code)] = quint64(1) << next++;
+            ownBit[uchar(code)] = true;
+        }
+        const int shared = 64 - next;
+        for (int code = 0; code < 256; ++code) {
+            if (!ownBit[code])
+                bit[code] = quint64(1) << (next + code % shared);
+        }
+    }
+};
+constexpr CharacterBits Characters;
 
 // The code of a folded unit, or -1 where the block cannot hold it.
 int codeOfFolded(char16_t folded) {
@@ -87,49 +111,64 @@ std::optional<QByteArray> FoldedTexts::bytesOf(QStringView folded) {
     return bytes;
 }
 
-FoldedTexts::Span FoldedTexts::append(std::initializer_list<QStringView> fields) {
+FoldedTexts::Span FoldedTexts::append(std::span<const QStringView> fields) {
     size_t units = 0;
     for (const QStringView field : fields)
         units += size_t(field.size()) + 1;
     const size_t start = m_end;
     if (start + units >= InStringsMark) // a block that large is left to the strings
-        return Span{quint32(start), InStringsMark};
-    if (start + units + Padding > m_bytes.size())
-        m_bytes.resize(std::max(m_bytes.size() * 2, start + units + Padding));
-    char *out = m_bytes.data() + start;
+        return Span{quint32(start), InStringsMark, ~quint64(0)};
+    makeRoom(units);
+    char *out = m_bytes.get() + start;
     bool inStrings = false;
+    quint64 characters = 0;
     for (const QStringView field : fields) {
         const auto *in = reinterpret_cast<const char16_t *>(field.utf16());
         for (qsizetype i = 0; i < field.size(); ++i) {
             const char16_t unit = in[i];
+            char code;
             if (unit < 0x80) {
-                *out++ = Ascii.code[unit];
+                code = Ascii.code[unit];
                 inStrings |= unit == 0;
             } else {
-                const int code = codeOfFolded(caseFold::unit(unit));
-                inStrings |= code < 0;
-                *out++ = char(code);
+                const int folded = codeOfFolded(caseFold::unit(unit));
+                inStrings |= folded < 0;
+                code = char(folded);
             }
+            *out++ = code;
+            characters |= Characters.bit[uchar(code)];
         }
         *out++ = 0;
     }
+    // A row looked at in its strings leaves nothing here: its bytes are room again.
+    if (!inStrings)
+        m_end = start + units;
+    std::memset(m_bytes.get() + m_end, 0, Padding);
     if (inStrings)
-        return Span{quint32(start), InStringsMark}; // nothing of the row is read: its bytes are room again
-    m_end = start + units;
-    return Span{quint32(start), quint32(units)};
+        return Span{quint32(start), InStringsMark, ~quint64(0)};
+    return Span{quint32(start), quint32(units), characters};
 }
 
-void FoldedTexts::reserve(size_t rows, size_t units) {
-    m_rows.reserve(m_rows.size() + rows);
-    if (m_end + units + rows + Padding > m_bytes.size())
-        m_bytes.resize(m_end + units + rows + Padding); // a separator after each field, at most one a unit
+void FoldedTexts::makeRoom(size_t bytes) {
+    const size_t needed = m_end + bytes + Padding;
+    if (needed <= m_capacity)
+        return;
+    // Enough for the rows room was reserved for, if they are like those so far, so that the block
+    // is not copied again and again as it grows. Not cleared: its pages are touched only as rows come.
+    const size_t expected = m_rows.empty() ? 0 : (m_end / m_rows.size() + 1) * m_rows.capacity() / 8 * 9 + Padding;
+    const size_t capacity = std::max({needed, m_capacity * 2, expected, size_t(4096)});
+    auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+    if (m_bytes)
+        std::memcpy(grown.get(), m_bytes.get(), m_end + Padding);
+    m_bytes = std::move(grown);
+    m_capacity = capacity;
 }
 
-void FoldedTexts::appendRow(std::initializer_list<QStringView> fields) {
+void FoldedTexts::appendRow(std::span<const QStringView> fields) {
     m_rows.push_back(append(fields));
 }
 
-void FoldedTexts::setRow(quint32 row, std::initializer_list<QStringView> fields) {
+void FoldedTexts::setRow(quint32 row, std::span<const QStringView> fields) {
     m_unused += m_rows[row].length & ~InStringsMark;
     m_rows[row] = append(fields);
     compactIfWasteful();
@@ -145,31 +184,38 @@ void FoldedTexts::removeRow(quint32 row) {
 void FoldedTexts::compactIfWasteful() {
     if (m_unused < 4096 || m_unused < m_end / 2)
         return;
-    std::vector<char> bytes(m_end - m_unused + Padding);
+    const size_t capacity = m_end - m_unused + Padding;
+    auto bytes = std::make_unique_for_overwrite<char[]>(capacity);
     size_t end = 0;
     for (Span &span : m_rows) {
         const quint32 length = span.length & ~InStringsMark;
-        std::memcpy(bytes.data() + end, m_bytes.data() + span.start, length);
+        std::memcpy(bytes.get() + end, m_bytes.get() + span.start, length);
         span.start = quint32(end);
         end += length;
     }
+    std::memset(bytes.get() + end, 0, Padding);
     m_bytes = std::move(bytes);
+    m_capacity = capacity;
     m_end = end;
     m_unused = 0;
 }
 
 void FoldedTexts::flagHolding(const std::optional<QByteArray> &bytes, Flags &flags, const Flags *candidates,
                               const InStrings &inStrings) const {
+    quint64 needed = 0;
+    for (const char code : bytes.value_or(QByteArray()))
+        needed |= Characters.bit[uchar(code)];
+    const bool bitsDecide = bytes && bytes->size() == 1 && Characters.ownBit[uchar(bytes->front())];
     const auto flagRows = [&](quint32 first, quint32 last) {
-        const char *block = m_bytes.data();
+        const char *block = m_bytes.get();
         for (quint32 row = first; row < last; ++row) {
             if (flags[row] || (candidates && !(*candidates)[row]))
                 continue;
             const Span span = m_rows[row];
             if (span.length & InStringsMark)
                 flags[row] = inStrings(row) ? 1 : 0;
-            else if (bytes)
-                flags[row] = holdsBytes(block + span.start, span.length, *bytes) ? 1 : 0;
+            else if (bytes && (span.characters & needed) == needed)
+                flags[row] = bitsDecide || holdsBytes(block + span.start, span.length, *bytes) ? 1 : 0;
         }
     };
     // Many rows are read by two threads, each its own half; nothing else runs meanwhile.

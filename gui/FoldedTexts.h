@@ -4,17 +4,20 @@
 #include <QStringView>
 
 #include <functional>
-#include <initializer_list>
+#include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace varnook {
 
 // Some fields of every row, letter case folded and one byte a character in the data file's code
 // page, back to back in one block: what finding reads at every key. That is a fraction of the
-// strings' memory, read straight through rather than string by string all over the heap. A row
-// with a character that the code page cannot hold once folded (µ folds into Greek), or a NUL (which
-// parts the fields in the block), is marked and looked at in its strings instead.
+// strings' memory, read straight through rather than string by string all over the heap. Each row
+// also keeps a bit for each character it holds (the rarer ones share bits): a row without every
+// character of the text is passed over unread, and a text of one common character is found by the
+// bits alone. A row with a character that the code page cannot hold once folded (µ folds into
+// Greek), or a NUL (which parts the fields in the block), is marked and looked at in its strings.
 class FoldedTexts {
 public:
     using Flags = std::vector<quint8>;
@@ -27,13 +30,12 @@ public:
     quint32 rowCount() const { return quint32(m_rows.size()); }
     bool isInStrings(quint32 row) const { return m_rows[row].length & InStringsMark; }
 
-    // Room for rows whose fields hold units UTF-16 units in all, so that the block is not copied
-    // as it grows.
-    void reserve(size_t rows, size_t units);
+    // Room for this many rows' places (their texts grow the block as they come).
+    void reserveRows(size_t rows) { m_rows.reserve(rows); }
     // Rows follow the model's slots: added at the end, changed in place, and a removed row's place
     // taken by the last one.
-    void appendRow(std::initializer_list<QStringView> fields);
-    void setRow(quint32 row, std::initializer_list<QStringView> fields);
+    void appendRow(std::span<const QStringView> fields);
+    void setRow(quint32 row, std::span<const QStringView> fields);
     void removeRow(quint32 row);
 
     // Sets the flag of each row that holds bytes. Only rows flagged in candidates are tried (all of
@@ -50,15 +52,20 @@ private:
 
     struct Span {
         quint32 start;
-        quint32 length; // InStringsMark: the row is looked at in its strings
+        quint32 length;     // InStringsMark: the row is looked at in its strings
+        quint64 characters; // a bit for each character the row holds
     };
 
-    Span append(std::initializer_list<QStringView> fields);
+    Span append(std::span<const QStringView> fields);
+    // Room for bytes more after the rows, and the padding after those.
+    void makeRoom(size_t bytes);
     // A block mostly of rows changed or removed since is laid out again.
     void compactIfWasteful();
 
-    // Grown ahead of need, never filled row by row: m_end bytes hold rows, the rest is room.
-    std::vector<char> m_bytes{std::vector<char>(Padding, 0)};
+    // Grown ahead of need and never cleared: the first m_end bytes hold rows, and the Padding bytes
+    // after them are zero.
+    std::unique_ptr<char[]> m_bytes;
+    size_t m_capacity = 0;
     size_t m_end = 0;
     std::vector<Span> m_rows;
     size_t m_unused = 0; // bytes of rows changed or removed

@@ -21,6 +21,7 @@
 #include "WebBrowser.h"
 #include "WindowKeys.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
@@ -295,13 +296,14 @@ void MainWindow::openFindBar() {
 void MainWindow::closeFindBar() {
     if (!m_findBar->isVisible())
         return;
-    const bool listHadFocus = m_entryList->hasFocus();
+    // The user goes on in the list, where the entries found are still selected.
+    const bool focusInBar = m_findBar->isAncestorOf(QApplication::focusWidget());
     m_findBar->reset();
     m_entryList->stopFinding();
     m_closeFindBarKey->setEnabled(false);
     m_findBar->hide();
     m_entryList->setGeometry(m_listGeometry);
-    if (!listHadFocus && isActiveWindow())
+    if (focusInBar)
         m_entryList->setFocus(Qt::OtherFocusReason);
 }
 

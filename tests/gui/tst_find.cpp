@@ -6,6 +6,7 @@
 #include "EntryEditor.h"
 #include "FileHelpers.h"
 #include "FindBar.h"
+#include "WebBrowser.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSaveFile>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace varnook;
@@ -100,7 +102,7 @@ private slots:
         QTest::keyClick(findBox(main), Qt::Key_L);
         // The user name or the location, letter case ignored; not the password.
         QCOMPARE(shownNames(main), (QStringList{"Alice", "carol"}));
-        QCOMPARE(countText(main), QStringLiteral("2 of 5 shown, 3 hidden"));
+        QCOMPARE(countText(main), QStringLiteral("2 shown, 3 hidden"));
         QTest::keyClick(findBox(main), Qt::Key_I);
         QCOMPARE(shownNames(main), QStringList{"Alice"});
         QTest::keyClick(findBox(main), Qt::Key_Backspace);
@@ -110,13 +112,13 @@ private slots:
         QTest::mouseClick(main->findBar()->passwordsBox(), Qt::LeftButton);
         QVERIFY(main->findBar()->passwordsBox()->isChecked());
         QCOMPARE(shownNames(main), (QStringList{"Alice", "bob", "carol"}));
-        QCOMPARE(countText(main), QStringLiteral("3 of 5 shown, 2 hidden"));
+        QCOMPARE(countText(main), QStringLiteral("3 shown, 2 hidden"));
         QTest::mouseClick(main->findBar()->passwordsBox(), Qt::LeftButton);
         QCOMPARE(shownNames(main), (QStringList{"Alice", "carol"}));
 
         QTest::keyClicks(findBox(main), QStringLiteral("zz"));
         QCOMPARE(shownNames(main), QStringList{});
-        QCOMPARE(countText(main), QStringLiteral("0 of 5 shown, 5 hidden"));
+        QCOMPARE(countText(main), QStringLiteral("0 shown, 5 hidden"));
         QCOMPARE(main->entryList()->model()->headerData(2, Qt::Horizontal).toString(),
                  QStringLiteral("Website/Location"));
         findBox(main)->selectAll();
@@ -194,6 +196,20 @@ private slots:
         QTest::keyClick(main, Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(fake.launcher.launches.size(), 1);
         QCOMPARE(fake.launcher.launches[0].arguments, QStringList{"https://ALbum.example"});
+        // The copy keys work from the find box too; Ctrl+C copies the box's text only when some is
+        // selected there.
+        findBox(main)->setFocus();
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(findBox(main), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("pw-c"));
+        QTest::keyClick(findBox(main), Qt::Key_B, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("carol"));
+        QTest::keyClick(findBox(main), Qt::Key_U, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("https://ALbum.example"));
+        findBox(main)->selectAll();
+        QTest::keyClick(findBox(main), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("AL"));
+        QCOMPARE(findBox(main)->text(), QStringLiteral("AL"));
 
         // Enter on the list edits the selected entry; the save writes every entry in its place.
         QTest::keyClick(main->entryList(), Qt::Key_Return);
@@ -213,7 +229,7 @@ private slots:
                                 "Alice\r\nPassword: pw-one\r\nUsed At: mail.example"));
         QCOMPARE(readDataFile(fake), fileOf({Bob, "carol|||pw-new|||album.example", Dave, Erin}));
         QCOMPARE(shownNames(main), QStringList{"carol"});
-        QCOMPARE(countText(main), QStringLiteral("1 of 4 shown, 3 hidden"));
+        QCOMPARE(countText(main), QStringLiteral("1 shown, 3 hidden"));
 
         // With no shown entry selected, a command asks for one, whatever the full list had selected.
         main->entryList()->selectPosition(1); // bob, hidden
@@ -258,12 +274,16 @@ private slots:
         main->sortAction(2)->trigger();
         QCOMPARE(shownNames(main), (QStringList{"bob", "carol", "Alice", "dave"}));
 
-        QTest::keyClick(findBox(main), Qt::Key_Escape);
-        QCOMPARE(shownNames(main), (QStringList{"bob", "carol", "Erin", "Alice", "dave"}));
-        QCOMPARE(main->entryList()->firstSelectedPosition(), 1); // bob
-        // The next save writes the whole list in that order.
+        // A save while finding writes the whole list in that order, hidden entries and all.
+        clickShownRow(main, 0); // bob
         addThroughEditor(main, QStringLiteral("frank"), QStringLiteral("pw-f"), QStringLiteral("zoo"));
         QCOMPARE(readDataFile(fake), fileOf({Bob, Carol, Erin, Alice, Dave, "frank|||pw-f|||zoo"}));
+        QCOMPARE(shownNames(main), (QStringList{"bob", "carol", "Alice", "dave"}));
+
+        clickShownRow(main, 0);
+        QTest::keyClick(findBox(main), Qt::Key_Escape);
+        QCOMPARE(shownNames(main), (QStringList{"bob", "carol", "Erin", "Alice", "dave", "frank"}));
+        QCOMPARE(main->entryList()->firstSelectedPosition(), 1); // bob
     }
 
     void aSaveWhileFindingWritesEveryEntryInTheFullListsOrder() {
@@ -288,7 +308,7 @@ private slots:
         QCOMPARE(main->entryList()->firstSelectedPosition(), 0);
         QCOMPARE(main->statusText(),
                  QStringLiteral("Added new entry.  Data saved.  The find bar hides it: it does not hold the text."));
-        QCOMPARE(countText(main), QStringLiteral("2 of 8 shown, 6 hidden"));
+        QCOMPARE(countText(main), QStringLiteral("2 shown, 6 hidden"));
 
         // An edit that takes the text away: saved in its place, and hidden.
         clickShownRow(main, 0);
@@ -339,6 +359,37 @@ private slots:
         QCOMPARE(top(153), 0);
     }
 
+    // Every caption of the bar shows whole, with room left to type, even when it counts a million
+    // entries. VARNOOK_SCREENSHOT_DIR names a folder for the README's picture of it.
+    void theBarShowsEveryCaptionWhole() {
+        FakePlatform fake;
+        MainWindow *main = activeMainWindow(fake, {Alice, Bob, Carol, Dave, Erin});
+        QVERIFY(main);
+        find(main, QStringLiteral("al"));
+        QApplication::processEvents();
+        if (const QString folder = qEnvironmentVariable("VARNOOK_SCREENSHOT_DIR"); !folder.isEmpty()) {
+            // As the user sees it: with the banner in its strip.
+            auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
+            QSignalSpy bannerLoaded(banner, &WebBrowser::downloadComplete);
+            QTRY_VERIFY(main->bannerStarted());
+            QVERIFY(bannerLoaded.wait(30000));
+            QTest::qWait(500);
+            QVERIFY(main->grab().save(folder + QStringLiteral("/find-bar.png")));
+        }
+        FindBar *bar = main->findBar();
+        bar->showCounts(999999, 1000000, true);
+        QApplication::processEvents();
+        QCOMPARE(countText(main), QStringLiteral("999,999 shown, 1 hidden"));
+        const QList<QWidget *> captioned = {bar->countLabel(), bar->passwordsBox(), bar->closeButton()};
+        for (QWidget *control : captioned) {
+            QVERIFY2(control->width() >= control->sizeHint().width(), qPrintable(control->objectName()));
+            QVERIFY(bar->rect().contains(control->geometry()));
+        }
+        QVERIFY(bar->findBox()->width() >= 100);
+        QVERIFY(!bar->geometry().intersects(main->statusLine()->geometry()));
+        QVERIFY(main->client()->rect().contains(bar->geometry()));
+    }
+
     void anotherProgramsFileIsFoundInToo() {
         FakePlatform fake;
         MainWindow *main = activeMainWindow(fake, {Alice, Bob, Carol, Dave, Erin});
@@ -350,7 +401,7 @@ private slots:
         file.write(fileOf({"alfred|||pw|||x", Alice, Bob, Carol, Dave, Erin}));
         QVERIFY(file.commit());
         QTRY_COMPARE_WITH_TIMEOUT(shownNames(main), (QStringList{"alfred", "Alice", "carol"}), 3000);
-        QCOMPARE(countText(main), QStringLiteral("3 of 6 shown, 3 hidden"));
+        QCOMPARE(countText(main), QStringLiteral("3 shown, 3 hidden"));
         QCOMPARE(main->entryList()->firstSelectedPosition(), 4); // carol, one further down
         QTest::keyClick(findBox(main), Qt::Key_Escape);
         QCOMPARE(main->entryList()->firstSelectedPosition(), 4);
