@@ -95,6 +95,9 @@ private:
     size_t moveToSortedPlace(size_t from);
     // The display order that the sort settings give the rows.
     std::vector<quint32> sortedOrder();
+    // The same for rows of which kept (slots) were shown in that order and added are new, found
+    // without sorting; empty when the kept rows turn out not to be in it, or many rows are new.
+    std::vector<quint32> sortedJoining(const std::vector<quint32> &kept, std::vector<quint32> added) const;
     void resort();
     bool m_passwordsHidden = false;
     void reorder(std::vector<quint32> order);
