@@ -263,10 +263,19 @@ std::vector<quint32> EntryTableModel::sortedJoining(const std::vector<quint32> &
     std::vector<quint32> present(m_slots.size());
     for (size_t position = 0; position < m_order.size(); ++position)
         present[m_order[position]] = quint32(position);
+    const auto text = [this](quint32 slot) -> const QString & {
+        return field(m_slots[slot].entry, m_sortKey);
+    };
+    // The kept rows are still in the order of their texts, as the list showed them; a sort puts
+    // equal texts in their present order, which the list may not have (the file holds them in
+    // another order, or the list was turned round).
+    for (size_t i = 1; i < kept.size(); ++i) {
+        if (present[kept[i - 1]] > present[kept[i]] && text(kept[i - 1]) == text(kept[i]))
+            return {};
+    }
     // The order a sort gives: by the texts, equal ones in their present order.
     const auto before = [&](quint32 a, quint32 b) {
-        const int order =
-            CaseBlindSort::compare(field(m_slots[a].entry, m_sortKey), field(m_slots[b].entry, m_sortKey));
+        const int order = CaseBlindSort::compare(text(a), text(b));
         if (order != 0)
             return m_sortOrder == Qt::AscendingOrder ? order < 0 : order > 0;
         return present[a] < present[b];
@@ -274,13 +283,14 @@ std::vector<quint32> EntryTableModel::sortedJoining(const std::vector<quint32> &
     std::sort(added.begin(), added.end(), before);
     std::vector<quint32> joined;
     joined.reserve(kept.size() + added.size());
-    std::merge(kept.begin(), kept.end(), added.begin(), added.end(), std::back_inserter(joined), before);
-    // The kept rows may be in another order (equal texts in another file order, or the list turned
-    // round): then only sorting gives the order.
-    for (size_t i = 1; i < joined.size(); ++i) {
-        if (!before(joined[i - 1], joined[i]))
-            return {};
+    auto from = kept.begin();
+    for (quint32 slot : added) {
+        const auto at = std::upper_bound(from, kept.end(), slot, before);
+        joined.insert(joined.end(), from, at);
+        joined.push_back(slot);
+        from = at;
     }
+    joined.insert(joined.end(), from, kept.end());
     return joined;
 }
 
