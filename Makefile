@@ -8,7 +8,7 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 600
-FUZZ_TARGETS ?= fuzz_datafile fuzz_untouchedsave fuzz_rtfreader
+FUZZ_TARGETS ?= fuzz_datafile fuzz_untouchedsave fuzz_protectedform fuzz_rtfreader
 JOBS ?= $(shell nproc)
 
 # Qt WebEngine refuses to start as root unless its sandbox is off; only then, only for this run.

@@ -10,13 +10,18 @@
 //   bench: cli_import entries=N ms=… peak_kb=… csv_kb=…
 //   bench: rss entries=N kb=<peak of the program's own process>
 //   bench: cipher / serialize / read_parse[_cp1252] entries=N ms=… baseline=copy|read …: the data layer alone
+//   bench: unlock_protected entries=N ms=… min=… max=… kdf_ms=… rest_ms=… wait_ms=… runs=…
+//   bench: save_protected entries=N ms=… baseline=write_fsync baseline_ms=… ratio=…
 // See bench/README.md for what each one measures.
 #include "BenchData.h"
 #include "CliBench.h"
 #include "DataFileFormat.h"
+#include "DataFileKey.h"
+#include "ProtectedForm.h"
 #include "SaveBench.h"
 #include "StartupBench.h"
 #include "StoreBench.h"
+#include "UnlockBench.h"
 #include "XvfbDisplay.h"
 
 #include <QCoreApplication>
@@ -98,6 +103,21 @@ int main(int argc, char *argv[]) {
         cli.runs = runsFor(n);
         if (runs("cli"))
             bench::benchCli(cli, entries, dataFile);
+    }
+
+    // The same lists in the protected form, under the cost new protection gets: the unlock's key
+    // derivation is the real one.
+    const std::shared_ptr<const FileKey> key = DataFileKey::forNewProtection(Master, KdfCost::forNewFiles());
+    if (!key) {
+        std::fprintf(stderr, "varnook-bench: the key for the protected form could not be derived\n");
+        return 1;
+    }
+    for (int n : sizes) {
+        const QByteArray plain = DataFileFormat::serialize(Master, bench::typicalEntries(n));
+        const QByteArray protectedFile = ProtectedForm::seal(plain, *key, ProtectedForm::newNonce());
+        startup.runs = runsFor(n);
+        bench::benchUnlock(startup, n, protectedFile, *key);
+        bench::benchProtectedSaves(n, protectedFile, *key, Master, runsFor(n));
     }
     return 0;
 }

@@ -12,6 +12,9 @@ constexpr QByteArrayView Prefix = "benched: ";
 QByteArray probeLine(const ProbeFigures &figures) {
     QByteArray line = Prefix.toByteArray() + "ok_ns=" + QByteArray::number(figures.okNs) +
                       " painted_ns=" + QByteArray::number(figures.paintedNs);
+    // Only a start that waited (a protected file) has the field: the other lines stay as they were.
+    if (figures.waitedNs > 0)
+        line += " waited_ns=" + QByteArray::number(figures.waitedNs);
     if (figures.clicked)
         line += " released_ns=" + QByteArray::number(figures.releasedNs) +
                 " sorted_ns=" + QByteArray::number(figures.sortedNs);
@@ -39,9 +42,14 @@ std::optional<ProbeFigures> readProbeLine(const QByteArray &output) {
             if (!fields.contains(name))
                 return std::nullopt;
         }
+        // The wait box came after the OK and was over before the paint.
+        const qint64 waited = fields.value("waited_ns");
+        if (waited < 0 || waited > fields.value("painted_ns") - fields.value("ok_ns"))
+            return std::nullopt;
         ProbeFigures figures;
         figures.okNs = fields.value("ok_ns");
         figures.paintedNs = fields.value("painted_ns");
+        figures.waitedNs = waited;
         figures.clicked = fields.contains("released_ns") && fields.contains("sorted_ns");
         figures.releasedNs = fields.value("released_ns");
         figures.sortedNs = fields.value("sorted_ns");

@@ -18,7 +18,11 @@ struct ProbeFigures {
     qint64 reloadPaintedNs = 0; // the reloaded list and status line drawn by the X server
     long startupPeakKb = 0;
     long peakKb = 0;
+    // How long the work behind wait boxes took between the OK and the paint (deriving a protected
+    // file's key and opening it): "waited_ns=…" after painted_ns, written only when not 0.
+    qint64 waitedNs = 0;
 
+    double waitedMs() const { return double(waitedNs) / 1e6; }
     double startupMs() const { return double(paintedNs - okNs) / 1e6; }
     double sortMs() const { return double(sortedNs - releasedNs) / 1e6; }
     double reloadMs() const { return double(reloadPaintedNs - reloadSeenNs) / 1e6; }
@@ -28,7 +32,7 @@ struct ProbeFigures {
 // [reload_seen_ns=… reload_painted_ns=…] startup_hwm_kb=… hwm_kb=…".
 QByteArray probeLine(const ProbeFigures &figures);
 // The probe's line in a program's output. None when there is none, a field is missing or not a
-// number, or the times run backwards.
+// number, or the times run backwards (a wait longer than the start-up too).
 std::optional<ProbeFigures> readProbeLine(const QByteArray &output);
 
 } // namespace varnook::bench

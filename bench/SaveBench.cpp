@@ -2,6 +2,7 @@
 
 #include "BenchData.h"
 #include "FakePlatform.h"
+#include "ProtectedForm.h"
 #include "Report.h"
 #include "Session.h"
 
@@ -124,6 +125,53 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
     reportRatio("first_save", entries, first, "write_fsync", firstRaw);
     reportRatio("save_data", entries, later, "write_fsync", laterRaw);
     reportRatio("merge_save", entries, merge, "write_fsync", mergeRaw);
+}
+
+void benchProtectedSaves(int entries, const QByteArray &protectedFile, const FileKey &key, const QString &password,
+                         int runs) {
+    constexpr const char *Name = "save_protected";
+    // To check that each save wrote the list it loaded, sealed anew.
+    const QByteArray plain = ProtectedForm::open(protectedFile, key).plain;
+    if (plain.isEmpty()) {
+        reportSkipped(Name, entries, QStringLiteral("the protected file does not open"));
+        return;
+    }
+    Samples later, laterRaw;
+    for (int run = 0; run < runs; ++run) {
+        test::FakePlatform fake;
+        QFile data(fake.dataFile());
+        if (!data.open(QIODevice::WriteOnly) || data.write(protectedFile) != protectedFile.size() || !data.flush()) {
+            reportSkipped(Name, entries, QStringLiteral("the data file could not be written"));
+            return;
+        }
+        data.close();
+        fake.dialogs.answerInput(password);
+        Session session{Session::inProgramFolder()};
+        // The password box, then the wait box for the key.
+        if (!session.load() || session.entries().count() != entries || fake.dialogs.shown.size() != 2) {
+            reportSkipped(Name, entries, QStringLiteral("the data file did not load as written"));
+            return;
+        }
+        // The first save after the load, then the later one that is measured, and the bytes it wrote
+        // written raw.
+        bool saved = session.save();
+        const QString rawPath = QDir(fake.programFolder()).filePath(QStringLiteral("raw.enc"));
+        later.add(msOf([&] { saved = session.save() && saved; }));
+        const QByteArray bytes = contentsOf(fake.dataFile());
+        bool replaced = true;
+        laterRaw.add(msOf([&] { replaced = replaceRaw(rawPath, bytes); }));
+        const ProtectedForm::Opened written = ProtectedForm::open(bytes, key);
+        if (!saved || !replaced || fake.dialogs.shown.size() != 2) {
+            reportSkipped(Name, entries, QStringLiteral("a save failed"));
+            return;
+        }
+        if (written.outcome != ProtectedForm::Opened::Outcome::Plain || written.plain != plain ||
+            bytes == protectedFile) {
+            reportSkipped(Name, entries, QStringLiteral("the save did not seal the list it loaded anew"));
+            return;
+        }
+    }
+    reportRatio(Name, entries, later, "write_fsync", laterRaw);
 }
 
 } // namespace varnook::bench

@@ -8,6 +8,7 @@
 #include "OnTop.h"
 #include "Skin.h"
 #include "SkinLabel.h"
+#include "SkinLabelArray.h"
 #include "StatusBar.h"
 #include "WebBrowser.h"
 
@@ -38,6 +39,8 @@ float toTwips(int pixels) {
     return float(pixelsToTwips(pixels));
 }
 } // namespace
+
+BrowserWindow::~BrowserWindow() = default;
 
 BrowserWindow::BrowserWindow(const Branding &branding, const SkinEngine *skin, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -91,7 +94,7 @@ BrowserWindow::BrowserWindow(const Branding &branding, const SkinEngine *skin, Q
     // The template replaceLabels copies when it covers Label5 with a skinned label.
     m_labelTemplate = new SkinLabel(m_frame);
     m_labelTemplate->setCaption(QStringLiteral("Windowed Label"));
-    setControlIndex(m_labelTemplate, QStringLiteral("SkinLabel1"), 0);
+    m_skinLabels = std::make_unique<SkinLabelArray>(m_labelTemplate);
     m_labelTemplate->setGeometry(twipsRect(3180, 6840, 555, 135));
     m_labelTemplate->setFont(controlFont);
     m_labelTemplate->hide();
@@ -126,8 +129,11 @@ void BrowserWindow::open(const QString &address) {
     setWindowTitle(m_companyWebsite);
     setOnTop(this, true);
     if (m_skin) {
-        replaceLabels(this);
-        applySkin(this, m_skin);
+        replaceLabels(*m_skinLabels, {m_urlLabel});
+        SkinnedControls controls(this);
+        controls.add(m_frame).add(m_urlLabel).add(m_addressEdit).add(m_skinLabels->elements());
+        controls.add({m_goButton, m_backButton, m_forwardButton, m_stopButton, m_refreshButton});
+        applySkin(controls, m_skin);
     }
     m_page->navigate(address);
     setWindowState(Qt::WindowMaximized);

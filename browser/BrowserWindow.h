@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -12,6 +14,7 @@ namespace varnook {
 struct Branding;
 class SkinEngine;
 class SkinLabel;
+class SkinLabelArray;
 class StatusBar;
 class WebBrowser;
 
@@ -22,6 +25,7 @@ class BrowserWindow : public QWidget {
 
 public:
     BrowserWindow(const Branding &branding, const SkinEngine *skin, QWidget *parent = nullptr);
+    ~BrowserWindow() override;
 
     // Titles and skins the window, opens the address and maximises the window.
     void open(const QString &address);
@@ -62,6 +66,7 @@ private:
     QPushButton *m_refreshButton;
     WebBrowser *m_page;
     SkinLabel *m_labelTemplate;
+    std::unique_ptr<SkinLabelArray> m_skinLabels; // the template and the copy over the URL label
     StatusBar *m_statusBar;
 };
 

@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "DataFileCheck.h"
 #include "DataFileStream.h"
+#include "ProtectedForm.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,6 +35,8 @@ ExitCode CheckCommand::run() {
     QFile file;
     if (!m_folder.openExistingDataFileOrTell(file))
         return ExitCode::FileFailure;
+    if (ProtectedForm::isProtected(file.peek(ProtectedForm::Signature.size())))
+        return checkProtected(file);
     // One pass, a block at a time: only the findings are kept, never the lines.
     DataFileStream lines(file);
     DataFileCheck check;
@@ -54,7 +57,51 @@ ExitCode CheckCommand::run() {
             finding.line > 0 ? QStringLiteral("Line %1: ").arg(finding.line) : QStringLiteral("File: ");
         Console::out(where + DataFileCheck::describe(finding.problem));
     }
-    size_t count = check.findings().size();
+    return verdict(check.findings().size());
+}
+
+ExitCode CheckCommand::checkProtected(QFile &file) {
+    // The header alone, read without any key; the body is only measured.
+    const QByteArray start = file.read(ProtectedForm::Signature.size() + ProtectedForm::HeaderSize);
+    if (file.error() != QFileDevice::NoError) {
+        m_folder.tellReadFailure(file.errorString());
+        return ExitCode::FileFailure;
+    }
+    Console::out(QStringLiteral("Data file: ") + QDir::toNativeSeparators(m_folder.dataFilePath()));
+    Console::out(QStringLiteral("Form: protected"));
+    const auto header = ProtectedForm::readHeader(start);
+    if (const QString *problem = std::get_if<QString>(&header)) {
+        Console::out(QStringLiteral("File: the file is damaged: ") + *problem);
+        return verdict(1);
+    }
+    const ProtectedForm::Header &read = std::get<ProtectedForm::Header>(header);
+    Console::out(QStringLiteral("Format version: %1").arg(uchar(start[ProtectedForm::Signature.size()])));
+    const QString inMiB =
+        read.cost.memoryKiB % 1024 == 0 ? QStringLiteral(" (%1 MiB)").arg(read.cost.memoryKiB / 1024) : QString();
+    const QString passes =
+        read.cost.passes == 1 ? QStringLiteral("1 pass") : QStringLiteral("%1 passes").arg(read.cost.passes);
+    Console::out(
+        QStringLiteral("Key derivation: Argon2id, %1 over %2 KiB%3").arg(passes).arg(read.cost.memoryKiB).arg(inMiB));
+    Console::out(QStringLiteral("Cipher: XChaCha20-Poly1305"));
+    Console::out(QStringLiteral("Encrypted plain form: %1 bytes").arg(read.bodySize));
+    Console::out(QStringLiteral("Entry lines: encrypted, not checked without the master password"));
+    size_t count = 0;
+    // Whether the body is whole is told by its tag, with the key; its size is told here.
+    const quint64 expected = quint64(start.size()) + read.bodySize + quint64(ProtectedForm::TagSize);
+    const quint64 size = quint64(file.size());
+    if (size < expected) {
+        Console::out(
+            QStringLiteral("File: the file is damaged: it is cut short: %1 bytes are missing").arg(expected - size));
+        ++count;
+    } else if (size > expected) {
+        Console::out(QStringLiteral("File: the file is damaged: it has %1 bytes more than its header says")
+                         .arg(size - expected));
+        ++count;
+    }
+    return verdict(count);
+}
+
+ExitCode CheckCommand::verdict(size_t count) const {
     if (const QString rights = rightsProblem(m_folder.dataFilePath()); !rights.isEmpty()) {
         Console::out(QStringLiteral("File: ") + rights);
         ++count;

@@ -6,11 +6,15 @@
 #include "DataFileCheck.h"
 #include "DataFileFormat.h"
 #include "DataFileStream.h"
+#include "DataFileUnlock.h"
+#include "DataLoader.h"
 #include "FileSave.h"
 #include "MasterPasswordInput.h"
 #include "SaveTemporaries.h"
 #include "ScrambledCsv.h"
+#include "SecretBytes.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -63,6 +67,30 @@ ExitCode ExportCommand::run() {
     QFile file;
     if (!m_folder.openExistingDataFileOrTell(file))
         return ExitCode::FileFailure;
+    if (ProtectedForm::isProtected(file.peek(ProtectedForm::Signature.size())))
+        return exportProtected(file);
+    return exportLines(file, false);
+}
+
+ExitCode ExportCommand::exportProtected(QFile &file) {
+    // The whole file is opened in memory: its plain form never reaches the disk.
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_folder.tellReadFailure(file.errorString());
+        return ExitCode::FileFailure;
+    }
+    LoadResult read = DataLoader::fromBytes(bytes);
+    if (const std::optional<ExitCode> refused =
+            DataFileUnlock::unlock(read, m_folder.dataFilePath(), DataFileUnlock::dataFile()))
+        return *refused;
+    QBuffer plain(&read.plain);
+    plain.open(QIODevice::ReadOnly);
+    const ExitCode done = exportLines(plain, true);
+    wipe(read.plain.data(), std::size_t(read.plain.size()));
+    return done;
+}
+
+ExitCode ExportCommand::exportLines(QIODevice &file, bool unlocked) {
     DataFileStream lines(file);
     DataFileCheck check;
     DataFileStream::Line first;
@@ -78,7 +106,7 @@ ExitCode ExportCommand::run() {
         return ExitCode::FileHasProblems;
     }
     check.addLine(first.text, first.lineEnd, first.last);
-    if (MasterPasswordInput::login(masterPassword) != MasterPasswordInput::Outcome::Accepted)
+    if (!unlocked && MasterPasswordInput::login(masterPassword) != MasterPasswordInput::Outcome::Accepted)
         return ExitCode::PasswordRefused;
 
     EntryExport entries{lines, check};

@@ -5,10 +5,13 @@
 
 #include <QString>
 
+class QFile;
+class QIODevice;
+
 namespace varnook {
 
-// varnook-cli export: the entries of data.enc as CSV, after the master password, to a file or to
-// standard output. Nothing is written when the password is refused.
+// varnook-cli export: the entries of data.enc, in either form, as CSV, after the master password, to
+// a file or to standard output. Nothing is written when the password is refused or the file is damaged.
 class ExportCommand {
 public:
     ExportCommand(DataFolder folder, QString outputFile)
@@ -19,6 +22,11 @@ public:
 
 private:
     bool outputIsDataFile() const;
+    // A protected file: the master password opens it, then its plain form is exported as a plain
+    // file is.
+    ExitCode exportProtected(QFile &file);
+    // Exports the lines of a file in the plain form; unlocked: its master password was given already.
+    ExitCode exportLines(QIODevice &file, bool unlocked);
 
     DataFolder m_folder;
     QString m_outputFile; // empty: standard output

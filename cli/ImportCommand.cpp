@@ -5,11 +5,17 @@
 #include "DataFileCheck.h"
 #include "DataFileFormat.h"
 #include "DataFileStream.h"
+#include "DataFileUnlock.h"
 #include "DataFolderLock.h"
+#include "DataLoader.h"
+#include "DiskState.h"
 #include "FileSave.h"
 #include "ImportRows.h"
 #include "MasterPasswordInput.h"
+#include "ProtectedForm.h"
+#include "SecretBytes.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,6 +35,59 @@ std::optional<ExitCode> passwordOutcome(MasterPasswordInput::Outcome outcome) {
         return std::nullopt;
     return ExitCode::PasswordRefused;
 }
+
+void tellLinesThatDoNotReadBack() {
+    Console::err(QStringLiteral("The data file has lines that do not read back as written, so nothing was "
+                                "imported. Run \"varnook-cli check\" to see them."));
+}
+
+// The save of an import in the form the data file has: the plain form goes into the file as it is
+// written; the protected form is laid out in memory and sealed, so that no plain copy reaches the disk.
+class ImportSave {
+public:
+    // readHash: the digest of the protected file as it was opened.
+    ImportSave(QString path, std::shared_ptr<const FileKey> key, QByteArray readHash)
+        : m_path(std::move(path))
+        , m_key(std::move(key))
+        , m_readHash(std::move(readHash)) {}
+    ~ImportSave() { wipe(m_plain.data(), std::size_t(m_plain.size())); }
+    ImportSave(const ImportSave &) = delete;
+    ImportSave &operator=(const ImportSave &) = delete;
+
+    FileResult open() {
+        if (!m_key) {
+            m_file.emplace(m_path, DataFile::Access::KeepTightened);
+            return m_file->open();
+        }
+        m_memory.emplace([this](QByteArrayView block) {
+            m_plain.append(block);
+            return true;
+        });
+        return FileResult::success();
+    }
+    BufferedWriter &out() { return m_file ? m_file->out() : *m_memory; }
+    FileResult commit() {
+        if (m_file)
+            return m_file->commit();
+        m_memory->flush();
+        // The new file is made from the one opened before the password was typed; a sync engine's
+        // save that came in meanwhile must not be written over.
+        QByteArray now;
+        if (const FileResult read = DataFile(m_path).read(now); !read)
+            return read;
+        if (ContentHash::of(now) != m_readHash)
+            return FileResult::failure(QStringLiteral("Another program changed it while the password was typed."));
+        return DataFile(m_path).writePlain(m_plain, m_key.get());
+    }
+
+private:
+    QString m_path;
+    std::shared_ptr<const FileKey> m_key;
+    QByteArray m_readHash;
+    std::optional<FileSave> m_file;
+    QByteArray m_plain;
+    std::optional<BufferedWriter> m_memory;
+};
 
 } // namespace
 
@@ -86,6 +145,8 @@ std::optional<ExitCode> ImportCommand::unlockDataFile(StoredFile &stored) {
     QFile file;
     if (!m_folder.openExistingDataFileOrTell(file))
         return ExitCode::FileFailure;
+    if (ProtectedForm::isProtected(file.peek(ProtectedForm::Signature.size())))
+        return unlockProtected(stored, file);
     DataFileStream lines(file);
     DataFileCheck check;
     DataFileStream::Line line;
@@ -104,8 +165,7 @@ std::optional<ExitCode> ImportCommand::unlockDataFile(StoredFile &stored) {
 
     // A save rewrites every line; lines that would not come back as they were are left for the user.
     if (!check.isClean() && !check.onlyLacksMasterPassword()) {
-        Console::err(QStringLiteral("The data file has lines that do not read back as written, so nothing was "
-                                    "imported. Run \"varnook-cli check\" to see them."));
+        tellLinesThatDoNotReadBack();
         return ExitCode::FileHasProblems;
     }
     if (masterPassword.isEmpty())
@@ -114,14 +174,43 @@ std::optional<ExitCode> ImportCommand::unlockDataFile(StoredFile &stored) {
     return passwordOutcome(MasterPasswordInput::login(masterPassword));
 }
 
-bool ImportCommand::copyStoredLines(BufferedWriter &out, qsizetype &count, QString &readFailure) const {
-    // The folder is locked, so the file is the one checked above.
+std::optional<ExitCode> ImportCommand::unlockProtected(StoredFile &stored, QFile &file) {
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_folder.tellReadFailure(file.errorString());
+        return ExitCode::FileFailure;
+    }
+    LoadResult read = DataLoader::fromBytes(bytes);
+    if (const std::optional<ExitCode> refused =
+            DataFileUnlock::unlock(read, m_folder.dataFilePath(), DataFileUnlock::dataFile()))
+        return refused;
+    // Its lines can be checked only once it is open; a protected file always has its master password.
+    if (!DataFileCheck(read.plain).isClean()) {
+        tellLinesThatDoNotReadBack();
+        return ExitCode::FileHasProblems;
+    }
+    stored.masterPassword = read.masterPassword;
+    stored.key = read.key;
+    stored.readHash = ContentHash::of(bytes);
+    stored.plain = std::move(read.plain);
+    return std::nullopt;
+}
+
+bool ImportCommand::copyStoredLines(const StoredFile &stored, BufferedWriter &out, qsizetype &count,
+                                    QString &readFailure) const {
+    // The folder is locked, so the file is the one checked above; a protected one was opened then.
     QFile file;
-    if (const FileResult opened = DataFile(m_folder.dataFilePath()).openForReading(file); !opened) {
+    QBuffer plain;
+    QIODevice *device = &file;
+    if (stored.key) {
+        plain.setData(stored.plain);
+        plain.open(QIODevice::ReadOnly);
+        device = &plain;
+    } else if (const FileResult opened = DataFile(m_folder.dataFilePath()).openForReading(file); !opened) {
         readFailure = opened.reason();
         return false;
     }
-    DataFileStream lines(file);
+    DataFileStream lines(*device);
     DataFileStream::Line line;
     bool first = true;
     while (!out.failed() && lines.next(line)) {
@@ -141,7 +230,7 @@ ExitCode ImportCommand::importRows(const StoredFile &stored, QByteArrayView csv,
     const DataFile file(m_folder.dataFilePath());
     // Opened at the first row taken, so that a file without one is never touched. Once the save has
     // failed, the rows are still gone through, so that every refused one is told as before.
-    std::optional<FileSave> save;
+    std::optional<ImportSave> save;
     FileResult saving = FileResult::success();
     qsizetype storedCount = 0;
     qsizetype imported = 0;
@@ -165,11 +254,11 @@ ExitCode ImportCommand::importRows(const StoredFile &stored, QByteArrayView csv,
             break;
         }
         if (imported++ == 0) {
-            save.emplace(file.path(), DataFile::Access::KeepTightened);
+            save.emplace(file.path(), stored.key, stored.readHash);
             saving = save->open();
             if (saving) {
                 DataFileFormat::writeMasterLine(save->out(), stored.masterPassword);
-                if (stored.exists && !copyStoredLines(save->out(), storedCount, readFailure))
+                if (stored.exists && !copyStoredLines(stored, save->out(), storedCount, readFailure))
                     break;
             }
         }

@@ -28,13 +28,17 @@ MasterPasswordInput::Outcome MasterPasswordInput::login(const QString &stored) {
 }
 
 MasterPasswordInput::Outcome MasterPasswordInput::login(const QString &stored, const QString &prompt) {
+    // Compared exactly as the program's login compares.
+    return login([&stored](const QString &typed) { return MasterPasswordRules::matchesStored(typed, stored); }, prompt);
+}
+
+MasterPasswordInput::Outcome MasterPasswordInput::login(const Opens &opens, const QString &prompt) {
     const int tries = PasswordInput::isTerminal() ? MasterPasswordRules::Tries : 1;
     for (int tried = 1;; ++tried) {
         const std::optional<QString> typed = PasswordInput::readLine(prompt);
         if (!typed)
             return noInput();
-        // Compared exactly as the program's login compares.
-        if (MasterPasswordRules::matchesStored(*typed, stored))
+        if (opens(*typed))
             return Outcome::Accepted;
         Console::err(wrongPassword());
         if (tried == tries) {
@@ -54,17 +58,31 @@ QString MasterPasswordInput::newPasswordProblem(const QString &typed) {
 }
 
 MasterPasswordInput::Outcome MasterPasswordInput::askNew(QString &password) {
+    return chooseNew(password,
+                     QStringLiteral("The data file has no master password yet. Choose one of at least 4 characters; "
+                                    "8 or more, and not a word found in a dictionary, are recommended."),
+                     false);
+}
+
+MasterPasswordInput::Outcome MasterPasswordInput::askReplacement(QString &password) {
+    return chooseNew(password,
+                     QStringLiteral("Choose a new master password of at least 4 characters; 8 or more, and not a word "
+                                    "found in a dictionary, are recommended."),
+                     true);
+}
+
+MasterPasswordInput::Outcome MasterPasswordInput::chooseNew(QString &password, const QString &intro,
+                                                            bool confirmAlways) {
     const bool terminal = PasswordInput::isTerminal();
     if (terminal)
-        Console::err(QStringLiteral("The data file has no master password yet. Choose one of at least 4 characters; "
-                                    "8 or more, and not a word found in a dictionary, are recommended."));
+        Console::err(intro);
     const int tries = terminal ? MasterPasswordRules::Tries : 1;
     for (int tried = 1;; ++tried) {
         const std::optional<QString> typed = PasswordInput::readLine(QStringLiteral("New master password: "));
         if (!typed)
             return noInput();
         QString problem = newPasswordProblem(*typed);
-        if (problem.isEmpty() && terminal) {
+        if (problem.isEmpty() && (terminal || confirmAlways)) {
             const std::optional<QString> again = PasswordInput::readLine(QStringLiteral("Type it again: "));
             if (!again)
                 return noInput();

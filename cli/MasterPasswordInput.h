@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace varnook {
@@ -20,11 +21,23 @@ public:
     static Outcome login(const QString &stored);
     // The same with another prompt, for another file's password.
     static Outcome login(const QString &stored, const QString &prompt);
+    // Asks until opens takes the typed password: a protected file, whose master password is told
+    // by its key alone.
+    using Opens = std::function<bool(const QString &typed)>;
+    static Outcome login(const Opens &opens, const QString &prompt);
     // Asks for a new master password, twice on a terminal; on Accepted, password holds it.
     static Outcome askNew(QString &password);
+    // Asks for the master password that replaces the file's, twice on a terminal and from standard
+    // input alike; on Accepted, password holds it.
+    static Outcome askReplacement(QString &password);
 
     // Why typed cannot be a master password, or an empty text when it can.
     static QString newPasswordProblem(const QString &typed);
+
+private:
+    // intro: shown on a terminal before the first prompt; confirmAlways: the second typing is read
+    // from standard input too.
+    static Outcome chooseNew(QString &password, const QString &intro, bool confirmAlways);
 };
 
 } // namespace varnook

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "DataFile.h"
+#include "DataFileUnlock.h"
 #include "DataFolderLock.h"
 #include "DataLoader.h"
 #include "EntryMerge.h"
@@ -32,7 +33,8 @@ std::optional<LoadResult> readExisting(const QString &path, bool ours) {
         return std::nullopt;
     }
     LoadResult result = DataLoader::fromBytes(bytes);
-    if (result.state != LoadResult::State::HasMasterPassword) {
+    // A protected file always has one; whether it is whole is told once it is opened.
+    if (result.state == LoadResult::State::NeedsMasterPassword) {
         Console::err(which + QStringLiteral(" has no master password line: ") + shown(path));
         return std::nullopt;
     }
@@ -40,6 +42,35 @@ std::optional<LoadResult> readExisting(const QString &path, bool ours) {
 }
 
 } // namespace
+
+std::optional<ExitCode> MergeCommand::unlockOther(LoadResult &other, const QString &ours) const {
+    const DataFileUnlock::Names names{QStringLiteral("The file to merge"),
+                                      QStringLiteral("Master password of the file to merge: ")};
+    // The other file's own password is asked only where it has another: a protected one is first
+    // tried with the data file's.
+    switch (other.state) {
+    case LoadResult::State::HasMasterPassword:
+        if (other.masterPassword == ours)
+            return std::nullopt;
+        break;
+    case LoadResult::State::Protected: {
+        bool noMemory = false;
+        if (DataFileUnlock::tryPassword(other, ours, noMemory)) {
+            if (noMemory) {
+                DataFileUnlock::tellNoMemory(other.header.cost);
+                return ExitCode::FileFailure;
+            }
+            if (other.state == LoadResult::State::Damaged)
+                break; // told by unlock below
+            return std::nullopt;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return DataFileUnlock::unlock(other, m_otherFile, names);
+}
 
 ExitCode MergeCommand::run() {
     if (!m_folder.existsOrTell())
@@ -61,13 +92,10 @@ ExitCode MergeCommand::run() {
     if (!stored)
         return ExitCode::FileFailure;
 
-    if (MasterPasswordInput::login(stored->masterPassword) != MasterPasswordInput::Outcome::Accepted)
-        return ExitCode::PasswordRefused;
-    // The other file's own password, asked only where it has another.
-    if (other->masterPassword != stored->masterPassword &&
-        MasterPasswordInput::login(other->masterPassword, QStringLiteral("Master password of the file to merge: ")) !=
-            MasterPasswordInput::Outcome::Accepted)
-        return ExitCode::PasswordRefused;
+    if (const std::optional<ExitCode> refused = DataFileUnlock::unlock(*stored, ours, DataFileUnlock::dataFile()))
+        return *refused;
+    if (const std::optional<ExitCode> refused = unlockOther(*other, stored->masterPassword))
+        return *refused;
 
     EntryMerge::Rows rows{std::move(stored->entries), std::move(stored->storedLines)};
     const EntryMerge::Rows missing =
@@ -81,7 +109,9 @@ ExitCode MergeCommand::run() {
     rows.lines.insert(rows.lines.end(), missing.lines.begin(), missing.lines.end());
     const EntryLines lines(qsizetype(rows.lines.size()),
                            [&rows](qsizetype i) { return rows.lines[size_t(i)].bytes(); });
-    if (const FileResult saved = DataFile(ours).saveLines(stored->masterPassword, lines); !saved) {
+    // A protected data file stays protected, under its own key.
+    if (const FileResult saved = DataFile(ours).saveLines(stored->masterPassword, lines, nullptr, stored->key.get());
+        !saved) {
         Console::err(
             QStringLiteral("The data file could not be saved: ") + shown(ours) + QStringLiteral("\n") + saved.reason() +
             (saved.replaced() ? QStringLiteral("\nIt holds the merged entries, but they may not be safe on disk.")

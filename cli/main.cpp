@@ -3,7 +3,7 @@
 
 #include <QCoreApplication>
 
-// varnook-cli: export, import and check Varnook's data file from the command line.
+// varnook-cli: export, import, check, merge and protect Varnook's data file from the command line.
 int main(int argc, char *argv[]) {
     // Before any password is read: a crash must not leave one on the disk.
     varnook::CoreDumps::switchOff();

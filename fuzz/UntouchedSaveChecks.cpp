@@ -6,6 +6,7 @@
 #include "DataFileStream.h"
 #include "DataLoader.h"
 #include "PropertyCheck.h"
+#include "ProtectedForm.h"
 
 #include <QBuffer>
 
@@ -121,6 +122,14 @@ QString untouchedSaveFault(QByteArrayView input) {
     const QByteArray bytes = input.toByteArray();
     try {
         const LoadResult loaded = DataLoader::fromBytes(bytes);
+        // A file in the protected form is opened before any save (fuzz_protectedform reads it): it is
+        // never loaded as lines of the plain form.
+        if (ProtectedForm::isProtected(bytes)) {
+            check(loaded.state == LoadResult::State::Protected || loaded.state == LoadResult::State::Damaged,
+                  "a file in the protected form is not read as a plain one");
+            check(loaded.entries.empty(), "a file in the protected form shows no entry before it is opened");
+            return {};
+        }
         check(loaded.storedLines.size() == loaded.entries.size(), "every entry has its stored line");
         checkSaves(loaded);
         checkBlockReading(bytes, loaded);

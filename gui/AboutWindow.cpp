@@ -1,11 +1,11 @@
 #include "AboutWindow.h"
 
 #include "Branding.h"
-#include "ControlArray.h"
 #include "Design.h"
 #include "PictureBox.h"
 #include "Skin.h"
 #include "SkinLabel.h"
+#include "SkinLabelArray.h"
 #include "WindowKeys.h"
 
 #include <QCloseEvent>
@@ -19,6 +19,8 @@ constexpr int ClientWidth = 7455;
 constexpr int ClientHeight = 2925;
 } // namespace
 
+AboutWindow::~AboutWindow() = default;
+
 AboutWindow::AboutWindow(const Branding &branding, const VersionRecord &record, const SkinEngine *skin, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmAbout"));
@@ -28,7 +30,7 @@ AboutWindow::AboutWindow(const Branding &branding, const VersionRecord &record, 
     setFont(verdana(8.25));
     setFixedSize(twipsSize(ClientWidth, ClientHeight));
 
-    // Created in the design's control order, which replaceLabels follows.
+    // Created in the design's control order, in which replaceLabels covers the plain labels.
     m_headerPicture = new PictureBox(this);
     m_headerPicture->setObjectName(QStringLiteral("Picture1"));
     m_headerPicture->setGeometry(twipsRect(0, 0, 7515, 1035));
@@ -50,7 +52,7 @@ AboutWindow::AboutWindow(const Branding &branding, const VersionRecord &record, 
 
     // The hidden template of the SkinLabel1 array, outside the visible area.
     auto *templateLabel = new SkinLabel(this);
-    setControlIndex(templateLabel, QStringLiteral("SkinLabel1"), 0);
+    m_skinLabels = std::make_unique<SkinLabelArray>(templateLabel);
     templateLabel->setGeometry(twipsRect(480, 2940, 555, 195));
     templateLabel->hide();
 
@@ -61,8 +63,11 @@ AboutWindow::AboutWindow(const Branding &branding, const VersionRecord &record, 
     m_websiteLabel->setCaption(record.comments);
 
     if (skin) {
-        replaceLabels(this);
-        applySkin(this, skin);
+        replaceLabels(*m_skinLabels, m_plainLabels);
+        SkinnedControls controls(this);
+        controls.add(m_headerPicture).add({m_productLabel, m_versionLabel, m_companyLabel, m_websiteLabel});
+        controls.add(m_plainLabels).add(m_skinLabels->elements());
+        applySkin(controls, skin);
     }
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -77,6 +82,7 @@ QLabel *AboutWindow::addPlainLabel(const QString &name, const QString &caption, 
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     label->setFont(font);
+    m_plainLabels.append(label);
     return label;
 }
 

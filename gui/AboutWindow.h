@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QLabel;
 
 namespace varnook {
@@ -11,6 +13,7 @@ class PictureBox;
 class SkinEngine;
 struct VersionRecord;
 class SkinLabel;
+class SkinLabelArray;
 
 // The About window: program name, version, owner and web address below a header picture.
 // It has no buttons; the close box closes it.
@@ -20,6 +23,7 @@ class AboutWindow : public QWidget {
 public:
     AboutWindow(const Branding &branding, const VersionRecord &record, const SkinEngine *skin,
                 QWidget *parent = nullptr);
+    ~AboutWindow() override;
 
     SkinLabel *productLabel() const { return m_productLabel; }
     SkinLabel *versionLabel() const { return m_versionLabel; }
@@ -43,6 +47,8 @@ private:
     SkinLabel *m_versionLabel;
     SkinLabel *m_companyLabel;
     SkinLabel *m_websiteLabel;
+    QList<QLabel *> m_plainLabels; // in control order
+    std::unique_ptr<SkinLabelArray> m_skinLabels;
 };
 
 } // namespace varnook

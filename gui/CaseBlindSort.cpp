@@ -1,5 +1,7 @@
 #include "CaseBlindSort.h"
 
+#include "CaseFold.h"
+
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -7,30 +9,6 @@
 namespace varnook {
 
 namespace {
-
-char16_t foldUnit(char16_t unit) {
-    if (unit < 0x80)
-        return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
-    return QChar(unit).toCaseFolded().unicode();
-}
-
-// The text's UTF-16 units with letter case folded, as many as the text has: a surrogate pair folds
-// as the character it makes, into another pair.
-template <typename Sink> void foldInto(const QString &text, Sink &&append) {
-    const auto *units = reinterpret_cast<const char16_t *>(text.utf16());
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t unit = units[i];
-        if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(units[i + 1])) {
-            const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(unit, units[i + 1]));
-            append(QChar::highSurrogate(folded));
-            append(QChar::lowSurrogate(folded));
-            ++i;
-        } else {
-            append(foldUnit(unit));
-        }
-    }
-}
 
 // A row in the sort: four units of its folded text from the depth being sorted, the first in the
 // highest bits and 0 past its end, so that most steps read the array being sorted, not the block.
@@ -171,7 +149,7 @@ CaseBlindSort::Keys::Keys(quint32 slotCount, const Text &text) {
     m_units.resize(units);
     for (quint32 slot = 0; slot < slotCount; ++slot) {
         char16_t *out = m_units.data() + m_start[slot];
-        foldInto(text(slot), [&out](char16_t unit) { *out++ = unit; });
+        caseFold::foldInto(text(slot), [&out](char16_t unit) { *out++ = unit; });
     }
 }
 
@@ -198,8 +176,8 @@ int CaseBlindSort::compare(const QString &a, const QString &b) {
     const qsizetype common = std::min(a.size(), b.size());
     qsizetype i = 0;
     for (; i < common && unitsA[i] < 0x80 && unitsB[i] < 0x80; ++i) {
-        const char16_t foldedA = foldUnit(unitsA[i]);
-        const char16_t foldedB = foldUnit(unitsB[i]);
+        const char16_t foldedA = caseFold::unit(unitsA[i]);
+        const char16_t foldedB = caseFold::unit(unitsB[i]);
         if (foldedA != foldedB)
             return foldedA < foldedB ? -1 : 1;
     }
@@ -210,8 +188,8 @@ int CaseBlindSort::compare(const QString &a, const QString &b) {
     }
     QVarLengthArray<char16_t, 64> foldedA;
     QVarLengthArray<char16_t, 64> foldedB;
-    foldInto(a, [&](char16_t unit) { foldedA.append(unit); });
-    foldInto(b, [&](char16_t unit) { foldedB.append(unit); });
+    caseFold::foldInto(a, [&](char16_t unit) { foldedA.append(unit); });
+    caseFold::foldInto(b, [&](char16_t unit) { foldedB.append(unit); });
     const int folded = QStringView(foldedA.data(), foldedA.size()).compare(QStringView(foldedB.data(), foldedB.size()));
     return folded != 0 ? folded : a.compare(b, Qt::CaseSensitive);
 }

@@ -123,6 +123,7 @@ EntryEditor::EntryEditor(const SkinEngine *skin, QWidget *parent)
     label1->setBuddy(m_usernameEdit);
     label2->setBuddy(m_passwordEdit);
     label3->setBuddy(m_websiteEdit);
+    m_labels = {label1, label2, label3};
 
     setTabOrder(m_cancelButton, m_saveButton);
     setTabOrder(m_saveButton, m_usernameEdit);
@@ -165,8 +166,12 @@ void EntryEditor::openForEdit(EntryTableModel::RowId row, const Entry &entry) {
 }
 
 void EntryEditor::open() {
-    if (m_skin)
-        applySkin(this, m_skin);
+    if (m_skin) {
+        SkinnedControls controls(this);
+        controls.add({m_saveButton, m_cancelButton}).add(m_showPasswordButton).add(m_labels);
+        controls.add({m_usernameEdit, m_passwordEdit, m_websiteEdit});
+        applySkin(controls, m_skin);
+    }
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     m_cancelButton->setFocus();

@@ -3,6 +3,7 @@
 #include "EntryTableModel.h"
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -59,6 +60,7 @@ private:
     QLineEdit *m_usernameEdit;
     QLineEdit *m_passwordEdit;
     QLineEdit *m_websiteEdit;
+    QList<QLabel *> m_labels; // the fields' captions
     QToolButton *m_showPasswordButton;
     const SkinEngine *m_skin;
     Mode m_mode = Mode::Add;

@@ -4,13 +4,15 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 
 namespace varnook {
 
 EntryListView::EntryListView(EntryTableModel *model, QWidget *parent)
     : QTreeView(parent)
-    , m_model(model) {
-    setModel(m_model);
+    , m_model(model)
+    , m_shownRows(new EntryFilterModel(model, this)) {
+    setModel(m_shownRows);
     setRootIsDecorated(false);
     setUniformRowHeights(true); // keeps tens of thousands of rows instant to lay out
     setItemsExpandable(false);
@@ -24,6 +26,17 @@ EntryListView::EntryListView(EntryTableModel *model, QWidget *parent)
     header()->setStretchLastSection(false);
     connect(header(), &QHeaderView::sectionClicked, this, [this](int section) { emit columnClicked(section + 1); });
     connect(m_model, &EntryTableModel::shownTextsChanged, viewport(), qOverload<>(&QWidget::update));
+    // Another program's file replaces the rows: the selected entry and the scroll position stay.
+    connect(m_shownRows, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        const int position = firstSelectedPosition();
+        m_heldRow = position == 0 ? 0 : m_model->rowId(position);
+        m_heldScroll = verticalScrollBar()->value();
+    });
+    connect(m_shownRows, &QAbstractItemModel::modelReset, this, [this] {
+        if (const int position = m_heldRow ? m_model->positionOf(m_heldRow) : 0; position != 0)
+            selectPosition(position);
+        verticalScrollBar()->setValue(m_heldScroll);
+    });
 }
 
 void EntryListView::addColumn(const QString &header, int widthTwips) {
@@ -41,26 +54,84 @@ int EntryListView::columnWidthTwips(int column) const {
 }
 
 int EntryListView::firstSelectedPosition() const {
-    int first = 0;
+    int first = -1;
     const QModelIndexList rows = selectionModel()->selectedRows();
     for (const QModelIndex &index : rows) {
-        if (first == 0 || index.row() + 1 < first)
-            first = index.row() + 1;
+        if (first < 0 || index.row() < first)
+            first = index.row();
     }
-    return first;
+    // Shown rows keep the model's order: the first row is the first position.
+    return first < 0 ? 0 : m_shownRows->positionAt(first);
 }
 
 bool EntryListView::isSelected(int position) const {
-    return selectionModel()->isRowSelected(position - 1, QModelIndex());
+    const int row = m_shownRows->rowOf(position);
+    return row >= 0 && selectionModel()->isRowSelected(row, QModelIndex());
 }
 
-void EntryListView::selectPosition(int position, bool exclusive) {
-    const QModelIndex index = m_model->index(position - 1, 0);
+bool EntryListView::selectPosition(int position, bool exclusive) {
+    const int row = m_shownRows->rowOf(position);
+    if (row < 0) {
+        if (exclusive)
+            selectionModel()->clearSelection();
+        return false;
+    }
+    const QModelIndex index = m_shownRows->index(row, 0);
     auto flags = QItemSelectionModel::Select | QItemSelectionModel::Rows;
     if (exclusive)
         flags |= QItemSelectionModel::Clear;
     selectionModel()->select(index, flags);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    return true;
+}
+
+void EntryListView::scrollToPosition(int position) {
+    if (const int row = m_shownRows->rowOf(position); row >= 0)
+        scrollTo(m_shownRows->index(row, 0));
+}
+
+void EntryListView::setFindText(const QString &text, bool inPasswords) {
+    const Anchor anchor = rowInSight();
+    m_shownRows->setFindText(text, inPasswords);
+    bringBack(anchor);
+}
+
+void EntryListView::startFinding() {
+    m_shownRows->startFinding();
+}
+
+void EntryListView::stopFinding() {
+    setFindText(QString(), false);
+    m_shownRows->stopFinding();
+}
+
+EntryListView::Anchor EntryListView::rowInSight() const {
+    const QRect sight = viewport()->rect();
+    QModelIndex row;
+    if (const int selected = m_shownRows->rowOf(firstSelectedPosition()); selected >= 0) {
+        const QModelIndex index = m_shownRows->index(selected, 0);
+        if (visualRect(index).intersects(sight))
+            row = index;
+    }
+    if (!row.isValid())
+        row = indexAt(QPoint(0, 0));
+    if (!row.isValid())
+        return {};
+    return {m_shownRows->positionAt(row.row()), visualRect(row).top()};
+}
+
+void EntryListView::bringBack(const Anchor &anchor) {
+    executeDelayedItemsLayout();
+    const int row = m_shownRows->rowAtOrAfter(anchor.position);
+    if (row < 0) {
+        scrollToBottom(); // the rows shown all lie before it
+        return;
+    }
+    const int height = qMax(1, rowHeight(m_shownRows->index(row, 0)));
+    if (verticalScrollMode() == QAbstractItemView::ScrollPerItem)
+        verticalScrollBar()->setValue(row - anchor.offset / height);
+    else
+        verticalScrollBar()->setValue(row * height - anchor.offset);
 }
 
 void EntryListView::showSortIndicator() {

@@ -51,6 +51,7 @@ int EntryTableModel::add(const Entry &entry) {
     beginInsertRows(QModelIndex(), int(place), int(place));
     m_slots.push_back(Row{entry, m_nextId++});
     m_order.insert(m_order.begin() + qsizetype(place), quint32(m_slots.size() - 1));
+    foldAdded(m_slots.size() - 1);
     endInsertRows();
     return int(place) + 1;
 }
@@ -71,10 +72,13 @@ EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
     beginInsertRows(QModelIndex(), count(), count() + int(entries.size()) - 1);
     makeRoom(m_slots.size() + entries.size());
     m_order.reserve(m_order.size() + entries.size());
+    const size_t firstSlot = m_slots.size();
     for (Entry &entry : entries) {
         m_order.push_back(quint32(m_slots.size()));
         m_slots.push_back(Row{std::move(entry), m_nextId++});
     }
+    for (size_t slot = firstSlot; slot < m_slots.size(); ++slot)
+        foldAdded(slot);
     endInsertRows();
     if (m_sorted)
         resort();
@@ -95,6 +99,10 @@ void EntryTableModel::remove(int position) {
         *std::find(m_order.begin(), m_order.end(), last) = slot;
     }
     m_slots.pop_back();
+    if (m_foldedNames)
+        m_foldedNames->removeRow(slot);
+    if (m_foldedPasswords)
+        m_foldedPasswords->removeRow(slot);
     endRemoveRows();
 }
 
@@ -185,6 +193,7 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
     }
 
     beginResetModel();
+    forgetFinding(); // made again from the new rows when next needed
     // The rows as they were shown, for a sorted list: kept rows are mostly still in that order.
     std::vector<quint32> shown = m_sorted ? std::move(m_order) : std::vector<quint32>();
     // New entries take the slots of the rows that go, then new slots; slots left over are filled
@@ -300,6 +309,7 @@ void EntryTableModel::clear() {
     m_order.clear();
     forgetSortKeys();
     forgetSlotIndex();
+    forgetFinding();
     endResetModel();
 }
 
@@ -309,6 +319,11 @@ int EntryTableModel::setEntry(int position, const Entry &entry) {
     Row &row = rowAt(position);
     row.entry = entry;
     forgetSortKeys();
+    const quint32 slot = m_order[size_t(position - 1)];
+    if (m_foldedNames)
+        m_foldedNames->setRow(slot, {entry.username, entry.location});
+    if (m_foldedPasswords)
+        m_foldedPasswords->setRow(slot, {entry.password});
     emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
     return m_sorted ? int(moveToSortedPlace(size_t(position - 1))) + 1 : position;
 }
@@ -349,6 +364,90 @@ int EntryTableModel::positionOf(RowId id) const {
             return int(i) + 1;
     }
     return 0;
+}
+
+void EntryTableModel::foldAdded(size_t slot) {
+    const Entry &entry = m_slots[slot].entry;
+    if (m_foldedNames)
+        m_foldedNames->appendRow({entry.username, entry.location});
+    if (m_foldedPasswords)
+        m_foldedPasswords->appendRow({entry.password});
+}
+
+FoldedTexts &EntryTableModel::foldedNames() {
+    if (!m_foldedNames) {
+        m_foldedNames = std::make_unique<FoldedTexts>();
+        size_t units = 0;
+        for (const Row &row : m_slots)
+            units += size_t(row.entry.username.size() + row.entry.location.size()) + 1;
+        m_foldedNames->reserve(m_slots.size(), units);
+        // The strings lie all over the heap: asking for them some rows ahead lets the waits for
+        // memory overlap.
+        constexpr size_t Ahead = 16;
+        for (size_t slot = 0; slot < m_slots.size(); ++slot) {
+            if (slot + Ahead < m_slots.size()) {
+                __builtin_prefetch(m_slots[slot + Ahead].entry.username.constData());
+                __builtin_prefetch(m_slots[slot + Ahead].entry.location.constData());
+            }
+            const Entry &entry = m_slots[slot].entry;
+            m_foldedNames->appendRow({entry.username, entry.location});
+        }
+    }
+    return *m_foldedNames;
+}
+
+FoldedTexts &EntryTableModel::foldedPasswords() {
+    if (!m_foldedPasswords) {
+        m_foldedPasswords = std::make_unique<FoldedTexts>();
+        size_t units = 0;
+        for (const Row &row : m_slots)
+            units += size_t(row.entry.password.size());
+        m_foldedPasswords->reserve(m_slots.size(), units);
+        constexpr size_t Ahead = 16;
+        for (size_t slot = 0; slot < m_slots.size(); ++slot) {
+            if (slot + Ahead < m_slots.size())
+                __builtin_prefetch(m_slots[slot + Ahead].entry.password.constData());
+            m_foldedPasswords->appendRow({m_slots[slot].entry.password});
+        }
+    }
+    return *m_foldedPasswords;
+}
+
+void EntryTableModel::prepareFinding() {
+    foldedNames();
+}
+
+void EntryTableModel::forgetFinding() {
+    m_foldedNames.reset();
+    m_foldedPasswords.reset();
+}
+
+EntryTableModel::RowFlags EntryTableModel::findRows(const CaseBlindFind &find, bool inPasswords,
+                                                    const RowFlags *within) {
+    RowFlags flags(m_slots.size(), 0);
+    if (within && within->size() != m_slots.size())
+        within = nullptr;
+    const std::optional<QByteArray> bytes = FoldedTexts::bytesOf(find.folded());
+    foldedNames().flagHolding(bytes, flags, within, [&](quint32 slot) {
+        const Entry &entry = m_slots[slot].entry;
+        return find.isIn(entry.username) || find.isIn(entry.location);
+    });
+    if (inPasswords) {
+        foldedPasswords().flagHolding(bytes, flags, within,
+                                      [&](quint32 slot) { return find.isIn(m_slots[slot].entry.password); });
+    }
+    return flags;
+}
+
+std::vector<int> EntryTableModel::flaggedPositions(const RowFlags &flags) const {
+    std::vector<int> positions;
+    if (flags.size() != m_slots.size())
+        return positions;
+    for (size_t i = 0; i < m_order.size(); ++i) {
+        if (flags[m_order[i]])
+            positions.push_back(int(i) + 1);
+    }
+    return positions;
 }
 
 bool EntryTableModel::toggleSort(int columnHeader) {

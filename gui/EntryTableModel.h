@@ -1,7 +1,9 @@
 #pragma once
 
+#include "CaseBlindFind.h"
 #include "CaseBlindSort.h"
 #include "Entry.h"
+#include "FoldedTexts.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -54,6 +56,19 @@ public:
     RowId rowId(int position) const { return rowAt(position).id; }
     // The row's current position, or 0 when it is gone.
     int positionOf(RowId id) const;
+
+    // One flag per row, in the order the rows lie in memory (not display order): valid through
+    // sorts, until a row is added, removed, changed or replaced.
+    using RowFlags = std::vector<quint8>;
+    // The rows whose user name or location holds find's text (or, with inPasswords, whose password
+    // does); with within, only among those flagged there.
+    RowFlags findRows(const CaseBlindFind &find, bool inPasswords, const RowFlags *within = nullptr);
+    // The positions of the flagged rows, in display order.
+    std::vector<int> flaggedPositions(const RowFlags &flags) const;
+    // Finding reads the fields folded into one block, made here ahead of the first key (and for
+    // passwords when first asked) and kept up to date through every change until forgotten.
+    void prepareFinding();
+    void forgetFinding();
 
     // The list's sort settings. Unsorted at first: rows keep the data file's order.
     bool sorted() const { return m_sorted; }
@@ -126,6 +141,13 @@ private:
     // that a sort moves only their slot numbers.
     std::vector<Row> m_slots;
     std::vector<quint32> m_order; // display order: the slot of each position
+    FoldedTexts &foldedNames();
+    // A new row's fields join finding's block.
+    void foldAdded(size_t slot);
+    FoldedTexts &foldedPasswords();
+    // Finding's folded fields, while prepared: user names and locations, and passwords.
+    std::unique_ptr<FoldedTexts> m_foldedNames;
+    std::unique_ptr<FoldedTexts> m_foldedPasswords;
     // Each column's folded texts, made at its first sort and kept until a row changes.
     std::array<std::shared_ptr<const CaseBlindSort::Keys>, 3> m_sortKeys;
     mutable std::unique_ptr<const SlotIndex> m_slotIndex;

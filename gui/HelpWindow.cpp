@@ -61,7 +61,7 @@ HelpWindow::~HelpWindow() = default;
 // Each step stands on its own: one that cannot be done is skipped and the next one runs.
 bool HelpWindow::load() {
     if (m_skin)
-        applySkin(this, m_skin);
+        applySkin(SkinnedControls(this).add(m_textView).add(m_showAtStartupBox), m_skin);
 
     const QString path = platform().programFile(QStringLiteral("Help.rtf"));
     if (!fileExists(path)) {

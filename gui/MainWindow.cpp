@@ -8,6 +8,7 @@
 #include "DesktopOpener.h"
 #include "EntryListView.h"
 #include "ErrorBox.h"
+#include "FindBar.h"
 #include "HelpWindow.h"
 #include "Messages.h"
 #include "PictureBox.h"
@@ -20,15 +21,17 @@
 #include "WebBrowser.h"
 #include "WindowKeys.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -88,10 +91,25 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
     m_statusLine = new StatusLine(m_client);
     m_statusLine->setObjectName(QStringLiteral("StatusBar1"));
 
+    m_findBar = new FindBar(m_client);
+    m_findBar->hide();
+    m_closeFindBarKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_closeFindBarKey->setContext(Qt::WindowShortcut);
+    m_closeFindBarKey->setEnabled(false);
+
     // Tab goes in reading order: the buttons left to right, top to bottom, then the list.
-    const QList<QWidget *> tabOrder = {m_addButton,      m_deleteButton,   m_editButton,
-                                       m_goToButton,     m_visitButton,    m_copyButtons[0],
-                                       m_copyButtons[1], m_copyButtons[2], m_entryList};
+    const QList<QWidget *> tabOrder = {m_addButton,
+                                       m_deleteButton,
+                                       m_editButton,
+                                       m_goToButton,
+                                       m_visitButton,
+                                       m_copyButtons[0],
+                                       m_copyButtons[1],
+                                       m_copyButtons[2],
+                                       m_entryList,
+                                       m_findBar->findBox(),
+                                       m_findBar->passwordsBox(),
+                                       m_findBar->closeButton()};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -105,17 +123,15 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
     connect(m_entryList, &EntryListView::columnClicked, this, &MainWindow::onColumnClicked);
     connect(m_entryList, &EntryListView::editRequested, this, &MainWindow::onEditClicked);
     connect(&m_session, &Session::status, this, &MainWindow::showStatus);
-    // Another program's file replaces the rows: the selected entry and the scroll position stay.
-    EntryTableModel &list = m_session.entries();
-    connect(&list, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
-        const int position = m_entryList->firstSelectedPosition();
-        m_heldRow = position == 0 ? 0 : m_session.entries().rowId(position);
-        m_heldScroll = m_entryList->verticalScrollBar()->value();
-    });
-    connect(&list, &QAbstractItemModel::modelReset, this, [this] {
-        if (const int position = m_heldRow ? m_session.entries().positionOf(m_heldRow) : 0; position != 0)
-            m_entryList->selectPosition(position);
-        m_entryList->verticalScrollBar()->setValue(m_heldScroll);
+    connect(m_findBar, &FindBar::findChanged, m_entryList, &EntryListView::setFindText);
+    connect(&m_entryList->shownRows(), &EntryFilterModel::countsChanged, this, &MainWindow::showFindCounts);
+    connect(m_findBar, &FindBar::closeRequested, this, &MainWindow::closeFindBar);
+    connect(m_closeFindBarKey, &QShortcut::activated, this, &MainWindow::closeFindBar);
+    connect(m_findBar, &FindBar::listRequested, this, [this] {
+        // The user goes on in the list, on the first entry found unless one is selected.
+        if (m_entryList->firstSelectedPosition() == 0 && m_entryList->shownRows().shownCount() > 0)
+            m_entryList->selectPosition(m_entryList->shownRows().positionAt(0));
+        m_entryList->setFocus(Qt::ShortcutFocusReason);
     });
 
     buildMenus();
@@ -243,6 +259,9 @@ void MainWindow::buildMenus() {
                                                         [this, column] { onColumnClicked(column + 1); });
     }
     data->addSeparator();
+    m_findAction = data->addAction(QStringLiteral("Find…"), this, &MainWindow::openFindBar);
+    m_findAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    data->addSeparator();
     m_hidePasswordsAction = data->addAction(QStringLiteral("Hide Passwords"));
     m_hidePasswordsAction->setCheckable(true);
     m_hidePasswordsAction->setChecked(Settings().hidePasswords());
@@ -253,6 +272,42 @@ void MainWindow::buildMenus() {
             m_editor->setPasswordHidden(hide);
         Settings().setHidePasswords(hide);
     });
+}
+
+void MainWindow::openFindBar() {
+    if (!m_findBar->isVisible()) {
+        // The bar sits at the bottom of the list's room, the list above it.
+        m_listGeometry = m_entryList->geometry();
+        const int barHeight = m_findBar->sizeHint().height();
+        const int gap = twipsToPixels(45);
+        m_findBar->setGeometry(m_listGeometry.x(), m_listGeometry.bottom() + 1 - barHeight, m_listGeometry.width(),
+                               barHeight);
+        m_entryList->setGeometry(m_listGeometry.adjusted(0, 0, 0, -(barHeight + gap)));
+        m_entryList->startFinding();
+        showFindCounts();
+        m_findBar->show();
+        m_closeFindBarKey->setEnabled(true);
+    }
+    m_findBar->findBox()->setFocus(Qt::ShortcutFocusReason);
+    m_findBar->findBox()->selectAll();
+}
+
+void MainWindow::closeFindBar() {
+    if (!m_findBar->isVisible())
+        return;
+    const bool listHadFocus = m_entryList->hasFocus();
+    m_findBar->reset();
+    m_entryList->stopFinding();
+    m_closeFindBarKey->setEnabled(false);
+    m_findBar->hide();
+    m_entryList->setGeometry(m_listGeometry);
+    if (!listHadFocus && isActiveWindow())
+        m_entryList->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::showFindCounts() {
+    const EntryFilterModel &shown = m_entryList->shownRows();
+    m_findBar->showCounts(shown.shownCount(), shown.entries()->count(), shown.isFiltering());
 }
 
 void MainWindow::updateProtectionItems() {
@@ -281,7 +336,8 @@ void MainWindow::lock(bool askAboutEditor) {
     }
     m_lockDue = false;
     if (!m_session.lock())
-        return; // a box has said why: changes the file lacks could not be saved
+        return;     // a box has said why: changes the file lacks could not be saved
+    closeFindBar(); // what was looked for goes with the entries
     m_locked = true;
     m_idleLock.stop();
     const QList<QPointer<QWidget>> shown = {this, m_editor.data()};
@@ -309,8 +365,13 @@ bool MainWindow::load() {
     if (!m_session.load())
         return false;
 
-    if (m_skin)
-        applySkin(this, m_skin);
+    if (m_skin) {
+        SkinnedControls controls(this);
+        controls.add({m_addButton, m_deleteButton, m_editButton, m_goToButton, m_visitButton});
+        controls.add({m_copyButtons[0], m_copyButtons[1], m_copyButtons[2]});
+        controls.add(m_entryList).add(m_bannerPicture);
+        applySkin(controls, m_skin);
+    }
 
     if (m_branding.bannerOn) {
         // The strip's room is made now, so that the window keeps its size when the banner arrives.
@@ -345,7 +406,7 @@ bool MainWindow::event(QEvent *event) {
 }
 
 void MainWindow::startBanner() {
-    showBanner(this, m_branding.adServerPage);
+    showBanner(m_banner, m_bannerPicture, m_branding.adServerPage);
     m_bannerStarted = true;
 }
 
@@ -469,12 +530,16 @@ void MainWindow::writeEntry(EntryEditor::Mode mode, EntryTableModel::RowId row, 
     const EntryTableModel::RowId written = list.rowId(position);
     const bool saved = m_session.save(change);
     // A save that merged another program's changes has put the file's rows in the list.
+    bool shown = true;
     if (const int now = list.positionOf(written); now != 0) {
-        m_entryList->selectPosition(now);
-        m_entryList->scrollTo(list.index(now - 1, 0));
+        shown = m_entryList->selectPosition(now);
+        m_entryList->scrollToPosition(now);
     }
+    // The list shows only what holds the text to find: an entry that does not is saved all the same.
+    const QString hiddenNote =
+        shown ? QString() : QStringLiteral("  The find bar hides it: it does not hold the text.");
     if (saved)
-        showStatus(QStringLiteral("Added new entry.  Data saved.") + m_session.mergeNote());
+        showStatus(QStringLiteral("Added new entry.  Data saved.") + m_session.mergeNote() + hiddenNote);
     if (EntryEditor *editor = m_editor)
         editor->close();
 }

@@ -16,10 +16,12 @@
 class QAction;
 class QMenuBar;
 class QPushButton;
+class QShortcut;
 
 namespace varnook {
 
 class EntryListView;
+class FindBar;
 class PictureBox;
 class Session;
 class SkinEngine;
@@ -47,6 +49,7 @@ public:
     Session &session() const { return m_session; }
     EntryListView *entryList() const { return m_entryList; }
     StatusLine *statusLine() const { return m_statusLine; }
+    FindBar *findBar() const { return m_findBar; }
     QWidget *client() const { return m_client; }
 
     // The windows this one opened and that are still open.
@@ -60,6 +63,12 @@ public:
     void openHelp();
     void openAbout();
 
+    // The find bar takes the bottom of the list's room while it is open, so that the window keeps
+    // its size and, closed, its original layout. Closing it shows every entry again; the selection
+    // stays.
+    void openFindBar();
+    void closeFindBar();
+
     // The File menu's items below Exit.
     QAction *protectAction() const { return m_protectAction; }
     QAction *removeProtectionAction() const { return m_removeProtectionAction; }
@@ -68,6 +77,7 @@ public:
     // The Data menu's items below the original's: sorting by each column, and hiding passwords.
     QAction *sortAction(int column) const { return m_sortActions[size_t(column)]; }
     QAction *hidePasswordsAction() const { return m_hidePasswordsAction; }
+    QAction *findAction() const { return m_findAction; }
     // Locks when the settings' minutes pass without use; tests shorten it.
     IdleLock &idleLock() { return m_idleLock; }
     const ClipboardEraser &clipboardEraser() const { return m_clipboardEraser; }
@@ -113,6 +123,7 @@ private:
     // Saves changes a failed save left out of the file, asking until they are saved or the user
     // chooses to close without them.
     void saveUnsavedChanges();
+    void showFindCounts();
 
     Session &m_session;
     const Branding m_branding;
@@ -129,9 +140,9 @@ private:
     WebBrowser *m_banner;
     PictureBox *m_bannerPicture;
     StatusLine *m_statusLine;
-    // What a replacement of the rows keeps: the selected row and the scroll position.
-    EntryTableModel::RowId m_heldRow = 0;
-    int m_heldScroll = 0;
+    FindBar *m_findBar;
+    QShortcut *m_closeFindBarKey;
+    QRect m_listGeometry; // while the find bar is open: the list's room with the bar closed
     bool m_bannerDue = false;
     bool m_bannerStarted = false;
     QPointer<EntryEditor> m_editor;
@@ -144,6 +155,7 @@ private:
     QAction *m_lockAction = nullptr;
     std::array<QAction *, 3> m_sortActions{};
     QAction *m_hidePasswordsAction = nullptr;
+    QAction *m_findAction = nullptr;
     IdleLock m_idleLock;
     ClipboardEraser m_clipboardEraser;
     bool m_locked = false;

@@ -1,28 +1,18 @@
 #include "Skin.h"
 
 #include "ColourNumber.h"
-#include "ControlArray.h"
 #include "Design.h"
 #include "PictureBox.h"
 #include "SkinEngine.h"
 #include "SkinLabel.h"
+#include "SkinLabelArray.h"
 #include "SkinLog.h"
-#include "TypeName.h"
-#include "WindowControls.h"
 
-#include <QMetaObject>
+#include <QLabel>
 
 namespace varnook {
 
 namespace {
-
-const QString SkinLabelArray = QStringLiteral("SkinLabel1");
-
-void setPaletteColour(QWidget *control, QPalette::ColorRole role, const QColor &colour) {
-    QPalette palette = control->palette();
-    palette.setColor(role, colour);
-    control->setPalette(palette);
-}
 
 // The Visible flag of a control: whether it shows once its container shows.
 bool visibleFlag(const QWidget *control) {
@@ -30,9 +20,32 @@ bool visibleFlag(const QWidget *control) {
     return container ? control->isVisibleTo(container) : control->isVisible();
 }
 
+// The palette a control of the kind wears. The roles the skin leaves alone (bevels and shadows)
+// stay the control's own.
+QPalette dressedPalette(const QWidget *control, SkinnedControls::Dress dress, const QPalette &skinPalette,
+                        const QColor &face, const QColor &text, const QColor &picture) {
+    QPalette palette = skinPalette.resolve(control->palette());
+    switch (dress) {
+    case SkinnedControls::Dress::Button:
+        palette.setColor(QPalette::Button, face);
+        break;
+    case SkinnedControls::Dress::Field:
+        palette.setColor(QPalette::Base, face);
+        palette.setColor(QPalette::Text, text);
+        break;
+    case SkinnedControls::Dress::Picture:
+        palette.setColor(QPalette::Window, picture);
+        break;
+    case SkinnedControls::Dress::Caption:
+        break;
+    }
+    return palette;
+}
+
 } // namespace
 
-bool applySkin(QWidget *window, const SkinEngine *skin) {
+bool applySkin(const SkinnedControls &controls, const SkinEngine *skin) {
+    QWidget *window = controls.window();
     if (!window)
         return false;
     if (!skin || !skin->isLoaded()) {
@@ -40,53 +53,41 @@ bool applySkin(QWidget *window, const SkinEngine *skin) {
                            << (skin ? skin->errorString() : QStringLiteral("(no skin engine)"));
         return false;
     }
-    const bool applied =
-        colourControls(window, skin->faceColour(), skin->textColour(), skin->pictureColour()) && skin->applyTo(window);
+    const bool applied = colourControls(controls, skin->skin().palette(), skin->faceColour(), skin->textColour(),
+                                        skin->pictureColour()) &&
+                         skin->applyTo(window);
     if (!applied)
         qCWarning(skinLog) << "The skin" << skin->skinName() << "did not apply to" << window->objectName();
     return applied;
 }
 
-bool colourControls(QWidget *window, quint32 faceColour, quint32 textColour, quint32 pictureColour) {
+bool applySkin(QWidget *window, const SkinEngine *skin) {
+    return applySkin(SkinnedControls(window), skin);
+}
+
+bool colourControls(const SkinnedControls &controls, const QPalette &skinPalette, quint32 faceColour,
+                    quint32 textColour, quint32 pictureColour) {
     const QColor face = colourFromNumber(faceColour);
     const QColor text = colourFromNumber(textColour);
     const QColor picture = colourFromNumber(pictureColour);
-    if (!window || !face.isValid() || !text.isValid() || !picture.isValid())
+    if (!controls.window() || !face.isValid() || !text.isValid() || !picture.isValid())
         return false;
 
-    static const QStringList listTypes = {QStringLiteral("TextBox"),      QStringLiteral("ComboBox"),
-                                          QStringLiteral("FileListBox"),  QStringLiteral("DirListBox"),
-                                          QStringLiteral("DriveListBox"), QStringLiteral("ListBox"),
-                                          QStringLiteral("ListView")};
-    const QList<QWidget *> controls = windowControls(window);
-    for (QWidget *control : controls) {
-        const QString type = typeName(control);
-        if (type == QLatin1String("CommandButton")) {
-            setPaletteColour(control, QPalette::Button, face);
-        } else if (listTypes.contains(type)) {
-            QPalette palette = control->palette();
-            palette.setColor(QPalette::Base, face);
-            palette.setColor(QPalette::Text, text);
-            control->setPalette(palette);
-        } else if (type == QLatin1String("PictureBox")) {
-            setPaletteColour(control, QPalette::Window, picture);
-            control->setAutoFillBackground(true);
-        }
+    for (const SkinnedControls::Control &control : controls.controls()) {
+        if (!control.widget)
+            continue;
+        control.widget->setPalette(dressedPalette(control.widget, control.dress, skinPalette, face, text, picture));
+        if (control.dress == SkinnedControls::Dress::Picture)
+            control.widget->setAutoFillBackground(true);
     }
     return true;
 }
 
-bool showBanner(QWidget *window, const QString &adServerPage) {
-    if (!window)
-        return false;
-    QWidget *banner = window->findChild<QWidget *>(QStringLiteral("wbBanner"));
-    QWidget *picture = window->findChild<QWidget *>(QStringLiteral("wbPicture"));
+bool placeBannerStrip(QWidget *banner, PictureBox *picture) {
     if (!banner || !picture || !banner->parentWidget())
         return false;
-    if (window->findChild<QWidget *>(QStringLiteral("picBox")))
+    if (qobject_cast<PictureBox *>(banner->parentWidget()))
         return false; // the strip is in place already
-    if (banner->metaObject()->indexOfMethod("navigate(QString)") < 0)
-        return false;
 
     const int margin = twipsToPixels(280);
     auto *box = new PictureBox(banner->parentWidget());
@@ -100,45 +101,33 @@ bool showBanner(QWidget *window, const QString &adServerPage) {
     box->show();
     banner->show();
     picture->hide();
-
-    // The browser returns at once and loads the page while the window goes on loading.
-    const bool navigated = QMetaObject::invokeMethod(banner, "navigate", Q_ARG(QString, adServerPage));
-    if (!navigated)
-        qCWarning(skinLog) << "The banner could not be told to open" << adServerPage;
-    return navigated;
+    return true;
 }
 
-bool replaceLabels(QWidget *window) {
-    if (!window)
-        return false;
-    QWidget *templateLabel = controlElement(window, SkinLabelArray, 0);
+QList<SkinLabel *> replaceLabels(SkinLabelArray &array, const QList<QLabel *> &plainLabels) {
+    QList<SkinLabel *> copies;
+    const SkinLabel *templateLabel = array.templateLabel();
     if (!templateLabel)
-        return false;
+        return copies;
     QWidget *container = templateLabel->parentWidget();
 
-    int nextIndex = 0;
-    const auto elements = window->findChildren<QWidget *>(SkinLabelArray);
-    for (const QWidget *element : elements)
-        nextIndex = qMax(nextIndex, controlIndex(element) + 1);
-
-    const QList<QWidget *> controls = windowControls(window);
-    for (QWidget *control : controls) {
-        if (typeName(control) != QLatin1String("Label") || control->parentWidget() != container)
+    for (QLabel *label : plainLabels) {
+        if (!label || label->parentWidget() != container)
             continue;
-        const auto *label = static_cast<const QLabel *>(control);
         auto *skinned = new SkinLabel(container);
-        setControlIndex(skinned, SkinLabelArray, nextIndex++);
+        array.insert(array.nextIndex(), skinned);
         skinned->hide();
         skinned->setGeometry(label->geometry());
         // The copy takes the label's place in the stacking order too: the controls made after the
         // label (an address box over its right part) stay above it.
-        skinned->stackUnder(control);
-        control->stackUnder(skinned);
+        skinned->stackUnder(label);
+        label->stackUnder(skinned);
         skinned->setFont(label->font());
         skinned->setCaption(label->text());
         skinned->setVisible(visibleFlag(label));
+        copies.append(skinned);
     }
-    return true;
+    return copies;
 }
 
 } // namespace varnook

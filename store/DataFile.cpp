@@ -6,7 +6,6 @@
 #include "FileSave.h"
 #include "ProtectedForm.h"
 #include "SaveTemporaries.h"
-#include "SecretBytes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -133,10 +132,17 @@ FileResult FileSave::open() {
     // Blocks go to the device as they fill; one it does not take in full ends the save.
     m_hash = std::make_unique<BackgroundHash>();
     m_out.emplace([this](QByteArrayView block) {
-        m_hash->add(block);
+        if (m_hashBlocks)
+            m_hash->add(block);
         return m_file->write(block.data(), block.size()) == block.size();
     });
     return FileResult::success();
+}
+
+void FileSave::writeWhole(const QByteArray &bytes) {
+    m_hash->addShared(bytes);
+    m_hashBlocks = false;
+    m_out->write(bytes);
 }
 
 FileResult FileSave::commit() {
@@ -245,26 +251,51 @@ FileResult DataFile::saveLines(QStringView masterPassword, const EntryLines &lin
     if (!key)
         return write([&](BufferedWriter &out) { DataFileFormat::write(out, masterPassword, lines); },
                      Access::KeepTightened, written);
-    // The plain form is laid out in memory only; what reaches the disk is sealed.
-    QByteArray plain;
+    // The plain form is laid out in memory only, after room for the header, and sealed where it is:
+    // what reaches the disk is sealed, and no second copy of the plain form is made. Its size is
+    // counted first, so that the buffer never grows, which would copy it (or leave pieces of it in
+    // memory given back).
+    qsizetype plainSize = 0;
     {
-        BufferedWriter out([&plain](QByteArrayView block) {
-            plain.append(block);
+        BufferedWriter count([&plainSize](QByteArrayView block) {
+            plainSize += block.size();
+            return true;
+        });
+        DataFileFormat::write(count, masterPassword, lines);
+        count.flush();
+    }
+    QByteArray file;
+    file.reserve(ProtectedForm::BodyStart + plainSize + ProtectedForm::TagSize);
+    file.resize(ProtectedForm::BodyStart);
+    {
+        BufferedWriter out([&file](QByteArrayView block) {
+            file.append(block);
             return true;
         });
         DataFileFormat::write(out, masterPassword, lines);
         out.flush();
     }
-    const FileResult saved = writePlain(plain, key, written);
-    wipe(plain.data(), std::size_t(plain.size()));
-    return saved;
+    ProtectedForm::sealInPlace(file, *key, ProtectedForm::newNonce());
+    return writeSealed(file, written);
 }
 
 FileResult DataFile::writePlain(QByteArrayView plain, const FileKey *key, DiskState *written) const {
     if (!key)
         return write([plain](BufferedWriter &out) { out.write(plain); }, Access::KeepTightened, written);
-    const QByteArray sealed = ProtectedForm::seal(plain, *key, ProtectedForm::newNonce());
-    return write([&sealed](BufferedWriter &out) { out.write(sealed); }, Access::KeepTightened, written);
+    return writeSealed(ProtectedForm::seal(plain, *key, ProtectedForm::newNonce()), written);
+}
+
+FileResult DataFile::writeSealed(const QByteArray &sealed, DiskState *written) const {
+    // The sealed bytes are all in memory already: their digest is worked out from them on its own
+    // thread while the disk takes them, rather than from a copy of each block.
+    FileSave save(m_path, Access::KeepTightened);
+    if (const FileResult opened = save.open(); !opened)
+        return opened;
+    save.writeWhole(sealed);
+    const FileResult committed = save.commit();
+    if (written && save.written().isKnown())
+        *written = save.written();
+    return committed;
 }
 
 FileResult DataFile::writeNewMasterPassword(QStringView masterPassword, QByteArrayView entryLines,

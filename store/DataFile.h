@@ -86,6 +86,9 @@ public:
     static void setSyncCall(SyncCall call);
 
 private:
+    // Replaces the file with a whole file in the protected form.
+    FileResult writeSealed(const QByteArray &sealed, DiskState *written) const;
+
     QString m_path;
 };
 

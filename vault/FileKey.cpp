@@ -28,7 +28,10 @@ std::optional<FileKey> FileKey::derive(QByteArrayView password, const KdfCost &c
     if (sodium_init() < 0 || cost.problem())
         return std::nullopt;
     SecretBytes master(KeySize);
-    if (crypto_pwhash(master.data(), master.size(), password.data(), password.size(), salt.data(), cost.passes,
+    // libsodium wants a pointer even for no bytes at all.
+    static const char none = 0;
+    const char *bytes = password.isEmpty() ? &none : password.data();
+    if (crypto_pwhash(master.data(), master.size(), bytes, password.size(), salt.data(), cost.passes,
                       std::size_t(cost.memoryKiB) * 1024, crypto_pwhash_ALG_ARGON2ID13) != 0)
         return std::nullopt;
     SecretBytes keys(2 * KeySize);

@@ -11,7 +11,7 @@ namespace varnook {
 namespace {
 
 constexpr qsizetype Start = ProtectedForm::Signature.size();
-constexpr qsizetype BodyStart = Start + ProtectedForm::HeaderSize;
+constexpr qsizetype BodyStart = ProtectedForm::BodyStart;
 
 // Offsets in the header, after the signature line.
 constexpr qsizetype VersionAt = 0, KdfAt = 1, CipherAt = 2, ReservedAt = 3, PassesAt = 4, MemoryAt = 8, SaltAt = 12,
@@ -116,23 +116,36 @@ ProtectedForm::Opened ProtectedForm::open(QByteArrayView bytes, const FileKey &k
 }
 
 QByteArray ProtectedForm::seal(QByteArrayView plain, const FileKey &key, const Nonce &nonce) {
+    QByteArray file;
+    file.reserve(BodyStart + plain.size() + TagSize);
+    file.resize(BodyStart);
+    file.append(plain);
+    sealInPlace(file, key, nonce);
+    return file;
+}
+
+void ProtectedForm::sealInPlace(QByteArray &file, const FileKey &key, const Nonce &nonce) {
+    Q_ASSERT(file.size() >= BodyStart);
+    const qsizetype plainSize = file.size() - BodyStart;
     Header header;
     header.cost = key.cost();
     header.salt = key.salt();
     header.nonce = nonce;
-    header.bodySize = std::uint64_t(plain.size());
-    QByteArray file;
-    file.reserve(BodyStart + plain.size() + TagSize);
-    file.append(Signature);
-    file.append(headerBytes(header));
-    header.check = key.headerCheck(QByteArrayView(file).first(Start + CheckedSize));
-    std::memcpy(file.data() + Start + CheckAt, header.check.data(), header.check.size());
-    file.resize(BodyStart + plain.size() + TagSize);
+    header.bodySize = std::uint64_t(plainSize);
+    // The tag's room is made before anything is encrypted. A buffer with that room reserved stays
+    // where it is; one that moves here leaves no encrypted byte behind, at worst plain ones, as any
+    // growth of a buffer would.
+    file.resize(BodyStart + plainSize + TagSize);
     uchar *out = reinterpret_cast<uchar *>(file.data());
-    crypto_aead_xchacha20poly1305_ietf_encrypt_detached(out + BodyStart, out + BodyStart + plain.size(), nullptr,
-                                                        bytesAt(plain, 0), std::size_t(plain.size()), out,
+    std::memcpy(out, Signature.data(), std::size_t(Start));
+    const QByteArray headerPart = headerBytes(header);
+    std::memcpy(out + Start, headerPart.constData(), std::size_t(HeaderSize));
+    header.check = key.headerCheck(QByteArrayView(file).first(Start + CheckedSize));
+    std::memcpy(out + Start + CheckAt, header.check.data(), header.check.size());
+    // The stream cipher's output takes the place of its input, byte for byte.
+    crypto_aead_xchacha20poly1305_ietf_encrypt_detached(out + BodyStart, out + BodyStart + plainSize, nullptr,
+                                                        out + BodyStart, std::size_t(plainSize), out,
                                                         std::size_t(BodyStart), nullptr, nonce.data(), key.bodyKey());
-    return file;
 }
 
 ProtectedForm::Nonce ProtectedForm::newNonce() {

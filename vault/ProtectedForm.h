@@ -57,6 +57,13 @@ public:
     // The whole protected file for plain, under key, with nonce (a fresh one for every save:
     // newNonce()).
     static QByteArray seal(QByteArrayView plain, const FileKey &key, const Nonce &nonce);
+    // Where the body begins: a buffer for sealInPlace holds this many bytes of any value, then the
+    // plain form.
+    static constexpr qsizetype BodyStart = Signature.size() + HeaderSize;
+    // The same as seal, with the plain form written after BodyStart bytes of file: it is encrypted
+    // where it is and file becomes the whole protected file. The plain form is not copied; with room
+    // for the tag reserved (BodyStart + plain + TagSize bytes), no byte of it is left once this returns.
+    static void sealInPlace(QByteArray &file, const FileKey &key, const Nonce &nonce);
     static Nonce newNonce();
 };
 

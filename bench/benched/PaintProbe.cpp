@@ -147,6 +147,7 @@ MainWindow *PaintProbe::mainWindow() const {
 void PaintProbe::onStartupPainted() {
     m_server.roundTrip();
     m_painted = Clock::now();
+    m_startupWaited = m_dialogs.waited();
     m_startupPeakKb = statusFigureKb("VmHWM:");
     if (!m_clickHeader || !m_list) {
         finish();
@@ -242,6 +243,7 @@ void PaintProbe::report() {
     ProbeFigures figures;
     figures.okNs = nanoseconds(*m_dialogs.okTime());
     figures.paintedNs = nanoseconds(m_painted);
+    figures.waitedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(m_startupWaited).count();
     figures.clicked = m_clickHeader;
     figures.releasedNs = nanoseconds(m_released);
     figures.sortedNs = nanoseconds(m_sorted);

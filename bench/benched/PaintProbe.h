@@ -64,6 +64,7 @@ private:
     bool m_statusPainted = false;
     QPointer<EntryListView> m_list;
     Clock::time_point m_painted;
+    Clock::duration m_startupWaited{}; // the work behind the start-up's wait box (a protected file's key)
     Clock::time_point m_released;
     Clock::time_point m_sorted;
     Clock::time_point m_reloadSeen;

@@ -1,5 +1,6 @@
 #include "ProbeLine.h"
 #include "Report.h"
+#include "UnlockFigures.h"
 
 #include <QTest>
 
@@ -36,6 +37,11 @@ private slots:
                          QStringLiteral("peak_kb=9000"))
             << "bench: cli_export entries=7 ms=10.000 min=10.000 max=10.000 "
                "baseline=keepassxc-cli baseline_ms=400.000 ratio=0.025 peak_kb=9000 runs=1";
+        QTest::newRow("protected save")
+            << ratioLine("save_protected", 32766, samplesOf({8.5, 6.25, 7.0}), "write_fsync",
+                         samplesOf({5.0, 4.0, 6.0}))
+            << "bench: save_protected entries=32766 ms=7.000 min=6.250 max=8.500 baseline=write_fsync "
+               "baseline_ms=5.000 ratio=1.400 runs=3";
         QTest::newRow("memory") << memoryLine("rss", 0, samplesOf({107252.0, 107060.0, 107300.0}),
                                               QStringLiteral("startup_kb=107236"))
                                 << "bench: rss entries=0 kb=107252 min=107060 max=107300 startup_kb=107236 runs=3";
@@ -48,6 +54,18 @@ private slots:
         QFETCH(QString, line);
         QFETCH(QString, expected);
         QCOMPARE(line, expected);
+    }
+
+    // The start less its own run's key derivation is what the unlock costs besides: the median of
+    // those differences, not the difference of the medians (100 here).
+    void unlockLine() {
+        UnlockFigures unlock;
+        unlock.add(1180.0, 1120.0, 1080.0);
+        unlock.add(1400.5, 1200.0, 1150.0);
+        unlock.add(1050.0, 900.0, 855.0);
+        QCOMPARE(unlock.count(), 3);
+        QCOMPARE(unlock.line(32766), "bench: unlock_protected entries=32766 ms=1180.000 min=1050.000 max=1400.500 "
+                                     "kdf_ms=1080.000 rest_ms=195.000 wait_ms=1120.000 runs=3");
     }
 
     void probeLineReadsBack_data() {
@@ -94,6 +112,22 @@ private slots:
         QCOMPARE(read->reloadMs(), reloaded ? 96.25 : 0.0);
     }
 
+    // A protected file's start notes its wait box's work; a start without one writes the line as before.
+    void probeLineWithAWait() {
+        ProbeFigures written;
+        written.okNs = 12661382943242;
+        written.paintedNs = 12662628506977;
+        written.startupPeakKb = 145988;
+        written.peakKb = 152400;
+        QVERIFY(!probeLine(written).contains("waited_ns"));
+        QCOMPARE(readProbeLine(probeLine(written))->waitedNs, qint64(0));
+        written.waitedNs = 980000000;
+        const std::optional<ProbeFigures> read = readProbeLine("Sandboxing disabled by user.\n" + probeLine(written));
+        QVERIFY(read);
+        QCOMPARE(read->waitedMs(), 980.0);
+        QCOMPARE(read->startupMs(), 1245.563735);
+    }
+
     void probeLineRefused_data() {
         QTest::addColumn<QByteArray>("output");
         QTest::newRow("no line") << QByteArray("benched:ok_ns=1 painted_ns=2 startup_hwm_kb=3 hwm_kb=4\n");
@@ -102,6 +136,10 @@ private slots:
         QTest::newRow("not a number") << QByteArray("benched: ok_ns=1 painted_ns=2x startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("no value") << QByteArray("benched: ok_ns=1 painted_ns= startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("painted before the OK") << QByteArray("benched: ok_ns=5 painted_ns=2 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("a wait longer than the start-up")
+            << QByteArray("benched: ok_ns=10 painted_ns=20 waited_ns=11 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("a wait of less than nothing")
+            << QByteArray("benched: ok_ns=10 painted_ns=20 waited_ns=-1 startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("release without the repaint")
             << QByteArray("benched: ok_ns=1 painted_ns=2 released_ns=3 startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("repaint before the release")

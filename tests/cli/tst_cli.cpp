@@ -6,6 +6,7 @@
 #include "DataFolderLock.h"
 #include "EntryCsv.h"
 #include "FileHelpers.h"
+#include "KdfCost.h"
 #include "SaveTemporaries.h"
 #include "ScrambleText.h"
 
@@ -193,12 +194,18 @@ void tst_Cli::help() {
         "Usage: varnook-cli export [--folder DIR] [--output FILE]\n",
         "       varnook-cli import FILE.csv [--folder DIR]\n",
         "       varnook-cli check [--folder DIR]\n",
+        "       varnook-cli protect [--folder DIR] [--kdf-passes N] [--kdf-memory MIB]\n",
+        "       varnook-cli unprotect [--folder DIR]\n",
+        "       varnook-cli passwd [--folder DIR] [--kdf-passes N] [--kdf-memory MIB]\n",
         "  --folder <DIR>       The folder that holds data.enc.\n",
         "  -o, --output <FILE>  export: the CSV file to write instead of standard\n",
+        "  --kdf-passes <N>     protect, passwd: Argon2id passes of the new key.\n",
+        "  --kdf-memory <MIB>   protect, passwd: Argon2id memory of the new key.\n",
         "Exit codes:\n"
         "  0  Done; for check: the data file is clean.\n"
-        "  1  The data file has problems (check lists them).\n"
-        "  2  The command line is wrong.\n"
+        "  1  The data file has problems (check lists them) or is damaged.\n"
+        "  2  The command line is wrong, or the command does not fit the file\n"
+        "     (protect on a protected one, unprotect on a plain one).\n"
         "  3  A file or folder could not be found, read or written, or the CSV file\n"
         "     is malformed.\n"
         "  4  The master password was wrong, not given or not acceptable.\n"
@@ -221,14 +228,12 @@ void tst_Cli::version() {
 void tst_Cli::usageErrors_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("problem");
-    QTest::newRow("no command") << QStringList{}
-                                << QStringLiteral("No command given: use export, import, check or merge.");
+    const QString commands = QStringLiteral("export, import, check, merge, protect, unprotect or passwd");
+    QTest::newRow("no command") << QStringList{} << QStringLiteral("No command given: use %1.").arg(commands);
     QTest::newRow("unknown command") << QStringList{QStringLiteral("backup")}
-                                     << QStringLiteral(
-                                            "Unknown command \"backup\": use export, import, check or merge.");
+                                     << QStringLiteral("Unknown command \"backup\": use %1.").arg(commands);
     QTest::newRow("commands are lower case")
-        << QStringList{QStringLiteral("Export")}
-        << QStringLiteral("Unknown command \"Export\": use export, import, check or merge.");
+        << QStringList{QStringLiteral("Export")} << QStringLiteral("Unknown command \"Export\": use %1.").arg(commands);
     QTest::newRow("unknown option") << QStringList{QStringLiteral("check"), QStringLiteral("--force")}
                                     << QStringLiteral("Unknown option 'force'.");
     QTest::newRow("folder without value") << QStringList{QStringLiteral("check"), QStringLiteral("--folder")}
@@ -253,6 +258,42 @@ void tst_Cli::usageErrors_data() {
                                         << QStringLiteral("--output belongs to export only.");
     QTest::newRow("check with a file argument") << QStringList{QStringLiteral("check"), QStringLiteral("data.enc")}
                                                 << QStringLiteral("check takes no file argument.");
+    QTest::newRow("protect with a file argument") << QStringList{QStringLiteral("protect"), QStringLiteral("data.enc")}
+                                                  << QStringLiteral("protect takes no file argument.");
+    QTest::newRow("passwd with output") << QStringList{QStringLiteral("passwd"), QStringLiteral("-o"),
+                                                       QStringLiteral("x")}
+                                        << QStringLiteral("--output belongs to export only.");
+    const QString notHere = QStringLiteral("--kdf-passes and --kdf-memory belong to protect and passwd only.");
+    QTest::newRow("export with a cost") << QStringList{QStringLiteral("export"), QStringLiteral("--kdf-passes=1")}
+                                        << notHere;
+    QTest::newRow("unprotect with a cost")
+        << QStringList{QStringLiteral("unprotect"), QStringLiteral("--kdf-memory=1")} << notHere;
+    QTest::newRow("passes not a number") << QStringList{QStringLiteral("protect"), QStringLiteral("--kdf-passes=two")}
+                                         << QStringLiteral("--kdf-passes needs a whole number.");
+    QTest::newRow("negative passes") << QStringList{QStringLiteral("protect"), QStringLiteral("--kdf-passes=-1")}
+                                     << QStringLiteral("--kdf-passes needs a whole number.");
+    QTest::newRow("memory not a number") << QStringList{QStringLiteral("passwd"), QStringLiteral("--kdf-memory=1.5")}
+                                         << QStringLiteral("--kdf-memory needs a whole number of MiB.");
+    const QString refused = QStringLiteral("The key derivation cost is refused: ");
+    QTest::newRow("no passes") << QStringList{QStringLiteral("protect"), QStringLiteral("--kdf-passes=0")}
+                               << refused + QStringLiteral("its key derivation is below the least that Argon2id "
+                                                           "allows.");
+    QTest::newRow("no memory") << QStringList{QStringLiteral("protect"), QStringLiteral("--kdf-memory=0")}
+                               << refused + QStringLiteral("its key derivation is below the least that Argon2id "
+                                                           "allows.");
+    QTest::newRow("too many passes") << QStringList{QStringLiteral("passwd"), QStringLiteral("--kdf-passes=65")}
+                                     << refused + QStringLiteral("its key derivation asks for 65 passes over 64 MiB, "
+                                                                 "more than this version allows (64 passes, 4096 "
+                                                                 "MiB).");
+    QTest::newRow("too much memory")
+        << QStringList{QStringLiteral("protect"), QStringLiteral("--kdf-passes=1"), QStringLiteral("--kdf-memory=4097")}
+        << refused + QStringLiteral("its key derivation asks for 1 passes over 4097 MiB, more than this version "
+                                    "allows (64 passes, 4096 MiB).");
+    QTest::newRow("memory past what a header holds")
+        << QStringList{QStringLiteral("protect"), QStringLiteral("--kdf-memory=18446744073709551615")}
+        << refused + QStringLiteral("its key derivation asks for %1 passes over 4194303 MiB, more than this version "
+                                    "allows (64 passes, 4096 MiB).")
+                         .arg(KdfCost::forNewFiles().passes);
 }
 
 void tst_Cli::usageErrors() {

@@ -1,8 +1,10 @@
 #include "CliRunner.h"
 #include "DataFile.h"
 #include "DataFileFormat.h"
+#include "DataFileKey.h"
 #include "EntryCsv.h"
 #include "FileHelpers.h"
+#include "ProtectedForm.h"
 
 #include <QDir>
 #include <QProcess>
@@ -78,6 +80,9 @@ private slots:
     void newMasterPasswordIsAskedTwice();
     void newMasterPasswordTriesAreCounted();
     void interruptLeavesTheTerminalShowingTyping();
+    void passwdAsksTheCurrentThenTheNewOneTwice();
+    void protectSaysWhatProtectionMeans();
+    void aChangeByAnotherProgramWhileTypingIsKept();
 
 private:
     void start(const QStringList &arguments);
@@ -243,6 +248,108 @@ void tst_CliTerminal::interruptLeavesTheTerminalShowingTyping() {
     finish();
     QCOMPARE(m_process->exitStatus(), QProcess::CrashExit);
     QVERIFY(m_terminal->echoes());
+}
+
+void tst_CliTerminal::passwdAsksTheCurrentThenTheNewOneTwice() {
+    const QString file = m_folder->filePath(QStringLiteral("data.enc"));
+    const QByteArray plain =
+        DataFileFormat::serialize(Master, std::vector<Entry>{{QStringLiteral("bob"), QStringLiteral("pw"), {}}});
+    writeBytes(file, plain);
+    start({QStringLiteral("passwd"), QStringLiteral("--folder"), m_folder->path()});
+    waitForPrompt(QStringLiteral("Current master password: "), 1);
+    m_terminal->type(Master.toUtf8() + '\n');
+    waitForPrompt(QStringLiteral("New master password: "), 1);
+    m_terminal->type("Term-Master-9\n");
+    waitForPrompt(QStringLiteral("Type it again: "), 1);
+    m_terminal->type("Term-Master-8\n");
+    waitForPrompt(QStringLiteral("New master password: "), 2);
+    m_terminal->type("Term-Master-9\n");
+    waitForPrompt(QStringLiteral("Type it again: "), 2);
+    m_terminal->type("Term-Master-9\n");
+    finish();
+    QCOMPARE(m_process->exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(m_err),
+             QStringLiteral("Current master password: \n"
+                            "Choose a new master password of at least 4 characters; 8 or more, and not a word found "
+                            "in a dictionary, are recommended.\n"
+                            "New master password: \nType it again: \n"
+                            "The two passwords are not the same.\n"
+                            "New master password: \nType it again: \n"));
+    QCOMPARE(QString::fromUtf8(m_out), QStringLiteral("Master password changed.\n"));
+    QCOMPARE(readBytes(file), DataFileFormat::masterLine(QStringLiteral("Term-Master-9")) +
+                                  plain.mid(DataFileFormat::masterLine(Master).size()));
+    const QByteArray shown = m_terminal->shown();
+    QVERIFY2(!shown.contains(Master.toUtf8()) && !shown.contains("Term-Master-9"), shown.constData());
+    QVERIFY(m_terminal->echoes());
+}
+
+void tst_CliTerminal::protectSaysWhatProtectionMeans() {
+    const QString file = m_folder->filePath(QStringLiteral("data.enc"));
+    DataFile(file).save(Master, {});
+    start({QStringLiteral("protect"), QStringLiteral("--folder"), m_folder->path(), QStringLiteral("--kdf-passes=1"),
+           QStringLiteral("--kdf-memory=1")});
+    waitForPrompt(QStringLiteral("Please enter your password: "), 1);
+    m_terminal->type(Master.toUtf8() + '\n');
+    finish();
+    QCOMPARE(m_process->exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(m_err),
+             QStringLiteral("Protection encrypts the data file with a key made from your master password, so that a "
+                            "copy of it (a backup, a synced folder, a lost disk) reveals nothing to whoever lacks the "
+                            "password. The original program cannot read a protected file; \"varnook-cli unprotect\" "
+                            "gives it back its plain form.\n"
+                            "Please enter your password: \n"));
+    QVERIFY(ProtectedForm::isProtected(readBytes(file)));
+
+    start({QStringLiteral("unprotect"), QStringLiteral("--folder"), m_folder->path()});
+    m_err.clear();
+    waitForPrompt(QStringLiteral("Please enter your password: "), 1);
+    m_terminal->type(Master.toUtf8() + '\n');
+    finish();
+    QCOMPARE(m_process->exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(m_err),
+             QStringLiteral("Without protection the data file is scrambled only: anyone who has a copy of it can read "
+                            "every password in it.\nPlease enter your password: \n"));
+    QCOMPARE(readBytes(file), DataFileFormat::serialize(Master, std::vector<Entry>{}));
+}
+
+void tst_CliTerminal::aChangeByAnotherProgramWhileTypingIsKept() {
+    // A sync engine brings another computer's save while the password is typed: it is not written over.
+    const QString file = m_folder->filePath(QStringLiteral("data.enc"));
+    DataFile(file).save(Master, {});
+    start({QStringLiteral("protect"), QStringLiteral("--folder"), m_folder->path(), QStringLiteral("--kdf-passes=1"),
+           QStringLiteral("--kdf-memory=1")});
+    waitForPrompt(QStringLiteral("Please enter your password: "), 1);
+    const QByteArray theirs = DataFileFormat::serialize(
+        Master, std::vector<Entry>{{QStringLiteral("from"), QStringLiteral("elsewhere"), {}}});
+    writeBytes(file, theirs);
+    m_terminal->type(Master.toUtf8() + '\n');
+    finish();
+    QCOMPARE(m_process->exitCode(), 3);
+    QVERIFY2(QString::fromUtf8(m_err).endsWith(
+                 QStringLiteral("Another program changed the data file just now: %1\nNothing was changed; try again.\n")
+                     .arg(QDir::toNativeSeparators(file))),
+             m_err.constData());
+    QCOMPARE(readBytes(file), theirs);
+
+    // The same for an import into a protected file, which is opened before the password is typed.
+    const auto key = DataFileKey::forNewProtection(Master, KdfCost::cheapest());
+    writeBytes(file, ProtectedForm::seal(theirs, *key, ProtectedForm::newNonce()));
+    const QString csv = m_folder->filePath(QStringLiteral("in.csv"));
+    writeBytes(csv, "Username,Password\nbob,pw-Entry-3\n");
+    start({QStringLiteral("import"), csv, QStringLiteral("--folder"), m_folder->path()});
+    m_err.clear();
+    waitForPrompt(QStringLiteral("Please enter your password: "), 1);
+    const QByteArray changed = ProtectedForm::seal(theirs + "\r\n", *key, ProtectedForm::newNonce());
+    writeBytes(file, changed);
+    m_terminal->type(Master.toUtf8() + '\n');
+    finish();
+    QCOMPARE(m_process->exitCode(), 3);
+    QCOMPARE(QString::fromUtf8(m_err),
+             QStringLiteral("Please enter your password: \nThe data file could not be saved: %1\nAnother program "
+                            "changed it while the password was typed.\nIt keeps its previous contents; nothing was "
+                            "imported.\n")
+                 .arg(QDir::toNativeSeparators(file)));
+    QCOMPARE(readBytes(file), changed);
 }
 
 QTEST_GUILESS_MAIN(tst_CliTerminal)

@@ -64,7 +64,7 @@ private:
     // Selects a row the way a user does: a click on it.
     void clickRow(MainWindow *main, int position, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         EntryListView *list = main->entryList();
-        const QRect rect = list->visualRect(list->entries()->index(position - 1, 0));
+        const QRect rect = list->visualRect(list->model()->index(list->shownRows().rowOf(position), 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
     }
 
@@ -309,7 +309,7 @@ private slots:
         QVERIFY2(gapMs < 1000, qPrintable(QStringLiteral("the window did not answer for %1 ms").arg(gapMs)));
 
         // What is shown is drawn: the cell has glyphs, the status line differs from an empty one.
-        const QRect cell = list->visualRect(list->entries()->index(0, 1)).adjusted(3, 3, -3, -3);
+        const QRect cell = list->visualRect(list->model()->index(0, 1)).adjusted(3, 3, -3, -3);
         QVERIFY(coloursIn(list->viewport()->grab(cell).toImage()) > 2);
         const QImage status = main->statusLine()->grab().toImage();
         main->showStatus(QString());

@@ -161,8 +161,8 @@ void tst_skin_windows::mainWindowGrowsByTheBanner() {
     QCOMPARE(main->statusLine()->geometry().bottom(), main->client()->height() - 1);
 
     auto *box = main->findChild<PictureBox *>(QStringLiteral("picBox"));
-    auto *banner = main->findChild<QWidget *>(QStringLiteral("wbBanner"));
-    auto *picture = main->findChild<QWidget *>(QStringLiteral("wbPicture"));
+    auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
+    auto *picture = main->findChild<PictureBox *>(QStringLiteral("wbPicture"));
     QCOMPARE(box != nullptr, bannerOn);
     if (bannerOn) {
         QCOMPARE(box->geometry(), QRect(twipsToPixels(60), twipsToPixels(1980),
@@ -173,7 +173,7 @@ void tst_skin_windows::mainWindowGrowsByTheBanner() {
         // Between the copy buttons and the list.
         QVERIFY(box->geometry().bottom() < main->entryList()->y());
         QVERIFY(box->y() > controlElement(main, QStringLiteral("cmdCopy"), 0)->geometry().bottom());
-        QVERIFY(!showBanner(main, program->branding().adServerPage)); // once per window
+        QVERIFY(!showBanner(banner, picture, program->branding().adServerPage)); // once per window
     } else {
         QCOMPARE(banner->parentWidget(), main->client());
         QVERIFY(!banner->isVisibleTo(main));

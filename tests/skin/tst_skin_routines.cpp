@@ -5,9 +5,8 @@
 #include "Skin.h"
 #include "SkinEngine.h"
 #include "SkinLabel.h"
+#include "SkinLabelArray.h"
 #include "StatusBar.h"
-#include "TypeName.h"
-#include "WindowControls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,30 +19,29 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QtTest>
 
 #include <functional>
 
-namespace varnook {
+namespace {
 
 // Stands in for the browser control, which lives in a library above the skin routines: it keeps
 // the addresses it is told and paints itself in one loud colour, so a grab shows what is seen of it.
 class WebBrowser : public QWidget {
-    Q_OBJECT
-
 public:
     explicit WebBrowser(QWidget *parent = nullptr)
         : QWidget(parent) {}
-    Q_INVOKABLE void navigate(const QString &address) { addresses.append(address); }
+    void navigate(const QString &address) { addresses.append(address); }
     QStringList addresses;
 
 protected:
     void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), Qt::red); }
 };
 
-} // namespace varnook
+} // namespace
 
 using namespace varnook;
 
@@ -51,11 +49,14 @@ namespace {
 
 const QString adServerPage = QStringLiteral("http://ads.test.example/adserver.asp");
 
-using Factory = std::function<QWidget *(QWidget *parent)>;
+// Makes a control in the container and hands it to the skin as what it is.
+using Factory = std::function<QWidget *(QWidget *parent, SkinnedControls &controls)>;
 
 template <class T> Factory make() {
-    return [](QWidget *parent) {
-        return new T(parent);
+    return [](QWidget *parent, SkinnedControls &controls) {
+        auto *control = new T(parent);
+        controls.add(control);
+        return control;
     };
 }
 
@@ -64,11 +65,24 @@ QWidget *named(QWidget *widget, const QString &name) {
     return widget;
 }
 
-QStringList namesOf(const QList<QWidget *> &widgets) {
-    QStringList names;
-    for (const QWidget *widget : widgets)
-        names.append(widget->objectName());
-    return names;
+const SkinData &standardSkin() {
+    static const SkinData skin = *SkinData::load(SkinEngine::standardSkinPath());
+    return skin;
+}
+
+const QPalette &skinPalette() {
+    static const QPalette palette = standardSkin().palette();
+    return palette;
+}
+
+// A desktop palette unlike the skin's in every role the skin sets.
+QPalette darkDesktop() {
+    QPalette palette;
+    for (const auto &[role, name] : standardSkin().paletteRoles()) {
+        const QColor skinColour = standardSkin().colour(name);
+        palette.setColor(role, QColor(255 - skinColour.red(), 255 - skinColour.green(), 255 - skinColour.blue()));
+    }
+    return palette;
 }
 
 QList<SkinLabel *> skinnedLabels(const QWidget *window) {
@@ -88,10 +102,8 @@ struct BannerWindow {
     BannerWindow() {
         window.resize(twipsSize(9015, 3500));
         client->setGeometry(window.rect());
-        banner->setObjectName(QStringLiteral("wbBanner"));
         banner->setGeometry(twipsRect(60, 1980, 7335, 945));
         banner->hide();
-        picture->setObjectName(QStringLiteral("wbPicture"));
         picture->setGeometry(twipsRect(7050, 2010, 330, 920));
     }
 };
@@ -106,14 +118,11 @@ class tst_skin_routines : public QObject {
     Q_OBJECT
 
 private slots:
-    void typeNames_data();
-    void typeNames();
-    void controlsInControlOrder();
-
     void colorControls_data();
     void colorControls();
-    void colorControlsLeavesLabelsFramesAndRichText();
+    void colorControlsLeavesControlsNotHandedOver();
     void colorControlsRefusesNumbersThatNameNoColour();
+    void dressedControlsKeepTheSkinsColoursUnderADarkDesktop();
 
     void replaceLabelsCoversPlainLabelsInOrder();
     void replaceLabelsContinuesAfterTheHighestIndex();
@@ -131,62 +140,6 @@ private slots:
     void applySkinWithoutASkinFailsAndSaysSo();
 };
 
-void tst_skin_routines::typeNames_data() {
-    QTest::addColumn<Factory>("factory");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("push button") << make<QPushButton>() << QStringLiteral("CommandButton");
-    QTest::newRow("line edit") << make<QLineEdit>() << QStringLiteral("TextBox");
-    QTest::newRow("plain text edit") << make<QPlainTextEdit>() << QStringLiteral("TextBox");
-    QTest::newRow("combo box") << make<QComboBox>() << QStringLiteral("ComboBox");
-    QTest::newRow("list widget") << make<QListWidget>() << QStringLiteral("ListBox");
-    QTest::newRow("tree view") << make<QTreeView>() << QStringLiteral("ListView");
-    QTest::newRow("tree widget") << make<QTreeWidget>() << QStringLiteral("ListView");
-    QTest::newRow("text edit") << make<QTextEdit>() << QStringLiteral("RichTextBox");
-    QTest::newRow("text browser") << make<QTextBrowser>() << QStringLiteral("RichTextBox");
-    QTest::newRow("check box") << make<QCheckBox>() << QStringLiteral("CheckBox");
-    QTest::newRow("radio button") << make<QRadioButton>() << QStringLiteral("OptionButton");
-    QTest::newRow("group box") << make<QGroupBox>() << QStringLiteral("Frame");
-    QTest::newRow("status bar") << make<StatusBar>() << QStringLiteral("StatusBar");
-    QTest::newRow("plain label") << make<QLabel>() << QStringLiteral("Label");
-    QTest::newRow("picture box") << make<PictureBox>() << QStringLiteral("PictureBox");
-    QTest::newRow("skinned label") << make<SkinLabel>() << QStringLiteral("SkinLabel");
-    QTest::newRow("browser") << make<WebBrowser>() << QStringLiteral("WebBrowser");
-    QTest::newRow("plain widget") << make<QWidget>() << QString();
-    QTest::newRow("frame") << make<QFrame>() << QString();
-}
-
-void tst_skin_routines::typeNames() {
-    QFETCH(Factory, factory);
-    QFETCH(QString, expected);
-    QWidget parent;
-    QCOMPARE(typeName(factory(&parent)), expected);
-}
-
-void tst_skin_routines::controlsInControlOrder() {
-    QWidget window;
-    QWidget *client = named(new QWidget(&window), QStringLiteral("client"));
-    named(new QPushButton(client), QStringLiteral("cmdOne"));
-    auto *frame = named(new QGroupBox(client), QStringLiteral("Frame1"));
-    named(new QLabel(frame), QStringLiteral("lblInFrame"));
-    auto *tree = new QTreeWidget(client);
-    tree->setObjectName(QStringLiteral("lstTree"));
-    tree->setHeaderLabels({QStringLiteral("a")});
-    auto *status = new StatusBar(client);
-    status->setObjectName(QStringLiteral("StatusBar1"));
-    status->addPanel();
-    auto *box = named(new PictureBox(&window), QStringLiteral("picBox"));
-    named(new WebBrowser(box), QStringLiteral("wbInBox"));
-    named(new QLineEdit(&window), QStringLiteral("txtLast"));
-    auto *otherWindow = named(new QWidget(&window, Qt::Window), QStringLiteral("otherWindow"));
-    named(new QPushButton(otherWindow), QStringLiteral("cmdElsewhere"));
-
-    QCOMPARE(namesOf(windowControls(&window)),
-             (QStringList{QStringLiteral("cmdOne"), QStringLiteral("Frame1"), QStringLiteral("lblInFrame"),
-                          QStringLiteral("lstTree"), QStringLiteral("StatusBar1"), QStringLiteral("picBox"),
-                          QStringLiteral("wbInBox"), QStringLiteral("txtLast")}));
-    QVERIFY(windowControls(nullptr).isEmpty());
-}
-
 void tst_skin_routines::colorControls_data() {
     QTest::addColumn<Factory>("factory");
     QTest::addColumn<QList<int>>("backRoles"); // roles given the face or picture colour
@@ -195,12 +148,20 @@ void tst_skin_routines::colorControls_data() {
     const QList<int> button = {QPalette::Button};
     const QList<int> base = {QPalette::Base};
     const QList<int> window = {QPalette::Window};
+    const QList<int> none;
     QTest::newRow("CommandButton") << make<QPushButton>() << button << false << Face;
+    QTest::newRow("tool button") << make<QToolButton>() << button << false << Face;
     QTest::newRow("TextBox") << make<QLineEdit>() << base << true << Face;
+    QTest::newRow("plain text box") << make<QPlainTextEdit>() << base << true << Face;
     QTest::newRow("ComboBox") << make<QComboBox>() << base << true << Face;
     QTest::newRow("ListBox") << make<QListWidget>() << base << true << Face;
     QTest::newRow("ListView") << make<QTreeView>() << base << true << Face;
+    QTest::newRow("RichTextBox") << make<QTextBrowser>() << base << true << Face;
     QTest::newRow("PictureBox") << make<PictureBox>() << window << false << Picture;
+    QTest::newRow("Label") << make<QLabel>() << none << false << Face;
+    QTest::newRow("SkinLabel") << make<SkinLabel>() << none << false << Face;
+    QTest::newRow("CheckBox") << make<QCheckBox>() << none << false << Face;
+    QTest::newRow("Frame") << make<QGroupBox>() << none << false << Face;
 }
 
 void tst_skin_routines::colorControls() {
@@ -211,38 +172,40 @@ void tst_skin_routines::colorControls() {
 
     QWidget window;
     QWidget *client = new QWidget(&window);
-    QWidget *control = factory(client);
-    const QColor textBefore = control->palette().color(QPalette::Text);
-    const QColor buttonTextBefore = control->palette().color(QPalette::ButtonText);
+    SkinnedControls controls(&window);
+    QWidget *control = factory(client, controls);
 
-    QVERIFY(colourControls(&window, Face, Text, Picture));
+    QVERIFY(colourControls(controls, skinPalette(), Face, Text, Picture));
 
+    // Every colour the skin sets comes from the skin, set on the control itself: none is left for the
+    // desktop to fill in beside one of the skin's.
     const QPalette palette = control->palette();
-    for (int role : backRoles) {
-        QCOMPARE(palette.color(QPalette::ColorRole(role)), colourFromNumber(backColour));
-        QVERIFY(palette.resolveMask() & (QPalette::ResolveMask(1) << role));
+    for (const auto &[role, name] : standardSkin().paletteRoles()) {
+        QVERIFY2(palette.resolveMask() & (QPalette::ResolveMask(1) << role), qPrintable(name));
+        if (!backRoles.contains(role) && !(textGetsTextColour && role == QPalette::Text))
+            QCOMPARE(palette.color(role), skinPalette().color(role));
     }
+    for (int role : backRoles)
+        QCOMPARE(palette.color(QPalette::ColorRole(role)), colourFromNumber(backColour));
     if (textGetsTextColour)
         QCOMPARE(palette.color(QPalette::Text), QColor(0x44, 0x55, 0x66));
-    else
-        QCOMPARE(palette.color(QPalette::Text), textBefore);
-    QCOMPARE(palette.color(QPalette::ButtonText), buttonTextBefore);
-    if (typeName(control) == QLatin1String("PictureBox"))
-        QVERIFY(control->autoFillBackground());
+    QCOMPARE(control->autoFillBackground(), backColour == Picture || qobject_cast<SkinLabel *>(control));
 }
 
-void tst_skin_routines::colorControlsLeavesLabelsFramesAndRichText() {
+void tst_skin_routines::colorControlsLeavesControlsNotHandedOver() {
     QWidget window;
-    const QList<QWidget *> untouched = {new QTextEdit(&window),  new QTextBrowser(&window), new QCheckBox(&window),
-                                        new QGroupBox(&window),  new QLabel(&window),       new StatusBar(&window),
-                                        new WebBrowser(&window), new SkinLabel(&window),    new QRadioButton(&window),
+    auto *handed = new QPushButton(&window);
+    const QList<QWidget *> untouched = {new QPushButton(&window), new QLineEdit(&window), new QTextBrowser(&window),
+                                        new QCheckBox(&window),   new QLabel(&window),    new StatusBar(&window),
+                                        new WebBrowser(&window),  new SkinLabel(&window), new PictureBox(&window),
                                         new QWidget(&window)};
     QList<QPalette> before;
     for (const QWidget *widget : untouched)
         before.append(widget->palette());
 
-    QVERIFY(colourControls(&window, Face, Text, Picture));
+    QVERIFY(colourControls(SkinnedControls(&window).add(handed), skinPalette(), Face, Text, Picture));
 
+    QCOMPARE(handed->palette().color(QPalette::Button), colourFromNumber(Face));
     for (qsizetype i = 0; i < untouched.size(); ++i) {
         QVERIFY2(untouched[i]->palette() == before[i], untouched[i]->metaObject()->className());
         QCOMPARE(untouched[i]->palette().resolveMask(), QPalette::ResolveMask(0));
@@ -253,11 +216,47 @@ void tst_skin_routines::colorControlsRefusesNumbersThatNameNoColour() {
     QWidget window;
     auto *button = new QPushButton(&window);
     auto *edit = new QLineEdit(&window);
-    QVERIFY(!colourControls(&window, Face, 0x80000008, Picture));
-    QVERIFY(!colourControls(&window, 0xFF000000, Text, Picture));
-    QVERIFY(!colourControls(nullptr, Face, Text, Picture));
+    const SkinnedControls controls = SkinnedControls(&window).add(button).add(edit);
+    QVERIFY(!colourControls(controls, skinPalette(), Face, 0x80000008, Picture));
+    QVERIFY(!colourControls(controls, skinPalette(), 0xFF000000, Text, Picture));
+    QVERIFY(!colourControls(SkinnedControls(nullptr).add(button), skinPalette(), Face, Text, Picture));
     QCOMPARE(button->palette().resolveMask(), QPalette::ResolveMask(0));
     QCOMPARE(edit->palette().resolveMask(), QPalette::ResolveMask(0));
+}
+
+// Under the skin's style sheet a control takes no colour from its window, only from the desktop:
+// each control the skin dresses holds the skin's colours itself, before and after the desktop changes.
+void tst_skin_routines::dressedControlsKeepTheSkinsColoursUnderADarkDesktop() {
+    const QPalette desktop = QApplication::palette();
+    QApplication::setPalette(darkDesktop());
+    SkinEngine skin;
+    const SkinData &data = skin.skin();
+    QWidget window;
+    auto *label = new QLabel(QStringLiteral("Username:"), &window);
+    auto *button = new QPushButton(QStringLiteral("Save"), &window);
+    auto *box = new QCheckBox(QStringLiteral("Show at Startup"), &window);
+    auto *help = new QTextBrowser(&window);
+    auto *plain = new QLabel(QStringLiteral("not handed over"), &window);
+    QVERIFY(applySkin(SkinnedControls(&window).add(label).add(button).add(box).add(help), &skin));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    const QColor text = data.colour(QStringLiteral("text"));
+    for (int pass = 0; pass < 2; ++pass) {
+        for (QWidget *caption : {static_cast<QWidget *>(label), static_cast<QWidget *>(box)}) {
+            QCOMPARE(caption->palette().color(QPalette::WindowText), text);
+            QCOMPARE(caption->palette().color(QPalette::Window), data.colour(QStringLiteral("window")));
+        }
+        QCOMPARE(button->palette().color(QPalette::ButtonText), text);
+        QCOMPARE(button->palette().color(QPalette::Button), data.colour(QStringLiteral("face")));
+        QCOMPARE(help->palette().color(QPalette::Text), text);
+        QCOMPARE(help->palette().color(QPalette::Base), data.colour(QStringLiteral("face")));
+        // What the window does not hand over is the desktop's, as before.
+        QCOMPARE(plain->palette().color(QPalette::WindowText), darkDesktop().color(QPalette::WindowText));
+        // The desktop changes its scheme while the window is open.
+        QApplication::setPalette(desktop);
+        QCoreApplication::processEvents();
+    }
 }
 
 void tst_skin_routines::replaceLabelsCoversPlainLabelsInOrder() {
@@ -274,17 +273,18 @@ void tst_skin_routines::replaceLabelsCoversPlainLabelsInOrder() {
     hidden->setGeometry(12, 50, 100, 20);
     hidden->setFont(verdana(9, false));
     hidden->hide();
-    new PictureBox(&window); // a picture box is no plain label
     auto *templateLabel = new SkinLabel(&window);
-    setControlIndex(templateLabel, QStringLiteral("SkinLabel1"), 0);
+    SkinLabelArray array(templateLabel);
     templateLabel->setGeometry(32, 196, 37, 13);
     templateLabel->hide();
     auto *last = new QLabel(QStringLiteral("Last"), &window);
     last->setGeometry(8, 220, 480, 85);
 
-    QVERIFY(replaceLabels(&window));
+    const QList<SkinLabel *> copies = replaceLabels(array, {first, inFrame, hidden, last});
 
     const QList<SkinLabel *> labels = skinnedLabels(&window);
+    QCOMPARE(copies, labels.mid(1));
+    QCOMPARE(array.elements(), labels);
     QCOMPARE(labels.size(), 4); // the template and one per plain label beside it
     QCOMPARE(controlIndex(labels[1]), 1);
     QCOMPARE(controlIndex(labels[2]), 2);
@@ -311,13 +311,13 @@ void tst_skin_routines::replaceLabelsCoversPlainLabelsInOrder() {
 void tst_skin_routines::replaceLabelsContinuesAfterTheHighestIndex() {
     QWidget window;
     auto *templateLabel = new SkinLabel(&window);
-    setControlIndex(templateLabel, QStringLiteral("SkinLabel1"), 0);
+    SkinLabelArray array(templateLabel);
     auto *earlier = new SkinLabel(&window);
-    setControlIndex(earlier, QStringLiteral("SkinLabel1"), 5);
-    new QLabel(QStringLiteral("one"), &window);
-    new QLabel(QStringLiteral("two"), &window);
+    array.insert(5, earlier);
+    auto *one = new QLabel(QStringLiteral("one"), &window);
+    auto *two = new QLabel(QStringLiteral("two"), &window);
 
-    QVERIFY(replaceLabels(&window));
+    QCOMPARE(replaceLabels(array, {one, two}).size(), 2);
 
     const QList<SkinLabel *> labels = skinnedLabels(&window);
     QCOMPARE(labels.size(), 4);
@@ -330,20 +330,25 @@ void tst_skin_routines::replaceLabelsContinuesAfterTheHighestIndex() {
 void tst_skin_routines::replaceLabelsWithoutPlainLabelsCreatesNothing() {
     QWidget window;
     auto *templateLabel = new SkinLabel(&window);
-    setControlIndex(templateLabel, QStringLiteral("SkinLabel1"), 0);
+    SkinLabelArray array(templateLabel);
     new QPushButton(&window);
     new SkinLabel(&window);
     new PictureBox(&window);
-    QVERIFY(replaceLabels(&window));
+    QVERIFY(replaceLabels(array, {}).isEmpty());
     QCOMPARE(skinnedLabels(&window).size(), 1);
     QCOMPARE(window.findChildren<SkinLabel *>().size(), 2);
 }
 
 void tst_skin_routines::replaceLabelsWithoutTemplateFails() {
     QWidget window;
-    new QLabel(QStringLiteral("plain"), &window);
-    QVERIFY(!replaceLabels(&window));
-    QVERIFY(!replaceLabels(nullptr));
+    auto *plain = new QLabel(QStringLiteral("plain"), &window);
+    SkinLabelArray noTemplate(nullptr);
+    QVERIFY(replaceLabels(noTemplate, {plain}).isEmpty());
+    QVERIFY(window.findChildren<SkinLabel *>().isEmpty());
+    // A template deleted before the window's skinning leaves nothing to copy.
+    SkinLabelArray gone(new SkinLabel(&window));
+    delete gone.templateLabel();
+    QVERIFY(replaceLabels(gone, {plain}).isEmpty());
     QVERIFY(window.findChildren<SkinLabel *>().isEmpty());
 }
 
@@ -353,9 +358,9 @@ void tst_skin_routines::skinnedLabelLiesOverThePlainLabel() {
     auto *plain = new QLabel(QStringLiteral("Version:"), &window);
     plain->setGeometry(10, 10, 150, 30);
     auto *templateLabel = new SkinLabel(&window);
-    setControlIndex(templateLabel, QStringLiteral("SkinLabel1"), 0);
+    SkinLabelArray array(templateLabel);
     templateLabel->hide();
-    QVERIFY(replaceLabels(&window));
+    QCOMPARE(replaceLabels(array, {plain}).size(), 1);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QWidget *top = window.childAt(plain->geometry().center());
@@ -368,7 +373,7 @@ void tst_skin_routines::showBannerPlacesTheStrip() {
     BannerWindow main;
     const QRect bannerPlace = main.banner->geometry();
 
-    QVERIFY(showBanner(&main.window, QStringLiteral("http://ads.test.example/adserver.asp")));
+    QVERIFY(showBanner(main.banner, main.picture, QStringLiteral("http://ads.test.example/adserver.asp")));
 
     auto *box = main.window.findChild<PictureBox *>(QStringLiteral("picBox"));
     QVERIFY(box);
@@ -386,7 +391,7 @@ void tst_skin_routines::showBannerPlacesTheStrip() {
 
 void tst_skin_routines::showBannerCutsOffTheBrowsersRightStrip() {
     BannerWindow main;
-    QVERIFY(showBanner(&main.window, adServerPage));
+    QVERIFY(showBanner(main.banner, main.picture, adServerPage));
     const QImage image = main.window.grab().toImage();
     const auto *box = main.window.findChild<PictureBox *>(QStringLiteral("picBox"));
     const QRect seen = box->geometry(); // in the client, which lies at the window's top left
@@ -401,11 +406,11 @@ void tst_skin_routines::showBannerCutsOffTheBrowsersRightStrip() {
 
 void tst_skin_routines::showBannerSecondCallFails() {
     BannerWindow main;
-    QVERIFY(showBanner(&main.window, adServerPage));
+    QVERIFY(showBanner(main.banner, main.picture, adServerPage));
     auto *box = main.window.findChild<PictureBox *>(QStringLiteral("picBox"));
     const QRect boxPlace = box->geometry();
 
-    QVERIFY(!showBanner(&main.window, adServerPage));
+    QVERIFY(!showBanner(main.banner, main.picture, adServerPage));
 
     QCOMPARE(main.window.findChildren<PictureBox *>(QStringLiteral("picBox")).size(), 1);
     QCOMPARE(main.banner->parentWidget(), box);
@@ -416,29 +421,25 @@ void tst_skin_routines::showBannerSecondCallFails() {
 void tst_skin_routines::showBannerNeedsItsControls() {
     {
         BannerWindow main;
-        delete main.picture;
-        QVERIFY(!showBanner(&main.window, adServerPage));
+        QVERIFY(!showBanner(main.banner, static_cast<PictureBox *>(nullptr), adServerPage));
         QVERIFY(!main.window.findChild<QWidget *>(QStringLiteral("picBox")));
         QCOMPARE(main.banner->parentWidget(), main.client);
+        QVERIFY(main.banner->addresses.isEmpty());
     }
     {
-        QWidget window;
-        new QWidget(&window);
-        named(new PictureBox(&window), QStringLiteral("wbPicture"));
-        QVERIFY(!showBanner(&window, adServerPage));
-        QVERIFY(!window.findChild<QWidget *>(QStringLiteral("picBox")));
+        BannerWindow main;
+        QVERIFY(!showBanner(static_cast<WebBrowser *>(nullptr), main.picture, adServerPage));
+        QVERIFY(!main.window.findChild<QWidget *>(QStringLiteral("picBox")));
+        QVERIFY(main.picture->isVisibleTo(&main.window));
     }
     {
-        // A control named wbBanner that cannot be told an address is no browser.
-        QWidget window;
-        auto *notBrowser = named(new QWidget(&window), QStringLiteral("wbBanner"));
-        auto *picture = named(new PictureBox(&window), QStringLiteral("wbPicture"));
-        QVERIFY(!showBanner(&window, adServerPage));
-        QVERIFY(!window.findChild<QWidget *>(QStringLiteral("picBox")));
-        QCOMPARE(notBrowser->parentWidget(), &window);
-        QVERIFY(picture->isVisibleTo(&window));
+        // A banner in no container has no place for the strip.
+        WebBrowser banner;
+        PictureBox picture;
+        QVERIFY(!showBanner(&banner, &picture, adServerPage));
+        QVERIFY(!banner.parentWidget());
+        QVERIFY(banner.addresses.isEmpty());
     }
-    QVERIFY(!showBanner(nullptr, adServerPage));
 }
 
 void tst_skin_routines::applySkinDressesTheWindow() {
@@ -447,13 +448,21 @@ void tst_skin_routines::applySkinDressesTheWindow() {
     auto *button = new QPushButton(&window);
     auto *edit = new QLineEdit(&window);
 
-    QVERIFY(applySkin(&window, &skin));
+    QVERIFY(applySkin(SkinnedControls(&window).add(button).add(edit), &skin));
 
     QCOMPARE(SkinEngine::appliedSkin(&window), QStringLiteral("Standard Skin"));
     QCOMPARE(button->palette().color(QPalette::Button), colourFromNumber(skin.faceColour()));
     QCOMPARE(edit->palette().color(QPalette::Base), colourFromNumber(skin.faceColour()));
     QCOMPARE(edit->palette().color(QPalette::Text), colourFromNumber(skin.textColour()));
-    QVERIFY(!applySkin(nullptr, &skin));
+    QVERIFY(!applySkin(static_cast<QWidget *>(nullptr), &skin));
+    QVERIFY(!applySkin(SkinnedControls(nullptr).add(button), &skin));
+
+    // A window that hands over nothing is dressed alone.
+    QWidget bare;
+    auto *bareButton = new QPushButton(&bare);
+    QVERIFY(applySkin(&bare, &skin));
+    QCOMPARE(SkinEngine::appliedSkin(&bare), QStringLiteral("Standard Skin"));
+    QCOMPARE(bareButton->palette().resolveMask(), QPalette::ResolveMask(0));
 }
 
 void tst_skin_routines::applySkinWithoutASkinFailsAndSaysSo_data() {

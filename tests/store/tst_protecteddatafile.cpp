@@ -50,6 +50,7 @@ private slots:
     void damagedFilesAreToldAndKeptAsTheyAre();
     void readAgainWithThisRunsKey();
     void failedSaveLeavesTheProtectedFile();
+    void aSaveKnowsTheFileItWrote();
     void passwordOutsideTheCodePageMakesNoKey();
 };
 
@@ -187,6 +188,28 @@ void tst_ProtectedDataFile::failedSaveLeavesTheProtectedFile() {
     QVERIFY(!saved);
     QCOMPARE(readBytes(fake.dataFile()), before);
     QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+}
+
+// A later look at the file tells a file written again from one another program changed by what the
+// save noted: the file's identity and the digest of the very bytes on disk, for a list of many blocks.
+void tst_ProtectedDataFile::aSaveKnowsTheFileItWrote() {
+    FakePlatform fake;
+    const DataFile file(fake.dataFile());
+    const auto key = newKey();
+    const std::vector<Entry> many(40000, Carol);
+    DiskState written;
+    QVERIFY(file.saveLines(QStringLiteral("pass"), many, &written, key.get()));
+    QVERIFY(written.isKnown());
+    QCOMPARE(written.identity(), FileIdentity::of(fake.dataFile()));
+    QCOMPARE(written.hash(), ContentHash::of(readBytes(fake.dataFile())));
+    const ProtectedForm::Opened opened = ProtectedForm::open(readBytes(fake.dataFile()), *key);
+    QCOMPARE(opened.outcome, ProtectedForm::Opened::Outcome::Plain);
+    QCOMPARE(opened.plain, DataFileFormat::serialize(QStringLiteral("pass"), many));
+
+    DiskState rewritten;
+    QVERIFY(file.writePlain(OddFile, key.get(), &rewritten));
+    QCOMPARE(rewritten.hash(), ContentHash::of(readBytes(fake.dataFile())));
+    QCOMPARE(ProtectedForm::open(readBytes(fake.dataFile()), *key).plain, OddFile);
 }
 
 void tst_ProtectedDataFile::passwordOutsideTheCodePageMakesNoKey() {

@@ -149,6 +149,9 @@ void tst_ProtectedForm::headerReadsWithoutAnyKey() {
 }
 
 void tst_ProtectedForm::wrongPasswordIsToldByTheHeader() {
+    // No password at all derives a key too, and it is a wrong one.
+    QCOMPARE(ProtectedForm::open(ProtectedForm::seal(PlainFile, keyOf(Password), countingNonce()), keyOf({})).outcome,
+             Outcome::WrongPassword);
     const QByteArray file = ProtectedForm::seal(PlainFile, keyOf(Password), countingNonce());
     QCOMPARE(ProtectedForm::open(file, keyOf("hunter23")).outcome, Outcome::WrongPassword);
     FileKey::Salt otherSalt = countingSalt();
