@@ -168,6 +168,24 @@ std::vector<quint32> CaseBlindSort::order(const Keys &keys, const std::vector<qu
 }
 
 int CaseBlindSort::compare(const QString &a, const QString &b) {
+    // Texts mostly differ within their first characters, and those are mostly ASCII: they are
+    // folded as they are read. A folded text has as many units as the text, so one that ends
+    // first comes first.
+    const auto *unitsA = reinterpret_cast<const char16_t *>(a.utf16());
+    const auto *unitsB = reinterpret_cast<const char16_t *>(b.utf16());
+    const qsizetype common = std::min(a.size(), b.size());
+    qsizetype i = 0;
+    for (; i < common && unitsA[i] < 0x80 && unitsB[i] < 0x80; ++i) {
+        const char16_t foldedA = caseFold::unit(unitsA[i]);
+        const char16_t foldedB = caseFold::unit(unitsB[i]);
+        if (foldedA != foldedB)
+            return foldedA < foldedB ? -1 : 1;
+    }
+    if (i == common) {
+        if (a.size() != b.size())
+            return a.size() < b.size() ? -1 : 1;
+        return a.compare(b, Qt::CaseSensitive);
+    }
     QVarLengthArray<char16_t, 64> foldedA;
     QVarLengthArray<char16_t, 64> foldedB;
     caseFold::foldInto(a, [&](char16_t unit) { foldedA.append(unit); });

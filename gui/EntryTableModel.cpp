@@ -217,6 +217,8 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
 
     beginResetModel();
     forgetFinding(); // made again from the new rows when next needed
+    // The rows as they were shown, for a sorted list: kept rows are mostly still in that order.
+    std::vector<quint32> shown = m_sorted ? std::move(m_order) : std::vector<quint32>();
     // New entries take the slots of the rows that go, then new slots; slots left over are filled
     // from the end, as remove() does.
     std::vector<quint32> freed;
@@ -226,6 +228,7 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
     }
     makeRoom(entries.size());
     std::vector<RowId> ids(entries.size());
+    std::vector<quint32> added; // the slots of the new rows
     for (size_t i = 0; i < entries.size(); ++i) {
         if (slotOf[i] != NoSlot) {
             ids[i] = m_slots[slotOf[i]].id;
@@ -241,12 +244,14 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
             slotOf[i] = quint32(m_slots.size());
             m_slots.push_back(std::move(row));
         }
+        added.push_back(slotOf[i]);
     }
+    std::vector<quint32> movedTo;
     if (!freed.empty()) {
         // Every slot from the new rows' count up goes; the rows kept there move down into the
         // freed slots below it.
         const quint32 size = quint32(entries.size());
-        std::vector<quint32> movedTo(m_slots.size(), NoSlot);
+        movedTo.assign(m_slots.size(), NoSlot);
         std::vector<quint32> holes;
         for (quint32 slot : freed) {
             if (slot < size)
@@ -268,10 +273,57 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
     m_order = std::move(slotOf);
     forgetSortKeys();
     forgetSlotIndex();
-    if (m_sorted)
-        m_order = sortedOrder();
+    if (m_sorted) {
+        std::vector<quint32> kept;
+        kept.reserve(shown.size());
+        for (quint32 slot : shown) {
+            if (taken[slot])
+                kept.push_back(movedTo.empty() || movedTo[slot] == NoSlot ? slot : movedTo[slot]);
+        }
+        std::vector<quint32> order = sortedJoining(kept, std::move(added));
+        m_order = order.size() == m_order.size() ? std::move(order) : sortedOrder();
+    }
     endResetModel();
     return ids;
+}
+
+std::vector<quint32> EntryTableModel::sortedJoining(const std::vector<quint32> &kept,
+                                                    std::vector<quint32> added) const {
+    // Many new rows: sorting them all costs no more.
+    if (added.size() > kept.size() / 8 + 16)
+        return {};
+    std::vector<quint32> present(m_slots.size());
+    for (size_t position = 0; position < m_order.size(); ++position)
+        present[m_order[position]] = quint32(position);
+    const auto text = [this](quint32 slot) -> const QString & {
+        return field(m_slots[slot].entry, m_sortKey);
+    };
+    // The kept rows are still in the order of their texts, as the list showed them; a sort puts
+    // equal texts in their present order, which the list may not have (the file holds them in
+    // another order, or the list was turned round).
+    for (size_t i = 1; i < kept.size(); ++i) {
+        if (present[kept[i - 1]] > present[kept[i]] && text(kept[i - 1]) == text(kept[i]))
+            return {};
+    }
+    // The order a sort gives: by the texts, equal ones in their present order.
+    const auto before = [&](quint32 a, quint32 b) {
+        const int order = CaseBlindSort::compare(text(a), text(b));
+        if (order != 0)
+            return m_sortOrder == Qt::AscendingOrder ? order < 0 : order > 0;
+        return present[a] < present[b];
+    };
+    std::sort(added.begin(), added.end(), before);
+    std::vector<quint32> joined;
+    joined.reserve(kept.size() + added.size());
+    auto from = kept.begin();
+    for (quint32 slot : added) {
+        const auto at = std::upper_bound(from, kept.end(), slot, before);
+        joined.insert(joined.end(), from, at);
+        joined.push_back(slot);
+        from = at;
+    }
+    joined.insert(joined.end(), from, kept.end());
+    return joined;
 }
 
 void EntryTableModel::clear() {

@@ -113,6 +113,11 @@ private:
     size_t moveToSortedPlace(size_t from);
     // The display order that the sort settings give the rows.
     std::vector<quint32> sortedOrder();
+    // The same for rows of which kept (slots) were shown in that order and added are new, found
+    // without sorting the kept ones: the shown order is sorted by their texts (sorting, adding and
+    // editing keep it so). Empty when equal texts are not in their present order, or many rows are
+    // new.
+    std::vector<quint32> sortedJoining(const std::vector<quint32> &kept, std::vector<quint32> added) const;
     void resort();
     bool m_passwordsHidden = false;
     void reorder(std::vector<quint32> order);

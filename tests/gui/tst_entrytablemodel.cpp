@@ -162,6 +162,56 @@ private slots:
         }
     }
 
+    // Another program's file in place of a sorted list shows as sorting its rows would: with few
+    // rows new (the rest kept as they are) or many, ascending or turned round, equal texts in the
+    // file's order.
+    void replacedRowsShowSortedAsTheFile() {
+        QRandomGenerator random(4321);
+        for (int round = 0; round < 16; ++round) {
+            EntryTableModel model;
+            for (const char *header : {"Username", "Password", "Website/Location"})
+                model.addColumn(QLatin1String(header));
+            std::vector<Entry> rows;
+            for (int i = 0; i < 400; ++i)
+                rows.push_back(Entry{randomText(random), randomText(random), QString::number(i)});
+            const EntryTableModel::RowId first = model.append(rows);
+            const int header = 1 + round % 3;
+            QVERIFY(model.toggleSort(header));
+            if (round % 4 >= 2)
+                QVERIFY(model.toggleSort(header)); // turned round: equal texts too
+
+            // The file: the rows in their order, a few gone, some next to each other swapped, and
+            // new ones (many in every fourth round); rows named as kept, or found by their texts.
+            std::vector<Entry> file;
+            std::vector<EntryTableModel::RowId> kept;
+            for (int i = 0; i < int(rows.size()); ++i) {
+                if (random.bounded(40) == 0)
+                    continue;
+                const bool named = random.bounded(2) == 0;
+                file.push_back(rows[size_t(i)]);
+                kept.push_back(named ? first + EntryTableModel::RowId(i) : 0);
+            }
+            for (size_t i = 1; round % 2 == 1 && i < file.size(); i += 37) {
+                std::swap(file[i - 1], file[i]);
+                std::swap(kept[i - 1], kept[i]);
+            }
+            const int added = round % 4 == 3 ? 150 : int(random.bounded(5));
+            for (int i = 0; i < added; ++i) {
+                const size_t at = size_t(random.bounded(int(file.size()) + 1));
+                file.insert(file.begin() + qsizetype(at), Entry{randomText(random), randomText(random), "new"});
+                kept.insert(kept.begin() + qsizetype(at), 0);
+            }
+            std::vector<Entry> given = file;
+            for (size_t i = 0; i < given.size(); ++i) {
+                if (kept[i] != 0)
+                    given[i] = Entry{}; // a kept row is not looked at
+            }
+            model.replaceAll(given, kept);
+            QVERIFY2(shown(model) == stablySorted(file, header - 1, model.sortOrder()),
+                     qPrintable(QStringLiteral("round %1").arg(round)));
+        }
+    }
+
     // Texts that agree for thousands of characters, hold a NUL or letters outside the first
     // 65,536 (Deseret capitals fold to small letters) sort as the shorter lists do.
     void unusualTextsSortAsShortOnes() {
