@@ -1,5 +1,5 @@
 // varnook-bench: the program and varnook-cli as a user runs them, timed from outside.
-//   varnook-bench [--quick] [--only=startup,saves,store,cli] [entries...]
+//   varnook-bench [--quick] [--only=startup,saves,store,cli,protected] [entries...]
 // --quick: 1,000 and 32,766 entries; default: 1,000, 32,766, 100,000 and 1,000,000. --only runs
 // those groups alone (startup: the program's lines and rss; saves: the Session's saves). Lines:
 //   bench: startup_painted entries=N ms=<median> min=… max=… runs=…
@@ -53,7 +53,7 @@ int main(int argc, char *argv[]) {
         sizes = {1000, 32766};
     // Finding out where the time of one line goes needs only its group run again.
     QStringList groups = {QStringLiteral("startup"), QStringLiteral("saves"), QStringLiteral("store"),
-                          QStringLiteral("cli")};
+                          QStringLiteral("cli"), QStringLiteral("protected")};
     for (const QString &arg : QStringList(args)) {
         if (arg.startsWith(QStringLiteral("--only="))) {
             groups = arg.mid(7).split(QLatin1Char(','));
@@ -107,6 +107,8 @@ int main(int argc, char *argv[]) {
 
     // The same lists in the protected form, under the cost new protection gets: the unlock's key
     // derivation is the real one.
+    if (!runs("protected"))
+        return 0;
     const std::shared_ptr<const FileKey> key = DataFileKey::forNewProtection(Master, KdfCost::forNewFiles());
     if (!key) {
         std::fprintf(stderr, "varnook-bench: the key for the protected form could not be derived\n");

@@ -72,12 +72,13 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
     const QByteArray merged = withEntryAdded(otherFile, mine);
     for (int run = 0; run < runs; ++run) {
         test::FakePlatform fake;
-        QFile data(fake.dataFile());
-        if (!data.open(QIODevice::WriteOnly) || data.write(dataFile) != dataFile.size() || !data.flush()) {
+        // Both sides replace a file that is on the disk already, as a user's data file is: the save
+        // the data file, the baseline a file of its own beside it.
+        const QString rawPath = QDir(fake.programFolder()).filePath(QStringLiteral("raw.enc"));
+        if (!replaceRaw(fake.dataFile(), dataFile) || !replaceRaw(rawPath, dataFile)) {
             reportSkipped("first_save", entries, QStringLiteral("the data file could not be written"));
             return;
         }
-        data.close();
         fake.dialogs.answerInput(password);
         Session session{Session::inProgramFolder()};
         if (!session.load() || session.entries().count() != entries || fake.dialogs.shown.size() != 1) {
@@ -88,7 +89,6 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
         bool saved = true;
         first.add(msOf([&] { saved = session.save() && saved; }));
         const QByteArray bytes = contentsOf(fake.dataFile());
-        const QString rawPath = QDir(fake.programFolder()).filePath(QStringLiteral("raw.enc"));
         bool replaced = true;
         firstRaw.add(msOf([&] { replaced = replaceRaw(rawPath, bytes) && replaced; }));
         later.add(msOf([&] { saved = session.save() && saved; }));
@@ -139,12 +139,11 @@ void benchProtectedSaves(int entries, const QByteArray &protectedFile, const Fil
     Samples later, laterRaw;
     for (int run = 0; run < runs; ++run) {
         test::FakePlatform fake;
-        QFile data(fake.dataFile());
-        if (!data.open(QIODevice::WriteOnly) || data.write(protectedFile) != protectedFile.size() || !data.flush()) {
+        const QString rawPath = QDir(fake.programFolder()).filePath(QStringLiteral("raw.enc"));
+        if (!replaceRaw(fake.dataFile(), protectedFile) || !replaceRaw(rawPath, protectedFile)) {
             reportSkipped(Name, entries, QStringLiteral("the data file could not be written"));
             return;
         }
-        data.close();
         fake.dialogs.answerInput(password);
         Session session{Session::inProgramFolder()};
         // The password box, then the wait box for the key.
@@ -155,7 +154,6 @@ void benchProtectedSaves(int entries, const QByteArray &protectedFile, const Fil
         // The first save after the load, then the later one that is measured, and the bytes it wrote
         // written raw.
         bool saved = session.save();
-        const QString rawPath = QDir(fake.programFolder()).filePath(QStringLiteral("raw.enc"));
         later.add(msOf([&] { saved = session.save() && saved; }));
         const QByteArray bytes = contentsOf(fake.dataFile());
         bool replaced = true;

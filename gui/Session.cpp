@@ -38,10 +38,6 @@ constexpr int HalfWrittenReads = 5;
 
 // Whether two versions of the file hold the same bytes. Files of different sizes differ: their
 // digests (one may still be worked out) are not waited for.
-bool sameBytes(const DiskState &a, const DiskState &b) {
-    return a.identity().size == b.identity().size && a.hash() == b.hash();
-}
-
 // The system's general date format: short date, a blank, long time.
 QString savedStamp() {
     const QDateTime now = QDateTime::currentDateTime();
@@ -180,12 +176,21 @@ LoadResult Session::readFile(std::vector<EntryTableModel::RowId> &heldIds) const
     });
 }
 
-void Session::takeHeldEntries(LoadResult &read, const std::vector<EntryTableModel::RowId> &heldIds) const {
-    const std::vector<const Entry *> held = m_entries.entriesOf(heldIds);
-    for (size_t i = 0; i < held.size() && i < read.entries.size(); ++i) {
-        if (held[i])
-            read.entries[i] = *held[i];
+bool Session::holdsWhatWasWritten(const LoadResult &read, const std::vector<EntryTableModel::RowId> &heldIds) const {
+    // Every line is one the list's rows still hold, in the order last written, under the same
+    // master password and form: the file says nothing the list does not.
+    const bool sameForm = read.state == LoadResult::State::HasMasterPassword && read.key == m_key;
+    return sameForm && read.masterPassword == m_masterPassword && heldIds == m_fileOrder &&
+           std::find(heldIds.begin(), heldIds.end(), EntryTableModel::RowId(0)) == heldIds.end();
+}
+
+EntryMerge::Rows Session::rowsOf(LoadResult &read, std::vector<EntryTableModel::RowId> heldIds) const {
+    EntryMerge::Rows rows{std::move(read.entries), std::move(read.storedLines)};
+    if (heldIds.size() == rows.entries.size()) {
+        rows.held = m_entries.entriesOf(heldIds);
+        rows.heldIds = std::move(heldIds);
     }
+    return rows;
 }
 
 void Session::watch() {
@@ -207,12 +212,9 @@ void Session::markUnsaved(const QString &reason) {
     m_unsavedReason = reason;
 }
 
-std::optional<LoadResult> Session::readChangedFile(QString *reason) {
+std::optional<LoadResult> Session::readChangedFile(std::vector<EntryTableModel::RowId> &heldIds, QString *reason) {
     for (int read = 1;; ++read) {
-        std::vector<EntryTableModel::RowId> heldIds;
         LoadResult result = readFile(heldIds);
-        // A merge compares the file's entries with the changes made here: all of them are needed.
-        takeHeldEntries(result, heldIds);
         if (result.state == LoadResult::State::CouldNotRead || result.state == LoadResult::State::CouldNotCreate) {
             *reason = result.reason;
             return std::nullopt;
@@ -307,8 +309,8 @@ void Session::checkForChanges() {
         m_checkSoon.start(QuietMs);
         return;
     }
-    if (sameBytes(read.disk, m_disk)) {
-        m_disk = read.disk; // written again, the same bytes
+    if (read.disk.sameBytesAs(m_disk) || holdsWhatWasWritten(read, heldIds)) {
+        m_disk = read.disk; // written again, the same
         QTimer::singleShot(0, this, &Session::mergeConflictCopies);
         return;
     }
@@ -465,20 +467,27 @@ FileResult Session::prepareForSave() {
     }
     if (!waitUntilQuiet())
         return FileResult::failure(QStringLiteral("Another program is still writing the data file."));
+    // Rows held by the list stand for themselves in the merge, so nothing may change them meanwhile:
+    // a look at the file waits until this save is over.
+    const bool checking = std::exchange(m_checking, true);
+    const auto done = qScopeGuard([this, checking] { m_checking = checking; });
     QString reason;
-    std::optional<LoadResult> read = readChangedFile(&reason);
+    std::vector<EntryTableModel::RowId> heldIds;
+    std::optional<LoadResult> read = readChangedFile(heldIds, &reason);
     if (!read)
         return FileResult::failure(reason);
-    if (sameBytes(read->disk, m_disk))
-        return FileResult::success(); // written again, the same bytes
+    if (read->disk.sameBytesAs(m_disk) || holdsWhatWasWritten(*read, heldIds)) {
+        m_disk = read->disk; // written again, the same
+        return FileResult::success();
+    }
     if (read->state == LoadResult::State::Damaged)
         return FileResult::failure(QStringLiteral("Another program changed the data file, and it is damaged now: it ") +
                                    read->reason + QStringLiteral(". The changes made here were not saved over it."));
     if (read->state == LoadResult::State::NeedsMasterPassword) {
         // A file without its master password line (emptied, cut short) is no version of this list:
         // entries it holds join the list, and nothing of the list goes.
-        const EntryMerge::Rows missing = EntryMerge::missingFrom(
-            {m_entries.entries(), {}}, {std::move(read->entries), std::move(read->storedLines)});
+        const EntryMerge::Rows missing =
+            EntryMerge::missingFrom({m_entries.entries(), {}}, rowsOf(*read, std::move(heldIds)));
         appendRows(missing.entries, missing.lines);
         return FileResult::success();
     }
@@ -492,10 +501,10 @@ FileResult Session::prepareForSave() {
                                                   "that was not given, so the changes made here were not merged."));
     }
     m_key = read->key; // the next save keeps the form the file has now
-    EntryMerge::Rows rows{std::move(read->entries), std::move(read->storedLines)};
+    EntryMerge::Rows rows = rowsOf(*read, std::move(heldIds));
     const EntryMerge::Outcome merged =
         EntryMerge::apply(rows, m_pending, [this](const MergeConflict &conflict) { return askWhichToKeep(conflict); });
-    replaceRows(std::move(rows.entries), std::move(rows.lines));
+    replaceRows(std::move(rows.entries), std::move(rows.lines), std::move(rows.heldIds));
     m_mergeNote = merged.conflicts == 0
                       ? QStringLiteral(" Merged with the changes another program made to the data file.")
                       : QStringLiteral(" Merged with the changes another program made to the data file; %1 settled "
@@ -568,7 +577,7 @@ std::optional<QByteArray> Session::currentPlainBytes(QString *reason) {
         return std::nullopt;
     }
     // Another program's change in the moment between: it comes in through the usual look first.
-    if (read.state != LoadResult::State::HasMasterPassword || read.disk.hash() != m_disk.hash() ||
+    if (read.state != LoadResult::State::HasMasterPassword || !(read.disk.identity() == m_disk.identity()) ||
         read.masterPassword != m_masterPassword) {
         *reason = QStringLiteral("Another program changed the data file just now. Try again once the list shows it.");
         return std::nullopt;

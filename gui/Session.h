@@ -96,11 +96,15 @@ private:
     // Reads the data file as it is now. A line the list holds already is not decoded: heldIds[i] is
     // the row whose line storedLines[i] is, and entries[i] is left empty; 0 for a line decoded.
     LoadResult readFile(std::vector<EntryTableModel::RowId> &heldIds) const;
-    // Fills in the entries readFile left empty, from the rows that hold them.
-    void takeHeldEntries(LoadResult &read, const std::vector<EntryTableModel::RowId> &heldIds) const;
-    // Reads the file that another program changed, waiting a moment while it is being written.
-    // Nothing when it could not be read whole.
-    std::optional<LoadResult> readChangedFile(QString *reason);
+    // Whether a file read is the one last read or written here, written again: each of its lines
+    // one a row holds (heldIds, as readFile gives them), in the order written.
+    bool holdsWhatWasWritten(const LoadResult &read, const std::vector<EntryTableModel::RowId> &heldIds) const;
+    // The rows of a file read, for a merge: lines the list holds stand for their rows' entries,
+    // which are not copied.
+    EntryMerge::Rows rowsOf(LoadResult &read, std::vector<EntryTableModel::RowId> heldIds) const;
+    // Reads the file that another program changed, waiting a moment while it is being written, as
+    // readFile does. Nothing when it could not be read whole.
+    std::optional<LoadResult> readChangedFile(std::vector<EntryTableModel::RowId> &heldIds, QString *reason);
     // Waits, briefly, until the file keeps its identity; false when it went on changing.
     bool waitUntilQuiet();
     // Takes the file's master password when it differs from the one held (the login box), and opens

@@ -130,19 +130,8 @@ FileResult FileSave::open() {
     if (const QString problem = applyAccess(m_file->handle(), m_path, m_access); !problem.isEmpty())
         return FileResult::failure(problem);
     // Blocks go to the device as they fill; one it does not take in full ends the save.
-    m_hash = std::make_unique<BackgroundHash>();
-    m_out.emplace([this](QByteArrayView block) {
-        if (m_hashBlocks)
-            m_hash->add(block);
-        return m_file->write(block.data(), block.size()) == block.size();
-    });
+    m_out.emplace([this](QByteArrayView block) { return m_file->write(block.data(), block.size()) == block.size(); });
     return FileResult::success();
-}
-
-void FileSave::writeWhole(const QByteArray &bytes) {
-    m_hash->addShared(bytes);
-    m_hashBlocks = false;
-    m_out->write(bytes);
 }
 
 FileResult FileSave::commit() {
@@ -166,7 +155,7 @@ FileResult FileSave::commit() {
         QFile::remove(m_stagingPath);
         return FileResult::failure(systemReason(error));
     }
-    m_written = DiskState(identity, m_hash->result());
+    m_written = DiskState(identity);
     if (const int error = syncFolder(m_path); error != 0)
         return FileResult::failureAfterReplacing(
             QStringLiteral("The new contents were put in place, but the folder could not be synced to disk, so they "
@@ -291,7 +280,7 @@ FileResult DataFile::writeSealed(const QByteArray &sealed, DiskState *written) c
     FileSave save(m_path, Access::KeepTightened);
     if (const FileResult opened = save.open(); !opened)
         return opened;
-    save.writeWhole(sealed);
+    save.out().write(sealed);
     const FileResult committed = save.commit();
     if (written && save.written().isKnown())
         *written = save.written();

@@ -50,75 +50,31 @@ QByteArray ContentHash::of(QByteArrayView bytes) {
     return digest;
 }
 
-BackgroundHash::BackgroundHash()
-    : m_worker([this] { run(); }) {}
-
-BackgroundHash::~BackgroundHash() {
-    result();
-}
-
-void BackgroundHash::add(QByteArrayView block) {
-    addShared(block.toByteArray());
-}
-
-void BackgroundHash::addShared(QByteArray bytes) {
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_blocks.push_back(std::move(bytes));
-    }
-    m_wake.notify_one();
-}
-
-QByteArray BackgroundHash::result() {
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        m_finished = true;
-    }
-    m_wake.notify_one();
-    if (m_worker.joinable())
-        m_worker.join();
-    return m_result;
-}
-
-void BackgroundHash::run() {
-    startSodium();
-    crypto_generichash_state hash;
-    crypto_generichash_init(&hash, nullptr, 0, ContentHash::Size);
-    for (;;) {
-        QByteArray block;
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_finished || !m_blocks.empty(); });
-            if (m_blocks.empty())
-                break;
-            block = std::move(m_blocks.front());
-            m_blocks.pop_front();
-        }
-        crypto_generichash_update(&hash, reinterpret_cast<const unsigned char *>(block.constData()),
-                                  std::size_t(block.size()));
-    }
-    m_result = QByteArray(qsizetype(ContentHash::Size), Qt::Uninitialized);
-    crypto_generichash_final(&hash, reinterpret_cast<unsigned char *>(m_result.data()), ContentHash::Size);
-}
-
-DiskState::DiskState(FileIdentity identity, QByteArray hash)
+DiskState::DiskState(FileIdentity identity)
     : m_identity(identity)
-    , m_known(true) {
-    std::promise<QByteArray> ready;
-    ready.set_value(std::move(hash));
-    m_hash = ready.get_future().share();
-}
+    , m_known(true) {}
 
 DiskState DiskState::ofBytesRead(FileIdentity identity, const QByteArray &bytes) {
     DiskState state;
     state.m_identity = identity;
     state.m_known = true;
-    state.m_hash = std::async(std::launch::async, [bytes] { return ContentHash::of(bytes); }).share();
+    state.m_digest = std::make_shared<Digest>(Digest{bytes, QByteArray(), false});
     return state;
 }
 
+bool DiskState::sameBytesAs(const DiskState &other) const {
+    return m_digest && other.m_digest && m_identity.size == other.m_identity.size && hash() == other.hash();
+}
+
 QByteArray DiskState::hash() const {
-    return m_hash.valid() ? m_hash.get() : QByteArray();
+    if (!m_digest)
+        return QByteArray();
+    if (!m_digest->done) {
+        m_digest->hash = ContentHash::of(m_digest->bytes);
+        m_digest->bytes = QByteArray();
+        m_digest->done = true;
+    }
+    return m_digest->hash;
 }
 
 } // namespace varnook

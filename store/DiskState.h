@@ -4,12 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <condition_variable>
 #include <cstddef>
-#include <deque>
-#include <future>
-#include <mutex>
-#include <thread>
+#include <memory>
 
 namespace varnook {
 
@@ -41,51 +37,40 @@ public:
     static constexpr std::size_t Size = 32;
 };
 
-// The digest of bytes that come a block at a time, worked out on a thread of its own, so that a
-// save's digest costs next to nothing beside the disk's write and sync: each block is copied and
-// handed over.
-class BackgroundHash {
-public:
-    BackgroundHash();
-    ~BackgroundHash();
-    BackgroundHash(const BackgroundHash &) = delete;
-    BackgroundHash &operator=(const BackgroundHash &) = delete;
-
-    void add(QByteArrayView block);
-    // The same without the copy, for bytes that no one changes until result().
-    void addShared(QByteArray bytes);
-    // Waits for the blocks handed over so far; no block may be added after.
-    QByteArray result();
-
-private:
-    void run();
-
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<QByteArray> m_blocks;
-    bool m_finished = false;
-    QByteArray m_result;
-    std::thread m_worker;
-};
-
-// What the program last read from or wrote to its data file: the file's identity then and a digest
-// of its bytes. A digest of bytes read is worked out on a thread of its own, so that a large file
-// opens as fast as before; it is waited for only when a later check needs it.
+// What the program last read from or wrote to its data file: the file's identity then and, for bytes
+// read, a digest of them. The digest is worked out only when a check first needs it (a file of the
+// same size under another identity, which is rare): most reads are followed by a save or by another
+// read of another size, and a large file then costs no hashing at all. Until then the state shares
+// the bytes, which the list's lines share anyway. Copies share the digest.
+//
+// A save knows its file by identity alone: hashing every byte it writes would cost a save of a long
+// list a third more. Whoever saved can tell its own bytes written again by their lines instead.
 class DiskState {
 public:
     DiskState() = default;
-    DiskState(FileIdentity identity, QByteArray hash);
-    // The bytes are shared, not copied, with the thread that works out their digest.
+    // A file as a save wrote it.
+    explicit DiskState(FileIdentity identity);
+    // The bytes are shared, not copied.
     static DiskState ofBytesRead(FileIdentity identity, const QByteArray &bytes);
 
+    // Both are files read, of the same bytes.
+    bool sameBytesAs(const DiskState &other) const;
+
     const FileIdentity &identity() const { return m_identity; }
+    // The digest of the bytes read; empty for a file a save wrote.
     QByteArray hash() const;
     // Known at all: a state made by a read or a write.
     bool isKnown() const { return m_known; }
 
 private:
+    struct Digest {
+        QByteArray bytes; // until the hash is worked out
+        QByteArray hash;
+        bool done = false;
+    };
+
     FileIdentity m_identity;
-    std::shared_future<QByteArray> m_hash;
+    std::shared_ptr<Digest> m_digest;
     bool m_known = false;
 };
 

@@ -18,14 +18,17 @@ struct EntryHash {
 };
 
 qsizetype find(const Rows &rows, const Entry &entry) {
-    const auto at = std::find(rows.entries.begin(), rows.entries.end(), entry);
-    return at == rows.entries.end() ? -1 : qsizetype(at - rows.entries.begin());
+    for (size_t i = 0; i < rows.entries.size(); ++i) {
+        if (rows.entryAt(i) == entry)
+            return qsizetype(i);
+    }
+    return -1;
 }
 
 // The file's version of entry: the first that agrees with it in two of the three fields.
 qsizetype findChanged(const Rows &rows, const Entry &entry) {
     for (size_t i = 0; i < rows.entries.size(); ++i) {
-        const Entry &other = rows.entries[i];
+        const Entry &other = rows.entryAt(i);
         const int same = int(other.username == entry.username) + int(other.password == entry.password) +
                          int(other.location == entry.location);
         if (same >= 2)
@@ -39,16 +42,28 @@ void append(Rows &rows, const Entry &entry) {
         return; // added on both sides: one entry
     rows.entries.push_back(entry);
     rows.lines.emplace_back();
+    if (!rows.held.empty()) {
+        rows.held.push_back(nullptr);
+        rows.heldIds.push_back(0);
+    }
 }
 
 void replace(Rows &rows, qsizetype at, const Entry &entry) {
     rows.entries[size_t(at)] = entry;
     rows.lines[size_t(at)] = StoredLine();
+    if (!rows.held.empty()) {
+        rows.held[size_t(at)] = nullptr;
+        rows.heldIds[size_t(at)] = 0;
+    }
 }
 
 void erase(Rows &rows, qsizetype at) {
     rows.entries.erase(rows.entries.begin() + at);
     rows.lines.erase(rows.lines.begin() + at);
+    if (!rows.held.empty()) {
+        rows.held.erase(rows.held.begin() + at);
+        rows.heldIds.erase(rows.heldIds.begin() + at);
+    }
 }
 
 } // namespace
@@ -76,7 +91,7 @@ EntryMerge::Outcome EntryMerge::apply(Rows &rows, const std::vector<EntryChange>
         }
         MergeConflict conflict{change, std::nullopt};
         if (changedAt >= 0)
-            conflict.inFile = rows.entries[size_t(changedAt)];
+            conflict.inFile = rows.entryAt(size_t(changedAt));
         ++outcome.conflicts;
         switch (resolve(conflict)) {
         case ConflictChoice::KeepTheirs:
@@ -99,12 +114,14 @@ EntryMerge::Outcome EntryMerge::apply(Rows &rows, const std::vector<EntryChange>
 }
 
 EntryMerge::Rows EntryMerge::missingFrom(const Rows &rows, const Rows &other) {
-    std::unordered_set<Entry, EntryHash> known(rows.entries.begin(), rows.entries.end());
+    std::unordered_set<Entry, EntryHash> known;
+    for (size_t i = 0; i < rows.entries.size(); ++i)
+        known.insert(rows.entryAt(i));
     Rows missing;
     for (size_t i = 0; i < other.entries.size(); ++i) {
-        if (!known.insert(other.entries[i]).second)
+        if (!known.insert(other.entryAt(i)).second)
             continue;
-        missing.entries.push_back(other.entries[i]);
+        missing.entries.push_back(other.entryAt(i));
         missing.lines.push_back(i < other.lines.size() ? other.lines[i] : StoredLine());
     }
     return missing;

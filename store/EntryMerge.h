@@ -44,6 +44,14 @@ public:
     struct Rows {
         std::vector<Entry> entries;
         std::vector<StoredLine> lines; // lines[i] for entries[i]; a null line for a new one
+        // Rows that the caller holds already (a line of the file it knows), left empty in entries so
+        // that a merge into a long list copies none of them: held[i], when not null, is row i's
+        // entry, and heldIds[i] the caller's name for that row, 0 once a change rewrote it. Both are
+        // empty, or as long as entries; what they point to must not change during the merge.
+        std::vector<const Entry *> held = {};
+        std::vector<quint64> heldIds = {};
+
+        const Entry &entryAt(size_t i) const { return i < held.size() && held[i] ? *held[i] : entries[i]; }
     };
     struct Outcome {
         int applied = 0;   // changes that applied cleanly

@@ -31,10 +31,6 @@ public:
     FileResult open();
     // Where the new bytes go, once open() succeeded.
     BufferedWriter &out() { return *m_out; }
-    // Writes bytes, the whole new file, once open() succeeded, instead of out(). Their digest is
-    // worked out from bytes themselves, without a copy, while the disk takes them: bytes must not
-    // change until commit() is over.
-    void writeWhole(const QByteArray &bytes);
     // Puts the new bytes in the target's place.
     FileResult commit();
     // The file as written, once commit() succeeded.
@@ -46,8 +42,6 @@ private:
     DataFile::Access m_access;
     std::unique_ptr<QSaveFile> m_file;
     std::optional<BufferedWriter> m_out;
-    std::unique_ptr<BackgroundHash> m_hash;
-    bool m_hashBlocks = true; // false once writeWhole() handed its bytes to the digest
     DiskState m_written;
     bool m_open = false;
 };

@@ -4,12 +4,10 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#include <algorithm>
-
 using namespace varnook;
 
-// The digest that tells a file written again from one that changed: the same for bytes read whole
-// and for bytes written a block at a time, and the standard BLAKE2b-256 that earlier versions used.
+// The digest that tells a file read again from one that changed: the standard BLAKE2b-256 that
+// earlier versions used.
 class tst_ContentHash : public QObject {
     Q_OBJECT
 
@@ -19,26 +17,25 @@ private slots:
                  QByteArray("bddd813c634239723171ef3fee98579b94964e3bb1cb3e427262c8c068d52319"));
     }
 
-    void blocksGiveTheDigestOfTheWhole_data() {
-        QTest::addColumn<qsizetype>("size");
-        QTest::addColumn<qsizetype>("blockSize");
-        QTest::newRow("nothing") << qsizetype(0) << qsizetype(1);
-        QTest::newRow("one byte at a time") << qsizetype(300) << qsizetype(1);
-        QTest::newRow("uneven blocks") << qsizetype(3 * 1024 * 1024 + 17) << qsizetype(256 * 1024 + 3);
-    }
-    void blocksGiveTheDigestOfTheWhole() {
-        QFETCH(qsizetype, size);
-        QFETCH(qsizetype, blockSize);
-        QByteArray bytes(size, Qt::Uninitialized);
+    void readsTellTheSameBytesFromOthers() {
+        // A file written again under another identity, the same bytes; one of the same size that
+        // differs; and a save's file, which has no digest and is never taken for another.
+        QByteArray bytes(3 * 1024 * 1024 + 17, Qt::Uninitialized);
         QRandomGenerator random(7);
         for (char &byte : bytes)
             byte = char(random.bounded(256));
-        BackgroundHash blocks;
-        for (qsizetype at = 0; at < size; at += blockSize)
-            blocks.add(QByteArrayView(bytes).sliced(at, std::min(blockSize, size - at)));
-        const QByteArray whole = ContentHash::of(bytes);
-        QCOMPARE(blocks.result(), whole);
-        QCOMPARE(whole, QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256));
+        const FileIdentity first{true, 1, 10, bytes.size(), 100};
+        const FileIdentity again{true, 1, 11, bytes.size(), 200};
+        const DiskState read = DiskState::ofBytesRead(first, bytes);
+        QByteArray changed = bytes;
+        changed[changed.size() / 2] = char(changed[changed.size() / 2] ^ 1);
+
+        QVERIFY(read.sameBytesAs(DiskState::ofBytesRead(again, QByteArray(bytes.constData(), bytes.size()))));
+        QVERIFY(!read.sameBytesAs(DiskState::ofBytesRead(again, changed)));
+        QVERIFY(!read.sameBytesAs(DiskState::ofBytesRead(again, bytes.left(bytes.size() - 1))));
+        QVERIFY(!read.sameBytesAs(DiskState(again)));
+        QVERIFY(!DiskState(first).sameBytesAs(DiskState(first)));
+        QCOMPARE(read.hash(), QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256));
     }
 };
 
