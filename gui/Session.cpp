@@ -520,15 +520,14 @@ FileResult Session::write() {
     std::vector<EntryTableModel::RowId> order; // of the rows as written
     if (saved) {
         // Unchanged rows keep their encoded lines (loaded ones the very bytes read), so a save costs
-        // little more than writing the bytes; they go straight into the new file.
+        // little more than writing the bytes; they go straight into the new file. (A protected save
+        // asks for each line twice: once to count, once to write.)
         order.reserve(size_t(m_entries.count()));
-        saved = m_file.saveLines(m_masterPassword,
-                                 EntryLines(m_entries.count(),
-                                            [this, &order](qsizetype i) {
-                                                order.push_back(m_entries.rowId(int(i) + 1));
-                                                return storedLineAt(int(i) + 1);
-                                            }),
-                                 &written, m_key.get());
+        for (int position = 1; position <= m_entries.count(); ++position)
+            order.push_back(m_entries.rowId(position));
+        saved = m_file.saveLines(
+            m_masterPassword, EntryLines(m_entries.count(), [this](qsizetype i) { return storedLineAt(int(i) + 1); }),
+            &written, m_key.get());
     }
     if (written.isKnown()) {
         m_disk = written;

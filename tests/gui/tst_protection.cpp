@@ -269,6 +269,25 @@ private slots:
         QCOMPARE(fake.dialogs.shown.size(), 4);
     }
 
+    void aLineMoreOftenElsewhereIsOneRowMore() {
+        // Saved here, then saved elsewhere with one of its lines once more (the same entry added
+        // on the other computer): each line is a row of its own, the new one as full as the others.
+        FakePlatform fake;
+        writeProtected(fake, plainOf({Alice, Alice}));
+        fake.dialogs.answerInput(QStringLiteral("secret"));
+        MainWindow *main = newApplication().openMainWindow();
+        QVERIFY(main);
+        addThroughEditor(main, QStringLiteral("erin"), QStringLiteral("pw-e"), QStringLiteral("y"));
+        const QByteArray erin = "erin|||pw-e|||y";
+        QCOMPARE(openedOnDisk(fake, "secret"), plainOf({Alice, Alice, erin}));
+        const auto sameKey = keyOfFileOnDisk(fake, "secret");
+        QVERIFY(DataFile(fake.dataFile()).writePlain(plainOf({Alice, Alice, erin, Alice, erin}), sameKey.get()));
+        QTRY_COMPARE_WITH_TIMEOUT(usernames(main), (QStringList{"alice", "alice", "erin", "alice", "erin"}), 2000);
+        addThroughEditor(main, QStringLiteral("frank"), QStringLiteral("pw-f"), QStringLiteral("z"));
+        QCOMPARE(openedOnDisk(fake, "secret"), plainOf({Alice, Alice, erin, Alice, erin, "frank|||pw-f|||z"}));
+        QCOMPARE(fake.dialogs.shown.size(), 2);
+    }
+
     void aDamagedFileElsewhereIsNeverSavedOver() {
         FakePlatform fake;
         writeProtected(fake, plainOf({Alice}));
