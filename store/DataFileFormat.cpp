@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
+#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -136,42 +138,97 @@ bool endsWithLineEnd(QByteArrayView file, QByteArrayView line) {
 
 } // namespace
 
-DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray &file, qsizetype start,
-                                                                const HeldLine &held) {
-    StoredEntries stored;
-    const QByteArrayView entryLines = QByteArrayView(file).sliced(start);
-    // Every line but the last ends with a CR: room for them all at once, rather than growing the
-    // lists (and touching fresh memory) line by line.
-    qsizetype most = 1;
-    const char *const end = entryLines.data() + entryLines.size();
-    for (const char *at = entryLines.data();
+namespace {
+
+// Below this, a second thread costs more than it saves.
+constexpr qsizetype TwoThreadsFrom = 1024 * 1024;
+
+// How many lines at most start in bytes: every line but the last ends with a CR.
+size_t mostLinesIn(QByteArrayView bytes) {
+    size_t most = 1;
+    const char *const end = bytes.data() + bytes.size();
+    for (const char *at = bytes.data();
          at < end && (at = static_cast<const char *>(std::memchr(at, '\r', size_t(end - at)))) != nullptr; ++at)
         ++most;
-    stored.entries.reserve(size_t(most));
-    stored.lines.reserve(size_t(most));
-    DataFileLines lines(entryLines);
+    return most;
+}
+
+// Where a line starts near the middle of bytes: after the first line end there. A CR always ends a
+// line (with the LF after it, if any), so the lines on either side are those of the whole.
+qsizetype lineStartNearMiddle(QByteArrayView bytes) {
+    const qsizetype middle = bytes.size() / 2;
+    const auto *cr = static_cast<const char *>(std::memchr(bytes.data() + middle, '\r', size_t(bytes.size() - middle)));
+    if (!cr)
+        return bytes.size();
+    qsizetype at = (cr - bytes.data()) + 1;
+    if (at < bytes.size() && bytes[at] == '\n')
+        ++at;
+    return at;
+}
+
+// Appends the entries of the lines in file[from, to), which starts a line.
+void readLines(const QByteArray &file, qsizetype from, qsizetype to, const DataFileFormat::HeldLine &held,
+               DataFileFormat::StoredEntries &stored) {
+    DataFileLines lines(QByteArrayView(file).sliced(from, to - from));
     QByteArrayView line;
     while (lines.next(line)) {
-        if (isSkippedLine(line))
+        if (DataFileFormat::isSkippedLine(line))
             continue;
         // The line is kept as read, never encoded again from its fields: a short line, or one with
         // separators where a save would put none, must read back as it reads now. Only a lone CR or
         // a missing line end becomes CR LF, which reads the same.
         const qsizetype at = line.data() - file.constData();
         if (endsWithLineEnd(file, line)) {
-            stored.lines.emplace_back(file, at, line.size() + LineEnd.size());
+            stored.lines.emplace_back(file, at, line.size() + DataFileFormat::LineEnd.size());
         } else {
             QByteArray own;
-            own.reserve(line.size() + LineEnd.size());
-            own.append(line).append(LineEnd);
+            own.reserve(line.size() + DataFileFormat::LineEnd.size());
+            own.append(line).append(DataFileFormat::LineEnd);
             stored.lines.emplace_back(std::move(own));
         }
         // Equal bytes read as equal entries: one held already need not be decoded again.
         if (held && held(stored.lines.back().bytes()))
             stored.entries.emplace_back();
         else
-            stored.entries.push_back(readEntry(line));
+            stored.entries.push_back(DataFileFormat::readEntry(line));
     }
+}
+
+} // namespace
+
+DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray &file, qsizetype start,
+                                                                const HeldLine &held) {
+    if (!held && file.size() - start >= TwoThreadsFrom && std::thread::hardware_concurrency() > 1)
+        return readStoredEntries(file, start, 2);
+    StoredEntries stored;
+    // Room for them all at once, rather than growing the lists (and touching fresh memory) line by line.
+    const size_t most = mostLinesIn(QByteArrayView(file).sliced(start));
+    stored.entries.reserve(most);
+    stored.lines.reserve(most);
+    readLines(file, start, file.size(), held, stored);
+    return stored;
+}
+
+DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray &file, qsizetype start, int threads) {
+    if (threads < 2)
+        return readStoredEntries(file, start, HeldLine());
+    const qsizetype split = start + lineStartNearMiddle(QByteArrayView(file).sliced(start));
+    StoredEntries stored;
+    StoredEntries second;
+    const size_t mostFirst = mostLinesIn(QByteArrayView(file).sliced(start, split - start));
+    const size_t mostSecond = mostLinesIn(QByteArrayView(file).sliced(split));
+    // The first half's lists have room for both, so the second's join them without growing.
+    stored.entries.reserve(mostFirst + mostSecond);
+    stored.lines.reserve(mostFirst + mostSecond);
+    std::thread other([&file, split, &second, mostSecond] {
+        second.entries.reserve(mostSecond);
+        second.lines.reserve(mostSecond);
+        readLines(file, split, file.size(), HeldLine(), second);
+    });
+    readLines(file, start, split, HeldLine(), stored);
+    other.join();
+    std::move(second.entries.begin(), second.entries.end(), std::back_inserter(stored.entries));
+    std::move(second.lines.begin(), second.lines.end(), std::back_inserter(stored.lines));
     return stored;
 }
 

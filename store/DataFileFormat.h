@@ -69,7 +69,12 @@ public:
     // line end), one decoded from the very same bytes: such a line is not decoded, and its entry is
     // left empty for the caller to take from its own. It is asked once for each line, in order.
     using HeldLine = std::function<bool(QByteArrayView storedLine)>;
+    //
+    // Without held, a long file is read on two threads, each decoding half of its lines (a whole
+    // file is decoded at every start, and decoding is most of the time it takes); threads chooses
+    // how many (1 or 2) instead of its length. The result is the same either way.
     static StoredEntries readStoredEntries(const QByteArray &file, qsizetype start, const HeldLine &held = {});
+    static StoredEntries readStoredEntries(const QByteArray &file, qsizetype start, int threads);
     // Lines that are empty or one blank, as read, carry no entry.
     static bool isSkippedLine(QByteArrayView line) { return line.isEmpty() || line == QByteArrayView(" "); }
     // One scrambled entry line: the pieces between the first two separators, the rest as location;

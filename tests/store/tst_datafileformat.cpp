@@ -3,7 +3,9 @@
 #include "DataFileFormat.h"
 #include "DataFileLines.h"
 #include "FileHelpers.h"
+#include "ScrambleText.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace varnook;
@@ -59,6 +61,7 @@ private slots:
     void loadThenSaveGivesTheSameBytes();
     void readsBackAsWritten_data();
     void readsBackAsWritten();
+    void twoThreadsReadWhatOneReads();
 };
 
 void tst_DataFileFormat::newFileIsOneEmptyLine() {
@@ -361,6 +364,35 @@ void tst_DataFileFormat::entryLineAsReadIsWhatASaveWrites() {
     QVERIFY(writer.flush());
     QCOMPARE(out, written);
     QCOMPARE(DataFileFormat::readEntries(out), std::vector<Entry>{DataFileFormat::readEntry(line)});
+}
+
+void tst_DataFileFormat::twoThreadsReadWhatOneReads() {
+    const auto scrambled = [](QByteArray plain) {
+        return scrambleBytes(plain);
+    };
+    // Files of every kind of line and line end, each split near its middle wherever that falls:
+    // the halves read on two threads give the lines and entries, in order, that one thread gives.
+    const QList<QByteArray> pieces = {
+        scrambled("alice|||pw|||mail.example"), scrambled("bob|||x"),        QByteArray(), " ",
+        scrambled("carol|||pw|||a\nb"),         scrambled("dave||||||||||z")};
+    const QList<QByteArray> lineEnds = {"\r\n", "\r", "\r\n\r\n", "\r\r\n"};
+    QRandomGenerator random(11);
+    for (int file = 0; file < 300; ++file) {
+        QByteArray bytes = scrambled("secret") + "\r\n";
+        const int lines = 1 + int(random.bounded(40));
+        for (int i = 0; i < lines; ++i) {
+            bytes += pieces[int(random.bounded(qsizetype(pieces.size())))];
+            if (i + 1 < lines || random.bounded(2) == 0)
+                bytes += lineEnds[int(random.bounded(qsizetype(lineEnds.size())))];
+        }
+        const qsizetype start = DataFileFormat::readMasterLine(bytes).entriesStart;
+        const DataFileFormat::StoredEntries one = DataFileFormat::readStoredEntries(bytes, start, 1);
+        const DataFileFormat::StoredEntries two = DataFileFormat::readStoredEntries(bytes, start, 2);
+        QCOMPARE(two.entries, one.entries);
+        QCOMPARE(two.lines.size(), one.lines.size());
+        for (size_t i = 0; i < one.lines.size(); ++i)
+            QCOMPARE(two.lines[i].bytes(), one.lines[i].bytes());
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_DataFileFormat)
