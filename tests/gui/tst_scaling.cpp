@@ -22,7 +22,6 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
-#include <QTextBrowser>
 #include <QToolButton>
 #include <QtTest>
 
@@ -337,8 +336,10 @@ void tst_scaling::mainWindowWithBannerAndFindBar() {
     QSignalSpy bannerLoaded(banner, &WebBrowser::downloadComplete);
     QTRY_VERIFY(main->bannerStarted());
     QVERIFY(!bannerLoaded.isEmpty() || bannerLoaded.wait(30000));
-    main->openFindBar();
+    QTest::keyClick(main, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(main->findBar()->isVisible());
     QTest::keyClicks(main->findBar()->findBox(), QStringLiteral("al"));
+    QCOMPARE(main->findBar()->countLabel()->text(), QStringLiteral("1 shown, 1 hidden"));
     QTest::qWait(500); // the banner's page drawn
     keepScreenshot(main, QStringLiteral("main-window"));
 
