@@ -16,7 +16,7 @@ ifeq ($(shell id -u),0)
 ROOT_ENV := QTWEBENGINE_DISABLE_SANDBOX=1
 endif
 
-.PHONY: deps configure build run test test-sanitize bench bench-build bench-quick fuzz format format-check clean
+.PHONY: deps configure build run test test-sanitize bench bench-build bench-quick fuzz format format-check clean artwork
 
 deps:
 	./tools/install-deps.sh
@@ -57,6 +57,12 @@ format-check:
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
+
+# Draws the pictures in resources/ again at twice their size (splash@2x.png, about-header@2x.png,
+# icon@2x.png), for screens scaled above 100 %. The originals stay as they are.
+artwork: configure
+	cmake --build $(BUILD) --target varnook-artwork -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/tools/artwork/varnook-artwork resources
 
 # The real program under an X server of the benchmark's own (Xvfb), varnook-cli, and the help file's
 # first page: bench at 1,000, 32,766, 100,000 and 1,000,000 entries, bench-quick at the first two only.

@@ -120,6 +120,9 @@ QPushButton *BrowserWindow::addButton(const QString &caption, const QString &too
     button->setToolTip(toolTip);
     button->setGeometry(twipsRect(left, top, width, height));
     button->setFont(QApplication::font());
+    // A small picture: with the style's 16 pixels, "Forward" and "Refresh" ran into their buttons'
+    // edges.
+    button->setIconSize(QSize(12, 12));
     button->setAutoDefault(false);
     return button;
 }

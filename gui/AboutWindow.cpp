@@ -1,5 +1,6 @@
 #include "AboutWindow.h"
 
+#include "Artwork.h"
 #include "Branding.h"
 #include "Design.h"
 #include "PictureBox.h"
@@ -26,7 +27,7 @@ AboutWindow::AboutWindow(const Branding &branding, const VersionRecord &record, 
     setObjectName(QStringLiteral("frmAbout"));
     WindowKeys::closeOnEscape(this);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowIcon(QIcon(QStringLiteral(":/varnook/icon.png")));
+    setWindowIcon(programIcon());
     setFont(verdana(8.25));
     setFixedSize(twipsSize(ClientWidth, ClientHeight));
 
@@ -35,7 +36,7 @@ AboutWindow::AboutWindow(const Branding &branding, const VersionRecord &record, 
     m_headerPicture->setObjectName(QStringLiteral("Picture1"));
     m_headerPicture->setGeometry(twipsRect(0, 0, 7515, 1035));
     m_headerPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_headerPicture->setPixmap(QPixmap(QStringLiteral(":/varnook/about-header.jpg")));
+    ArtworkPicture::show(m_headerPicture, Artwork::AboutHeader);
 
     m_productLabel = addSkinLabel(QStringLiteral("Label1"), {120, 1200, 7095, 435}, 14.25);
     addPlainLabel(QStringLiteral("Label2"), QStringLiteral("Version:"), {180, 1680, 2295, 315}, verdana(12, true));

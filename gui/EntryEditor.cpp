@@ -1,5 +1,6 @@
 #include "EntryEditor.h"
 
+#include "Artwork.h"
 #include "ControlArray.h"
 #include "DataFileFormat.h"
 #include "Design.h"
@@ -25,25 +26,16 @@ namespace varnook {
 
 namespace {
 
-QIcon cancelIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
+void drawCancel(QPainter &painter) {
     painter.setBrush(QColor(0xC6, 0x28, 0x28));
     painter.setPen(Qt::NoPen);
     painter.drawEllipse(2, 2, 28, 28);
     painter.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(11, 11, 21, 21);
     painter.drawLine(21, 11, 11, 21);
-    return QIcon(pixmap);
 }
 
-QIcon saveIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
+void drawSave(QPainter &painter) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0x1E, 0x5A, 0xA8));
     QPainterPath body;
@@ -59,7 +51,14 @@ QIcon saveIcon() {
     painter.drawRect(7, 17, 18, 12); // label
     painter.setBrush(QColor(0x1E, 0x5A, 0xA8));
     painter.drawRect(17, 5, 3, 5);
-    return QIcon(pixmap);
+}
+
+QIcon cancelIcon() {
+    return drawnIcon(QSize(32, 32), drawCancel);
+}
+
+QIcon saveIcon() {
+    return drawnIcon(QSize(32, 32), drawSave);
 }
 
 QLabel *addLabel(QWidget *parent, const QString &name, const QString &caption, const QRect &twips) {

@@ -14,13 +14,13 @@ namespace varnook {
 
 FindBar::FindBar(QWidget *parent)
     : QWidget(parent)
+    , m_findLabel(new QLabel(QStringLiteral("Find:"), this))
     , m_findBox(new QLineEdit(this))
     , m_passwordsBox(new QCheckBox(QStringLiteral("Passwords too"), this))
     , m_countLabel(new QLabel(this))
     , m_closeButton(new QPushButton(QStringLiteral("Close"), this)) {
     setObjectName(QStringLiteral("findBar"));
-    auto *label = new QLabel(QStringLiteral("Find:"), this);
-    label->setBuddy(m_findBox);
+    m_findLabel->setBuddy(m_findBox);
     m_findBox->setObjectName(QStringLiteral("txtFind"));
     m_findBox->setClearButtonEnabled(true);
     m_passwordsBox->setObjectName(QStringLiteral("chkFindPasswords"));
@@ -30,7 +30,7 @@ FindBar::FindBar(QWidget *parent)
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(label);
+    layout->addWidget(m_findLabel);
     layout->addWidget(m_findBox, 1);
     layout->addWidget(m_passwordsBox);
     layout->addWidget(m_countLabel);

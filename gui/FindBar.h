@@ -18,6 +18,7 @@ class FindBar : public QWidget {
 public:
     explicit FindBar(QWidget *parent = nullptr);
 
+    QLabel *findLabel() const { return m_findLabel; }
     QLineEdit *findBox() const { return m_findBox; }
     QCheckBox *passwordsBox() const { return m_passwordsBox; }
     QLabel *countLabel() const { return m_countLabel; }
@@ -40,6 +41,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QLabel *m_findLabel;
     QLineEdit *m_findBox;
     QCheckBox *m_passwordsBox;
     QLabel *m_countLabel;

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "AboutWindow.h"
+#include "Artwork.h"
 #include "Clipboard.h"
 #include "ControlArray.h"
 #include "DataFile.h"
@@ -54,7 +55,7 @@ MainWindow::MainWindow(Session &session, const Branding &branding, const SkinEng
     , m_protection(session)
     , m_idleLock(qint64(Settings().lockAfterMinutes()) * 60 * 1000) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowIcon(QIcon(QStringLiteral(":/varnook/icon.png")));
+    setWindowIcon(programIcon());
     setFont(verdana(8.25));
 
     auto *layout = new QVBoxLayout(this);
@@ -372,6 +373,9 @@ bool MainWindow::load() {
         controls.add({m_addButton, m_deleteButton, m_editButton, m_goToButton, m_visitButton});
         controls.add({m_copyButtons[0], m_copyButtons[1], m_copyButtons[2]});
         controls.add(m_entryList).add(m_bannerPicture);
+        // The find bar, closed until Ctrl+F, is dressed with the rest so that it opens readable.
+        controls.add({m_findBar->findLabel(), m_findBar->countLabel()}).add(m_findBar->findBox());
+        controls.add(m_findBar->passwordsBox()).add(m_findBar->closeButton());
         applySkin(controls, m_skin);
     }
 

@@ -1,5 +1,6 @@
 #include "SplashScreen.h"
 
+#include "Artwork.h"
 #include "Design.h"
 #include "Skin.h"
 
@@ -20,7 +21,7 @@ SplashScreen::SplashScreen(const SkinEngine *skin, QWidget *parent)
     m_picture->setFrameShape(QFrame::Box);
     m_picture->setLineWidth(1);
     m_picture->setAlignment(Qt::AlignCenter);
-    m_picture->setPixmap(QPixmap(QStringLiteral(":/varnook/splash.jpg")));
+    ArtworkPicture::show(m_picture, Artwork::Splash);
 
     m_timer.setObjectName(QStringLiteral("Timer2"));
     m_timer.setInterval(2);

@@ -17,6 +17,14 @@ namespace varnook {
 
 namespace {
 
+// The program's icon in the boxes' title bars, drawn at 256 and at 512 pixels.
+QIcon boxIcon() {
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/varnook/boxes/icon.png"), QSize(256, 256));
+    icon.addFile(QStringLiteral(":/varnook/boxes/icon@2x.png"), QSize(512, 512));
+    return icon;
+}
+
 QMessageBox::Icon toQt(MessageIcon icon) {
     switch (icon) {
     case MessageIcon::Information:
@@ -128,7 +136,7 @@ MessageAnswer QtDialogs::messageBox(const MessageBoxRequest &request) {
 QString QtDialogs::inputBox(const QString &prompt, const QString &title, bool masked) {
     QInputDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(title);
-    dialog.setWindowIcon(QIcon(QStringLiteral(":/varnook/boxes/icon.png")));
+    dialog.setWindowIcon(boxIcon());
     dialog.setLabelText(prompt);
     dialog.setTextEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
     dialog.setInputMode(QInputDialog::TextInput);
@@ -141,7 +149,7 @@ QString QtDialogs::inputBox(const QString &prompt, const QString &title, bool ma
 void QtDialogs::waitFor(const QString &text, const QString &title, const std::function<void()> &work) {
     QProgressDialog box(text, QString(), 0, 0, QApplication::activeWindow());
     box.setWindowTitle(title);
-    box.setWindowIcon(QIcon(QStringLiteral(":/varnook/boxes/icon.png")));
+    box.setWindowIcon(boxIcon());
     box.setWindowModality(Qt::ApplicationModal);
     box.setCancelButton(nullptr);
     box.setMinimumDuration(0);

@@ -90,7 +90,10 @@ void tst_OwnPages::pagesNeedNothingFromOutside() {
     QVERIFY(page.startsWith(QStringLiteral("<!DOCTYPE html>\n")));
     QVERIFY(page.contains(QStringLiteral("<meta charset=\"utf-8\">")));
     QCOMPARE(QRegularExpression(QStringLiteral("<title>(.*)</title>")).match(page).captured(1), title);
-    QVERIFY2(!page.contains(QLatin1Char('@')), "a name left unfilled by the build");
+    // A CSS rule (@media) may hold an "@"; a name the build fills is written @NAME@.
+    static const QRegularExpression unfilled(QStringLiteral("@\\w+@"));
+    QVERIFY2(!unfilled.match(page).hasMatch(),
+             qPrintable("a name left unfilled by the build: " + unfilled.match(page).captured()));
     static const QRegularExpression fetches(QStringLiteral("src\\s*=|href\\s*=|url\\(|@import|<script|<link"),
                                             QRegularExpression::CaseInsensitiveOption);
     QVERIFY2(!fetches.match(page).hasMatch(), qPrintable(fetches.match(page).captured()));

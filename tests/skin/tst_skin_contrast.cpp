@@ -4,6 +4,7 @@
 #include "EntryEditor.h"
 #include "EntryListView.h"
 #include "FakePlatform.h"
+#include "FindBar.h"
 #include "HelpWindow.h"
 #include "MainWindow.h"
 #include "SeenContrast.h"
@@ -317,6 +318,8 @@ private slots:
 
     void mainWindow_data();
     void mainWindow();
+    void findBar_data();
+    void findBar();
     void entryEditor_data();
     void entryEditor();
     void helpWindow_data();
@@ -369,6 +372,37 @@ void tst_skin_contrast::mainWindow() {
     QVERIFY2(findings.unreadable.isEmpty(), qPrintable(findings.report()));
     // Eight buttons, the status line, the menu bar, two rows and the headers.
     QCOMPARE(findings.checked.size(), 13);
+}
+
+void tst_skin_contrast::findBar_data() {
+    addPalettes();
+}
+
+// The bar Ctrl+F opens under the list, with a text typed and the entries counted.
+void tst_skin_contrast::findBar() {
+    QFETCH(QPalette, desktop);
+    QApplication::setPalette(desktop);
+    FakePlatform fake;
+    prepareMainWindow(fake);
+    TestProgram program(withoutBanner());
+    MainWindow *main = program->openMainWindow();
+    QVERIFY(main);
+    main->entryList()->entries()->add(
+        {QStringLiteral("alice"), QStringLiteral("correct horse"), QStringLiteral("mail.example")});
+    main->entryList()->entries()->add(
+        {QStringLiteral("bob"), QStringLiteral("battery"), QStringLiteral("192.168.1.1")});
+    QVERIFY(showAndWait(main));
+    QTest::keyClick(main, Qt::Key_F, Qt::ControlModifier);
+    FindBar *bar = main->findBar();
+    QVERIFY(bar->isVisible());
+    QTest::keyClicks(bar->findBox(), QStringLiteral("al"));
+    QCOMPARE(bar->countLabel()->text(), QStringLiteral("1 shown, 1 hidden"));
+
+    Findings findings;
+    checkCaptions(bar, findings);
+    QVERIFY2(findings.unreadable.isEmpty(), qPrintable(findings.report()));
+    // "Find:", the text typed, "Passwords too", the counts and Close.
+    QCOMPARE(findings.checked.size(), 5);
 }
 
 void tst_skin_contrast::entryEditor_data() {
