@@ -79,7 +79,7 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
         }
         data.close();
         fake.dialogs.answerInput(password);
-        Session session{Session::inProgramFolder()};
+        Session session{Session::inDataFolder()};
         if (!session.load() || session.entries().count() != entries || fake.dialogs.shown.size() != 1) {
             reportSkipped("first_save", entries, QStringLiteral("the data file did not load as written"));
             return;
@@ -146,7 +146,7 @@ void benchProtectedSaves(int entries, const QByteArray &protectedFile, const Fil
         }
         data.close();
         fake.dialogs.answerInput(password);
-        Session session{Session::inProgramFolder()};
+        Session session{Session::inDataFolder()};
         // The password box, then the wait box for the key.
         if (!session.load() || session.entries().count() != entries || fake.dialogs.shown.size() != 2) {
             reportSkipped(Name, entries, QStringLiteral("the data file did not load as written"));

@@ -75,8 +75,8 @@ Session::Session(DataFile file, QObject *parent)
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, settle);
 }
 
-DataFile Session::inProgramFolder() {
-    return DataFile(platform().programFile(QString::fromLatin1(DataFile::FileName)));
+DataFile Session::inDataFolder() {
+    return DataFile(platform().dataFile(QString::fromLatin1(DataFile::FileName)));
 }
 
 bool Session::load() {
