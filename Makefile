@@ -34,8 +34,8 @@ run: build
 test: build
 	$(ROOT_ENV) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# The Debian package varnook_<version>_<arch>.deb (and its debug symbols, varnook-dbgsym_….ddeb) in
-# the build folder; tools/check-deb-install.sh installs it on a bare Debian 12.
+# The Debian package varnook_<version>_<arch>.deb in the build folder; tools/check-deb-install.sh
+# installs it on a bare Debian 12.
 deb: build
 	cd $(BUILD) && cpack -G DEB
 

@@ -1,6 +1,6 @@
 # Packages of this build, made by cpack in the build folder:
 #   cpack               varnook-<version>-<system>-<machine>.tar.gz, the portable program folder
-#   cpack -G DEB        varnook_<version>_<arch>.deb for Debian (make deb), with varnook-dbgsym
+#   cpack -G DEB        varnook_<version>_<arch>.deb for Debian (make deb)
 # The Debian package installs the programs in /usr/bin, their files in /usr/share/varnook, and the
 # menu entry, the icon theme's sizes and the software centres' metadata where Debian looks for them.
 # Its install rules belong to the component "package", which a plain `cmake --install` leaves out:
@@ -75,8 +75,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VARNOOK_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://${VARNOOK_COMMENTS}/")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Varnook keeps a list of entries (user name, password, and where it is used:
+# The long description; cpack puts the summary above it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Varnook keeps a list of entries (user name, password, and where it is used:
 a web address, a host name, a folder) in one main window, behind a master
 password. Every change is saved at once, and a save never destroys the
 previous file; the data file can be encrypted with XChaCha20-Poly1305 under
@@ -88,7 +88,9 @@ merges data files, and protects them.")
 # xdg-utils for Go To, Qt's platform plugins for X11 and Wayland.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, qt6-qpa-plugins, qt6-wayland")
-set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+# The programs are stripped and their debug symbols left out: CMake 3.25's varnook-dbgsym package
+# lists build paths in its md5sums and has no copyright file, which lintian rejects. The build
+# folder keeps the programs with their symbols.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # What differs between the two generators is set as cpack runs.
 configure_file(${PROJECT_SOURCE_DIR}/cmake/CPackGenerators.cmake.in ${PROJECT_BINARY_DIR}/CPackGenerators.cmake @ONLY)
