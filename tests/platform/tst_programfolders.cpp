@@ -137,7 +137,8 @@ void tst_ProgramFolders::readOnlyFolderKeepsTheFileItHolds() {
     writeBytes(folder + QStringLiteral("/data.enc"), "\xF3\xE5\xE3\xF2\xE5\xF4\r\n\r\n");
     QVERIFY(QFile::setPermissions(folder, ReadOnlyFolder));
     const AsUserWithoutRights user;
-    QVERIFY(user.withoutRights());
+    if (!user.withoutRights())
+        QSKIP("The super-user writes into every folder, and this process cannot give up its rights.");
     QVERIFY(!QFileInfo(folder).isWritable());
     const ProgramFolders found = ProgramFolders::forExecutableIn(folder);
     QCOMPARE(found.programFolder, folder);
@@ -164,7 +165,8 @@ void tst_ProgramFolders::readOnlyFolderWithoutFileSendsItToTheUserFolder() {
     const QString folder = made(QStringLiteral("portable"));
     QVERIFY(QFile::setPermissions(folder, ReadOnlyFolder));
     const AsUserWithoutRights user;
-    QVERIFY(user.withoutRights());
+    if (!user.withoutRights())
+        QSKIP("The super-user writes into every folder, and this process cannot give up its rights.");
     const ProgramFolders found = ProgramFolders::forExecutableIn(folder);
     QCOMPARE(found.programFolder, folder); // the help file is still read from it
     QCOMPARE(found.dataFolder, m_scratch->filePath(expected));
@@ -219,7 +221,8 @@ void tst_ProgramFolders::dataFolderThatCannotBeMadeIsTold() {
     const QString locked = made(QStringLiteral("locked"));
     QVERIFY(QFile::setPermissions(locked, ReadOnlyFolder));
     const AsUserWithoutRights user;
-    QVERIFY(user.withoutRights());
+    if (!user.withoutRights())
+        QSKIP("The super-user writes into every folder, and this process cannot give up its rights.");
     QVERIFY(!ProgramFolders::makeDataFolder(locked + QStringLiteral("/Varnook")));
     QVERIFY(!QFile::exists(locked + QStringLiteral("/Varnook")));
 }
