@@ -15,7 +15,8 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/resources/icon.png)
     install(FILES ${PROJECT_SOURCE_DIR}/resources/icon.png DESTINATION ${VARNOOK_INSTALL_FOLDER} RENAME varnook.png
             COMPONENT portable)
 endif()
-# Lets an unpacked archive add itself to the desktop's menu.
+# Lets an unpacked archive add itself to the desktop's menu, with the Debian package's menu entry.
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/tools/install-desktop.sh DESTINATION ${VARNOOK_INSTALL_FOLDER}
         COMPONENT portable)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/varnook.desktop DESTINATION ${VARNOOK_INSTALL_FOLDER} COMPONENT portable)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${VARNOOK_INSTALL_FOLDER} COMPONENT portable)
