@@ -67,6 +67,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX "/")
 get_cmake_property(_components COMPONENTS)
 list(REMOVE_ITEM _components portable)
 set(VARNOOK_DEB_COMPONENTS ${_components})
+# For the test that installs what the package holds.
+file(WRITE ${_made}/deb-components.txt "${VARNOOK_DEB_COMPONENTS}")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 set(CPACK_DEBIAN_PACKAGE_NAME varnook)
