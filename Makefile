@@ -2,6 +2,7 @@
 #   ./make.sh run    installs what is missing, builds and starts the program
 #   ./make.sh test   installs what is missing, builds and runs the whole test suite headless
 # and, for robustness work:
+#   make deb             the Debian package, in the build folder
 #   make test-sanitize   the suite built with AddressSanitizer and UndefinedBehaviorSanitizer
 #   make fuzz            the fuzz targets built with clang, each run for FUZZ_SECONDS (600)
 BUILD ?= build
@@ -16,7 +17,7 @@ ifeq ($(shell id -u),0)
 ROOT_ENV := QTWEBENGINE_DISABLE_SANDBOX=1
 endif
 
-.PHONY: deps configure build run test test-sanitize bench bench-build bench-quick fuzz format format-check clean artwork
+.PHONY: deps configure build run test deb test-sanitize bench bench-build bench-quick fuzz format format-check clean artwork
 
 deps:
 	./tools/install-deps.sh
@@ -32,6 +33,11 @@ run: build
 
 test: build
 	$(ROOT_ENV) ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The Debian package varnook_<version>_<arch>.deb in the build folder; tools/check-deb-install.sh
+# installs it on a bare Debian 12.
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNOOK_SANITIZE=ON

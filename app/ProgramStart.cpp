@@ -6,6 +6,7 @@
 #include "FolderLockBox.h"
 #include "OwnPagesScheme.h"
 #include "Platform.h"
+#include "ProgramFolders.h"
 #include "QtPlatform.h"
 #include "SoftwareWebViews.h"
 
@@ -28,8 +29,11 @@ int runProgram(int argc, char *argv[], const std::function<void()> &adjustPlatfo
     if (adjustPlatform)
         adjustPlatform();
 
+    // The user's data folder may be missing at the first start; a folder that cannot be made is
+    // told by the lock, which cannot be made there either.
+    ProgramFolders::makeDataFolder(platform().dataFolder);
     // One copy per data folder, held for the whole run.
-    DataFolderLock lock(platform().programFolder);
+    DataFolderLock lock(platform().dataFolder);
     if (!lockFolderOrTell(lock))
         return 1;
 

@@ -80,7 +80,7 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
             return;
         }
         fake.dialogs.answerInput(password);
-        Session session{Session::inProgramFolder()};
+        Session session{Session::inDataFolder()};
         if (!session.load() || session.entries().count() != entries || fake.dialogs.shown.size() != 1) {
             reportSkipped("first_save", entries, QStringLiteral("the data file did not load as written"));
             return;
@@ -145,7 +145,7 @@ void benchProtectedSaves(int entries, const QByteArray &protectedFile, const Fil
             return;
         }
         fake.dialogs.answerInput(password);
-        Session session{Session::inProgramFolder()};
+        Session session{Session::inDataFolder()};
         // The password box, then the wait box for the key.
         if (!session.load() || session.entries().count() != entries || fake.dialogs.shown.size() != 2) {
             reportSkipped(Name, entries, QStringLiteral("the data file did not load as written"));

@@ -116,10 +116,12 @@ QString CommandLine::helpText(const QString &optionsText) {
                           "The master password is read without echo on a terminal (three tries), and\n"
                           "otherwise as one line from standard input; passwd reads the current one,\n"
                           "then the new one twice. DIR is the folder that holds data.enc; by default\n"
-                          "the folder varnook-cli is installed in. The key derivation of protect and of\n"
-                          "passwd on a protected file costs 8 passes over 64 MiB (about one second)\n"
-                          "unless --kdf-passes and --kdf-memory choose another: at least 1 pass and\n"
-                          "1 MiB, at most 64 passes and 4096 MiB.\n"
+                          "the folder varnook-cli is installed in, where that can be written or holds\n"
+                          "data.enc, else $XDG_DATA_HOME/Varnook (~/.local/share/Varnook), as for\n"
+                          "Varnook itself. The key derivation of protect and of passwd on a protected\n"
+                          "file costs 8 passes over 64 MiB (about one second) unless --kdf-passes and\n"
+                          "--kdf-memory choose another: at least 1 pass and 1 MiB, at most 64 passes\n"
+                          "and 4096 MiB.\n"
                           "\n") +
            optionsText +
            QStringLiteral("\n"

@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "DataFile.h"
 #include "DataFolderLock.h"
+#include "ProgramFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,14 +11,28 @@
 
 namespace varnook {
 
+namespace {
+
+QString chosenFolder(const QString &given) {
+    if (!given.isEmpty())
+        return given;
+    return ProgramFolders::forExecutableIn(QCoreApplication::applicationDirPath()).dataFolder;
+}
+
+} // namespace
+
 DataFolder::DataFolder(const QString &given)
-    : m_path(QDir::cleanPath(QDir(given.isEmpty() ? QCoreApplication::applicationDirPath() : given).absolutePath())) {}
+    : m_path(QDir::cleanPath(QDir(chosenFolder(given)).absolutePath()))
+    , m_standard(given.isEmpty()) {}
 
 QString DataFolder::dataFilePath() const {
     return QDir(m_path).filePath(QString::fromLatin1(DataFile::FileName));
 }
 
 bool DataFolder::existsOrTell() const {
+    // The user's data folder is made at the first use, as the program makes it at its first start.
+    if (m_standard)
+        ProgramFolders::makeDataFolder(m_path);
     if (QFileInfo(m_path).isDir())
         return true;
     Console::err(QStringLiteral("The folder does not exist: ") + QDir::toNativeSeparators(m_path));

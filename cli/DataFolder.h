@@ -12,15 +12,15 @@ namespace varnook {
 
 class DataFolderLock;
 
-// The folder whose data.enc a command works on: the one given with --folder, else the folder the
-// program is installed in, where Varnook keeps its data file beside itself.
+// The folder whose data.enc a command works on: the one given with --folder, else the one the
+// program uses (ProgramFolders): its own folder, or the user's data folder where that cannot be.
 class DataFolder {
 public:
     explicit DataFolder(const QString &given);
 
     const QString &path() const { return m_path; }
     QString dataFilePath() const;
-    // False, after telling the user, when the folder is not there.
+    // False, after telling the user, when the folder is not there. The standard folder is made first.
     bool existsOrTell() const;
 
     void tellMissing() const;
@@ -36,6 +36,7 @@ public:
 
 private:
     QString m_path;
+    bool m_standard; // no --folder given
 };
 
 } // namespace varnook

@@ -14,7 +14,7 @@ Application::Application(QObject *parent)
 Application::Application(const Branding &branding, QObject *parent)
     : QObject(parent)
     , m_branding(branding)
-    , m_session(Session::inProgramFolder()) {
+    , m_session(Session::inDataFolder()) {
     if (m_branding.skinOn)
         m_skin = std::make_unique<SkinEngine>();
 }

@@ -5,6 +5,7 @@
 #include "FileExists.h"
 #include "OnTop.h"
 #include "Platform.h"
+#include "ProgramFolders.h"
 #include "RtfLoader.h"
 #include "Settings.h"
 #include "Skin.h"
@@ -63,7 +64,7 @@ bool HelpWindow::load() {
     if (m_skin)
         applySkin(SkinnedControls(this).add(m_textView).add(m_showAtStartupBox), m_skin);
 
-    const QString path = platform().programFile(QStringLiteral("Help.rtf"));
+    const QString path = platform().programFile(QString::fromLatin1(ProgramFolders::HelpFileName));
     if (!fileExists(path)) {
         qCWarning(helpLog) << "No help file at" << path;
         return false;

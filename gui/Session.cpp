@@ -8,6 +8,7 @@
 #include "MasterPasswordDialogs.h"
 #include "Messages.h"
 #include "Platform.h"
+#include "ProgramFolders.h"
 #include "ProtectedLogin.h"
 #include "UnlockDataFile.h"
 
@@ -20,6 +21,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <string_view>
 
 namespace varnook {
 
@@ -71,8 +73,11 @@ Session::Session(DataFile file, QObject *parent)
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, settle);
 }
 
-DataFile Session::inProgramFolder() {
-    return DataFile(platform().programFile(QString::fromLatin1(DataFile::FileName)));
+// The folder rule looks for the file the store reads and writes.
+static_assert(std::string_view(DataFile::FileName) == ProgramFolders::DataFileName);
+
+DataFile Session::inDataFolder() {
+    return DataFile(platform().dataFile(QString::fromLatin1(DataFile::FileName)));
 }
 
 bool Session::load() {

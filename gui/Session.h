@@ -31,8 +31,8 @@ class Session : public QObject {
 
 public:
     explicit Session(DataFile file, QObject *parent = nullptr);
-    // data.enc in the program's folder, where the program keeps it.
-    static DataFile inProgramFolder();
+    // data.enc in the data folder (the program's own folder, or the user's data folder; ProgramFolders).
+    static DataFile inDataFolder();
 
     const DataFile &dataFile() const { return m_file; }
     EntryTableModel &entries() { return m_entries; }

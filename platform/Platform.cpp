@@ -19,6 +19,10 @@ QString Platform::programFile(const QString &name) const {
     return QDir(programFolder).filePath(name);
 }
 
+QString Platform::dataFile(const QString &name) const {
+    return QDir(dataFolder).filePath(name);
+}
+
 Platform &platform() {
     static Platform thePlatform;
     return thePlatform;

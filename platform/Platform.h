@@ -64,7 +64,8 @@ struct Platform {
     Dialogs *dialogs = nullptr;
     ProcessControl *process = nullptr;
     Launcher *launcher = nullptr;
-    QString programFolder; // holds data.enc and Help.rtf
+    QString programFolder; // holds Help.rtf
+    QString dataFolder;    // holds data.enc and its lock (ProgramFolders says which folder that is)
     QString settingsFile;  // empty: the desktop's per-user store; otherwise an INI file (tests)
     VersionRecord version = VersionRecord::builtIn();
 
@@ -72,6 +73,8 @@ struct Platform {
     std::unique_ptr<QSettings> openSettings() const;
     // programFolder + "/" + name
     QString programFile(const QString &name) const;
+    // dataFolder + "/" + name
+    QString dataFile(const QString &name) const;
 };
 
 // The one platform of this process.

@@ -1,5 +1,7 @@
 #include "QtPlatform.h"
 
+#include "ProgramFolders.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QInputDialog>
@@ -179,7 +181,9 @@ void installDesktopPlatform() {
     p.dialogs = &dialogs;
     p.process = &process;
     p.launcher = &launcher;
-    p.programFolder = QCoreApplication::applicationDirPath();
+    const ProgramFolders folders = ProgramFolders::forExecutableIn(QCoreApplication::applicationDirPath());
+    p.programFolder = folders.programFolder;
+    p.dataFolder = folders.dataFolder;
     p.version = VersionRecord::builtIn();
 }
 

@@ -22,7 +22,7 @@ public:
     bool startDetached(const QString &program, const QStringList &arguments) override;
 };
 
-// Installs the desktop's seams into platform(), with the executable's folder as program folder.
+// Installs the desktop's seams into platform(), with the folders ProgramFolders finds for the executable.
 void installDesktopPlatform();
 
 } // namespace varnook

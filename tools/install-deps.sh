@@ -11,6 +11,9 @@ packages=(
     xvfb openbox x11-utils xdotool # one test brings windows forward under a real X server and window manager
     time # the benchmark's child-process runner reads peaks from GNU time, and its tests run it
     syncthing # one test syncs the program's folder between two Syncthing instances on 127.0.0.1
+    qt6-svg-dev # the icon's sizes above its bitmap's are drawn from its SVG picture at build time
+    dpkg-dev lintian # make deb: the package's dependencies (dpkg-shlibdeps), and its check
+    appstream desktop-file-utils # the tests validate the software centres' metadata and the menu entry
 )
 if [[ "${VARNOOK_WITH_FORMAT:-0}" == 1 ]]; then
     packages+=(clang-format git)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs Varnook for the current user, so that it appears in the desktop's menu:
 #   the program folder     ~/.local/opt/varnook   (varnook, varnook-cli, Help.rtf; data.enc is made there)
-#   the menu entry         ~/.local/share/applications/varnook.desktop
+#   the menu entry         ~/.local/share/applications/varnook.desktop   (the Debian package's, run from here)
 #   the icon               ~/.local/share/icons/hicolor/<size>/apps/varnook.png
 #
 #   tools/install-desktop.sh [BUILD_DIR]   in the source tree: builds (in BUILD_DIR, default build) and installs
@@ -17,7 +17,7 @@ dest="$prefix/varnook"
 share="${XDG_DATA_HOME:-$HOME/.local/share}"
 entry="$share/applications/varnook.desktop"
 # What the program folder holds besides data.enc, which belongs to the user.
-program_files=(varnook varnook-cli Help.rtf varnook.png install-desktop.sh README.md)
+program_files=(varnook varnook-cli Help.rtf varnook.png varnook.desktop install-desktop.sh README.md)
 
 fail() {
     echo "install-desktop.sh: $*" >&2
@@ -46,7 +46,7 @@ png_size() {
         $(((bytes[20] << 24) | (bytes[21] << 16) | (bytes[22] << 8) | bytes[23]))
 }
 
-# Where the icon goes: the icon theme's folder of its size, else beside the theme.
+# Where the icon goes: the icon theme's folder of its size, else beside the theme (named by its path then).
 icon_path() {
     local size
     read -r -a size <<<"$(png_size "$1")" || true
@@ -109,22 +109,19 @@ install_from_source() {
     cmake --install "$build" --prefix "$prefix"
 }
 
+# The package's menu entry (varnook.desktop in the program folder), with this folder's program and the
+# icon: by its name where it went into the icon theme, else by its path.
 write_entry() {
-    local icon=$1
+    local icon=$1 line
+    [[ "$icon" == "$share"/icons/hicolor/*/apps/varnook.png ]] && icon=varnook
     mkdir -p "$(dirname "$entry")"
-    {
-        echo "[Desktop Entry]"
-        echo "Type=Application"
-        echo "Version=1.0"
-        echo "Name=Varnook"
-        echo "GenericName=Password Store"
-        echo "Comment=Keep your user names and passwords behind one master password"
-        echo "Exec=$(exec_argument "$dest/varnook")"
-        [[ -n "$icon" ]] && echo "Icon=$icon"
-        echo "Terminal=false"
-        echo "Categories=Utility;"
-        echo "StartupWMClass=varnook"
-    } >"$entry.new"
+    while IFS= read -r line; do
+        case $line in
+        Exec=*) echo "Exec=$(exec_argument "$dest/varnook")" ;;
+        Icon=*) if [[ -n "$icon" ]]; then echo "Icon=$icon"; fi ;;
+        *) echo "$line" ;;
+        esac
+    done <"$dest/varnook.desktop" >"$entry.new"
     mv -f "$entry.new" "$entry"
 }
 
@@ -141,6 +138,7 @@ else
     install_from_source "$@"
 fi
 [[ -x "$dest/varnook" ]] || fail "the program was not installed in $dest"
+[[ -f "$dest/varnook.desktop" ]] || fail "the menu entry varnook.desktop is missing in $dest"
 
 icon=""
 if [[ -f "$dest/varnook.png" ]]; then

@@ -48,6 +48,7 @@ AnsweringDialogs &installBenchSeams() {
     Platform &p = platform();
     p.dialogs = &dialogs;
     p.programFolder = requiredEnvironment("VARNOOK_BENCH_FOLDER");
+    p.dataFolder = p.programFolder;
     p.settingsFile = requiredEnvironment("VARNOOK_BENCH_SETTINGS");
     return dialogs;
 }

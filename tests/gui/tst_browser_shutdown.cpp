@@ -156,6 +156,7 @@ int runProgramUntilItEnds(int argc, char **argv) {
     platform().settingsFile = settingsFolder.filePath(QStringLiteral("settings.ini"));
     QTemporaryDir programFolder;
     platform().programFolder = programFolder.path();
+    platform().dataFolder = programFolder.path();
     writeProgramFiles(programFolder.path());
     test::ScriptedDialogs dialogs; // the login only
     dialogs.answerInput(QStringLiteral("secret"));
@@ -245,16 +246,17 @@ int endProgramAfterFocusInPage(int argc, char **argv) {
     QtProcessControl realEnd;
     platform().process = &realEnd;
     platform().programFolder = QString::fromLocal8Bit(argv[3]); // the test looks into it afterwards
+    platform().dataFolder = platform().programFolder;
     TestHttpServer server;
     servePages(server);
     QTimer::singleShot(ChildTimeout - 10000, &app, [] { QCoreApplication::exit(3); });
-    QFile data(platform().programFile(QStringLiteral("data.enc")));
+    QFile data(platform().dataFile(QStringLiteral("data.enc")));
     if (!data.open(QIODevice::WriteOnly) || data.write("\xF3\xE5\xE3\xF2\xE5\xF4\r\n\r\n") < 0)
         return 4;
     data.close();
     fake->dialogs.answerInput(QStringLiteral("secret"));
     platform().openSettings()->setValue(QStringLiteral("Settings/showHelp"), QStringLiteral("0"));
-    DataFolderLock lock(platform().programFolder);
+    DataFolderLock lock(platform().dataFolder);
     if (!lockFolderOrTell(lock))
         return 5;
 

@@ -46,7 +46,7 @@ struct RecordedSession {
     bool load() { return session.load(); }
     bool save() { return session.save(); }
 
-    Session session{Session::inProgramFolder()};
+    Session session{Session::inDataFolder()};
     MainWindow window{session, Branding::fromVersion(VersionRecord::builtIn()), nullptr};
 };
 

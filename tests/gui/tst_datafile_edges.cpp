@@ -28,7 +28,7 @@ struct RecordedSession {
     bool load() { return session.load(); }
     bool save() { return session.save(); }
 
-    Session session{Session::inProgramFolder()};
+    Session session{Session::inDataFolder()};
     MainWindow window{session, Branding::fromVersion(VersionRecord::builtIn()), nullptr};
 };
 

@@ -1,11 +1,13 @@
 #include "AppTestSupport.h"
 
+#include "FileHelpers.h"
 #include "HelpWindow.h"
 
 #include <QCheckBox>
 
 #include <QDir>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <algorithm>
@@ -196,6 +198,29 @@ private slots:
         closeApplication();
         QVERIFY(startProgram(fake));
         QVERIFY(visibleHelpWindow());
+    }
+
+    // An installed program reads its help file among its own files and keeps data.enc in the
+    // user's data folder: each file is read from and written to its own folder only.
+    void helpAndDataFromTheirOwnFolders() {
+        FakePlatform fake;
+        writeHelpFile(fake);
+        QTemporaryDir dataFolder;
+        platform().dataFolder = dataFolder.path();
+        const QString data = dataFolder.filePath(QStringLiteral("data.enc"));
+        writeBytes(data, scrambled("secret") + "\r\n" + scrambled("alice|||pw1|||www.one.example") + "\r\n\r\n");
+        fake.dialogs.answerInput(QStringLiteral("secret"));
+        MainWindow *main = newApplication().openMainWindow();
+        QVERIFY(main);
+        QCOMPARE(main->session().entries().count(), 1);
+        HelpWindow *help = visibleHelpWindow();
+        QVERIFY(help);
+        QCOMPARE(help->textView()->document()->toPlainText(), "Help text");
+
+        QVERIFY(main->session().save());
+        QCOMPARE(readBytes(data),
+                 scrambled("secret") + "\r\n" + scrambled("alice|||pw1|||www.one.example") + "\r\n\r\n");
+        QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("Help.rtf")});
     }
 };
 

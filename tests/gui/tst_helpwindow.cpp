@@ -49,7 +49,7 @@ void storeShowHelp(const FakePlatform &fake, const QString &value) {
 
 // The Help window's owner: a main window that has not loaded any data.
 struct HelpOwner {
-    Session session{Session::inProgramFolder()};
+    Session session{Session::inDataFolder()};
     MainWindow main{session, Branding::fromVersion(VersionRecord::builtIn()), nullptr};
 };
 

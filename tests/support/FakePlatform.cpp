@@ -82,6 +82,7 @@ FakePlatform::FakePlatform() {
     p.process = &process;
     p.launcher = &launcher;
     p.programFolder = m_folder.path();
+    p.dataFolder = m_folder.path();
     p.settingsFile = settingsFile();
     p.version = VersionRecord::builtIn();
     DataFile::setSaveFileFactory({});

@@ -67,7 +67,7 @@ public:
     bool succeed = true;
 };
 
-// Installs test doubles for every seam, a fresh program folder and settings file, and resets
+// Installs test doubles for every seam, a fresh program folder (the data folder too) and settings file, and resets
 // the program-wide values. Restores nothing: each test makes a new one.
 class FakePlatform {
 public:
