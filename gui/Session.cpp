@@ -165,8 +165,8 @@ QByteArrayView Session::storedLineAt(int position) {
     // A kept line stands for its row's entry when the file is read again (HeldLines): one that
     // reads back as another entry is encoded afresh at each save instead.
     if (!DataFileFormat::readsBackAsWritten(entry)) {
-        m_unkeptLine = std::move(line);
-        return m_unkeptLine;
+        m_unkeptLines.push_back(std::move(line));
+        return m_unkeptLines.back();
     }
     keepLine(row, StoredLine(std::move(line)));
     return m_storedLines[size_t(row)].bytes();
@@ -527,6 +527,7 @@ FileResult Session::write() {
         // Unchanged rows keep their encoded lines (loaded ones the very bytes read), so a save costs
         // little more than writing the bytes; they go straight into the new file. (A protected save
         // asks for each line twice: once to count, once to write.)
+        m_unkeptLines.clear();
         order.reserve(size_t(m_entries.count()));
         for (int position = 1; position <= m_entries.count(); ++position)
             order.push_back(m_entries.rowId(position));

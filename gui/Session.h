@@ -136,7 +136,9 @@ private:
     EntryTableModel m_entries;
     // Each row's line as the data file holds it, by row id; null where the row has none yet.
     std::vector<StoredLine> m_storedLines;
-    QByteArray m_unkeptLine; // the last line storedLineAt encoded without keeping it
+    // The lines storedLineAt encoded without keeping them, until the next save: a save's lines stay
+    // where they are until it is over.
+    std::vector<QByteArray> m_unkeptLines;
     // The rows' ids in the order of the file's lines as last read or written: another program's
     // file mostly keeps that order, which makes finding its lines among the held ones cheap.
     std::vector<EntryTableModel::RowId> m_fileOrder;

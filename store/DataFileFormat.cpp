@@ -273,14 +273,25 @@ QByteArray DataFileFormat::storedLine(const Entry &entry) {
     return line;
 }
 
-void EntryLines::writeTo(qsizetype i, BufferedWriter &out) const {
+void EntryLines::writeTo(BufferedWriter &out) const {
     if (m_entries) {
-        const Entry &entry = (*m_entries)[size_t(i)];
-        char *dest = out.reserve(lineRoom(entry));
-        out.commit(encodeEntryLine(dest, entry));
+        for (const Entry &entry : *m_entries) {
+            char *dest = out.reserve(lineRoom(entry));
+            out.commit(encodeEntryLine(dest, entry));
+        }
         return;
     }
-    out.write(m_storedLineAt(i));
+    QByteArrayView run;
+    for (qsizetype i = 0; i < m_count; ++i) {
+        const QByteArrayView line = m_storedLineAt(i);
+        if (!run.isEmpty() && line.data() == run.data() + run.size()) {
+            run = QByteArrayView(run.data(), run.size() + line.size());
+            continue;
+        }
+        out.write(run);
+        run = line;
+    }
+    out.write(run);
 }
 
 void DataFileFormat::writeEntryLineAsRead(BufferedWriter &out, QByteArrayView scrambledLine) {
@@ -302,8 +313,7 @@ void DataFileFormat::writeMasterLine(BufferedWriter &out, QStringView masterPass
 
 void DataFileFormat::write(BufferedWriter &out, QStringView masterPassword, const EntryLines &lines) {
     writeMasterLine(out, masterPassword);
-    for (qsizetype i = 0; i < lines.count(); ++i)
-        lines.writeTo(i, out);
+    lines.writeTo(out);
     out.write(LineEnd);
 }
 

@@ -16,7 +16,10 @@ class BufferedWriter;
 
 // The entry lines a save writes, in file order: entries encoded as the file is built, or lines a
 // caller keeps in their stored form (DataFileFormat::storedLine), so that an unchanged row costs
-// a copy. Either way DataFileFormat::serialize lays out the file.
+// a copy at most. Either way DataFileFormat::serialize lays out the file. Stored lines must stay
+// where they are until the writing is over: lines that lie one after another in memory, as a
+// loaded file's lines do in its order, go on as one piece, and a long piece reaches the disk
+// without a copy.
 class EntryLines {
 public:
     using StoredLineAt = std::function<QByteArrayView(qsizetype)>;
@@ -31,8 +34,8 @@ public:
         , m_storedLineAt(std::move(storedLineAt)) {}
 
     qsizetype count() const { return m_count; }
-    // Writes line i and its line end.
-    void writeTo(qsizetype i, BufferedWriter &out) const;
+    // Writes every line, each with its line end.
+    void writeTo(BufferedWriter &out) const;
 
 private:
     const std::vector<Entry> *m_entries = nullptr;

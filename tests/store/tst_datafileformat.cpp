@@ -62,6 +62,7 @@ private slots:
     void readsBackAsWritten_data();
     void readsBackAsWritten();
     void twoThreadsReadWhatOneReads();
+    void storedLinesInAnyOrderAreWrittenAsTheyAre();
 };
 
 void tst_DataFileFormat::newFileIsOneEmptyLine() {
@@ -393,6 +394,33 @@ void tst_DataFileFormat::twoThreadsReadWhatOneReads() {
         for (size_t i = 0; i < one.lines.size(); ++i)
             QCOMPARE(two.lines[i].bytes(), one.lines[i].bytes());
     }
+}
+
+void tst_DataFileFormat::storedLinesInAnyOrderAreWrittenAsTheyAre() {
+    // Pieces of one buffer, some next to each other in it and some not, one longer than a block of
+    // the writer, and lines of their own: the file holds each line once, in the order given.
+    QByteArray buffer;
+    QList<QByteArrayView> pieces;
+    const QList<qsizetype> sizes = {5, 7, BufferedWriter::DefaultBlockSize + 3, 9, 2, 11};
+    for (qsizetype size : sizes)
+        buffer += QByteArray(size - 2, char('a' + buffer.size() % 26)) + "\r\n";
+    qsizetype at = 0;
+    for (qsizetype size : sizes) {
+        pieces << QByteArrayView(buffer).sliced(at, size);
+        at += size;
+    }
+    const QByteArray own1 = "own line\r\n", own2 = "another\r\n";
+    const QList<QByteArrayView> order = {
+        pieces[0], pieces[1], pieces[2], pieces[3], QByteArrayView(own1), pieces[5], pieces[4], QByteArrayView(own2),
+        pieces[0], pieces[1]};
+    QByteArray expected = DataFileFormat::masterLine(QStringLiteral("pass"));
+    for (QByteArrayView line : order)
+        expected += line;
+    expected += "\r\n";
+    const QByteArray written = DataFileFormat::serialize(
+        QStringLiteral("pass"), EntryLines(order.size(), [&order](qsizetype i) { return order[i]; }));
+    QCOMPARE(written.size(), expected.size());
+    QVERIFY(written == expected);
 }
 
 QTEST_GUILESS_MAIN(tst_DataFileFormat)
