@@ -6,6 +6,7 @@
 #include "FolderLockBox.h"
 #include "OwnPagesScheme.h"
 #include "Platform.h"
+#include "ProgramArguments.h"
 #include "QtPlatform.h"
 #include "SoftwareWebViews.h"
 
@@ -14,6 +15,9 @@
 namespace varnook {
 
 int runProgram(int argc, char *argv[], const std::function<void()> &adjustPlatform) {
+    // --help, --version and a wrong command line are answered before anything needs a display.
+    if (const std::optional<int> answered = answerCommandLine(argc, argv))
+        return *answered;
     // Before any password is read: a crash must not leave one on the disk. The limit is inherited
     // by the web engine's helper processes as well.
     CoreDumps::switchOff();

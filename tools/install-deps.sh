@@ -5,12 +5,14 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
-    qt6-qpa-plugins fonts-dejavu-core
+    qt6-qpa-plugins qt6-wayland fonts-dejavu-core
+    help2man # the man pages are made from the programs' own --help
     libsodium-dev # the protected form of the data file: Argon2id and XChaCha20-Poly1305
     xdg-utils # Go To opens locations with xdg-open
     xvfb openbox x11-utils xdotool # one test brings windows forward under a real X server and window manager
     time # the benchmark's child-process runner reads peaks from GNU time, and its tests run it
     syncthing # one test syncs the program's folder between two Syncthing instances on 127.0.0.1
+    sway wtype # one test runs the program under a headless Wayland compositor and types into it
 )
 if [[ "${VARNOOK_WITH_FORMAT:-0}" == 1 ]]; then
     packages+=(clang-format git)
