@@ -23,13 +23,8 @@ bool giveTo(const QString &path, uid_t uid, gid_t gid, mode_t mode) {
 }
 
 void collectWindows(const QJsonObject &node, QList<SwaySession::Window> &windows) {
-    if (node.contains(QLatin1String("app_id")) || node.contains(QLatin1String("window_properties"))) {
-        const QJsonObject rect = node.value(QLatin1String("rect")).toObject();
-        windows.append(
-            {node.value(QLatin1String("name")).toString(), node.value(QLatin1String("focused")).toBool(),
-             QRect(rect.value(QLatin1String("x")).toInt(), rect.value(QLatin1String("y")).toInt(),
-                   rect.value(QLatin1String("width")).toInt(), rect.value(QLatin1String("height")).toInt())});
-    }
+    if (node.contains(QLatin1String("app_id")) || node.contains(QLatin1String("window_properties")))
+        windows.append({node.value(QLatin1String("name")).toString(), node.value(QLatin1String("focused")).toBool()});
     for (const char *children : {"nodes", "floating_nodes"})
         for (const QJsonValue &child : node.value(QLatin1String(children)).toArray())
             collectWindows(child.toObject(), windows);

@@ -2,7 +2,6 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -20,7 +19,6 @@ public:
     struct Window {
         QString title;
         bool focused = false;
-        QRect rect;
     };
 
     SwaySession();
