@@ -20,11 +20,14 @@ function(varnook_man_page program)
         COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM
                 ${VARNOOK_HELP2MAN} --no-info --section=1 --include=${sections}
                 --output=${page} $<TARGET_FILE:${program}>
+        # Installed compressed, as Debian keeps man pages; -n leaves the build's time out of it.
+        COMMAND gzip -9 -n -k -f ${page}
+        BYPRODUCTS ${page}.gz
         DEPENDS ${program} ${sections}
         COMMENT "Man page ${program}(1)"
         VERBATIM)
     add_custom_target(${program}_man_page ALL DEPENDS ${page})
-    install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endfunction()
 
 varnook_man_page(varnook)

@@ -52,8 +52,8 @@ QString execArgument(QString path) {
 
 // Beside the program folder, where the system looks for them: the man pages and the completion.
 const QStringList SharedFiles = {QStringLiteral("share/bash-completion/completions/varnook-cli"),
-                                 QStringLiteral("share/man/man1/varnook-cli.1"),
-                                 QStringLiteral("share/man/man1/varnook.1")};
+                                 QStringLiteral("share/man/man1/varnook-cli.1.gz"),
+                                 QStringLiteral("share/man/man1/varnook.1.gz")};
 
 } // namespace
 
