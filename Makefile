@@ -11,6 +11,8 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 600
 FUZZ_TARGETS ?= fuzz_datafile fuzz_untouchedsave fuzz_protectedform fuzz_rtfreader
 JOBS ?= $(shell nproc)
+# WERROR=ON makes every compiler warning an error; CI builds so.
+WERROR ?= OFF
 
 # Qt WebEngine refuses to start as root unless its sandbox is off; only then, only for this run.
 ifeq ($(shell id -u),0)
@@ -23,7 +25,7 @@ deps:
 	./tools/install-deps.sh
 
 configure: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNOOK_WERROR=$(WERROR)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -40,7 +42,7 @@ deb: build
 	cd $(BUILD) && cpack -G DEB
 
 test-sanitize: deps
-	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNOOK_SANITIZE=ON
+	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVARNOOK_SANITIZE=ON -DVARNOOK_WERROR=$(WERROR)
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	$(ROOT_ENV) ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
@@ -81,7 +83,7 @@ bench-build: deps
 
 bench: bench-build
 	$(ROOT_ENV) ./$(BUILD)/varnook-bench
-	QT_QPA_PLATFORM=offscreen ./$(BUILD)/tests/rtf/bench_rtfreader --first-page prose paragraph word frames
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench_rtfreader --first-page prose paragraph word frames
 
 bench-quick: bench-build
 	$(ROOT_ENV) ./$(BUILD)/varnook-bench --quick

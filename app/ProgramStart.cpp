@@ -7,6 +7,7 @@
 #include "OwnPagesScheme.h"
 #include "Platform.h"
 #include "ProgramFolders.h"
+#include "ProgramArguments.h"
 #include "QtPlatform.h"
 #include "SoftwareWebViews.h"
 
@@ -15,6 +16,9 @@
 namespace varnook {
 
 int runProgram(int argc, char *argv[], const std::function<void()> &adjustPlatform) {
+    // --help, --version and a wrong command line are answered before anything needs a display.
+    if (const std::optional<int> answered = answerCommandLine(argc, argv))
+        return *answered;
     // Before any password is read: a crash must not leave one on the disk. The limit is inherited
     // by the web engine's helper processes as well.
     CoreDumps::switchOff();

@@ -1,9 +1,9 @@
 #include "SaveBench.h"
 
 #include "BenchData.h"
-#include "FakePlatform.h"
 #include "ProtectedForm.h"
 #include "Report.h"
+#include "SaveBenchFolder.h"
 #include "Session.h"
 
 #include <QDateTime>
@@ -71,29 +71,28 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
     const QByteArray otherFile = withEntryAdded(dataFile, theirs);
     const QByteArray merged = withEntryAdded(otherFile, mine);
     for (int run = 0; run < runs; ++run) {
-        test::FakePlatform fake;
+        const SaveBenchFolder folder(password);
         // Both sides replace a file that is on the disk already, as a user's data file is: the save
         // the data file, the baseline a file of its own beside it.
-        const QString rawPath = QDir(fake.programFolder()).filePath(QStringLiteral("raw.enc"));
-        if (!replaceRaw(fake.dataFile(), dataFile) || !replaceRaw(rawPath, dataFile)) {
+        const QString rawPath = QDir(folder.programFolder()).filePath(QStringLiteral("raw.enc"));
+        if (!replaceRaw(folder.dataFile(), dataFile) || !replaceRaw(rawPath, dataFile)) {
             reportSkipped("first_save", entries, QStringLiteral("the data file could not be written"));
             return;
         }
-        fake.dialogs.answerInput(password);
         Session session{Session::inDataFolder()};
-        if (!session.load() || session.entries().count() != entries || fake.dialogs.shown.size() != 1) {
+        if (!session.load() || session.entries().count() != entries || folder.boxesShown() != 1) {
             reportSkipped("first_save", entries, QStringLiteral("the data file did not load as written"));
             return;
         }
         // The first save after the load, then the same bytes written raw; a later save, raw again.
         bool saved = true;
         first.add(msOf([&] { saved = session.save() && saved; }));
-        const QByteArray bytes = contentsOf(fake.dataFile());
+        const QByteArray bytes = contentsOf(folder.dataFile());
         bool replaced = true;
         firstRaw.add(msOf([&] { replaced = replaceRaw(rawPath, bytes) && replaced; }));
         later.add(msOf([&] { saved = session.save() && saved; }));
         laterRaw.add(msOf([&] { replaced = replaceRaw(rawPath, bytes) && replaced; }));
-        if (!saved || !replaced || bytes != dataFile || fake.dialogs.shown.size() != 1) {
+        if (!saved || !replaced || bytes != dataFile || folder.boxesShown() != 1) {
             reportSkipped("first_save", entries,
                           !saved || !replaced ? QStringLiteral("a save failed")
                                               : QStringLiteral("the save did not write the bytes it loaded"));
@@ -101,13 +100,13 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
         }
 
         // The other computer's file renamed over this one, then a save of one add made here.
-        QSaveFile arrived(fake.dataFile());
+        QSaveFile arrived(folder.dataFile());
         if (!arrived.open(QIODevice::WriteOnly) || arrived.write(otherFile) != otherFile.size() || !arrived.commit()) {
             reportSkipped("merge_save", entries, QStringLiteral("the other file could not be put in place"));
             return;
         }
         // A sync engine gives the file the time the other computer saved it, a few seconds ago.
-        QFile dated(fake.dataFile());
+        QFile dated(folder.dataFile());
         if (!dated.open(QIODevice::ReadWrite) ||
             !dated.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime)) {
             reportSkipped("merge_save", entries, QStringLiteral("the other file's time could not be set"));
@@ -117,7 +116,7 @@ void benchSaves(int entries, const QByteArray &dataFile, const QString &password
         session.entries().add(mine);
         merge.add(msOf([&] { saved = session.save(EntryChange{EntryChange::Kind::Add, {}, mine}); }));
         mergeRaw.add(msOf([&] { replaced = replaceRaw(rawPath, merged); }));
-        if (!saved || !replaced || contentsOf(fake.dataFile()) != merged) {
+        if (!saved || !replaced || contentsOf(folder.dataFile()) != merged) {
             reportSkipped("merge_save", entries, QStringLiteral("the merged save did not write both entries"));
             return;
         }
@@ -138,16 +137,15 @@ void benchProtectedSaves(int entries, const QByteArray &protectedFile, const Fil
     }
     Samples later, laterRaw;
     for (int run = 0; run < runs; ++run) {
-        test::FakePlatform fake;
-        const QString rawPath = QDir(fake.programFolder()).filePath(QStringLiteral("raw.enc"));
-        if (!replaceRaw(fake.dataFile(), protectedFile) || !replaceRaw(rawPath, protectedFile)) {
+        const SaveBenchFolder folder(password);
+        const QString rawPath = QDir(folder.programFolder()).filePath(QStringLiteral("raw.enc"));
+        if (!replaceRaw(folder.dataFile(), protectedFile) || !replaceRaw(rawPath, protectedFile)) {
             reportSkipped(Name, entries, QStringLiteral("the data file could not be written"));
             return;
         }
-        fake.dialogs.answerInput(password);
         Session session{Session::inDataFolder()};
         // The password box, then the wait box for the key.
-        if (!session.load() || session.entries().count() != entries || fake.dialogs.shown.size() != 2) {
+        if (!session.load() || session.entries().count() != entries || folder.boxesShown() != 2) {
             reportSkipped(Name, entries, QStringLiteral("the data file did not load as written"));
             return;
         }
@@ -155,11 +153,11 @@ void benchProtectedSaves(int entries, const QByteArray &protectedFile, const Fil
         // written raw.
         bool saved = session.save();
         later.add(msOf([&] { saved = session.save() && saved; }));
-        const QByteArray bytes = contentsOf(fake.dataFile());
+        const QByteArray bytes = contentsOf(folder.dataFile());
         bool replaced = true;
         laterRaw.add(msOf([&] { replaced = replaceRaw(rawPath, bytes); }));
         const ProtectedForm::Opened written = ProtectedForm::open(bytes, key);
-        if (!saved || !replaced || fake.dialogs.shown.size() != 2) {
+        if (!saved || !replaced || folder.boxesShown() != 2) {
             reportSkipped(Name, entries, QStringLiteral("a save failed"));
             return;
         }

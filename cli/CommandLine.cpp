@@ -69,12 +69,12 @@ QString CommandLine::versionText() {
 
 QString CommandLine::helpText(const QString &optionsText) {
     return QStringLiteral("Usage: varnook-cli export [--folder DIR] [--output FILE]\n"
-                          "       varnook-cli import FILE.csv [--folder DIR]\n"
-                          "       varnook-cli check [--folder DIR]\n"
-                          "       varnook-cli merge FILE [--folder DIR]\n"
-                          "       varnook-cli protect [--folder DIR] [--kdf-passes N] [--kdf-memory MIB]\n"
-                          "       varnook-cli unprotect [--folder DIR]\n"
-                          "       varnook-cli passwd [--folder DIR] [--kdf-passes N] [--kdf-memory MIB]\n"
+                          "   or: varnook-cli import FILE.csv [--folder DIR]\n"
+                          "   or: varnook-cli check [--folder DIR]\n"
+                          "   or: varnook-cli merge FILE [--folder DIR]\n"
+                          "   or: varnook-cli protect [--folder DIR] [--kdf-passes N] [--kdf-memory MIB]\n"
+                          "   or: varnook-cli unprotect [--folder DIR]\n"
+                          "   or: varnook-cli passwd [--folder DIR] [--kdf-passes N] [--kdf-memory MIB]\n"
                           "\n"
                           "Exports, imports, checks and merges the entries of Varnook's data file,\n"
                           "data.enc, protects it and changes its master password. Every command works\n"

@@ -231,10 +231,10 @@ void MainWindow::buildMenus() {
                            {QStringLiteral("Selected Used At Location"), [this] {
                                 onCopyClicked(2);
                             }}});
-    addMenu(QStringLiteral("mnuHelp"), QStringLiteral("Help"), QStringLiteral("mnuHelpItem"),
-            {{QStringLiteral("View Help"), [this] {
-                  openHelp();
-              }}});
+    QMenu *help = addMenu(QStringLiteral("mnuHelp"), QStringLiteral("Help"), QStringLiteral("mnuHelpItem"),
+                          {{QStringLiteral("View Help"), [this] {
+                                openHelp();
+                            }}});
     addMenu(QStringLiteral("mnuAbout"), QStringLiteral("About"), QStringLiteral("mnuAboutItem"),
             {{QStringLiteral("About this software"), [this] {
                   openAbout();
@@ -251,6 +251,7 @@ void MainWindow::buildMenus() {
     shortcuts(copy, 0, {QKeySequence(Qt::CTRL | Qt::Key_B)});
     shortcuts(copy, 1, {QKeySequence(Qt::CTRL | Qt::Key_C)});
     shortcuts(copy, 2, {QKeySequence(Qt::CTRL | Qt::Key_U)});
+    shortcuts(help, 0, {QKeySequence(Qt::Key_F1)});
 
     // Below the Data menu's own items: sorting without a mouse, and passwords out of sight.
     data->addSeparator();

@@ -8,7 +8,7 @@ RtfLoader::RtfLoader(QByteArray bytes, QTextDocument *document)
     : m_bytes(std::move(bytes))
     , m_reader(std::make_unique<RtfReader>(m_bytes, document)) {
     m_timer.setInterval(0); // the next slice once the events waiting meanwhile are handled
-    QObject::connect(&m_timer, &QTimer::timeout, [this] { readSlice(); });
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { readSlice(); });
     if (!m_reader->readStep(FirstStepBytes))
         m_timer.start();
 }

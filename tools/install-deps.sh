@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
-    qt6-qpa-plugins fonts-dejavu-core
+    qt6-qpa-plugins qt6-wayland fonts-dejavu-core
+    help2man # the man pages are made from the programs' own --help
     libsodium-dev # the protected form of the data file: Argon2id and XChaCha20-Poly1305
     xdg-utils # Go To opens locations with xdg-open
     xvfb openbox x11-utils xdotool # one test brings windows forward under a real X server and window manager
@@ -14,6 +15,7 @@ packages=(
     qt6-svg-dev # the icon's sizes above its bitmap's are drawn from its SVG picture at build time
     dpkg-dev lintian # make deb: the package's dependencies (dpkg-shlibdeps), and its check
     appstream desktop-file-utils # the tests validate the software centres' metadata and the menu entry
+    sway wtype # one test runs the program under a headless Wayland compositor and types into it
 )
 if [[ "${VARNOOK_WITH_FORMAT:-0}" == 1 ]]; then
     packages+=(clang-format git)

@@ -192,11 +192,11 @@ void tst_Cli::help() {
     QCOMPARE(result.err, QByteArray());
     const QByteArray expectedLines[] = {
         "Usage: varnook-cli export [--folder DIR] [--output FILE]\n",
-        "       varnook-cli import FILE.csv [--folder DIR]\n",
-        "       varnook-cli check [--folder DIR]\n",
-        "       varnook-cli protect [--folder DIR] [--kdf-passes N] [--kdf-memory MIB]\n",
-        "       varnook-cli unprotect [--folder DIR]\n",
-        "       varnook-cli passwd [--folder DIR] [--kdf-passes N] [--kdf-memory MIB]\n",
+        "   or: varnook-cli import FILE.csv [--folder DIR]\n",
+        "   or: varnook-cli check [--folder DIR]\n",
+        "   or: varnook-cli protect [--folder DIR] [--kdf-passes N] [--kdf-memory MIB]\n",
+        "   or: varnook-cli unprotect [--folder DIR]\n",
+        "   or: varnook-cli passwd [--folder DIR] [--kdf-passes N] [--kdf-memory MIB]\n",
         "  --folder <DIR>       The folder that holds data.enc.\n",
         "  -o, --output <FILE>  export: the CSV file to write instead of standard\n",
         "  --kdf-passes <N>     protect, passwd: Argon2id passes of the new key.\n",

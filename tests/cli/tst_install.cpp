@@ -50,6 +50,11 @@ QString execArgument(QString path) {
     return QLatin1Char('"') + path + QLatin1Char('"');
 }
 
+// Beside the program folder, where the system looks for them: the man pages and the completion.
+const QStringList SharedFiles = {QStringLiteral("share/bash-completion/completions/varnook-cli"),
+                                 QStringLiteral("share/man/man1/varnook-cli.1.gz"),
+                                 QStringLiteral("share/man/man1/varnook.1.gz")};
+
 } // namespace
 
 // The program folder that installing lays out, the package of it, and the installation for the
@@ -114,7 +119,11 @@ QProcessEnvironment tst_Install::userEnvironment() const {
 }
 
 void tst_Install::installLaysOutOneProgramFolder() {
-    QCOMPARE(folderEntries(m_prefix), QStringList{QStringLiteral("varnook")});
+    QCOMPARE(folderEntries(m_prefix), (QStringList{QStringLiteral("share"), QStringLiteral("varnook")}));
+    for (const QString &file : SharedFiles)
+        QVERIFY2(QFileInfo(QDir(m_prefix).filePath(file)).size() > 0, qPrintable(file));
+    QCOMPARE(readBytes(QDir(m_prefix).filePath(SharedFiles.first())),
+             readBytes(source(QStringLiteral("resources/bash-completion/varnook-cli"))));
     QStringList files = folderEntries(m_prefix + QStringLiteral("/varnook"));
     files.sort();
     QCOMPARE(files, expectedFiles());
@@ -152,6 +161,13 @@ void tst_Install::packageHoldsTheFolder() {
     QStringList expected = {QStringLiteral("varnook/")};
     for (const QString &file : expectedFiles())
         expected.append(QStringLiteral("varnook/") + file);
+    for (const QString &file : SharedFiles) {
+        expected.append(file);
+        for (qsizetype slash = file.lastIndexOf(QLatin1Char('/')); slash > 0;
+             slash = file.lastIndexOf(QLatin1Char('/'), slash - 1))
+            expected.append(file.left(slash + 1));
+    }
+    expected.removeDuplicates();
     expected.sort();
     QCOMPARE(names, expected);
 }

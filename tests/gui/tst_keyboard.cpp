@@ -144,6 +144,25 @@ private slots:
         QVERIFY(!help || !help->isVisible());
     }
 
+    // F1 opens Help, and brings it forward again once another window is in front of it.
+    void f1OpensHelp() {
+        FakePlatform fake;
+        MainWindow *main = activeMainWindow(fake);
+        QVERIFY(main);
+        writeBytes(fake.programFolder() + QStringLiteral("/Help.rtf"), "{\\rtf1 Help}");
+        QVERIFY(!main->helpWindow());
+        QTest::keyClick(main, Qt::Key_F1);
+        QPointer<HelpWindow> help = main->helpWindow();
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main));
+        QTest::keyClick(main, Qt::Key_F1);
+        QCOMPARE(main->helpWindow(), help.data());
+        QVERIFY(QTest::qWaitForWindowActive(help));
+    }
+
     void tabGoesInReadingOrder() {
         FakePlatform fake;
         MainWindow *main = activeMainWindow(fake);

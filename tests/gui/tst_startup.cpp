@@ -143,7 +143,7 @@ private slots:
               "Goto \"Used At\" Location\tCtrl+Shift+U"}},
             {QStringLiteral("mnuCopyItem"),
              {"Selected Username\tCtrl+B", "Selected Password\tCtrl+C", "Selected Used At Location\tCtrl+U"}},
-            {QStringLiteral("mnuHelpItem"), {"View Help\t"}},
+            {QStringLiteral("mnuHelpItem"), {"View Help\tF1"}},
             {QStringLiteral("mnuAboutItem"), {"About this software\t"}},
         };
         for (const auto &[name, captions] : items) {

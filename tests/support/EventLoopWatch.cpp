@@ -9,7 +9,7 @@ EventLoopWatch::EventLoopWatch(std::chrono::milliseconds giveUp)
     m_clock.start();
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(5);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] { noteTurn(); });
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { noteTurn(); });
     m_timer.start();
     m_watchdog = std::thread([this] { watch(); });
 }

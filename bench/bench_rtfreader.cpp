@@ -1,5 +1,5 @@
 // How fast the RTF reader opens large help files. Not a test: run it by hand, offscreen,
-//   QT_QPA_PLATFORM=offscreen build/tests/rtf/bench_rtfreader
+//   QT_QPA_PLATFORM=offscreen build/bench_rtfreader
 // It prints one line per file shape: its size, the reader's median time over 5 runs, the time until
 // a read-only text view shows its first page, and until the view has laid out all of it. Then, for
 // files of 1 MB and 10 MB, the same as the Help window reads them, a slice at a time: the time until
