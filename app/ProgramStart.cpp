@@ -6,8 +6,8 @@
 #include "FolderLockBox.h"
 #include "OwnPagesScheme.h"
 #include "Platform.h"
-#include "ProgramFolders.h"
 #include "ProgramArguments.h"
+#include "ProgramFolders.h"
 #include "QtPlatform.h"
 #include "SoftwareWebViews.h"
 
