@@ -20,6 +20,8 @@ void BufferedWriter::passBlock() {
 }
 
 void BufferedWriter::write(QByteArrayView bytes) {
+    if (bytes.isEmpty())
+        return; // an empty view may have no bytes at all, and memcpy takes no null pointer
     if (m_used + bytes.size() <= m_block.size()) {
         std::memcpy(m_block.data() + m_used, bytes.data(), size_t(bytes.size()));
         m_used += bytes.size();

@@ -288,10 +288,12 @@ void EntryLines::writeTo(BufferedWriter &out) const {
             run = QByteArrayView(run.data(), run.size() + line.size());
             continue;
         }
-        out.write(run);
+        if (!run.isEmpty())
+            out.write(run);
         run = line;
     }
-    out.write(run);
+    if (!run.isEmpty())
+        out.write(run);
 }
 
 void DataFileFormat::writeEntryLineAsRead(BufferedWriter &out, QByteArrayView scrambledLine) {
