@@ -1,5 +1,10 @@
 #include "BenchSeams.h"
 
+#include "XServerLink.h"
+
+#include <QEvent>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -22,19 +27,56 @@ QString requiredEnvironment(const char *name) {
     return value;
 }
 
+// Runs a call once the widget has first painted: the widgets paint into the window's image, which is
+// sent to the server after the last of them, so a queued call runs once it has been sent.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget *widget, std::function<void()> call)
+        : QObject(widget)
+        , m_call(std::move(call)) {
+        widget->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint && !m_painted) {
+            m_painted = true;
+            QMetaObject::invokeMethod(this, m_call, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_call;
+    bool m_painted = false;
+};
+
 } // namespace
 
 MessageAnswer AnsweringDialogs::messageBox(const MessageBoxRequest &request) {
     failRun(QStringLiteral("a box the benchmark did not expect: %1: %2").arg(request.title, request.text));
 }
 
-QString AnsweringDialogs::inputBox(const QString &prompt, const QString &, bool) {
+QString AnsweringDialogs::inputBox(const QString &prompt, const QString &title, bool masked) {
     // A second box means the password was refused: the start is not the one being measured.
     if (++m_asked > 1)
         failRun(QStringLiteral("the password box came again: %1").arg(prompt));
-    m_okTime = Clock::now();
+    // The box a user gets, up on the X server and taking keys, is what the launch is timed to.
+    QInputDialog box;
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setTextEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+    box.setInputMode(QInputDialog::TextInput);
+    new AfterFirstPaint(&box, [this, &box] {
+        XServerLink().roundTrip();
+        m_promptTime = Clock::now();
+        box.setTextValue(m_password);
+        m_okTime = Clock::now();
+        box.accept();
+    });
+    if (box.exec() != QDialog::Accepted)
+        failRun(QStringLiteral("the password box was closed without its OK"));
     m_waited = {};
-    return m_password;
+    return box.textValue();
 }
 
 void AnsweringDialogs::waitFor(const QString &, const QString &, const std::function<void()> &work) {
