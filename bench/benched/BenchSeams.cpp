@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QTimer>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -13,6 +14,11 @@
 namespace varnook::bench {
 
 namespace {
+
+// 80 ms a key: about 150 words a minute.
+constexpr int TypingGapMs = 80;
+constexpr int TypingLimitMs = 30000;
+constexpr quint32 ReturnKey = 0xff0d; // the key symbol of Return
 
 [[noreturn]] void failRun(const QString &why) {
     std::fprintf(stderr, "varnook-benched: %s\n", qPrintable(why));
@@ -66,15 +72,32 @@ QString AnsweringDialogs::inputBox(const QString &prompt, const QString &title, 
     box.setLabelText(prompt);
     box.setTextEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
     box.setInputMode(QInputDialog::TextInput);
-    new AfterFirstPaint(&box, [this, &box] {
-        XServerLink().roundTrip();
-        m_promptTime = Clock::now();
-        box.setTextValue(m_password);
-        m_okTime = Clock::now();
-        box.accept();
+    // The password is typed through the X server as a fast typist types it, then Enter: the program
+    // reads the data file meanwhile, as it does while a user types.
+    QTimer typing;
+    typing.setInterval(TypingGapMs);
+    qsizetype typed = 0;
+    const XServerLink server;
+    QObject::connect(&typing, &QTimer::timeout, &box, [&] {
+        const quint32 key = typed < m_password.size() ? quint32(m_password[typed].unicode()) : ReturnKey;
+        if (!server.typeKey(key))
+            failRun(QStringLiteral("no key of the X server's keyboard types the password's \"%1\"")
+                        .arg(m_password.mid(typed, 1)));
+        if (++typed > m_password.size())
+            typing.stop();
     });
+    new AfterFirstPaint(&box, [this, &box, &typing, &server] {
+        server.roundTrip();
+        m_promptTime = Clock::now();
+        box.activateWindow();
+        typing.start();
+    });
+    QObject::connect(&box, &QDialog::accepted, &box, [this] { m_okTime = Clock::now(); });
+    QTimer::singleShot(TypingLimitMs, &box, [] { failRun(QStringLiteral("the password box did not get its keys")); });
     if (box.exec() != QDialog::Accepted)
         failRun(QStringLiteral("the password box was closed without its OK"));
+    if (box.textValue() != m_password)
+        failRun(QStringLiteral("the password box got other keys than the password's"));
     m_waited = {};
     return box.textValue();
 }
