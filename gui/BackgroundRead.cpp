@@ -3,13 +3,23 @@
 #include "DataFileFormat.h"
 #include "ProtectedForm.h"
 
+#include <sys/resource.h>
+
 namespace varnook {
+
+namespace {
+constexpr int ReadingNiceness = 10;
+} // namespace
 
 BackgroundRead::BackgroundRead(DataFile file)
     : m_holdsMasterPassword(m_holdsMasterPasswordSet.get_future()) {
     std::promise<LoadResult> result;
     m_result = result.get_future();
     m_thread = std::thread([this, file = std::move(file), result = std::move(result)]() mutable {
+        // The window's own start (the splash screen, the password box) comes first: on a machine of
+        // few cores this thread and those it starts yield to it. On Linux the nice value is the
+        // calling thread's own, and threads started from here inherit it.
+        setpriority(PRIO_PROCESS, 0, ReadingNiceness);
         bool told = false;
         LoadResult read = DataLoader::read(file, [this, &told](const QByteArray &bytes) {
             m_holdsMasterPasswordSet.set_value(!ProtectedForm::isProtected(bytes) &&
