@@ -8,9 +8,14 @@
 #include "Platform.h"
 #include "ProtectedLogin.h"
 
+#include <QTimer>
+
 namespace varnook {
 
 namespace {
+
+// Long enough for the password box to be drawn (its window mapped, its first paint sent).
+constexpr int DecodeAfterBoxMs = 50;
 
 std::nullopt_t tellFailure(const QString &text) {
     MessageBoxRequest request;
@@ -54,7 +59,12 @@ std::optional<UnlockedData> unlockDataFile(const DataFile &file) {
 
 std::optional<UnlockedData> unlockDataFile(const DataFile &file, BackgroundRead &reading) {
     if (reading.holdsMasterPassword()) {
-        // The box is up before the entries are decoded; the first OK waits for them.
+        // The box is up before the entries are decoded, which start a moment after it is shown; the
+        // first OK waits for them.
+        QTimer decodeSoon;
+        decodeSoon.setSingleShot(true);
+        QObject::connect(&decodeSoon, &QTimer::timeout, [&reading] { reading.startDecoding(); });
+        decodeSoon.start(DecodeAfterBoxMs);
         std::optional<LoadResult> read;
         QString accepted;
         const bool loggedIn = MasterPasswordDialogs::login([&](const QString &typed) {
