@@ -12,7 +12,8 @@ Entry entry(int n, const QString &password = QStringLiteral("pw")) {
 }
 
 StoredLine lineOf(const Entry &entry) {
-    return StoredLine((entry.username + QLatin1Char('|') + entry.password + QLatin1Char('|') + entry.location).toUtf8());
+    return StoredLine(
+        (entry.username + QLatin1Char('|') + entry.password + QLatin1Char('|') + entry.location).toUtf8());
 }
 
 // Every row of rows in order, with its line: a held row's line is its caller's (the list's own).
@@ -101,8 +102,10 @@ private slots:
                 // A held row's line is the list's; written out, it is the line the own row kept.
                 if (heldText[i].contains(QStringLiteral(" held "))) {
                     const QString name = heldText[i].section(QLatin1Char(' '), 0, 0);
-                    QVERIFY2(ownText[i].endsWith(QString::fromUtf8(lineOf(entry(name.mid(4).toInt())).bytes())),
-                             qPrintable(QStringLiteral("round %1 row %2: %3 / %4").arg(round).arg(i).arg(ownText[i], heldText[i])));
+                    QVERIFY2(
+                        ownText[i].endsWith(QString::fromUtf8(lineOf(entry(name.mid(4).toInt())).bytes())),
+                        qPrintable(
+                            QStringLiteral("round %1 row %2: %3 / %4").arg(round).arg(i).arg(ownText[i], heldText[i])));
                 } else {
                     QCOMPARE(heldText[i], ownText[i]);
                 }
