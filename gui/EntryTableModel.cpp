@@ -193,32 +193,40 @@ std::vector<const Entry *> EntryTableModel::entriesOf(const std::vector<RowId> &
 
 std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entry> entries,
                                                                 const std::vector<RowId> &kept) {
+    const size_t count = kept.empty() ? entries.size() : kept.size();
     // Each old row goes on in its slot: a kept one as it is, then one equal to a new entry (mostly
-    // none are left when the kept rows came from the file's lines).
-    std::vector<quint32> slotOf(entries.size(), NoSlot);
+    // none are left when the kept rows came from the file's lines). ownOf[i] is where row i's entry
+    // is in entries, for a row not kept.
+    std::vector<quint32> slotOf(count, NoSlot);
+    std::vector<quint32> ownOf(count, NoSlot);
     std::vector<bool> taken(m_slots.size(), false);
-    bool unmatched = false;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const quint32 slot = i < kept.size() && kept[i] != 0 ? slotIndex().slotOf(kept[i]) : NoSlot;
-        if (slot != NoSlot && !taken[slot]) {
-            taken[slot] = true;
-            slotOf[i] = slot;
-        } else {
-            unmatched = true;
+    size_t own = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (i < kept.size() && kept[i] != 0) {
+            const quint32 slot = slotIndex().slotOf(kept[i]);
+            Q_ASSERT(slot != NoSlot && !taken[slot]); // each kept row is one of the list's, named once
+            if (slot != NoSlot && !taken[slot]) {
+                taken[slot] = true;
+                slotOf[i] = slot;
+            }
+            continue;
         }
+        ownOf[i] = quint32(own++);
     }
-    if (unmatched) {
+    Q_ASSERT(own == entries.size());
+    if (!entries.empty()) {
         std::unordered_multimap<size_t, quint32> slotsByHash;
         for (quint32 slot = 0; slot < m_slots.size(); ++slot) {
             if (!taken[slot])
                 slotsByHash.emplace(hashOf(m_slots[slot]), slot);
         }
-        for (size_t i = 0; i < entries.size() && !slotsByHash.empty(); ++i) {
-            if (slotOf[i] != NoSlot)
+        for (size_t i = 0; i < count && !slotsByHash.empty(); ++i) {
+            if (ownOf[i] == NoSlot)
                 continue;
-            auto [first, last] = slotsByHash.equal_range(hashOf(entries[i]));
+            const Entry &entry = entries[ownOf[i]];
+            auto [first, last] = slotsByHash.equal_range(hashOf(entry));
             for (auto it = first; it != last; ++it) {
-                if (m_slots[it->second] == entries[i]) {
+                if (m_slots[it->second] == entry) {
                     slotOf[i] = it->second;
                     taken[it->second] = true;
                     slotsByHash.erase(it);
@@ -239,23 +247,24 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
         if (!taken[slot])
             freed.push_back(slot); // lowest last, so that it is taken first
     }
-    makeRoom(entries.size());
-    std::vector<RowId> ids(entries.size());
+    makeRoom(count);
+    std::vector<RowId> ids(count);
     std::vector<quint32> added; // the slots of the new rows
-    for (size_t i = 0; i < entries.size(); ++i) {
+    for (size_t i = 0; i < count; ++i) {
         if (slotOf[i] != NoSlot) {
             ids[i] = m_ids[slotOf[i]];
             continue;
         }
         ids[i] = m_nextId++;
+        Entry entry = ownOf[i] != NoSlot ? std::move(entries[ownOf[i]]) : Entry();
         if (!freed.empty()) {
             slotOf[i] = freed.back();
             freed.pop_back();
-            m_slots[slotOf[i]] = std::move(entries[i]);
+            m_slots[slotOf[i]] = std::move(entry);
             m_ids[slotOf[i]] = ids[i];
         } else {
             slotOf[i] = quint32(m_slots.size());
-            m_slots.push_back(std::move(entries[i]));
+            m_slots.push_back(std::move(entry));
             m_ids.push_back(ids[i]);
         }
         added.push_back(slotOf[i]);
@@ -264,7 +273,7 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
     if (!freed.empty()) {
         // Every slot from the new rows' count up goes; the rows kept there move down into the
         // freed slots below it.
-        const quint32 size = quint32(entries.size());
+        const quint32 size = quint32(count);
         movedTo.assign(m_slots.size(), NoSlot);
         std::vector<quint32> holes;
         for (quint32 slot : freed) {

@@ -42,9 +42,9 @@ public:
     // Puts entries in the place of every row, as when the data file was changed by another program.
     // The sort settings stay, and a row whose entry is among the new ones keeps its id, so that a
     // window holding on to it still finds it. Yields the ids of the entries, in their order.
-    // kept[i], where given and not 0, names a row that stays as it is in place i (the caller knows
-    // that its entry is the new one: the file holds the very line it was shown from), and entries[i]
-    // is not looked at; a row not in the list, or named before, gives entries[i] instead.
+    // kept, where given, has one id for each new row: where it is not 0, it names a row of the list
+    // that stays as it is in place i (the caller knows that its entry is the new one: the file holds
+    // the very line it was shown from), each row once; entries then hold the other rows', in order.
     std::vector<RowId> replaceAll(std::vector<Entry> entries, const std::vector<RowId> &kept = {});
 
     const Entry &entry(int position) const { return entryAt(position); }

@@ -151,19 +151,25 @@ EntryTableModel::RowId Session::appendRows(std::vector<Entry> entries, std::vect
 
 void Session::replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines,
                           std::vector<EntryTableModel::RowId> heldIds) {
-    // A line the list holds already is its row, which stays as it is.
-    if (heldIds.size() != lines.size()) {
-        heldIds.assign(lines.size(), 0);
-        HeldLines held(m_entries, m_storedLines, m_fileOrder);
-        for (size_t i = 0; i < lines.size(); ++i) {
-            if (!lines[i].isNull())
-                heldIds[i] = held.take(lines[i].bytes());
-        }
-    }
     std::vector<EntryTableModel::RowId> ids = m_entries.replaceAll(std::move(entries), heldIds);
-    m_storedLines.clear();
-    for (size_t i = 0; i < ids.size() && i < lines.size(); ++i)
-        keepLine(ids[i], std::move(lines[i]));
+    // A held row keeps its line; the others take theirs, and rows that went take theirs along.
+    const auto isHeld = [&heldIds](size_t i) {
+        return i < heldIds.size() && heldIds[i] != 0;
+    };
+    std::vector<bool> stays(m_storedLines.size(), false);
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (isHeld(i) && ids[i] < stays.size())
+            stays[size_t(ids[i])] = true;
+    }
+    for (size_t row = 0; row < m_storedLines.size(); ++row) {
+        if (!stays[row])
+            m_storedLines[row] = StoredLine();
+    }
+    size_t own = 0;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (!isHeld(i) && own < lines.size())
+            keepLine(ids[i], std::move(lines[own++]));
+    }
     m_fileOrder = std::move(ids);
 }
 
@@ -215,7 +221,7 @@ bool Session::holdsWhatWasWritten(const LoadResult &read, const std::vector<Entr
 
 EntryMerge::Rows Session::rowsOf(LoadResult &read, std::vector<EntryTableModel::RowId> heldIds) const {
     EntryMerge::Rows rows{std::move(read.entries), std::move(read.storedLines)};
-    if (heldIds.size() == rows.entries.size()) {
+    if (!heldIds.empty()) {
         rows.held = m_entries.entriesOf(heldIds);
         rows.heldIds = std::move(heldIds);
     }
@@ -365,7 +371,7 @@ void Session::checkForChanges() {
         return;
     }
     m_key = read.key; // the form the file has now
-    const int count = int(read.entries.size());
+    const int count = int(heldIds.empty() ? read.entries.size() : heldIds.size());
     replaceRows(std::move(read.entries), std::move(read.storedLines), std::move(heldIds));
     m_disk = read.disk;
     m_pending.clear();

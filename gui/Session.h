@@ -98,8 +98,9 @@ private:
     // The file as the next save finds it: unchanged, changed by another program (merged into the
     // list), removed, or unreadable.
     FileResult prepareForSave();
-    // Reads the data file as it is now. A line the list holds already is not decoded: heldIds[i] is
-    // the row whose line storedLines[i] is, and entries[i] is left empty; 0 for a line decoded.
+    // Reads the data file as it is now. A line the list holds already is neither decoded nor kept:
+    // heldIds[i] is the row that line i of the file is, 0 for a line decoded; the result's entries
+    // and storedLines are those of the lines decoded, in order.
     LoadResult readFile(std::vector<EntryTableModel::RowId> &heldIds) const;
     // Whether a file read is the one last read or written here, written again: each of its lines
     // one a row holds (heldIds, as readFile gives them), in the order written.
@@ -126,7 +127,8 @@ private:
     // Rows and the lines the data file holds for them.
     // Yields the first row's id; the rows' ids are consecutive.
     EntryTableModel::RowId appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines);
-    // heldIds: the row each line is (readFile's); looked for when not given for every line.
+    // heldIds: the row each line is, as readFile gives them with entries and lines; when empty,
+    // entries and lines are every row's.
     void replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines,
                      std::vector<EntryTableModel::RowId> heldIds = {});
     void keepLine(EntryTableModel::RowId row, StoredLine line);

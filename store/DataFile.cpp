@@ -4,6 +4,7 @@
 #include "FileExists.h"
 #include "FileKey.h"
 #include "FileSave.h"
+#include "HugePages.h"
 #include "ProtectedForm.h"
 #include "SaveTemporaries.h"
 
@@ -206,7 +207,7 @@ FileResult DataFile::read(QByteArray &bytes, ReadVersion *version) const {
     if (const FileResult opened = openForReading(file); !opened)
         return opened;
     const FileIdentity before = FileIdentity::ofDescriptor(file.handle());
-    bytes = file.readAll();
+    bytes = readWhole(file, before.size);
     if (file.error() != QFileDevice::NoError)
         return FileResult::failure(file.errorString());
     if (version) {

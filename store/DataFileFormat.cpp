@@ -186,12 +186,23 @@ void readLines(const QByteArray &file, qsizetype from, qsizetype to, const DataF
             own.append(line).append(DataFileFormat::LineEnd);
             stored.lines.emplace_back(std::move(own));
         }
-        // Equal bytes read as equal entries: one held already need not be decoded again.
+        // Equal bytes read as equal entries: one held already need not be decoded again, nor kept.
         if (held && held(stored.lines.back().bytes()))
-            stored.entries.emplace_back();
+            stored.lines.pop_back();
         else
             stored.entries.push_back(DataFileFormat::readEntry(line));
     }
+}
+
+// The lines of a file read again that the caller did not hold, when they are few: copied out of
+// the file, so that its buffer goes once it has been read instead of living on for their sake.
+void detachFewLines(DataFileFormat::StoredEntries &stored) {
+    if (stored.lines.size() * 8 > stored.linesRead)
+        return;
+    for (StoredLine &line : stored.lines)
+        line = StoredLine(line.bytes().toByteArray());
+    stored.lines.shrink_to_fit();
+    stored.entries.shrink_to_fit();
 }
 
 } // namespace
@@ -205,7 +216,19 @@ DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray
     const size_t most = mostLinesIn(QByteArrayView(file).sliced(start));
     stored.entries.reserve(most);
     stored.lines.reserve(most);
-    readLines(file, start, file.size(), held, stored);
+    if (!held) {
+        readLines(file, start, file.size(), held, stored);
+        stored.linesRead = stored.entries.size();
+        return stored;
+    }
+    readLines(
+        file, start, file.size(),
+        [&held, &stored](QByteArrayView line) {
+            ++stored.linesRead;
+            return held(line);
+        },
+        stored);
+    detachFewLines(stored);
     return stored;
 }
 
@@ -229,6 +252,7 @@ DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray
     other.join();
     std::move(second.entries.begin(), second.entries.end(), std::back_inserter(stored.entries));
     std::move(second.lines.begin(), second.lines.end(), std::back_inserter(stored.lines));
+    stored.linesRead = stored.entries.size();
     return stored;
 }
 

@@ -67,10 +67,13 @@ public:
     struct StoredEntries {
         std::vector<Entry> entries;
         std::vector<StoredLine> lines; // lines[i] is the stored line of entries[i]
+        size_t linesRead = 0;          // the lines that hold an entry, held ones too
     };
     // held tells whether the caller holds the entry of a stored line already (its bytes with the
-    // line end), one decoded from the very same bytes: such a line is not decoded, and its entry is
-    // left empty for the caller to take from its own. It is asked once for each line, in order.
+    // line end), one decoded from the very same bytes: such a line is neither decoded nor kept, so
+    // that entries and lines hold only the lines not held, in order, and the caller takes the others
+    // from its own. It is asked once for each line, in order. When most lines are held, the others
+    // are copied out of file, which then need not outlive the read.
     using HeldLine = std::function<bool(QByteArrayView storedLine)>;
     //
     // Without held, a long file is read on two threads, each decoding half of its lines (a whole

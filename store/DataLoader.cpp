@@ -101,7 +101,7 @@ LoadResult DataLoader::fromPlainBytes(const QByteArray &bytes, const DataFileFor
     if (master.masterPassword.isEmpty()) {
         result.state = LoadResult::State::NeedsMasterPassword;
         // Entry lines under an empty first line are kept byte for byte behind the new password line.
-        if (!result.entries.empty())
+        if (stored.linesRead > 0)
             result.entryLinesToKeep = entryLines.toByteArray();
     } else {
         result.state = LoadResult::State::HasMasterPassword;

@@ -65,7 +65,8 @@ public:
     // A protected file is opened with key when key belongs to it (this run's file read again), and
     // is Protected otherwise.
     // held: lines whose entries the caller holds already (DataFileFormat::HeldLine), so that a file
-    // read again decodes only its new lines; their entries are left empty.
+    // read again decodes only its new lines: entries and storedLines then hold only the lines not
+    // held, in order.
     static LoadResult readExisting(const DataFile &file, const std::shared_ptr<const FileKey> &key = {},
                                    const DataFileFormat::HeldLine &held = {});
     // What the bytes of a data file hold: NeedsMasterPassword or HasMasterPassword in the plain form,

@@ -2,7 +2,7 @@
 
 #include <QHashFunctions>
 
-#include <algorithm>
+#include <optional>
 #include <unordered_set>
 
 namespace varnook {
@@ -17,52 +17,85 @@ struct EntryHash {
     }
 };
 
-qsizetype find(const Rows &rows, const Entry &entry) {
-    for (size_t i = 0; i < rows.entries.size(); ++i) {
-        if (rows.entryAt(i) == entry)
-            return qsizetype(i);
+// A row, and where its own entry is in rows.entries (for a held row: where it would go).
+struct Place {
+    size_t row = 0;
+    size_t own = 0;
+};
+
+// The first row whose entry matches, walking the rows in order.
+template <typename Match> std::optional<Place> findRow(const Rows &rows, Match match) {
+    Place place;
+    for (; place.row < rows.count(); ++place.row) {
+        const bool held = rows.isHeld(place.row);
+        if (match(held ? *rows.held[place.row] : rows.entries[place.own]))
+            return place;
+        if (!held)
+            ++place.own;
     }
-    return -1;
+    return std::nullopt;
+}
+
+std::optional<Place> find(const Rows &rows, const Entry &entry) {
+    return findRow(rows, [&entry](const Entry &other) { return other == entry; });
 }
 
 // The file's version of entry: the first that agrees with it in two of the three fields.
-qsizetype findChanged(const Rows &rows, const Entry &entry) {
-    for (size_t i = 0; i < rows.entries.size(); ++i) {
-        const Entry &other = rows.entryAt(i);
-        const int same = int(other.username == entry.username) + int(other.password == entry.password) +
-                         int(other.location == entry.location);
-        if (same >= 2)
-            return qsizetype(i);
+std::optional<Place> findChanged(const Rows &rows, const Entry &entry) {
+    return findRow(rows, [&entry](const Entry &other) {
+        return int(other.username == entry.username) + int(other.password == entry.password) +
+                   int(other.location == entry.location) >=
+               2;
+    });
+}
+
+const Entry &entryAt(const Rows &rows, const Place &place) {
+    return rows.isHeld(place.row) ? *rows.held[place.row] : rows.entries[place.own];
+}
+
+template <typename Each> void forEachEntry(const Rows &rows, Each each) {
+    size_t own = 0;
+    for (size_t row = 0; row < rows.count(); ++row) {
+        if (rows.isHeld(row))
+            each(*rows.held[row], StoredLine());
+        else {
+            each(rows.entries[own], own < rows.lines.size() ? rows.lines[own] : StoredLine());
+            ++own;
+        }
     }
-    return -1;
 }
 
 void append(Rows &rows, const Entry &entry) {
-    if (find(rows, entry) >= 0)
+    if (find(rows, entry))
         return; // added on both sides: one entry
     rows.entries.push_back(entry);
     rows.lines.emplace_back();
-    if (!rows.held.empty()) {
+    if (!rows.heldIds.empty()) {
         rows.held.push_back(nullptr);
         rows.heldIds.push_back(0);
     }
 }
 
-void replace(Rows &rows, qsizetype at, const Entry &entry) {
-    rows.entries[size_t(at)] = entry;
-    rows.lines[size_t(at)] = StoredLine();
-    if (!rows.held.empty()) {
-        rows.held[size_t(at)] = nullptr;
-        rows.heldIds[size_t(at)] = 0;
+void replace(Rows &rows, const Place &at, const Entry &entry) {
+    if (rows.isHeld(at.row)) {
+        rows.entries.insert(rows.entries.begin() + qsizetype(at.own), entry);
+        rows.lines.insert(rows.lines.begin() + qsizetype(at.own), StoredLine());
+        rows.held[at.row] = nullptr;
+        rows.heldIds[at.row] = 0;
+        return;
     }
+    rows.entries[at.own] = entry;
+    rows.lines[at.own] = StoredLine();
 }
 
-void erase(Rows &rows, qsizetype at) {
-    rows.entries.erase(rows.entries.begin() + at);
-    rows.lines.erase(rows.lines.begin() + at);
-    if (!rows.held.empty()) {
-        rows.held.erase(rows.held.begin() + at);
-        rows.heldIds.erase(rows.heldIds.begin() + at);
+void erase(Rows &rows, const Place &at) {
+    if (!rows.isHeld(at.row)) {
+        rows.entries.erase(rows.entries.begin() + qsizetype(at.own));
+        rows.lines.erase(rows.lines.begin() + qsizetype(at.own));
+    }
+    if (!rows.heldIds.empty()) {
+        rows.held.erase(rows.held.begin() + qsizetype(at.row));
+        rows.heldIds.erase(rows.heldIds.begin() + qsizetype(at.row));
     }
 }
 
@@ -76,31 +109,31 @@ EntryMerge::Outcome EntryMerge::apply(Rows &rows, const std::vector<EntryChange>
             ++outcome.applied;
             continue;
         }
-        if (const qsizetype at = find(rows, change.before); at >= 0) {
+        if (const std::optional<Place> at = find(rows, change.before)) {
             if (change.kind == EntryChange::Kind::Edit)
-                replace(rows, at, change.after);
+                replace(rows, *at, change.after);
             else
-                erase(rows, at);
+                erase(rows, *at);
             ++outcome.applied;
             continue;
         }
-        const qsizetype changedAt = findChanged(rows, change.before);
-        if (change.kind == EntryChange::Kind::Delete && changedAt < 0) {
+        const std::optional<Place> changedAt = findChanged(rows, change.before);
+        if (change.kind == EntryChange::Kind::Delete && !changedAt) {
             ++outcome.applied; // deleted on both sides
             continue;
         }
         MergeConflict conflict{change, std::nullopt};
-        if (changedAt >= 0)
-            conflict.inFile = rows.entryAt(size_t(changedAt));
+        if (changedAt)
+            conflict.inFile = entryAt(rows, *changedAt);
         ++outcome.conflicts;
         switch (resolve(conflict)) {
         case ConflictChoice::KeepTheirs:
             break;
         case ConflictChoice::KeepMine:
             if (change.kind == EntryChange::Kind::Delete)
-                erase(rows, changedAt);
-            else if (changedAt >= 0)
-                replace(rows, changedAt, change.after);
+                erase(rows, *changedAt);
+            else if (changedAt)
+                replace(rows, *changedAt, change.after);
             else
                 append(rows, change.after);
             break;
@@ -115,15 +148,16 @@ EntryMerge::Outcome EntryMerge::apply(Rows &rows, const std::vector<EntryChange>
 
 EntryMerge::Rows EntryMerge::missingFrom(const Rows &rows, const Rows &other) {
     std::unordered_set<Entry, EntryHash> known;
-    for (size_t i = 0; i < rows.entries.size(); ++i)
-        known.insert(rows.entryAt(i));
+    forEachEntry(rows, [&known](const Entry &entry, const StoredLine &) { known.insert(entry); });
     Rows missing;
-    for (size_t i = 0; i < other.entries.size(); ++i) {
-        if (!known.insert(other.entryAt(i)).second)
-            continue;
-        missing.entries.push_back(other.entryAt(i));
-        missing.lines.push_back(i < other.lines.size() ? other.lines[i] : StoredLine());
-    }
+    // A row the caller holds is one of its list's: missing from rows only when rows is not that
+    // list, and then its line is encoded again.
+    forEachEntry(other, [&known, &missing](const Entry &entry, const StoredLine &line) {
+        if (!known.insert(entry).second)
+            return;
+        missing.entries.push_back(entry);
+        missing.lines.push_back(line);
+    });
     return missing;
 }
 

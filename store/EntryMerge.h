@@ -41,17 +41,19 @@ class EntryMerge {
 public:
     using Resolve = std::function<ConflictChoice(const MergeConflict &)>;
 
+    // The rows of a list, in order. Rows that the caller holds already (a line of the file it
+    // knows) stand for themselves, so that a merge into a long list copies none of them: heldIds[i],
+    // when not 0, is the caller's name for row i, held[i] its entry, and its line is the caller's.
+    // entries and lines hold the other rows' own, in order: every row's, when heldIds is empty.
+    // What held points to must not change during the merge.
     struct Rows {
         std::vector<Entry> entries;
-        std::vector<StoredLine> lines; // lines[i] for entries[i]; a null line for a new one
-        // Rows that the caller holds already (a line of the file it knows), left empty in entries so
-        // that a merge into a long list copies none of them: held[i], when not null, is row i's
-        // entry, and heldIds[i] the caller's name for that row, 0 once a change rewrote it. Both are
-        // empty, or as long as entries; what they point to must not change during the merge.
-        std::vector<const Entry *> held = {};
+        std::vector<StoredLine> lines; // lines[k] for entries[k]; a null line for a new or changed one
         std::vector<quint64> heldIds = {};
+        std::vector<const Entry *> held = {};
 
-        const Entry &entryAt(size_t i) const { return i < held.size() && held[i] ? *held[i] : entries[i]; }
+        size_t count() const { return heldIds.empty() ? entries.size() : heldIds.size(); }
+        bool isHeld(size_t row) const { return !heldIds.empty() && heldIds[row] != 0; }
     };
     struct Outcome {
         int applied = 0;   // changes that applied cleanly

@@ -4,6 +4,7 @@
 #include "Design.h"
 #include "FakePlatform.h"
 #include "OwnPagesScheme.h"
+#include "PageLoads.h"
 #include "SkinEngine.h"
 #include "SkinLabel.h"
 #include "StatusBar.h"
@@ -648,7 +649,7 @@ void tst_BrowserWindow::ownPagesOpenWithoutNetwork() {
     QCOMPARE(window->windowTitle(), OwnBranding.companyWebsite);
     auto *page = control<WebBrowser>(window, "WebBrowser1");
     QSignalSpy complete(page, &WebBrowser::downloadComplete);
-    QVERIFY(complete.wait(LoadTimeout));
+    QVERIFY(test::pageSignalArrived(complete));
     QCOMPARE(window->windowTitle(), title);
     const QString shownAddress =
         companySite ? QStringLiteral("varnook://%1/").arg(OwnBranding.companyWebsite) : OwnBranding.productPage;
@@ -687,7 +688,7 @@ void tst_BrowserWindow::unreachedPageKeepsAddressTitleAndHistory() {
     auto *text1 = control<QLineEdit>(window, "Text1");
     auto *page = control<WebBrowser>(window, "WebBrowser1");
     QSignalSpy opened(page, &WebBrowser::downloadComplete);
-    QVERIFY(opened.wait(LoadTimeout));
+    QVERIFY(test::pageSignalArrived(opened));
     // The failure leaves a line in the log.
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not load")));
     go(window, address, QStringLiteral("Page not reached"));

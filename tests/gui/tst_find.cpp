@@ -6,6 +6,7 @@
 #include "EntryEditor.h"
 #include "FileHelpers.h"
 #include "FindBar.h"
+#include "PageLoads.h"
 #include "WebBrowser.h"
 
 #include <QAction>
@@ -372,7 +373,7 @@ private slots:
             auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
             QSignalSpy bannerLoaded(banner, &WebBrowser::downloadComplete);
             QTRY_VERIFY(main->bannerStarted());
-            QVERIFY(bannerLoaded.wait(30000));
+            QVERIFY(test::pageSignalArrived(bannerLoaded));
             QTest::qWait(500);
             QVERIFY(main->grab().save(folder + QStringLiteral("/find-bar.png")));
         }

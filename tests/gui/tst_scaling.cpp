@@ -4,6 +4,7 @@
 #include "EntryEditor.h"
 #include "FindBar.h"
 #include "HelpWindow.h"
+#include "PageLoads.h"
 #include "PictureBox.h"
 #include "SkinEngine.h"
 #include "SplashScreen.h"
@@ -335,7 +336,7 @@ void tst_scaling::mainWindowWithBannerAndFindBar() {
     auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
     QSignalSpy bannerLoaded(banner, &WebBrowser::downloadComplete);
     QTRY_VERIFY(main->bannerStarted());
-    QVERIFY(!bannerLoaded.isEmpty() || bannerLoaded.wait(30000));
+    QVERIFY(test::pageSignalArrived(bannerLoaded));
     QTest::keyClick(main, Qt::Key_F, Qt::ControlModifier);
     QVERIFY(main->findBar()->isVisible());
     QTest::keyClicks(main->findBar()->findBox(), QStringLiteral("al"));
@@ -432,7 +433,7 @@ void tst_scaling::browserWindow() {
     QVERIFY(browser);
     auto *page = browser->findChild<WebBrowser *>(QStringLiteral("WebBrowser1"));
     QSignalSpy loaded(page, &WebBrowser::downloadComplete);
-    QVERIFY(!loaded.isEmpty() || loaded.wait(30000));
+    QVERIFY(test::pageSignalArrived(loaded));
     QVERIFY(QTest::qWaitForWindowExposed(browser));
     QCOMPARE(browser->devicePixelRatioF(), desktopScale());
     keepScreenshot(browser, QStringLiteral("browser"));

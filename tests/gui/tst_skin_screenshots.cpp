@@ -8,6 +8,7 @@
 #include "EntryListView.h"
 #include "FakePlatform.h"
 #include "MainWindow.h"
+#include "PageLoads.h"
 #include "PictureBox.h"
 #include "SkinEngine.h"
 #include "SplashScreen.h"
@@ -98,7 +99,7 @@ void tst_skin_screenshots::mainWindowWithBanner() {
     auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
     QSignalSpy bannerLoaded(banner, &WebBrowser::downloadComplete);
     QTRY_VERIFY(main->bannerStarted());
-    QVERIFY(bannerLoaded.wait(30000));
+    QVERIFY(test::pageSignalArrived(bannerLoaded));
     // The program's own banner shows in the strip, in the skin's accent colour.
     const QColor accent = program->skin()->skin().colour(QStringLiteral("accent"));
     const QRect strip(banner->mapTo(main, QPoint(0, 0)),
@@ -124,7 +125,7 @@ void tst_skin_screenshots::browserWindowOnProductPage() {
     QVERIFY(browser);
     auto *page = browser->findChild<WebBrowser *>(QStringLiteral("WebBrowser1"));
     QSignalSpy loaded(page, &WebBrowser::downloadComplete);
-    QVERIFY(loaded.wait(30000));
+    QVERIFY(test::pageSignalArrived(loaded));
     QVERIFY(QTest::qWaitForWindowExposed(browser));
     QCOMPARE(browser->windowTitle(), QStringLiteral("Varnook - Quillmere"));
     const QColor accent = program->skin()->skin().colour(QStringLiteral("accent"));

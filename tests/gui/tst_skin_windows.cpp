@@ -5,6 +5,7 @@
 #include "EntryListView.h"
 #include "FakePlatform.h"
 #include "MainWindow.h"
+#include "PageLoads.h"
 #include "PictureBox.h"
 #include "Skin.h"
 #include "SkinEngine.h"
@@ -215,7 +216,7 @@ void tst_skin_windows::listIsUsableBeforeTheBannerArrives() {
     QTRY_VERIFY(main->bannerStarted());
     QCOMPARE(bannerStartedAfterPaint, std::optional<bool>(false));
     QVERIFY(banner->view());
-    QVERIFY(arrived.wait(30000));
+    QVERIFY(test::pageSignalArrived(arrived));
     QCOMPARE(banner->locationUrl(), program->branding().adServerPage);
     QCOMPARE(main->geometry(), shown);
     QCOMPARE(main->client()->size(), clientShown);
@@ -235,7 +236,7 @@ void tst_skin_windows::bannerPageNotReachedShowsOwnBanner() {
     auto *banner = main->findChild<WebBrowser *>(QStringLiteral("wbBanner"));
     QSignalSpy arrived(banner, &WebBrowser::downloadComplete);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("could not load")));
-    QVERIFY(arrived.wait(30000));
+    QVERIFY(test::pageSignalArrived(arrived));
     QCOMPARE(banner->locationUrl(), unreachable.adServerPage);
     QCOMPARE(banner->locationName(), QStringLiteral("Varnook"));
     QString text;
