@@ -10,8 +10,11 @@ constexpr QByteArrayView Prefix = "benched: ";
 }
 
 QByteArray probeLine(const ProbeFigures &figures) {
-    QByteArray line = Prefix.toByteArray() + "ok_ns=" + QByteArray::number(figures.okNs) +
-                      " painted_ns=" + QByteArray::number(figures.paintedNs);
+    QByteArray line = Prefix.toByteArray();
+    if (figures.prompted)
+        line += "launched_ns=" + QByteArray::number(figures.launchedNs) +
+                " prompt_ns=" + QByteArray::number(figures.promptNs) + ' ';
+    line += "ok_ns=" + QByteArray::number(figures.okNs) + " painted_ns=" + QByteArray::number(figures.paintedNs);
     // Only a start that waited (a protected file) has the field: the other lines stay as they were.
     if (figures.waitedNs > 0)
         line += " waited_ns=" + QByteArray::number(figures.waitedNs);
@@ -21,8 +24,11 @@ QByteArray probeLine(const ProbeFigures &figures) {
     if (figures.reloaded)
         line += " reload_seen_ns=" + QByteArray::number(figures.reloadSeenNs) +
                 " reload_painted_ns=" + QByteArray::number(figures.reloadPaintedNs);
+    if (figures.found)
+        line += " key_ns=" + QByteArray::number(figures.keyNs) + " found_ns=" + QByteArray::number(figures.foundNs);
     return line + " startup_hwm_kb=" + QByteArray::number(qint64(figures.startupPeakKb)) +
-           " hwm_kb=" + QByteArray::number(qint64(figures.peakKb));
+           " hwm_kb=" + QByteArray::number(qint64(figures.peakKb)) +
+           " pss_kb=" + QByteArray::number(qint64(figures.pssKb));
 }
 
 std::optional<ProbeFigures> readProbeLine(const QByteArray &output) {
@@ -47,6 +53,9 @@ std::optional<ProbeFigures> readProbeLine(const QByteArray &output) {
         if (waited < 0 || waited > fields.value("painted_ns") - fields.value("ok_ns"))
             return std::nullopt;
         ProbeFigures figures;
+        figures.prompted = fields.contains("launched_ns") && fields.contains("prompt_ns");
+        figures.launchedNs = fields.value("launched_ns");
+        figures.promptNs = fields.value("prompt_ns");
         figures.okNs = fields.value("ok_ns");
         figures.paintedNs = fields.value("painted_ns");
         figures.waitedNs = waited;
@@ -56,17 +65,26 @@ std::optional<ProbeFigures> readProbeLine(const QByteArray &output) {
         figures.reloaded = fields.contains("reload_seen_ns") && fields.contains("reload_painted_ns");
         figures.reloadSeenNs = fields.value("reload_seen_ns");
         figures.reloadPaintedNs = fields.value("reload_painted_ns");
+        figures.found = fields.contains("key_ns") && fields.contains("found_ns");
+        figures.keyNs = fields.value("key_ns");
+        figures.foundNs = fields.value("found_ns");
         figures.startupPeakKb = long(fields.value("startup_hwm_kb"));
         figures.peakKb = long(fields.value("hwm_kb"));
-        // The reload comes after the start-up and the sort click.
+        figures.pssKb = long(fields.value("pss_kb"));
+        // The reload comes after the start-up and the sort click, the key in the find bar last.
         const qint64 beforeReload = figures.clicked ? figures.sortedNs : figures.paintedNs;
+        const qint64 beforeKey = figures.reloaded ? figures.reloadPaintedNs : beforeReload;
         const bool inOrder =
+            (!figures.prompted || (figures.promptNs >= figures.launchedNs && figures.okNs >= figures.promptNs)) &&
             figures.paintedNs >= figures.okNs &&
             (!figures.clicked || (figures.releasedNs >= figures.paintedNs && figures.sortedNs >= figures.releasedNs)) &&
             (!figures.reloaded ||
-             (figures.reloadSeenNs >= beforeReload && figures.reloadPaintedNs >= figures.reloadSeenNs));
+             (figures.reloadSeenNs >= beforeReload && figures.reloadPaintedNs >= figures.reloadSeenNs)) &&
+            (!figures.found || (figures.keyNs >= beforeKey && figures.foundNs >= figures.keyNs));
         if (!inOrder || fields.contains("released_ns") != fields.contains("sorted_ns") ||
-            fields.contains("reload_seen_ns") != fields.contains("reload_painted_ns"))
+            fields.contains("reload_seen_ns") != fields.contains("reload_painted_ns") ||
+            fields.contains("key_ns") != fields.contains("found_ns") ||
+            fields.contains("launched_ns") != fields.contains("prompt_ns"))
             return std::nullopt;
         return figures;
     }

@@ -45,6 +45,8 @@ void Application::showLockStatus(const QString &text) {
 }
 
 void Application::start() {
+    // The data file is read while the splash screen shows.
+    m_session.startReading();
     m_splash = new SplashScreen(m_skin.get());
     connect(m_splash, &SplashScreen::finished, this, &Application::openMainWindow);
     m_splash->start();

@@ -5,6 +5,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <thread>
 
 namespace varnook {
 
@@ -22,6 +23,10 @@ struct SortItem {
 
 constexpr quint32 UnitsPerWord = 4;
 constexpr size_t SmallRange = 16;
+// From this many rows on, folding and sorting are shared by two threads.
+constexpr size_t TwoThreadsFrom = 100000;
+// The first steps of a long sort run until this many ranges wait: enough to share them evenly.
+constexpr size_t RangesToShare = 64;
 
 class Sorter {
 public:
@@ -64,58 +69,105 @@ public:
         return m_text(a.slot).compare(m_text(b.slot), Qt::CaseSensitive);
     }
 
+    struct Range {
+        size_t first;
+        size_t last;
+        quint32 depth;
+    };
+
     // Three-way radix quicksort on the folded texts. Ranges still to sort wait on a stack rather
-    // than in recursion, so that long common beginnings cannot exhaust the call stack.
+    // than in recursion, so that long common beginnings cannot exhaust the call stack. A long list
+    // is first split, its longest range at a time, into ranges that two threads then sort, each
+    // its own.
     void sort(std::vector<SortItem> &items) const {
         loadAll(items, 0, items.size(), 0);
-        struct Range {
-            size_t first;
-            size_t last;
-            quint32 depth;
-        };
         std::vector<Range> pending{{0, items.size(), 0}};
-        const auto at = [&items](size_t index) {
-            return items.begin() + qsizetype(index);
+        if (items.size() < TwoThreadsFrom) {
+            sortRanges(items, pending);
+            return;
+        }
+        const auto longer = [](const Range &a, const Range &b) {
+            return a.last - a.first > b.last - b.first;
         };
+        while (pending.size() < RangesToShare) {
+            const auto longest = std::min_element(pending.begin(), pending.end(), longer);
+            if (longest == pending.end() || longest->last - longest->first <= SmallRange)
+                break;
+            const Range range = *longest;
+            pending.erase(longest);
+            step(items, range, pending);
+        }
+        // The longest ranges first, each to the thread with fewer items so far.
+        std::sort(pending.begin(), pending.end(), longer);
+        std::vector<Range> mine;
+        std::vector<Range> theirs;
+        size_t myCount = 0;
+        size_t theirCount = 0;
+        for (const Range &range : pending) {
+            const bool toMe = myCount <= theirCount;
+            (toMe ? mine : theirs).push_back(range);
+            (toMe ? myCount : theirCount) += range.last - range.first;
+        }
+        std::thread second([&] { sortRanges(items, theirs); });
+        sortRanges(items, mine);
+        second.join();
+    }
+
+    // Sorts the pending ranges, which no other thread touches.
+    void sortRanges(std::vector<SortItem> &items, std::vector<Range> &pending) const {
         while (!pending.empty()) {
             const Range range = pending.back();
             pending.pop_back();
-            const size_t count = range.last - range.first;
-            const auto less = [&](const SortItem &a, const SortItem &b) {
-                return lessFrom(a, b, range.depth);
-            };
-            if (count < 2)
-                continue;
-            if (count <= SmallRange) {
-                std::sort(at(range.first), at(range.last), less);
-                continue;
-            }
-            const quint64 a = items[range.first].units;
-            const quint64 b = items[range.first + count / 2].units;
-            const quint64 c = items[range.last - 1].units;
-            const quint64 pivot = std::max(std::min(a, b), std::min(std::max(a, b), c));
-            // [first, lt) below the pivot, [lt, gt) equal to it, [gt, last) above it.
-            size_t lt = range.first;
-            size_t gt = range.last;
-            size_t i = range.first;
-            while (i < gt) {
-                const quint64 units = items[i].units;
-                if (units < pivot)
-                    std::swap(items[lt++], items[i++]);
-                else if (units > pivot)
-                    std::swap(items[i], items[--gt]);
-                else
-                    ++i;
-            }
-            pending.push_back({range.first, lt, range.depth});
-            pending.push_back({gt, range.last, range.depth});
-            if (endsInWord(pivot)) {
-                // The folded texts end here (or hold a NUL character): compared in full.
-                std::sort(at(lt), at(gt), less);
-            } else {
-                loadAll(items, lt, gt, range.depth + UnitsPerWord);
-                pending.push_back({lt, gt, range.depth + UnitsPerWord});
-            }
+            step(items, range, pending);
+        }
+    }
+
+    // Sorts a small range, or splits a range by its four units at its depth into the ranges below,
+    // equal to and above the pivot, which wait in pending.
+    void step(std::vector<SortItem> &items, const Range &range, std::vector<Range> &pending) const {
+        const auto at = [&items](size_t index) {
+            return items.begin() + qsizetype(index);
+        };
+        const size_t count = range.last - range.first;
+        const auto less = [&](const SortItem &a, const SortItem &b) {
+            return lessFrom(a, b, range.depth);
+        };
+        if (count < 2)
+            return;
+        if (count <= SmallRange) {
+            // The four units held decide most pairs of a small range without reading the block:
+            // where they differ, so do the texts from this depth, in the same order (a text that
+            // ends holds 0 there, and comes first, as it does in full).
+            std::sort(at(range.first), at(range.last), [&](const SortItem &a, const SortItem &b) {
+                return a.units != b.units ? a.units < b.units : lessFrom(a, b, range.depth);
+            });
+            return;
+        }
+        const quint64 a = items[range.first].units;
+        const quint64 b = items[range.first + count / 2].units;
+        const quint64 c = items[range.last - 1].units;
+        const quint64 pivot = std::max(std::min(a, b), std::min(std::max(a, b), c));
+        // [first, lt) below the pivot, [lt, gt) equal to it, [gt, last) above it.
+        size_t lt = range.first;
+        size_t gt = range.last;
+        size_t i = range.first;
+        while (i < gt) {
+            const quint64 units = items[i].units;
+            if (units < pivot)
+                std::swap(items[lt++], items[i++]);
+            else if (units > pivot)
+                std::swap(items[i], items[--gt]);
+            else
+                ++i;
+        }
+        pending.push_back({range.first, lt, range.depth});
+        pending.push_back({gt, range.last, range.depth});
+        if (endsInWord(pivot)) {
+            // The folded texts end here (or hold a NUL character): compared in full.
+            std::sort(at(lt), at(gt), less);
+        } else {
+            loadAll(items, lt, gt, range.depth + UnitsPerWord);
+            pending.push_back({lt, gt, range.depth + UnitsPerWord});
         }
     }
 
@@ -147,10 +199,20 @@ CaseBlindSort::Keys::Keys(quint32 slotCount, const Text &text) {
     }
     m_start[slotCount] = units;
     m_units.resize(units);
-    for (quint32 slot = 0; slot < slotCount; ++slot) {
-        char16_t *out = m_units.data() + m_start[slot];
-        caseFold::foldInto(text(slot), [&out](char16_t unit) { *out++ = unit; });
+    const auto fold = [&](quint32 first, quint32 last) {
+        for (quint32 slot = first; slot < last; ++slot) {
+            char16_t *out = m_units.data() + m_start[slot];
+            caseFold::foldInto(text(slot), [&out](char16_t unit) { *out++ = unit; });
+        }
+    };
+    if (slotCount < TwoThreadsFrom) {
+        fold(0, slotCount);
+        return;
     }
+    // Each half of the rows into its own part of the block, on a thread of its own.
+    std::thread second(fold, slotCount / 2, slotCount);
+    fold(0, slotCount / 2);
+    second.join();
 }
 
 std::vector<quint32> CaseBlindSort::order(const Keys &keys, const std::vector<quint32> &present, const Text &text,

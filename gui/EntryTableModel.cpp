@@ -6,6 +6,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <iterator>
+#include <numeric>
 #include <span>
 #include <unordered_map>
 
@@ -60,7 +62,7 @@ bool EntryTableModel::lessThan(const Entry &a, const Entry &b) const {
 size_t EntryTableModel::sortedPlaceIn(size_t first, size_t last, const Entry &entry) const {
     const auto place =
         std::upper_bound(m_order.begin() + qsizetype(first), m_order.begin() + qsizetype(last), entry,
-                         [this](const Entry &value, quint32 slot) { return lessThan(value, m_slots[slot].entry); });
+                         [this](const Entry &value, quint32 slot) { return lessThan(value, m_slots[slot]); });
     return size_t(place - m_order.begin());
 }
 
@@ -70,7 +72,8 @@ int EntryTableModel::add(const Entry &entry) {
     forgetSortKeys();
     forgetSlotIndex();
     beginInsertRows(QModelIndex(), int(place), int(place));
-    m_slots.push_back(Row{entry, m_nextId++});
+    m_slots.push_back(entry);
+    m_ids.push_back(m_nextId++);
     m_order.insert(m_order.begin() + qsizetype(place), quint32(m_slots.size() - 1));
     foldRow(quint32(m_slots.size() - 1), true);
     endInsertRows();
@@ -80,8 +83,10 @@ int EntryTableModel::add(const Entry &entry) {
 void EntryTableModel::makeRoom(size_t rows) {
     // Room for a quarter more: a file with a few entries more than the list would otherwise move
     // every row to a new block. Room not used costs no memory until it is.
-    if (m_slots.capacity() < rows)
+    if (m_slots.capacity() < rows) {
         m_slots.reserve(rows + rows / 4);
+        m_ids.reserve(rows + rows / 4);
+    }
 }
 
 EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
@@ -92,13 +97,20 @@ EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
     forgetSortKeys();
     forgetSlotIndex();
     beginInsertRows(QModelIndex(), count(), count() + int(entries.size()) - 1);
-    makeRoom(m_slots.size() + entries.size());
-    m_order.reserve(m_order.size() + entries.size());
     const size_t firstSlot = m_slots.size();
-    for (Entry &entry : entries) {
-        m_order.push_back(quint32(m_slots.size()));
-        m_slots.push_back(Row{std::move(entry), m_nextId++});
+    if (m_slots.empty()) {
+        // A list loaded from the file takes the entries' block as it is: a million rows would
+        // otherwise be moved into new memory while the user waits for the list.
+        m_slots = std::move(entries);
+    } else {
+        makeRoom(m_slots.size() + entries.size());
+        std::move(entries.begin(), entries.end(), std::back_inserter(m_slots));
     }
+    m_order.resize(m_slots.size());
+    std::iota(m_order.begin() + qsizetype(firstSlot), m_order.end(), quint32(firstSlot));
+    m_ids.resize(m_slots.size());
+    std::iota(m_ids.begin() + qsizetype(firstSlot), m_ids.end(), m_nextId);
+    m_nextId += m_slots.size() - firstSlot;
     for (size_t slot = firstSlot; slot < m_slots.size(); ++slot)
         foldRow(quint32(slot), true);
     endInsertRows();
@@ -119,9 +131,11 @@ void EntryTableModel::remove(int position) {
     const quint32 last = quint32(m_slots.size() - 1);
     if (slot != last) {
         m_slots[slot] = std::move(m_slots[last]);
+        m_ids[slot] = m_ids[last];
         *std::find(m_order.begin(), m_order.end(), last) = slot;
     }
     m_slots.pop_back();
+    m_ids.pop_back();
     for (const std::unique_ptr<FoldedTexts> &texts : m_folded) {
         if (texts)
             texts->removeRow(slot);
@@ -137,28 +151,27 @@ size_t hashOf(const Entry &entry) {
 
 } // namespace
 
-EntryTableModel::SlotIndex::SlotIndex(const std::vector<Row> &rows) {
-    if (rows.empty())
+EntryTableModel::SlotIndex::SlotIndex(const std::vector<RowId> &ids) {
+    if (ids.empty())
         return;
-    const auto [low, high] =
-        std::minmax_element(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.id < b.id; });
-    m_first = low->id;
+    const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
+    m_first = *low;
     // Ids are handed out in increasing order and rows keep theirs: those of the list's rows mostly
     // lie close together, and a table by id costs a few bytes a row. Otherwise a hash.
-    if (high->id - low->id < 4 * rows.size() + 1024) {
-        m_table.assign(size_t(high->id - low->id + 1), NoSlot);
-        for (quint32 slot = 0; slot < rows.size(); ++slot)
-            m_table[size_t(rows[slot].id - m_first)] = slot;
+    if (*high - *low < 4 * ids.size() + 1024) {
+        m_table.assign(size_t(*high - *low + 1), NoSlot);
+        for (quint32 slot = 0; slot < ids.size(); ++slot)
+            m_table[size_t(ids[slot] - m_first)] = slot;
         return;
     }
-    m_hash.reserve(qsizetype(rows.size()));
-    for (quint32 slot = 0; slot < rows.size(); ++slot)
-        m_hash.insert(rows[slot].id, slot);
+    m_hash.reserve(qsizetype(ids.size()));
+    for (quint32 slot = 0; slot < ids.size(); ++slot)
+        m_hash.insert(ids[slot], slot);
 }
 
 const EntryTableModel::SlotIndex &EntryTableModel::slotIndex() const {
     if (!m_slotIndex)
-        m_slotIndex = std::make_unique<const SlotIndex>(m_slots);
+        m_slotIndex = std::make_unique<const SlotIndex>(m_ids);
     return *m_slotIndex;
 }
 
@@ -173,7 +186,7 @@ std::vector<const Entry *> EntryTableModel::entriesOf(const std::vector<RowId> &
     std::vector<const Entry *> found(ids.size(), nullptr);
     for (size_t i = 0; i < ids.size(); ++i) {
         if (const quint32 slot = index.slotOf(ids[i]); slot != NoSlot)
-            found[i] = &m_slots[slot].entry;
+            found[i] = &m_slots[slot];
     }
     return found;
 }
@@ -205,7 +218,7 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
         std::unordered_multimap<size_t, quint32> slotsByHash;
         for (quint32 slot = 0; slot < m_slots.size(); ++slot) {
             if (!taken[slot])
-                slotsByHash.emplace(hashOf(m_slots[slot].entry), slot);
+                slotsByHash.emplace(hashOf(m_slots[slot]), slot);
         }
         for (size_t i = 0; i < count && !slotsByHash.empty(); ++i) {
             if (ownOf[i] == NoSlot)
@@ -213,7 +226,7 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
             const Entry &entry = entries[ownOf[i]];
             auto [first, last] = slotsByHash.equal_range(hashOf(entry));
             for (auto it = first; it != last; ++it) {
-                if (m_slots[it->second].entry == entry) {
+                if (m_slots[it->second] == entry) {
                     slotOf[i] = it->second;
                     taken[it->second] = true;
                     slotsByHash.erase(it);
@@ -239,18 +252,20 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
     std::vector<quint32> added; // the slots of the new rows
     for (size_t i = 0; i < count; ++i) {
         if (slotOf[i] != NoSlot) {
-            ids[i] = m_slots[slotOf[i]].id;
+            ids[i] = m_ids[slotOf[i]];
             continue;
         }
-        Row row{ownOf[i] != NoSlot ? std::move(entries[ownOf[i]]) : Entry(), m_nextId++};
-        ids[i] = row.id;
+        ids[i] = m_nextId++;
+        Entry entry = ownOf[i] != NoSlot ? std::move(entries[ownOf[i]]) : Entry();
         if (!freed.empty()) {
             slotOf[i] = freed.back();
             freed.pop_back();
-            m_slots[slotOf[i]] = std::move(row);
+            m_slots[slotOf[i]] = std::move(entry);
+            m_ids[slotOf[i]] = ids[i];
         } else {
             slotOf[i] = quint32(m_slots.size());
-            m_slots.push_back(std::move(row));
+            m_slots.push_back(std::move(entry));
+            m_ids.push_back(ids[i]);
         }
         added.push_back(slotOf[i]);
     }
@@ -269,10 +284,12 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
             if (taken[slot]) {
                 movedTo[slot] = holes.back();
                 m_slots[holes.back()] = std::move(m_slots[slot]);
+                m_ids[holes.back()] = m_ids[slot];
                 holes.pop_back();
             }
         }
         m_slots.resize(size);
+        m_ids.resize(size);
         for (quint32 &slot : slotOf) {
             if (movedTo[slot] != NoSlot)
                 slot = movedTo[slot];
@@ -304,7 +321,7 @@ std::vector<quint32> EntryTableModel::sortedJoining(const std::vector<quint32> &
     for (size_t position = 0; position < m_order.size(); ++position)
         present[m_order[position]] = quint32(position);
     const auto text = [this](quint32 slot) -> const QString & {
-        return field(m_slots[slot].entry, m_sortKey);
+        return field(m_slots[slot], m_sortKey);
     };
     // The kept rows are still in the order of their texts, as the list showed them; a sort puts
     // equal texts in their present order, which the list may not have (the file holds them in
@@ -337,6 +354,7 @@ std::vector<quint32> EntryTableModel::sortedJoining(const std::vector<quint32> &
 void EntryTableModel::clear() {
     beginResetModel();
     m_slots.clear();
+    m_ids.clear();
     m_order.clear();
     forgetSortKeys();
     forgetSlotIndex();
@@ -348,8 +366,7 @@ int EntryTableModel::setEntry(int position, const Entry &entry) {
     if (position < 1 || position > count())
         return 0;
     completeFolding();
-    Row &row = rowAt(position);
-    row.entry = entry;
+    m_slots[m_order[size_t(position - 1)]] = entry;
     forgetSortKeys();
     foldRow(m_order[size_t(position - 1)], false);
     emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
@@ -357,12 +374,12 @@ int EntryTableModel::setEntry(int position, const Entry &entry) {
 }
 
 size_t EntryTableModel::moveToSortedPlace(size_t from) {
-    const Entry &entry = m_slots[m_order[from]].entry;
+    const Entry &entry = m_slots[m_order[from]];
     // The other rows are still in order, on either side of this one.
     size_t to = from;
-    if (from > 0 && lessThan(entry, m_slots[m_order[from - 1]].entry))
+    if (from > 0 && lessThan(entry, m_slots[m_order[from - 1]]))
         to = sortedPlaceIn(0, from, entry);
-    else if (from + 1 < m_order.size() && lessThan(m_slots[m_order[from + 1]].entry, entry))
+    else if (from + 1 < m_order.size() && lessThan(m_slots[m_order[from + 1]], entry))
         to = sortedPlaceIn(from + 1, m_order.size(), entry);
     if (to == from || to == from + 1)
         return from;
@@ -382,13 +399,13 @@ std::vector<Entry> EntryTableModel::entries() const {
     std::vector<Entry> result;
     result.reserve(m_order.size());
     for (quint32 slot : m_order)
-        result.push_back(m_slots[slot].entry);
+        result.push_back(m_slots[slot]);
     return result;
 }
 
 int EntryTableModel::positionOf(RowId id) const {
     for (size_t i = 0; i < m_order.size(); ++i) {
-        if (m_slots[m_order[i]].id == id)
+        if (m_ids[m_order[i]] == id)
             return int(i) + 1;
     }
     return 0;
@@ -427,13 +444,12 @@ void EntryTableModel::foldRows(FoldedFields fields, size_t last) {
     constexpr size_t Ahead = 16;
     for (size_t slot = texts->rowCount(); slot < last; ++slot) {
         if (slot + Ahead < last) {
-            withFoldedFields(m_slots[slot + Ahead].entry, names, [](std::span<const QStringView> row) {
+            withFoldedFields(m_slots[slot + Ahead], names, [](std::span<const QStringView> row) {
                 for (const QStringView field : row)
                     __builtin_prefetch(field.data());
             });
         }
-        withFoldedFields(m_slots[slot].entry, names,
-                         [&texts](std::span<const QStringView> row) { texts->appendRow(row); });
+        withFoldedFields(m_slots[slot], names, [&texts](std::span<const QStringView> row) { texts->appendRow(row); });
     }
 }
 
@@ -448,7 +464,7 @@ void EntryTableModel::foldRow(quint32 slot, bool added) {
         FoldedTexts *texts = m_folded[fields].get();
         if (!texts)
             continue;
-        withFoldedFields(m_slots[slot].entry, fields == NamesAndLocations, [&](std::span<const QStringView> row) {
+        withFoldedFields(m_slots[slot], fields == NamesAndLocations, [&](std::span<const QStringView> row) {
             if (added)
                 texts->appendRow(row);
             else
@@ -476,12 +492,12 @@ EntryTableModel::RowFlags EntryTableModel::findRows(const CaseBlindFind &find, b
         within = nullptr;
     const std::optional<QByteArray> bytes = FoldedTexts::bytesOf(find.folded());
     folded(NamesAndLocations).flagHolding(bytes, flags, within, [&](quint32 slot) {
-        const Entry &entry = m_slots[slot].entry;
+        const Entry &entry = m_slots[slot];
         return find.isIn(entry.username) || find.isIn(entry.location);
     });
     if (inPasswords) {
         folded(Passwords).flagHolding(bytes, flags, within,
-                                      [&](quint32 slot) { return find.isIn(m_slots[slot].entry.password); });
+                                      [&](quint32 slot) { return find.isIn(m_slots[slot].password); });
     }
     return flags;
 }
@@ -516,7 +532,7 @@ bool EntryTableModel::toggleSort(int columnHeader) {
 
 std::vector<quint32> EntryTableModel::sortedOrder() {
     const CaseBlindSort::Text text = [this](quint32 slot) -> const QString & {
-        return field(m_slots[slot].entry, m_sortKey);
+        return field(m_slots[slot], m_sortKey);
     };
     std::shared_ptr<const CaseBlindSort::Keys> &keys = m_sortKeys[size_t(std::clamp(m_sortKey, 0, 2))];
     if (!keys)
@@ -560,7 +576,7 @@ QVariant EntryTableModel::data(const QModelIndex &index, int role) const {
     if (m_passwordsHidden && index.column() == 1)
         return hiddenPassword();
     // The cell shows the field shortened; the editor and the copies take it whole from entry().
-    return shortenedText(field(rowAt(index.row() + 1).entry, index.column()));
+    return shortenedText(field(entryAt(index.row() + 1), index.column()));
 }
 
 void EntryTableModel::setPasswordsHidden(bool hidden) {

@@ -47,7 +47,7 @@ public:
     // the very line it was shown from), each row once; entries then hold the other rows', in order.
     std::vector<RowId> replaceAll(std::vector<Entry> entries, const std::vector<RowId> &kept = {});
 
-    const Entry &entry(int position) const { return rowAt(position).entry; }
+    const Entry &entry(int position) const { return entryAt(position); }
     // Replaces a row's texts; while sorting is on the row moves to its sorted place. Returns its position.
     int setEntry(int position, const Entry &entry);
     std::vector<Entry> entries() const;
@@ -55,7 +55,7 @@ public:
     // the rows change.
     std::vector<const Entry *> entriesOf(const std::vector<RowId> &ids) const;
 
-    RowId rowId(int position) const { return rowAt(position).id; }
+    RowId rowId(int position) const { return m_ids[m_order[size_t(position - 1)]]; }
     // The row's current position, or 0 when it is gone.
     int positionOf(RowId id) const;
 
@@ -99,13 +99,7 @@ signals:
     void shownTextsChanged();
 
 private:
-    struct Row {
-        Entry entry;
-        RowId id;
-    };
-
-    Row &rowAt(int position) { return m_slots[m_order[size_t(position - 1)]]; }
-    const Row &rowAt(int position) const { return m_slots[m_order[size_t(position - 1)]]; }
+    const Entry &entryAt(int position) const { return m_slots[m_order[size_t(position - 1)]]; }
     bool lessThan(const Entry &a, const Entry &b) const;
     // Where an entry goes among the rows from first up to last (which are in order): after its equals.
     size_t sortedPlaceIn(size_t first, size_t last, const Entry &entry) const;
@@ -129,7 +123,7 @@ private:
     // The slot of each row by its id, as the rows are when it is made.
     class SlotIndex {
     public:
-        explicit SlotIndex(const std::vector<Row> &rows);
+        explicit SlotIndex(const std::vector<RowId> &ids);
         quint32 slotOf(RowId id) const; // NoSlot for an id no row has
     private:
         RowId m_first = 0;
@@ -142,7 +136,8 @@ private:
 
     // Rows stay in the slot they were added in (a removed row's slot goes to the last row), so
     // that a sort moves only their slot numbers.
-    std::vector<Row> m_slots;
+    std::vector<Entry> m_slots;
+    std::vector<RowId> m_ids;     // the id of the row in each slot
     std::vector<quint32> m_order; // display order: the slot of each position
     // Finding's blocks of folded fields, while prepared: user names and locations, and passwords.
     // Each is made at its first need and then follows every change of a row.

@@ -1,5 +1,6 @@
 #include "Session.h"
 
+#include "BackgroundRead.h"
 #include "ConflictCopies.h"
 #include "DataFileFormat.h"
 #include "DataFileKey.h"
@@ -80,8 +81,18 @@ DataFile Session::inDataFolder() {
     return DataFile(platform().dataFile(QString::fromLatin1(DataFile::FileName)));
 }
 
+Session::~Session() = default;
+
+void Session::startReading() {
+    if (!m_reading)
+        m_reading = std::make_unique<BackgroundRead>(m_file);
+}
+
 bool Session::load() {
-    std::optional<UnlockedData> unlocked = unlockDataFile(m_file);
+    // The box is up while the file is read; a read begun earlier is taken as it is.
+    startReading();
+    const std::unique_ptr<BackgroundRead> reading = std::move(m_reading);
+    std::optional<UnlockedData> unlocked = unlockDataFile(m_file, *reading);
     if (!unlocked) {
         platform().process->endProgram(StartRefusedExitCode);
         return false;
@@ -120,6 +131,19 @@ bool Session::lock() {
 
 EntryTableModel::RowId Session::appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines) {
     const EntryTableModel::RowId first = m_entries.append(std::move(entries));
+    if (m_storedLines.size() <= first) {
+        // The lines go behind the ids before the first one in one step, not one row at a time. Into
+        // an empty list (loading) the block read is taken as it is, when it has room for the slot
+        // before the first id.
+        if (m_storedLines.empty() && lines.capacity() > lines.size() + first - 1) {
+            lines.insert(lines.begin(), size_t(first), StoredLine());
+            m_storedLines = std::move(lines);
+        } else {
+            m_storedLines.resize(size_t(first));
+            std::move(lines.begin(), lines.end(), std::back_inserter(m_storedLines));
+        }
+        return first;
+    }
     for (size_t i = 0; i < lines.size(); ++i)
         keepLine(first + i, std::move(lines[i]));
     return first;

@@ -18,6 +18,7 @@
 
 namespace varnook {
 
+class BackgroundRead;
 struct LoadResult;
 
 // One run's data file and what it holds: the entries as the list shows them, the master password,
@@ -31,6 +32,7 @@ class Session : public QObject {
 
 public:
     explicit Session(DataFile file, QObject *parent = nullptr);
+    ~Session() override;
     // data.enc in the data folder (the program's own folder, or the user's data folder; ProgramFolders).
     static DataFile inDataFolder();
 
@@ -45,6 +47,9 @@ public:
     // watching it. False when the program was ended on the way (refused login, cancelled creation,
     // unreadable file); it then ends with a non-zero exit status.
     bool load();
+    // Starts reading data.enc on a thread, for the next load(): at the program's start, so that the
+    // file is read while the splash screen shows.
+    void startReading();
 
     // Forgets the entries, the master password and the key, for the lock; load() brings them back.
     // False, forgetting nothing, while changes the file lacks cannot be saved (a box said why).
@@ -135,6 +140,8 @@ private:
     void markUnsaved(const QString &reason);
 
     DataFile m_file;
+    // The read startReading() began, until load() takes it.
+    std::unique_ptr<BackgroundRead> m_reading;
     EntryTableModel m_entries;
     // Each row's line as the data file holds it, by row id; null where the row has none yet.
     std::vector<StoredLine> m_storedLines;

@@ -1,14 +1,21 @@
 #include "UnlockDataFile.h"
 
+#include "BackgroundRead.h"
 #include "DataLoader.h"
 #include "MasterPasswordDialogs.h"
+#include "MasterPasswordRules.h"
 #include "Messages.h"
 #include "Platform.h"
 #include "ProtectedLogin.h"
 
+#include <QTimer>
+
 namespace varnook {
 
 namespace {
+
+// Long enough for the password box to be drawn (its window mapped, its first paint sent).
+constexpr int DecodeAfterBoxMs = 50;
 
 std::nullopt_t tellFailure(const QString &text) {
     MessageBoxRequest request;
@@ -30,10 +37,49 @@ UnlockedData loaded(LoadResult read) {
                         std::move(read.key)};
 }
 
+// The file as it is once the password is OK: another computer's save may have come in while the box
+// was up. The new file is taken when the password typed is its master password too; otherwise the
+// list shows what was read before the box, and the session finds the change at its next look.
+LoadResult asItIsNow(const DataFile &file, LoadResult read, const QString &typed) {
+    if (FileIdentity::of(file.path()) == read.disk.identity())
+        return read;
+    LoadResult again = DataLoader::readExisting(file);
+    if (again.state == LoadResult::State::HasMasterPassword &&
+        MasterPasswordRules::matchesStored(typed, again.masterPassword))
+        return again;
+    return read;
+}
+
 } // namespace
 
 std::optional<UnlockedData> unlockDataFile(const DataFile &file) {
-    LoadResult read = DataLoader::read(file);
+    BackgroundRead reading(file);
+    return unlockDataFile(file, reading);
+}
+
+std::optional<UnlockedData> unlockDataFile(const DataFile &file, BackgroundRead &reading) {
+    if (reading.holdsMasterPassword()) {
+        // The box is up before the entries are decoded, which start a moment after it is shown; the
+        // first OK waits for them.
+        QTimer decodeSoon;
+        decodeSoon.setSingleShot(true);
+        QObject::connect(&decodeSoon, &QTimer::timeout, [&reading] { reading.startDecoding(); });
+        decodeSoon.start(DecodeAfterBoxMs);
+        std::optional<LoadResult> read;
+        QString accepted;
+        const bool loggedIn = MasterPasswordDialogs::login([&](const QString &typed) {
+            if (!read)
+                read = reading.take();
+            if (!MasterPasswordRules::matchesStored(typed, read->masterPassword))
+                return false;
+            accepted = typed;
+            return true;
+        });
+        if (!loggedIn)
+            return std::nullopt;
+        return loaded(asItIsNow(file, std::move(*read), accepted));
+    }
+    LoadResult read = reading.take();
     switch (read.state) {
     case LoadResult::State::CouldNotCreate:
         return tellFailure(Messages::createFailed(file.path(), read.reason));

@@ -14,6 +14,8 @@
 
 namespace varnook {
 
+class BackgroundRead;
+
 // What the start hands to the main window once the data file is open.
 struct UnlockedData {
     QString masterPassword;
@@ -33,5 +35,9 @@ struct UnlockedData {
 // later one. Nothing when the program has to end: the login was refused, the creation cancelled, or
 // the file could not be read or written (a box has told the user).
 std::optional<UnlockedData> unlockDataFile(const DataFile &file);
+// The same with the file's read started before (BackgroundRead): the login box is up while its
+// entries are decoded, and the bytes read then are what it asks for. A file replaced before the
+// password's OK is read again and taken when that password is its own as well.
+std::optional<UnlockedData> unlockDataFile(const DataFile &file, BackgroundRead &reading);
 
 } // namespace varnook

@@ -17,22 +17,30 @@ LoadResult failure(LoadResult::State state, const QString &reason) {
 
 } // namespace
 
-LoadResult DataLoader::read(const DataFile &file) {
+LoadResult DataLoader::read(const DataFile &file, const std::function<void(const QByteArray &bytes)> &bytesRead) {
     if (const FileResult made = file.ensure(); !made) {
         // Something that is no file in its place cannot be read; otherwise making the file failed.
         const QFileInfo info(file.path());
         const bool blocked = info.exists() && !info.isFile();
         return failure(blocked ? LoadResult::State::CouldNotRead : LoadResult::State::CouldNotCreate, made.reason());
     }
-    return readExisting(file);
+    return readFile(file, {}, {}, bytesRead);
 }
 
 LoadResult DataLoader::readExisting(const DataFile &file, const std::shared_ptr<const FileKey> &key,
                                     const DataFileFormat::HeldLine &held) {
+    return readFile(file, key, held, {});
+}
+
+LoadResult DataLoader::readFile(const DataFile &file, const std::shared_ptr<const FileKey> &key,
+                                const DataFileFormat::HeldLine &held,
+                                const std::function<void(const QByteArray &bytes)> &bytesRead) {
     QByteArray bytes;
     DataFile::ReadVersion version;
     if (const FileResult read = file.read(bytes, &version); !read)
         return failure(LoadResult::State::CouldNotRead, read.reason());
+    if (bytesRead)
+        bytesRead(bytes);
     LoadResult result = fromBytes(bytes, held);
     result.disk = DiskState::ofBytesRead(version.identity, bytes);
     result.changedWhileRead = version.changedWhileRead;

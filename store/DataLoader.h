@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -56,7 +57,9 @@ class DataLoader {
 public:
     // Reads the file; one that is missing is first made with one empty line, as the first start
     // leaves it even when no master password is created.
-    static LoadResult read(const DataFile &file);
+    // bytesRead, when given, gets the bytes as soon as they are read, before their entries are
+    // decoded: a caller on another thread can ask for the password meanwhile.
+    static LoadResult read(const DataFile &file, const std::function<void(const QByteArray &bytes)> &bytesRead = {});
     // Reads a file that is there already, never making one: for a file another program may have
     // removed meanwhile. A missing file is CouldNotRead.
     // A protected file is opened with key when key belongs to it (this run's file read again), and
@@ -75,6 +78,9 @@ public:
                        const DataFileFormat::HeldLine &held = {});
 
 private:
+    static LoadResult readFile(const DataFile &file, const std::shared_ptr<const FileKey> &key,
+                               const DataFileFormat::HeldLine &held,
+                               const std::function<void(const QByteArray &bytes)> &bytesRead);
     static LoadResult fromPlainBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held);
 };
 

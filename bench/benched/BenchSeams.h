@@ -9,8 +9,9 @@ namespace varnook::bench {
 
 using Clock = std::chrono::steady_clock;
 
-// The password box answered without a person: it returns the password the benchmark handed over
-// and notes when it was "OK"ed. Any other box is not part of a measured start: the run fails.
+// The password box answered without a person: it shows a real box, notes when the X server has drawn
+// it, types the password the benchmark handed over and notes when it was "OK"ed. Any other box is not
+// part of a measured start: the run fails.
 class AnsweringDialogs : public Dialogs {
 public:
     explicit AnsweringDialogs(QString password)
@@ -21,6 +22,8 @@ public:
     // Runs work off the UI thread, as the desktop does, and notes how long it took.
     void waitFor(const QString &text, const QString &title, const std::function<void()> &work) override;
 
+    // When the first password box was on the X server, taking keys.
+    std::optional<Clock::time_point> promptTime() const { return m_promptTime; }
     // When the last password box was answered.
     std::optional<Clock::time_point> okTime() const { return m_okTime; }
     // How long the work behind wait boxes took since the last password box (deriving a key).
@@ -28,6 +31,7 @@ public:
 
 private:
     QString m_password;
+    std::optional<Clock::time_point> m_promptTime;
     std::optional<Clock::time_point> m_okTime;
     Clock::duration m_waited{};
     int m_asked = 0;

@@ -1,6 +1,7 @@
 #include "PaintProbe.h"
 
 #include "EntryListView.h"
+#include "FindBar.h"
 #include "MainWindow.h"
 #include "Platform.h"
 #include "ProbeLine.h"
@@ -8,10 +9,13 @@
 #include "WebBrowser.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QMap>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -27,6 +31,10 @@ namespace {
 constexpr int BannerWaitMs = 10000;
 // The session looks at a changed file after a moment of quiet; far more means it never did.
 constexpr int ReloadWaitMs = 30000;
+// A user opens the find bar and types a moment later: the bar's folding of the rows is done by then.
+constexpr int FindBarOpenMs = 2000;
+// The key the find bar gets: one that many of the benchmark's entries hold, and some do not.
+constexpr quint32 FindKey = 'q';
 } // namespace
 
 namespace {
@@ -49,6 +57,46 @@ long statusFigureKb(const QByteArray &name) {
     return 0;
 }
 
+// The proportional set size of this process and of its descendants (the web engine's helpers), in kB:
+// what a system monitor counts for the program. 0 when this process's own cannot be read.
+long programPssKb() {
+    // Each process's parent, from /proc/<pid>/stat: "pid (name) state ppid …", the name may hold blanks.
+    QMap<long, QList<long>> children;
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &name : processes) {
+        bool isProcess = false;
+        const long pid = name.toLong(&isProcess);
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(name));
+        if (!isProcess || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1)
+            children[fields[1].toLong()].append(pid);
+    }
+    const auto pssOf = [](long pid) {
+        QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+        if (!rollup.open(QIODevice::ReadOnly))
+            return 0L;
+        for (const QByteArray &line : rollup.readAll().split('\n')) {
+            if (line.startsWith("Pss:"))
+                return line.mid(4).trimmed().split(' ').first().toLong();
+        }
+        return 0L;
+    };
+    const long own = pssOf(long(QCoreApplication::applicationPid()));
+    if (own == 0)
+        return 0;
+    long total = 0;
+    QList<long> pending = {long(QCoreApplication::applicationPid())};
+    while (!pending.isEmpty()) {
+        const long pid = pending.takeLast();
+        total += pssOf(pid);
+        pending += children.value(pid);
+    }
+    return total;
+}
+
 // Where the memory is, for working out what to shrink: /proc/self/smaps when VARNOOK_BENCH_SMAPS
 // names a file.
 void copyMemoryMap() {
@@ -69,15 +117,17 @@ void copyMemoryMap() {
 
 } // namespace
 
-PaintProbe::PaintProbe(const AnsweringDialogs &dialogs, bool clickHeader, QString reloadFrom, QObject *parent)
+PaintProbe::PaintProbe(const AnsweringDialogs &dialogs, Steps steps, QObject *parent)
     : QObject(parent)
     , m_dialogs(dialogs)
-    , m_clickHeader(clickHeader)
-    , m_reloadFrom(std::move(reloadFrom)) {
+    , m_clickHeader(steps.clickHeader)
+    , m_reloadFrom(std::move(steps.reloadFrom))
+    , m_findKey(steps.findKey)
+    , m_launched(steps.launched) {
     if (!m_server.isValid())
         failRun("the program does not run on the X server (QT_QPA_PLATFORM=xcb)");
-    if (m_clickHeader && !m_server.hasFakeInput())
-        failRun("the X server has no XTest extension to click with");
+    if ((m_clickHeader || m_findKey) && !m_server.hasFakeInput())
+        failRun("the X server has no XTest extension to click and type with");
 }
 
 bool PaintProbe::isListViewport(const QWidget *widget) const {
@@ -132,8 +182,21 @@ bool PaintProbe::eventFilter(QObject *watched, QEvent *event) {
         if (event->type() == QEvent::Paint && notePaint(widget))
             QMetaObject::invokeMethod(this, &PaintProbe::onReloadPainted, Qt::QueuedConnection);
         break;
+    case Stage::WaitingForKey:
+        if (event->type() == QEvent::KeyPress && mainWindow() && watched == mainWindow()->findBar()->findBox()) {
+            m_keyed = Clock::now();
+            m_stage = Stage::WaitingForFindPaint;
+        }
+        break;
+    case Stage::WaitingForFindPaint:
+        if (event->type() == QEvent::Paint && isListViewport(widget)) {
+            m_stage = Stage::Done;
+            QMetaObject::invokeMethod(this, &PaintProbe::onFoundPainted, Qt::QueuedConnection);
+        }
+        break;
     case Stage::Settling:
     case Stage::WaitingForReload:
+    case Stage::OpeningFindBar:
     case Stage::Done:
         break;
     }
@@ -199,9 +262,10 @@ void PaintProbe::readPeak() {
     // Before the reload, which holds the old and the new list for a moment: the rss line is the
     // start-up's and the sort's.
     m_peakKb = statusFigureKb("VmHWM:");
+    m_pssKb = programPssKb();
     MainWindow *main = mainWindow();
     if (m_reloadFrom.isEmpty() || !main) {
-        report();
+        startFind();
         return;
     }
     startReload(main);
@@ -232,6 +296,35 @@ void PaintProbe::startReload(MainWindow *main) {
 void PaintProbe::onReloadPainted() {
     m_server.roundTrip();
     m_reloaded = Clock::now();
+    startFind();
+}
+
+void PaintProbe::startFind() {
+    MainWindow *main = mainWindow();
+    if (!m_findKey || !main) {
+        report();
+        return;
+    }
+    m_stage = Stage::OpeningFindBar;
+    main->activateWindow();
+    main->findAction()->trigger();
+    QTimer::singleShot(FindBarOpenMs, this, [this] {
+        MainWindow *main = mainWindow();
+        if (!main || !main->findBar()->findBox()->hasFocus())
+            failRun("the find bar's box did not take the focus");
+        m_stage = Stage::WaitingForKey;
+        if (!m_server.typeKey(FindKey))
+            failRun("no key of the X server's keyboard types the find bar's key");
+        QTimer::singleShot(ReloadWaitMs, this, [this] {
+            if (m_stage != Stage::Done)
+                failRun("the find bar's key did not filter the list");
+        });
+    });
+}
+
+void PaintProbe::onFoundPainted() {
+    m_server.roundTrip();
+    m_found = Clock::now();
     report();
 }
 
@@ -241,6 +334,11 @@ void PaintProbe::report() {
     m_stage = Stage::Done;
     m_reported = true;
     ProbeFigures figures;
+    figures.prompted = m_launched && m_dialogs.promptTime();
+    if (figures.prompted) {
+        figures.launchedNs = nanoseconds(*m_launched);
+        figures.promptNs = nanoseconds(*m_dialogs.promptTime());
+    }
     figures.okNs = nanoseconds(*m_dialogs.okTime());
     figures.paintedNs = nanoseconds(m_painted);
     figures.waitedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(m_startupWaited).count();
@@ -252,6 +350,10 @@ void PaintProbe::report() {
     figures.reloadPaintedNs = nanoseconds(m_reloaded);
     figures.startupPeakKb = m_startupPeakKb;
     figures.peakKb = m_peakKb;
+    figures.pssKb = m_pssKb;
+    figures.found = m_found != Clock::time_point();
+    figures.keyNs = nanoseconds(m_keyed);
+    figures.foundNs = nanoseconds(m_found);
     std::printf("%s\n", probeLine(figures).constData());
     std::fflush(stdout);
     copyMemoryMap();

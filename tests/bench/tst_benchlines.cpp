@@ -128,6 +128,37 @@ private slots:
         QCOMPARE(read->startupMs(), 1245.563735);
     }
 
+    // The launch, the password box, the key in the find bar and the whole program's memory.
+    void probeLineWithPromptAndFind() {
+        ProbeFigures written;
+        written.prompted = true;
+        written.launchedNs = 12661000000000;
+        written.promptNs = 12661271500000;
+        written.okNs = 12661382943242;
+        written.paintedNs = 12661628506977;
+        written.found = true;
+        written.keyNs = 12663000000000;
+        written.foundNs = 12663041250000;
+        written.startupPeakKb = 145988;
+        written.peakKb = 152400;
+        written.pssKb = 203511;
+        const std::optional<ProbeFigures> read = readProbeLine("Sandboxing disabled by user.\n" + probeLine(written));
+        QVERIFY(read);
+        QVERIFY(read->prompted);
+        QCOMPARE(read->promptMs(), 271.5);
+        QCOMPARE(read->startupMs(), 245.563735);
+        QVERIFY(read->found);
+        QCOMPARE(read->findMs(), 41.25);
+        QCOMPARE(read->pssKb, 203511L);
+        // A line without them reads as before: nothing timed, no memory of the helpers.
+        const std::optional<ProbeFigures> plain =
+            readProbeLine("benched: ok_ns=1 painted_ns=2 startup_hwm_kb=3 hwm_kb=4");
+        QVERIFY(plain);
+        QVERIFY(!plain->prompted);
+        QVERIFY(!plain->found);
+        QCOMPARE(plain->pssKb, 0L);
+    }
+
     void probeLineRefused_data() {
         QTest::addColumn<QByteArray>("output");
         QTest::newRow("no line") << QByteArray("benched:ok_ns=1 painted_ns=2 startup_hwm_kb=3 hwm_kb=4\n");
@@ -153,6 +184,19 @@ private slots:
         QTest::newRow("reload seen before the sort's repaint")
             << QByteArray("benched: ok_ns=1 painted_ns=2 released_ns=3 sorted_ns=9 reload_seen_ns=8 "
                           "reload_painted_ns=10 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("launch without the password box")
+            << QByteArray("benched: launched_ns=1 ok_ns=2 painted_ns=3 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("password box before the launch")
+            << QByteArray("benched: launched_ns=5 prompt_ns=4 ok_ns=6 painted_ns=7 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("OK before the password box")
+            << QByteArray("benched: launched_ns=1 prompt_ns=4 ok_ns=3 painted_ns=7 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("key without the filtered list")
+            << QByteArray("benched: ok_ns=1 painted_ns=2 key_ns=3 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("filtered list before the key")
+            << QByteArray("benched: ok_ns=1 painted_ns=2 key_ns=9 found_ns=8 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("key before the reload's paint")
+            << QByteArray("benched: ok_ns=1 painted_ns=2 reload_seen_ns=3 reload_painted_ns=9 key_ns=8 "
+                          "found_ns=10 startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("reload seen before the start-up's paint") << QByteArray(
             "benched: ok_ns=1 painted_ns=5 reload_seen_ns=4 reload_painted_ns=10 startup_hwm_kb=3 hwm_kb=4");
     }

@@ -68,6 +68,34 @@ private slots:
         QVERIFY(!splash->timer()->isActive());
     }
 
+    // The file is read from the start, under the splash screen. Another computer's save that comes
+    // in before the password's OK is what the list shows; the session then sees nothing new.
+    void fileReplacedBeforeTheOkIsTheOneShown() {
+        FakePlatform fake;
+        writeDataFile(fake, "secret", {"ann|||pw1|||a.example"});
+        Application &app = newApplication();
+        app.start();
+        app.splashScreen()->timer()->stop();
+        fake.dialogs.onShow = [&](const ShownBox &) {
+            const QString incoming = fake.dataFile() + QStringLiteral(".incoming");
+            QFile::rename(fake.dataFile(), incoming);
+            writeDataFile(fake, "secret", {"ann|||pw1|||a.example", "bob|||pw2|||b.example"});
+            QFile::remove(incoming);
+        };
+        fake.dialogs.answerInput(QStringLiteral("secret"));
+        MainWindow *main = app.openMainWindow();
+        QVERIFY(main);
+        QCOMPARE(fake.dialogs.shown.size(), 1);
+        QCOMPARE(main->statusLine()->text(), QStringLiteral("Loaded 2 entries"));
+        QCOMPARE(app.session().entries().count(), 2);
+        QCOMPARE(app.session().entries().entry(2).username, QStringLiteral("bob"));
+        int looks = 0;
+        connect(&app.session(), &Session::reloadStarted, main, [&] { ++looks; });
+        app.session().checkForChanges();
+        QCOMPARE(looks, 0);
+        QCOMPARE(app.session().entries().count(), 2);
+    }
+
     void realTimerOpensTheMainWindow() {
         FakePlatform fake;
         writeDataFile(fake, "secret");

@@ -3,6 +3,9 @@
 #include "FileHelpers.h"
 #include "UnlockDataFile.h"
 
+#include "BackgroundRead.h"
+#include "DataFileFormat.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -18,6 +21,22 @@ const QByteArray SavedFile = hexBytes("F0 E1 F3 F3 0D 0A"
                                       "E2 EF E2 FC FC FC F0 F7 B1 FC FC FC F8 AE EF F2 E7 0D 0A"
                                       "0D 0A");
 const Entry Bob{QStringLiteral("bob"), QStringLiteral("pw1"), QStringLiteral("x.org")};
+
+// Long enough to be decoded on two threads, half each.
+std::vector<Entry> manyEntries(int count, const QString &prefix) {
+    std::vector<Entry> entries;
+    for (int i = 0; i < count; ++i)
+        entries.push_back(
+            Entry{prefix + QString::number(i), QStringLiteral("pw%1").arg(i), QStringLiteral("site%1.example").arg(i)});
+    return entries;
+}
+
+// Another program's save: a new file renamed over the data file.
+void replaceFile(const QString &path, const QByteArray &bytes) {
+    writeBytes(path + QStringLiteral(".incoming"), bytes);
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::rename(path + QStringLiteral(".incoming"), path));
+}
 
 std::optional<UnlockedData> unlock(const FakePlatform &fake) {
     return unlockDataFile(DataFile(fake.dataFile()));
@@ -40,6 +59,11 @@ private slots:
     void creationThatCannotBeStored();
     void firstStartInAFolderThatCannotBeWritten();
     void firstStartStoresOnlyAPasswordThatReadsBack();
+    void longFileReadWhileTheBoxIsUp();
+    void cancelWhileALongFileIsRead();
+    void fileReplacedWhileTheBoxIsUp_data();
+    void fileReplacedWhileTheBoxIsUp();
+    void whatTheBoxAsksIsToldByTheBytes();
 };
 
 void tst_UnlockDataFile::firstStartWithoutAFile() {
@@ -226,6 +250,103 @@ void tst_UnlockDataFile::firstStartStoresOnlyAPasswordThatReadsBack() {
     QVERIFY(next->entries.empty());
     QCOMPARE(next->status, QStringLiteral("Loaded 0 entries"));
     QCOMPARE(fake.dialogs.shown.size(), 1);
+}
+
+// The read started before the box: a wrong password and then the right one give every entry of the
+// file, in its order, with the boxes as they always were.
+void tst_UnlockDataFile::longFileReadWhileTheBoxIsUp() {
+    FakePlatform fake;
+    const std::vector<Entry> entries = manyEntries(40000, QStringLiteral("user"));
+    const QByteArray file = DataFileFormat::serialize(QStringLiteral("pass"), entries);
+    QVERIFY(file.size() > 1024 * 1024);
+    writeBytes(fake.dataFile(), file);
+    BackgroundRead reading(DataFile(fake.dataFile()));
+    fake.dialogs.answerInput(QStringLiteral("Pass"));
+    fake.dialogs.answerMessage(MessageAnswer::Retry);
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const std::optional<UnlockedData> outcome = unlockDataFile(DataFile(fake.dataFile()), reading);
+    QVERIFY(outcome);
+    QCOMPARE(outcome->status, QStringLiteral("Loaded 40000 entries"));
+    QVERIFY(outcome->entries == entries);
+    QCOMPARE(outcome->storedLines.size(), entries.size());
+    QCOMPARE(outcome->storedLines[39999].bytes(), DataFileFormat::storedLine(entries[39999]));
+    QCOMPARE(outcome->disk.identity(), FileIdentity::of(fake.dataFile()));
+    QCOMPARE(fake.dialogs.shown.size(), 3);
+    QCOMPARE(fake.dialogs.shown[0].title, LoginTitle);
+    QCOMPARE(fake.dialogs.shown[1].title, QStringLiteral("Incorrect Password"));
+    QCOMPARE(fake.dialogs.shown[2].title, LoginTitle);
+    QCOMPARE(readBytes(fake.dataFile()), file);
+}
+
+void tst_UnlockDataFile::cancelWhileALongFileIsRead() {
+    FakePlatform fake;
+    const QByteArray file = DataFileFormat::serialize(QStringLiteral("pass"), manyEntries(40000, QStringLiteral("u")));
+    writeBytes(fake.dataFile(), file);
+    fake.dialogs.answerInput(QString());
+    fake.dialogs.answerMessage(MessageAnswer::Cancel);
+    QVERIFY(!unlock(fake));
+    QCOMPARE(fake.dialogs.shown.size(), 2);
+    QCOMPARE(fake.dialogs.shown[1].title, QStringLiteral("Incorrect Password"));
+    QCOMPARE(readBytes(fake.dataFile()), file);
+}
+
+// Another computer's save comes in while the box is up. Under the same master password the list is
+// the new file's; under another one it is what was read before the box (the session finds the
+// change at its next look), and the password asked for is the one of the file as read then.
+void tst_UnlockDataFile::fileReplacedWhileTheBoxIsUp_data() {
+    QTest::addColumn<QString>("newPassword");
+    QTest::addColumn<bool>("newFileTaken");
+    QTest::newRow("same master password") << QStringLiteral("pass") << true;
+    QTest::newRow("another master password") << QStringLiteral("other") << false;
+}
+void tst_UnlockDataFile::fileReplacedWhileTheBoxIsUp() {
+    QFETCH(QString, newPassword);
+    QFETCH(bool, newFileTaken);
+    FakePlatform fake;
+    const std::vector<Entry> before = manyEntries(30000, QStringLiteral("mine"));
+    std::vector<Entry> after = before;
+    after.push_back(Entry{QStringLiteral("theirs"), QStringLiteral("pw"), QStringLiteral("other.example")});
+    const QByteArray oldFile = DataFileFormat::serialize(QStringLiteral("pass"), before);
+    const QByteArray newFile = DataFileFormat::serialize(newPassword, after);
+    writeBytes(fake.dataFile(), oldFile);
+    const FileIdentity oldIdentity = FileIdentity::of(fake.dataFile());
+    BackgroundRead reading(DataFile(fake.dataFile()));
+    fake.dialogs.onShow = [&](const ShownBox &box) {
+        if (box.title == LoginTitle)
+            replaceFile(fake.dataFile(), newFile);
+    };
+    fake.dialogs.answerInput(QStringLiteral("pass"));
+    const std::optional<UnlockedData> outcome = unlockDataFile(DataFile(fake.dataFile()), reading);
+    QVERIFY(outcome);
+    QCOMPARE(fake.dialogs.shown.size(), 1);
+    QCOMPARE(outcome->masterPassword, QStringLiteral("pass"));
+    QVERIFY(outcome->entries == (newFileTaken ? after : before));
+    QCOMPARE(outcome->storedLines.size(), outcome->entries.size());
+    QCOMPARE(outcome->status, QStringLiteral("Loaded %1 entries").arg(outcome->entries.size()));
+    QCOMPARE(outcome->disk.identity(), newFileTaken ? FileIdentity::of(fake.dataFile()) : oldIdentity);
+    QCOMPARE(readBytes(fake.dataFile()), newFile);
+}
+
+// Only the plain form with a master password is asked for before its entries are decoded; the other
+// cases wait for the whole read, as before.
+void tst_UnlockDataFile::whatTheBoxAsksIsToldByTheBytes() {
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), SavedFile);
+    QVERIFY(BackgroundRead(DataFile(fake.dataFile())).holdsMasterPassword());
+    writeBytes(fake.dataFile(), hexBytes("0D 0A") + SavedFile.mid(6));
+    QVERIFY(!BackgroundRead(DataFile(fake.dataFile())).holdsMasterPassword());
+    // A folder in the file's place cannot be read at all.
+    QVERIFY(QFile::remove(fake.dataFile()));
+    QVERIFY(QDir().mkpath(fake.dataFile()));
+    BackgroundRead unreadable{DataFile(fake.dataFile())};
+    QVERIFY(!unreadable.holdsMasterPassword());
+    QCOMPARE(unreadable.take().state, LoadResult::State::CouldNotRead);
+    // A missing file is made with its one empty line, as at every first start.
+    const QString missing = QDir(fake.programFolder()).filePath(QStringLiteral("new.enc"));
+    BackgroundRead made{DataFile(missing)};
+    QVERIFY(!made.holdsMasterPassword());
+    QCOMPARE(made.take().state, LoadResult::State::NeedsMasterPassword);
+    QCOMPARE(readBytes(missing), QByteArray("\r\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_UnlockDataFile)
