@@ -1,5 +1,7 @@
 #include "BufferedWriter.h"
 
+#include "SecretBytes.h"
+
 #include <cstring>
 
 namespace varnook {
@@ -7,6 +9,10 @@ namespace varnook {
 BufferedWriter::BufferedWriter(BlockSink sink, qsizetype blockSize)
     : m_sink(std::move(sink))
     , m_block(blockSize, Qt::Uninitialized) {}
+
+BufferedWriter::~BufferedWriter() {
+    wipe(m_block.data(), std::size_t(m_block.size()));
+}
 
 void BufferedWriter::pass(QByteArrayView bytes) {
     // After a failure nothing more goes out: a file with a hole in it is worse than a short one.

@@ -16,6 +16,8 @@ public:
     static constexpr qsizetype DefaultBlockSize = 256 * 1024;
 
     explicit BufferedWriter(BlockSink sink, qsizetype blockSize = DefaultBlockSize);
+    // The block is wiped: it held lines of the data file, passwords among them.
+    ~BufferedWriter();
     BufferedWriter(const BufferedWriter &) = delete;
     BufferedWriter &operator=(const BufferedWriter &) = delete;
 

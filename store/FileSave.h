@@ -37,6 +37,10 @@ public:
     const DiskState &written() const { return m_written; }
 
 private:
+    // How many bytes are written before the disk is asked to start on them.
+    static constexpr qint64 WritebackStep = 4 * 1024 * 1024;
+    bool startWriteback();
+
     QString m_path;
     QString m_stagingPath;
     DataFile::Access m_access;
@@ -44,6 +48,8 @@ private:
     std::optional<BufferedWriter> m_out;
     DiskState m_written;
     bool m_open = false;
+    qint64 m_started = 0;    // bytes the disk was asked to start writing
+    qint64 m_notStarted = 0; // bytes written after those
 };
 
 } // namespace varnook
