@@ -4,7 +4,6 @@
 #include "FileExists.h"
 #include "FileKey.h"
 #include "FileSave.h"
-#include "HugePages.h"
 #include "ProtectedForm.h"
 #include "SaveTemporaries.h"
 
@@ -225,7 +224,7 @@ FileResult DataFile::read(QByteArray &bytes, ReadVersion *version) const {
     if (const FileResult opened = openForReading(file); !opened)
         return opened;
     const FileIdentity before = FileIdentity::ofDescriptor(file.handle());
-    bytes = readWhole(file, before.size);
+    bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return FileResult::failure(file.errorString());
     if (version) {
