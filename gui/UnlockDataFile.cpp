@@ -14,8 +14,10 @@ namespace varnook {
 
 namespace {
 
-// Long enough for the password box to be drawn (its window mapped, its first paint sent).
-constexpr int DecodeAfterBoxMs = 50;
+// Long enough for the password box to be drawn (its window mapped, its first paint sent) on a busy
+// machine too: decoding a million entries takes both cores for a third of a second, and begun 50 ms
+// after the box it held the box back by as much. The user is still typing then.
+constexpr int DecodeAfterBoxMs = 400;
 
 std::nullopt_t tellFailure(const QString &text) {
     MessageBoxRequest request;
