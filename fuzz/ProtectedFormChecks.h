@@ -11,9 +11,9 @@ namespace varnook {
 //
 // As a file: DataLoader::fromBytes and ProtectedForm::open agree on what the bytes are; every
 // failure is reported (a damaged file has a reason); a body that opens is exactly what was sealed
-// (sealed again with the file's own nonce, it gives the very bytes back).
-// As a plain form: the bytes sealed open to the very bytes, and a changed byte or a cut anywhere in
-// the sealed file (at a place the input chooses) never opens.
+// (for version 1: sealed again with the file's own nonce, it gives the very bytes back).
+// As a plain form, sealed in one piece and in pieces: the bytes sealed open to the very bytes, and a
+// changed byte or a cut anywhere in the sealed file (at a place the input chooses) never opens.
 //
 // Returns the property the input breaks, or an empty text.
 QString protectedFormFault(QByteArrayView bytes);

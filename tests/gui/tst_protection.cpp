@@ -43,7 +43,7 @@ QByteArray openedOnDisk(const FakePlatform &fake, const QString &password) {
     LoadResult read = DataLoader::readExisting(DataFile(fake.dataFile()));
     if (read.state != LoadResult::State::Protected)
         return "not protected";
-    const auto key = DataFileKey::derive(password, read.header.cost, read.header.salt);
+    const auto key = DataFileKey::derive(password, read.header.cost, read.header.salt, read.header.version);
     if (!DataLoader::unseal(read, key) || read.state != LoadResult::State::HasMasterPassword)
         return "not opened";
     return read.plain;
@@ -52,7 +52,7 @@ QByteArray openedOnDisk(const FakePlatform &fake, const QString &password) {
 // The key another computer holds for the same protected file: the same salt, the same password.
 std::shared_ptr<const FileKey> keyOfFileOnDisk(const FakePlatform &fake, const QString &password) {
     const LoadResult read = DataLoader::readExisting(DataFile(fake.dataFile()));
-    return DataFileKey::derive(password, read.header.cost, read.header.salt);
+    return DataFileKey::derive(password, read.header.cost, read.header.salt, read.header.version);
 }
 
 QByteArray plainOf(const QList<QByteArray> &lines) {
