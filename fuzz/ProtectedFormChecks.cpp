@@ -178,6 +178,14 @@ QByteArray sealedForFuzzing(QByteArrayView plain) {
     return ProtectedForm::seal(plain, *fuzzKey(), fixedNonce());
 }
 
+QByteArray sealedInPiecesForFuzzing(QByteArrayView plain) {
+    return ProtectedForm::sealInPieces(plain, *fuzzKey());
+}
+
+QByteArray openedForFuzzing(QByteArrayView file) {
+    return ProtectedForm::open(file, *fuzzKey()).plain;
+}
+
 QString protectedFormFault(QByteArrayView bytes) {
     try {
         readAsFile(bytes);

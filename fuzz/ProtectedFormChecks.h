@@ -20,5 +20,9 @@ QString protectedFormFault(QByteArrayView bytes);
 
 // plain sealed under the fixed key with a fixed nonce: the seeds are made so.
 QByteArray sealedForFuzzing(QByteArrayView plain);
+// plain sealed in pieces under the fixed key (the stream's header is random); and the plain form a
+// file opens to under that key, empty when it does not open.
+QByteArray sealedInPiecesForFuzzing(QByteArrayView plain);
+QByteArray openedForFuzzing(QByteArrayView file);
 
 } // namespace varnook

@@ -8,7 +8,7 @@ namespace varnook {
 namespace {
 
 // Enough pieces in flight for one to be gathered, one sealed and one written at the same time.
-constexpr std::uint64_t SlotCount = 4;
+constexpr std::uint64_t SlotCount = 3;
 
 } // namespace
 
@@ -24,7 +24,9 @@ SealedOutput::SealedOutput(BufferedWriter &file, const FileKey &key, std::uint64
         slot.sealed.resize(qsizetype(longest + ProtectedForm::PieceTagSize));
     }
     m_file.write(m_sealer.fileStart());
-    m_thread = std::thread([this] { sealPieces(); });
+    // One piece leaves nothing to overlap: it is sealed on the caller's thread.
+    if (m_sealer.pieceCount() > 1)
+        m_thread = std::thread([this] { sealPieces(); });
 }
 
 SealedOutput::~SealedOutput() {
@@ -69,6 +71,18 @@ bool SealedOutput::write(QByteArrayView plain) {
 }
 
 void SealedOutput::submit() {
+    if (!m_thread.joinable()) {
+        Slot &slot = slotOf(m_gathering);
+        const bool sealed = m_sealer.seal(slot.plain.data(), lengthOf(m_gathering),
+                                          reinterpret_cast<unsigned char *>(slot.sealed.data()));
+        const std::lock_guard lock(m_mutex);
+        m_submitted = m_gathering + 1;
+        m_sealFailed = !sealed;
+        m_sealed += sealed ? 1 : 0;
+        ++m_gathering;
+        m_filled = 0;
+        return;
+    }
     {
         const std::lock_guard lock(m_mutex);
         m_submitted = m_gathering + 1;

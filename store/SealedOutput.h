@@ -22,8 +22,8 @@ class FileKey;
 // Writes a plain form of a size known beforehand to file in the protected form's version 2 while
 // the plain form is being made: its bytes are gathered into pieces of secret memory, a thread of
 // its own seals each full piece while the next one is gathered, and the sealed pieces go to file in
-// order from the caller's thread. So sealing and writing overlap, no plain byte ever reaches the
-// file, and no whole copy of the file is ever in memory.
+// order from the caller's thread (a single piece is sealed there too). So sealing and writing overlap, no plain byte
+// ever reaches the file, and no whole copy of the file is ever in memory.
 class SealedOutput {
 public:
     // Writes the file's signature line and header to file at once.
@@ -74,7 +74,7 @@ private:
     std::uint64_t m_sealed = 0;
     bool m_sealFailed = false;
     bool m_stop = false;
-    std::thread m_thread; // last: it starts once everything above is made
+    std::thread m_thread; // last: it starts once everything above is made; none for a single piece
 };
 
 } // namespace varnook
