@@ -118,7 +118,7 @@ int main(int argc, char *argv[]) {
     }
     for (int n : sizes) {
         const QByteArray plain = DataFileFormat::serialize(Master, bench::typicalEntries(n));
-        const QByteArray protectedFile = ProtectedForm::seal(plain, *key, ProtectedForm::newNonce());
+        const QByteArray protectedFile = ProtectedForm::sealInPieces(plain, *key);
         startup.runs = runsFor(n);
         bench::benchUnlock(startup, n, protectedFile, *key);
         bench::benchProtectedSaves(n, protectedFile, *key, Master, runsFor(n));

@@ -24,7 +24,7 @@ constexpr const char *Name = "unlock_protected";
 // How long deriving the file's key from password takes with its cost and salt; none when it fails.
 std::optional<double> deriveMs(const QString &password, const FileKey &key) {
     const auto start = std::chrono::steady_clock::now();
-    const bool derived = DataFileKey::derive(password, key.cost(), key.salt()) != nullptr;
+    const bool derived = DataFileKey::derive(password, key.cost(), key.salt(), key.formatVersion()) != nullptr;
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return derived ? std::optional<double>(ms) : std::nullopt;
 }

@@ -31,9 +31,10 @@ ExitCode ChangePasswordCommand::run() {
 
     std::shared_ptr<const FileKey> key;
     if (isProtected) {
-        // A new password gets a new salt: nothing derived from the old one opens the new file.
+        // A new password gets a new salt: nothing derived from the old one opens the new file. The
+        // file keeps its format version: an older build elsewhere may still read it.
         const KdfCost cost = m_cost.value_or(KdfCost::forNewFiles());
-        key = DataFileKey::forNewProtection(newPassword, cost);
+        key = DataFileKey::forNewProtection(newPassword, cost, read.key->formatVersion());
         if (!key) {
             DataFileUnlock::tellNoMemory(cost);
             return ExitCode::FileFailure;

@@ -75,19 +75,22 @@ ExitCode CheckCommand::checkProtected(QFile &file) {
         return verdict(1);
     }
     const ProtectedForm::Header &read = std::get<ProtectedForm::Header>(header);
-    Console::out(QStringLiteral("Format version: %1").arg(uchar(start[ProtectedForm::Signature.size()])));
+    Console::out(QStringLiteral("Format version: %1").arg(read.version));
     const QString inMiB =
         read.cost.memoryKiB % 1024 == 0 ? QStringLiteral(" (%1 MiB)").arg(read.cost.memoryKiB / 1024) : QString();
     const QString passes =
         read.cost.passes == 1 ? QStringLiteral("1 pass") : QStringLiteral("%1 passes").arg(read.cost.passes);
     Console::out(
         QStringLiteral("Key derivation: Argon2id, %1 over %2 KiB%3").arg(passes).arg(read.cost.memoryKiB).arg(inMiB));
-    Console::out(QStringLiteral("Cipher: XChaCha20-Poly1305"));
+    Console::out(read.version == ProtectedForm::OnePieceVersion
+                     ? QStringLiteral("Cipher: XChaCha20-Poly1305")
+                     : QStringLiteral("Cipher: XChaCha20-Poly1305 (secretstream), in pieces of %1 KiB")
+                           .arg(ProtectedForm::PieceSize / 1024));
     Console::out(QStringLiteral("Encrypted plain form: %1 bytes").arg(read.bodySize));
     Console::out(QStringLiteral("Entry lines: encrypted, not checked without the master password"));
     size_t count = 0;
-    // Whether the body is whole is told by its tag, with the key; its size is told here.
-    const quint64 expected = quint64(start.size()) + read.bodySize + quint64(ProtectedForm::TagSize);
+    // Whether the body is whole is told by its tags, with the key; its size is told here.
+    const quint64 expected = ProtectedForm::fileSize(read);
     const quint64 size = quint64(file.size());
     if (size < expected) {
         Console::out(

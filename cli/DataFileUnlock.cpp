@@ -39,7 +39,7 @@ bool DataFileUnlock::tryPassword(LoadResult &read, const QString &password, bool
     // of a key (and libsodium takes no empty password buffer).
     if (password.isEmpty())
         return false;
-    const auto key = DataFileKey::derive(password, read.header.cost, read.header.salt);
+    const auto key = DataFileKey::derive(password, read.header.cost, read.header.salt, read.header.version);
     if (!key) {
         noMemory = fitsTheCodePage(password);
         return noMemory;

@@ -28,7 +28,8 @@ const std::shared_ptr<const FileKey> &fuzzKey() {
         FileKey::Salt salt{};
         for (std::size_t i = 0; i < salt.size(); ++i)
             salt[i] = uchar(i);
-        std::optional<FileKey> derived = FileKey::derive("fuzz password", KdfCost::cheapest(), salt);
+        std::optional<FileKey> derived =
+            FileKey::derive("fuzz password", KdfCost::cheapest(), salt, ProtectedForm::NewestVersion);
         if (!derived)
             qFatal("The fuzzing key could not be derived");
         return std::make_shared<const FileKey>(std::move(*derived));
@@ -89,11 +90,41 @@ void readAsFile(QByteArrayView bytes) {
     check(loaded.state == LoadResult::State::HasMasterPassword, "an opened file has its master password");
     check(loaded.plain == opened.plain, "the loader keeps the plain form as opened");
     check(loaded.key == fuzzKey(), "an opened file keeps its key");
-    // The body that opened is exactly what was sealed: sealed again with the same nonce, it gives the
-    // very bytes of the file.
     const auto header = std::get<ProtectedForm::Header>(ProtectedForm::readHeader(bytes));
-    check(ProtectedForm::seal(opened.plain, *fuzzKey(), header.nonce) == bytes,
-          "an opened body seals again to the same file");
+    check(quint64(bytes.size()) == ProtectedForm::fileSize(header), "an opened file has the size its header gives");
+    check(quint64(opened.plain.size()) == header.bodySize, "an opened body has the size its header gives");
+    // The body that opened is exactly what was sealed: sealed again with the same nonce, it gives the
+    // very bytes of the file. (Pieces are sealed with a stream header made afresh: never the same bytes.)
+    if (header.version == ProtectedForm::OnePieceVersion)
+        check(ProtectedForm::seal(opened.plain, *fuzzKey(), header.nonce) == bytes,
+              "an opened body seals again to the same file");
+}
+
+// The bytes as a plain form sealed in pieces, small ones so that short inputs make several: it opens
+// to the same bytes, and a sealed file changed or cut at a place the input chooses never opens.
+void sealInPiecesAsPlain(QByteArrayView bytes, quint32 choice) {
+    constexpr std::size_t SmallPieces = 64;
+    const QByteArray sealed = ProtectedForm::sealInPieces(bytes, *fuzzKey(), SmallPieces);
+    check(quint64(sealed.size()) ==
+              quint64(HeaderEnd + bytes.size()) +
+                  ProtectedForm::pieceCount(quint64(bytes.size()), SmallPieces) * ProtectedForm::PieceTagSize,
+          "a file sealed in pieces has its size");
+    const ProtectedForm::Opened opened = ProtectedForm::open(sealed, *fuzzKey(), SmallPieces);
+    check(opened.outcome == Outcome::Plain && opened.plain == bytes, "a file sealed in pieces opens to its bytes");
+    check(ProtectedForm::open(ProtectedForm::sealInPieces(bytes, *fuzzKey()), *fuzzKey()).plain == bytes,
+          "a file sealed in the format's pieces opens to its bytes");
+
+    const qsizetype at = qsizetype(choice % quint32(sealed.size()));
+    QByteArray changed = sealed;
+    changed[at] = char(changed[at] ^ (1 << (choice >> 24) % 8));
+    const ProtectedForm::Opened changedOpened = ProtectedForm::open(changed, *fuzzKey(), SmallPieces);
+    checkReported(changedOpened);
+    check(changedOpened.outcome != Outcome::Plain, "a changed byte in a piece file never opens");
+    if (at >= HeaderEnd)
+        check(changedOpened.outcome == Outcome::Damaged, "a changed piece is damage, not a wrong key");
+    const ProtectedForm::Opened cutOpened = ProtectedForm::open(sealed.first(at), *fuzzKey(), SmallPieces);
+    checkReported(cutOpened);
+    check(cutOpened.outcome == Outcome::Damaged, "a cut piece file is damaged");
 }
 
 // The bytes as a plain form that is sealed: it opens to the same bytes, and a sealed file changed
@@ -116,6 +147,8 @@ void sealAsPlain(QByteArrayView bytes) {
     check(changedOpened.outcome != Outcome::Plain, "a changed byte never opens");
     if (at >= HeaderEnd)
         check(changedOpened.outcome == Outcome::Damaged, "a changed byte of the body is damage, not a wrong key");
+
+    sealInPiecesAsPlain(bytes, choice ^ quint32(uchar(digest[4])) << 24);
 
     const QByteArray cut = sealed.first(at);
     const ProtectedForm::Opened cutOpened = ProtectedForm::open(cut, *fuzzKey());
@@ -143,6 +176,14 @@ void sealAsPlain(QByteArrayView bytes) {
 
 QByteArray sealedForFuzzing(QByteArrayView plain) {
     return ProtectedForm::seal(plain, *fuzzKey(), fixedNonce());
+}
+
+QByteArray sealedInPiecesForFuzzing(QByteArrayView plain) {
+    return ProtectedForm::sealInPieces(plain, *fuzzKey());
+}
+
+QByteArray openedForFuzzing(QByteArrayView file) {
+    return ProtectedForm::open(file, *fuzzKey()).plain;
 }
 
 QString protectedFormFault(QByteArrayView bytes) {

@@ -25,11 +25,12 @@ MessageAnswer tell(const QString &text, const QString &title, MessageButtons but
     return platform().dialogs->messageBox(request);
 }
 
-std::shared_ptr<const FileKey> deriveNewKey(const QString &password, const QString &text) {
+std::shared_ptr<const FileKey> deriveNewKey(const QString &password, const QString &text,
+                                            std::uint8_t formatVersion = ProtectedForm::NewestVersion) {
     std::shared_ptr<const FileKey> key;
     const KdfCost cost = ProtectionCommands::costForNewKeys();
     platform().dialogs->waitFor(text, Messages::applicationTitle(),
-                                [&] { key = DataFileKey::forNewProtection(password, cost); });
+                                [&] { key = DataFileKey::forNewProtection(password, cost, formatVersion); });
     if (!key)
         tell(QStringLiteral("The key could not be made from the master password: the memory it needs (%1 MiB) "
                             "could not be had. The data file was not changed.")
@@ -119,7 +120,9 @@ void ProtectionCommands::changeMasterPassword() {
         return;
     std::shared_ptr<const FileKey> key;
     if (m_session.isProtected()) {
-        key = deriveNewKey(newPassword, QStringLiteral("Making the key of the new master password…"));
+        // The file keeps its format version: an older build elsewhere may still read it.
+        key = deriveNewKey(newPassword, QStringLiteral("Making the key of the new master password…"),
+                           m_session.protectedFormatVersion());
         if (!key)
             return;
     }

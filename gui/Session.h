@@ -42,6 +42,8 @@ public:
     const QString &masterPassword() const { return m_masterPassword; }
     // Whether the data file is in the protected form; saves keep the form it has.
     bool isProtected() const { return bool(m_key); }
+    // The protected file's format version, which its saves keep; 0 for the plain form.
+    std::uint8_t protectedFormatVersion() const { return m_key ? m_key->formatVersion() : 0; }
 
     // Reads data.enc into the list, creating it or asking for the master password first, and starts
     // watching it. False when the program was ended on the way (refused login, cancelled creation,

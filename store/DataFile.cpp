@@ -6,6 +6,7 @@
 #include "FileSave.h"
 #include "ProtectedForm.h"
 #include "SaveTemporaries.h"
+#include "SealedOutput.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -258,10 +259,7 @@ FileResult DataFile::saveLines(QStringView masterPassword, const EntryLines &lin
     if (!key)
         return write([&](BufferedWriter &out) { DataFileFormat::write(out, masterPassword, lines); },
                      Access::KeepTightened, written);
-    // The plain form is laid out in memory only, after room for the header, and sealed where it is:
-    // what reaches the disk is sealed, and no second copy of the plain form is made. Its size is
-    // counted first, so that the buffer never grows, which would copy it (or leave pieces of it in
-    // memory given back).
+    // The sealed form gives the plain form's size before its bytes: it is counted first.
     qsizetype plainSize = 0;
     {
         BufferedWriter count([&plainSize](QByteArrayView block) {
@@ -271,6 +269,19 @@ FileResult DataFile::saveLines(QStringView masterPassword, const EntryLines &lin
         DataFileFormat::write(count, masterPassword, lines);
         count.flush();
     }
+    if (key->formatVersion() == ProtectedForm::PiecesVersion)
+        return writeInPieces(
+            std::uint64_t(plainSize),
+            [&](SealedOutput &sealed) {
+                BufferedWriter out([&sealed](QByteArrayView block) { return sealed.write(block); },
+                                   qsizetype(ProtectedForm::PieceSize));
+                DataFileFormat::write(out, masterPassword, lines);
+                out.flush();
+            },
+            *key, written);
+    // The plain form is laid out in memory only, after room for the header, and sealed where it is:
+    // what reaches the disk is sealed, and no second copy of the plain form is made. Its size is
+    // known, so the buffer never grows, which would copy it (or leave pieces of it in memory given back).
     QByteArray file;
     file.reserve(ProtectedForm::BodyStart + plainSize + ProtectedForm::TagSize);
     file.resize(ProtectedForm::BodyStart);
@@ -289,7 +300,34 @@ FileResult DataFile::saveLines(QStringView masterPassword, const EntryLines &lin
 FileResult DataFile::writePlain(QByteArrayView plain, const FileKey *key, DiskState *written) const {
     if (!key)
         return write([plain](BufferedWriter &out) { out.write(plain); }, Access::KeepTightened, written);
+    if (key->formatVersion() == ProtectedForm::PiecesVersion)
+        return writeInPieces(
+            std::uint64_t(plain.size()), [plain](SealedOutput &sealed) { sealed.write(plain); }, *key, written);
     return writeSealed(ProtectedForm::seal(plain, *key, ProtectedForm::newNonce()), written);
+}
+
+FileResult DataFile::writeInPieces(std::uint64_t plainSize, const std::function<void(SealedOutput &)> &content,
+                                   const FileKey &key, DiskState *written) const {
+    FileSave save(m_path, Access::KeepTightened);
+    if (const FileResult opened = save.open(); !opened)
+        return opened;
+    bool whole = false;
+    {
+        SealedOutput sealed(save.out(), key, plainSize);
+        content(sealed);
+        whole = sealed.finish();
+    }
+    if (!whole) {
+        // The save is dropped, and its temporary file with it: the data file stays as it was.
+        if (save.out().failed())
+            return save.commit(); // fails, with the device's reason
+        return FileResult::failure(
+            QStringLiteral("The new contents were not of the size counted for them, so they were not saved."));
+    }
+    const FileResult committed = save.commit();
+    if (written && save.written().isKnown())
+        *written = save.written();
+    return committed;
 }
 
 FileResult DataFile::writeSealed(const QByteArray &sealed, DiskState *written) const {

@@ -9,6 +9,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -20,6 +21,7 @@ namespace varnook {
 
 class BufferedWriter;
 class FileKey;
+class SealedOutput;
 
 // The data file on disk: making sure it exists, reading its bytes, and replacing them safely.
 class DataFile {
@@ -88,6 +90,10 @@ public:
 private:
     // Replaces the file with a whole file in the protected form.
     FileResult writeSealed(const QByteArray &sealed, DiskState *written) const;
+    // Replaces the file with a plain form of plainSize bytes, which content hands over, sealed in
+    // pieces while it is written (version 2 of the protected form).
+    FileResult writeInPieces(std::uint64_t plainSize, const std::function<void(SealedOutput &)> &content,
+                             const FileKey &key, DiskState *written) const;
 
     QString m_path;
 };

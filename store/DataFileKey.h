@@ -2,9 +2,11 @@
 
 #include "FileKey.h"
 #include "KdfCost.h"
+#include "ProtectedForm.h"
 
 #include <QStringView>
 
+#include <cstdint>
 #include <memory>
 
 namespace varnook {
@@ -16,10 +18,13 @@ class DataFileKey {
 public:
     // Null when the password cannot be the file's (a character the code page lacks) or the memory
     // the cost asks for could not be had.
+    // formatVersion: the file's (ProtectedForm), which saves with the key keep.
     static std::shared_ptr<const FileKey> derive(QStringView masterPassword, const KdfCost &cost,
-                                                 const FileKey::Salt &salt);
-    // A key for protecting a file anew, with a salt of its own.
-    static std::shared_ptr<const FileKey> forNewProtection(QStringView masterPassword, const KdfCost &cost);
+                                                 const FileKey::Salt &salt, std::uint8_t formatVersion);
+    // A key for protecting a file anew, with a salt of its own. A new master password for a protected
+    // file keeps the file's format version; protection given anew gets the newest.
+    static std::shared_ptr<const FileKey> forNewProtection(QStringView masterPassword, const KdfCost &cost,
+                                                           std::uint8_t formatVersion = ProtectedForm::NewestVersion);
 };
 
 } // namespace varnook

@@ -19,12 +19,14 @@ static_assert(FileKey::KeySize == crypto_aead_xchacha20poly1305_ietf_KEYBYTES);
 
 } // namespace
 
-FileKey::FileKey(const KdfCost &cost, const Salt &salt, SecretBytes keys)
+FileKey::FileKey(const KdfCost &cost, const Salt &salt, std::uint8_t formatVersion, SecretBytes keys)
     : m_cost(cost)
     , m_salt(salt)
+    , m_formatVersion(formatVersion)
     , m_keys(std::move(keys)) {}
 
-std::optional<FileKey> FileKey::derive(QByteArrayView password, const KdfCost &cost, const Salt &salt) {
+std::optional<FileKey> FileKey::derive(QByteArrayView password, const KdfCost &cost, const Salt &salt,
+                                       std::uint8_t formatVersion) {
     if (sodium_init() < 0 || cost.problem())
         return std::nullopt;
     SecretBytes master(KeySize);
@@ -37,7 +39,7 @@ std::optional<FileKey> FileKey::derive(QByteArrayView password, const KdfCost &c
     SecretBytes keys(2 * KeySize);
     crypto_kdf_derive_from_key(keys.data(), KeySize, HeaderKeyId, SubkeyContext, master.data());
     crypto_kdf_derive_from_key(keys.data() + KeySize, KeySize, BodyKeyId, SubkeyContext, master.data());
-    return FileKey(cost, salt, std::move(keys));
+    return FileKey(cost, salt, formatVersion, std::move(keys));
 }
 
 FileKey::Salt FileKey::newSalt() {

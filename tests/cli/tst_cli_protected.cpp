@@ -74,7 +74,7 @@ QByteArray opened(const QByteArray &bytes, const QString &password) {
     LoadResult read = DataLoader::fromBytes(bytes);
     if (read.state != LoadResult::State::Protected)
         return {};
-    const auto key = DataFileKey::derive(password, read.header.cost, read.header.salt);
+    const auto key = DataFileKey::derive(password, read.header.cost, read.header.salt, read.header.version);
     if (!key || !DataLoader::unseal(read, key) || read.state != LoadResult::State::HasMasterPassword)
         return {};
     return read.plain;
@@ -188,7 +188,9 @@ void tst_CliProtected::protectThenUnprotectGivesTheVeryBytesBack() {
     const QByteArray protectedBytes = readBytes(dataFile(folder));
     QVERIFY(ProtectedForm::isProtected(protectedBytes));
     QCOMPARE(headerOf(protectedBytes).cost, CheapCost);
-    QCOMPARE(protectedBytes.size(), 123 + plain.size() + 16);
+    // Protection given anew is sealed in pieces: one here, with its 17 bytes.
+    QCOMPARE(headerOf(protectedBytes).version, ProtectedForm::PiecesVersion);
+    QCOMPARE(protectedBytes.size(), 123 + plain.size() + 17);
     // Neither the master password nor an entry line is left in its scrambled form.
     QVERIFY(!protectedBytes.contains(plain.first(13)));
     QVERIFY(!protectedBytes.contains(plain.last(17)));
@@ -370,6 +372,10 @@ void tst_CliProtected::passwdGivesAProtectedFileANewKey() {
     const ProtectedForm::Header header = headerOf(after);
     QCOMPARE(header.cost, CheapCost);
     QVERIFY(header.salt != before.salt);
+    // A version 1 file stays one, so that an older build elsewhere still reads it.
+    QCOMPARE(before.version, ProtectedForm::OnePieceVersion);
+    QCOMPARE(header.version, ProtectedForm::OnePieceVersion);
+    QCOMPARE(after.size(), 123 + opened(after, NewMaster).size() + 16);
     QCOMPARE(opened(after, Master), QByteArray());
     QCOMPARE(opened(after, NewMaster),
              DataFileFormat::masterLine(NewMaster) + plain.mid(DataFileFormat::masterLine(Master).size()));
@@ -596,12 +602,28 @@ void tst_CliProtected::checkReportsTheHeader_data() {
         << whole.first(60) << 1
         << QStringLiteral("File: the file is damaged: it ends inside its header, after 60 of 123 bytes\n"
                           "The file has 1 problem.\n");
+    const QByteArray inPieces =
+        ProtectedForm::sealInPieces(plain, *DataFileKey::forNewProtection(Master, KdfCost::cheapest()));
+    const QString piecesHeader = QString(header)
+                                     .replace(QStringLiteral("Format version: 1"), QStringLiteral("Format version: 2"))
+                                     .replace(QStringLiteral("Cipher: XChaCha20-Poly1305"),
+                                              QStringLiteral("Cipher: XChaCha20-Poly1305 (secretstream), in pieces "
+                                                             "of 256 KiB"));
+    QTest::newRow("version 2") << inPieces << 0 << piecesHeader + QStringLiteral("The file is clean.\n");
+    QTest::newRow("version 2 cut short")
+        << inPieces.chopped(7) << 1
+        << piecesHeader + QStringLiteral("File: the file is damaged: it is cut short: 7 bytes are missing\nThe file "
+                                         "has 1 problem.\n");
+    QTest::newRow("version 2 bytes more")
+        << inPieces + "xyz" << 1
+        << piecesHeader + QStringLiteral("File: the file is damaged: it has 3 bytes more than its header says\nThe "
+                                         "file has 1 problem.\n");
     QByteArray later = whole;
-    later[31] = 2;
+    later[31] = 3;
     QTest::newRow("a later format version")
         << later << 1
-        << QStringLiteral("File: the file is damaged: its format version is 2; this version of the program reads "
-                          "version 1\nThe file has 1 problem.\n");
+        << QStringLiteral("File: the file is damaged: its format version is 3; this version of the program reads "
+                          "versions 1 and 2\nThe file has 1 problem.\n");
     QByteArray costly = whole;
     costly[35] = char(200); // passes
     QTest::newRow("a cost past the limits")

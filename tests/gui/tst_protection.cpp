@@ -33,8 +33,9 @@ void cheapKeys(const FakePlatform &fake) {
     settings.setValue(QStringLiteral("Protection/keyDerivationMemoryKiB"), 8);
 }
 
-void writeProtected(const FakePlatform &fake, const QByteArray &plain, const QString &password = "secret") {
-    const auto key = DataFileKey::forNewProtection(password, KdfCost::cheapest());
+void writeProtected(const FakePlatform &fake, const QByteArray &plain, const QString &password = "secret",
+                    std::uint8_t version = ProtectedForm::NewestVersion) {
+    const auto key = DataFileKey::forNewProtection(password, KdfCost::cheapest(), version);
     QVERIFY(DataFile(fake.dataFile()).writePlain(plain, key.get()));
 }
 
@@ -43,7 +44,7 @@ QByteArray openedOnDisk(const FakePlatform &fake, const QString &password) {
     LoadResult read = DataLoader::readExisting(DataFile(fake.dataFile()));
     if (read.state != LoadResult::State::Protected)
         return "not protected";
-    const auto key = DataFileKey::derive(password, read.header.cost, read.header.salt);
+    const auto key = DataFileKey::derive(password, read.header.cost, read.header.salt, read.header.version);
     if (!DataLoader::unseal(read, key) || read.state != LoadResult::State::HasMasterPassword)
         return "not opened";
     return read.plain;
@@ -52,7 +53,7 @@ QByteArray openedOnDisk(const FakePlatform &fake, const QString &password) {
 // The key another computer holds for the same protected file: the same salt, the same password.
 std::shared_ptr<const FileKey> keyOfFileOnDisk(const FakePlatform &fake, const QString &password) {
     const LoadResult read = DataLoader::readExisting(DataFile(fake.dataFile()));
-    return DataFileKey::derive(password, read.header.cost, read.header.salt);
+    return DataFileKey::derive(password, read.header.cost, read.header.salt, read.header.version);
 }
 
 QByteArray plainOf(const QList<QByteArray> &lines) {
@@ -64,6 +65,10 @@ QByteArray plainOf(const QList<QByteArray> &lines) {
 
 bool isProtectedOnDisk(const FakePlatform &fake) {
     return ProtectedForm::isProtected(readDataFile(fake));
+}
+
+int versionOnDisk(const FakePlatform &fake) {
+    return readDataFile(fake).at(31);
 }
 
 QStringList kindsAndTexts(const QList<ShownBox> &shown) {
@@ -83,7 +88,8 @@ private slots:
 
     void startOpensAProtectedFileAndSavesKeepItProtected() {
         FakePlatform fake;
-        writeProtected(fake, oddFile());
+        // A file of the first version, as an older build writes it: its saves keep that version.
+        writeProtected(fake, oddFile(), "secret", ProtectedForm::OnePieceVersion);
         fake.dialogs.answerInput(QStringLiteral("wrong"));
         fake.dialogs.answerMessage(MessageAnswer::Retry);
         fake.dialogs.answerInput(QStringLiteral("secret"));
@@ -106,6 +112,7 @@ private slots:
                                                    scrambled(Carol) + "\r\n" + scrambled("erin|||pw-e|||shop.example") +
                                                    "\r\n\r\n");
         QVERIFY(!readDataFile(fake).contains(scrambled("pw-e")));
+        QCOMPARE(versionOnDisk(fake), 1);
         QCOMPARE(fake.dialogs.shown.size(), 5); // the save asked nothing: the key is this run's
     }
 
@@ -141,6 +148,7 @@ private slots:
         fake.dialogs.answerInput(QStringLiteral("secret"));
         main->protectAction()->trigger();
         QVERIFY(isProtectedOnDisk(fake));
+        QCOMPARE(versionOnDisk(fake), 2);
         QCOMPARE(openedOnDisk(fake, "secret"), oddFile());
         QCOMPARE(main->statusText(), QStringLiteral("The data file is protected now."));
         const ShownBox &asked = fake.dialogs.shown[1];
@@ -222,7 +230,7 @@ private slots:
     void changeMasterPasswordOfAProtectedFile() {
         FakePlatform fake;
         cheapKeys(fake);
-        writeProtected(fake, oddFile());
+        writeProtected(fake, oddFile(), "secret", ProtectedForm::OnePieceVersion);
         fake.dialogs.answerInput(QStringLiteral("secret"));
         MainWindow *main = newApplication().openMainWindow();
         QVERIFY(main);
@@ -231,6 +239,7 @@ private slots:
         main->changePasswordAction()->trigger();
         QCOMPARE(openedOnDisk(fake, "secret"), QByteArray("not opened"));
         QCOMPARE(openedOnDisk(fake, "longer1"), scrambled("longer1") + oddFile().mid(6));
+        QCOMPARE(versionOnDisk(fake), 1); // a new master password keeps the file's version
         QCOMPARE(fake.dialogs.shown.constLast().kind, ShownBox::Wait);
     }
 

@@ -77,13 +77,21 @@ void tst_DataFileFuzzFindings::replayProtectedForm() {
 }
 
 void tst_DataFileFuzzFindings::protectedFormSeedsAreSealedDataFiles() {
-    // Each seed "sealed-NAME" is the data file seed NAME sealed under the fuzzer's key and nonce, so
-    // that the fuzzer starts from files that open with its key.
+    // Each seed "sealed-NAME" is the data file seed NAME sealed under the fuzzer's key and nonce, and
+    // each "pieces-NAME" the same sealed in pieces (version 2), so that the fuzzer starts from files
+    // of both versions that open with its key.
     const QDir seeds(QStringLiteral(VARNOOK_FUZZ_SEEDS "/protectedform"));
     const QDir plain(QStringLiteral(VARNOOK_FUZZ_SEEDS "/datafile"));
     const QStringList names = seeds.entryList(QDir::Files, QDir::Name);
     QVERIFY(names.size() >= 3);
+    QVERIFY(names.filter(QStringLiteral("pieces-")).size() >= 3);
     for (const QString &name : names) {
+        if (name.startsWith(QLatin1String("pieces-"))) {
+            const QByteArray seed = readBytes(seeds.filePath(name));
+            QCOMPARE(int(seed.at(31)), 2);
+            QVERIFY2(openedForFuzzing(seed) == readBytes(plain.filePath(name.mid(7))), qPrintable(name));
+            continue;
+        }
         QVERIFY2(name.startsWith(QLatin1String("sealed-")), qPrintable(name));
         const QString from = plain.filePath(name.mid(7));
         QVERIFY2(QFile::exists(from), qPrintable(from));

@@ -4,6 +4,9 @@
 #include "FailingSaveFile.h"
 #include "FakePlatform.h"
 #include "FileHelpers.h"
+#include "ProtectedForm.h"
+#include "SealedOutput.h"
+#include "SmallDisk.h"
 
 #include <QTest>
 
@@ -31,7 +34,7 @@ LoadResult openWith(const DataFile &file, const QString &password) {
     LoadResult read = DataLoader::readExisting(file);
     if (read.state != State::Protected)
         return read;
-    auto key = DataFileKey::derive(password, read.header.cost, read.header.salt);
+    auto key = DataFileKey::derive(password, read.header.cost, read.header.salt, read.header.version);
     if (!key || !DataLoader::unseal(read, key))
         read.reason = QStringLiteral("wrong password");
     return read;
@@ -49,7 +52,11 @@ private slots:
     void wrongPasswordLeavesTheResultAsItWas();
     void damagedFilesAreToldAndKeptAsTheyAre();
     void readAgainWithThisRunsKey();
+    void failedSaveLeavesTheProtectedFile_data();
     void failedSaveLeavesTheProtectedFile();
+    void aSaveKeepsTheFormatVersion();
+    void aFullDiskLeavesTheProtectedFile();
+    void sealedOutputTakesExactlyItsSize();
     void aSaveKnowsTheFileItWrote();
     void passwordOutsideTheCodePageMakesNoKey();
 };
@@ -124,10 +131,12 @@ void tst_ProtectedDataFile::wrongPasswordLeavesTheResultAsItWas() {
     QCOMPARE(read.state, State::Protected);
     QVERIFY(read.entries.empty());
     QVERIFY(read.masterPassword.isEmpty());
-    const auto wrong = DataFileKey::derive(QStringLiteral("Pass"), read.header.cost, read.header.salt);
+    const auto wrong =
+        DataFileKey::derive(QStringLiteral("Pass"), read.header.cost, read.header.salt, read.header.version);
     QVERIFY(!DataLoader::unseal(read, wrong));
     QCOMPARE(read.state, State::Protected);
-    const auto right = DataFileKey::derive(QStringLiteral("pass"), read.header.cost, read.header.salt);
+    const auto right =
+        DataFileKey::derive(QStringLiteral("pass"), read.header.cost, read.header.salt, read.header.version);
     QVERIFY(DataLoader::unseal(read, right));
     QCOMPARE(read.state, State::HasMasterPassword);
 }
@@ -176,18 +185,124 @@ void tst_ProtectedDataFile::readAgainWithThisRunsKey() {
     QCOMPARE(plain.entries.size(), size_t(2));
 }
 
+void tst_ProtectedDataFile::failedSaveLeavesTheProtectedFile_data() {
+    QTest::addColumn<int>("version");
+    QTest::addColumn<qint64>("room"); // bytes the disk takes before it fails; below 0: all but that many
+    QTest::addColumn<bool>("shortWrite");
+    QTest::addColumn<int>("entries");
+    QTest::newRow("version 1, in the header") << 1 << qint64(100) << false << 2;
+    QTest::newRow("version 2, in the header") << 2 << qint64(100) << false << 2;
+    QTest::newRow("version 2, in the third piece") << 2 << qint64(600000) << false << 40000;
+    QTest::newRow("version 2, a short write in the third piece") << 2 << qint64(600000) << true << 40000;
+    QTest::newRow("version 2, a short write in the last piece") << 2 << qint64(-20) << true << 40000;
+}
+
 void tst_ProtectedDataFile::failedSaveLeavesTheProtectedFile() {
+    QFETCH(int, version);
+    QFETCH(qint64, room);
+    QFETCH(bool, shortWrite);
+    QFETCH(int, entries);
     FakePlatform fake;
+    const DataFile file(fake.dataFile());
+    const auto key = DataFileKey::forNewProtection(QStringLiteral("pass"), KdfCost::cheapest(), std::uint8_t(version));
+    QVERIFY(file.saveLines(QStringLiteral("pass"), std::vector<Entry>{Bob}, nullptr, key.get()));
+    const QByteArray before = readBytes(fake.dataFile());
+    const std::vector<Entry> many(std::size_t(entries), Carol);
+    const qint64 plainSize = DataFileFormat::serialize(QStringLiteral("pass"), many).size();
+    const qint64 pieces = (plainSize + qint64(ProtectedForm::PieceSize) - 1) / qint64(ProtectedForm::PieceSize);
+    const qint64 fileSize = 123 + plainSize + (version == 1 ? 16 : pieces * 17);
+    if (room < 0)
+        room += fileSize;
+    QVERIFY(fileSize > room);
+    DataFile::setSaveFileFactory([=](const QString &path) {
+        return std::make_unique<FailingSaveFile>(
+            path, room, shortWrite ? FailingSaveFile::Mode::ShortWrite : FailingSaveFile::Mode::Error);
+    });
+    const FileResult saved = file.saveLines(QStringLiteral("pass"), many, nullptr, key.get());
+    DataFile::setSaveFileFactory({});
+    QVERIFY(!saved);
+    QVERIFY(!saved.reason().isEmpty());
+    QCOMPARE(readBytes(fake.dataFile()), before);
+    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+}
+
+void tst_ProtectedDataFile::aSaveKeepsTheFormatVersion() {
+    FakePlatform fake;
+    const DataFile file(fake.dataFile());
+    const auto firstKey =
+        DataFileKey::forNewProtection(QStringLiteral("pass"), KdfCost::cheapest(), ProtectedForm::OnePieceVersion);
+    writeBytes(fake.dataFile(), ProtectedForm::seal(OddFile, *firstKey, ProtectedForm::newNonce()));
+    // A start reads the file, derives its key, and saves: the file stays in version 1.
+    LoadResult read = openWith(file, QStringLiteral("pass"));
+    QCOMPARE(read.state, State::HasMasterPassword);
+    QVERIFY(file.saveLines(read.masterPassword, std::vector<Entry>{Bob, Carol}, nullptr, read.key.get()));
+    QByteArray saved = readBytes(fake.dataFile());
+    QCOMPARE(saved[31], char(1));
+    QCOMPARE(saved.size(),
+             123 + DataFileFormat::serialize(QStringLiteral("pass"), std::vector<Entry>{Bob, Carol}).size() + 16);
+    QVERIFY(file.writePlain(OddFile, read.key.get()));
+    QCOMPARE(readBytes(fake.dataFile())[31], char(1));
+    QCOMPARE(openWith(file, QStringLiteral("pass")).plain, OddFile);
+
+    // Protection given anew writes version 2, and its saves keep it.
+    QVERIFY(file.writePlain(OddFile, newKey().get()));
+    read = openWith(file, QStringLiteral("pass"));
+    QCOMPARE(read.state, State::HasMasterPassword);
+    QVERIFY(file.saveLines(read.masterPassword, std::vector<Entry>{Bob}, nullptr, read.key.get()));
+    saved = readBytes(fake.dataFile());
+    QCOMPARE(saved[31], char(2));
+    QCOMPARE(openWith(file, QStringLiteral("pass")).plain,
+             DataFileFormat::serialize(QStringLiteral("pass"), std::vector<Entry>{Bob}));
+}
+
+void tst_ProtectedDataFile::aFullDiskLeavesTheProtectedFile() {
+    FakePlatform fake;
+    SmallDisk disk(fake.programFolder(), 2048);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.reason()));
     const DataFile file(fake.dataFile());
     const auto key = newKey();
     QVERIFY(file.saveLines(QStringLiteral("pass"), std::vector<Entry>{Bob}, nullptr, key.get()));
     const QByteArray before = readBytes(fake.dataFile());
-    DataFile::setSaveFileFactory([](const QString &path) { return std::make_unique<FailingSaveFile>(path, 100); });
-    const FileResult saved = file.saveLines(QStringLiteral("pass"), std::vector<Entry>{Bob, Carol}, nullptr, key.get());
-    DataFile::setSaveFileFactory({});
+    QVERIFY(disk.fill(QStringLiteral("filler")));
+    const FileResult saved =
+        file.saveLines(QStringLiteral("pass"), std::vector<Entry>(40000, Carol), nullptr, key.get());
     QVERIFY(!saved);
+    QCOMPARE(saved.reason(), QStringLiteral("No space left on device"));
     QCOMPARE(readBytes(fake.dataFile()), before);
-    QCOMPARE(folderEntries(fake.programFolder()), QStringList{QStringLiteral("data.enc")});
+    QCOMPARE(folderEntries(fake.programFolder()), (QStringList{QStringLiteral("data.enc"), QStringLiteral("filler")}));
+}
+
+// The sealing pipeline on its own, with small pieces so that its slots are used many times over.
+void tst_ProtectedDataFile::sealedOutputTakesExactlyItsSize() {
+    constexpr std::size_t Small = 64;
+    const auto key = newKey();
+    QByteArray plain;
+    for (int i = 0; plain.size() < 1000; ++i)
+        plain += QByteArray::number(i * 7919) + "|";
+    for (const qsizetype step : {qsizetype(1), qsizetype(63), qsizetype(64), qsizetype(200), plain.size()}) {
+        QByteArray out;
+        {
+            BufferedWriter file([&out](QByteArrayView block) {
+                out += block;
+                return true;
+            });
+            SealedOutput sealed(file, *key, std::uint64_t(plain.size()), Small);
+            for (qsizetype at = 0; at < plain.size(); at += step)
+                QVERIFY(sealed.write(QByteArrayView(plain).sliced(at, std::min(step, plain.size() - at))));
+            QVERIFY(sealed.finish());
+            QVERIFY(file.flush());
+        }
+        QCOMPARE(ProtectedForm::open(out, *key, Small).plain, plain);
+    }
+    // Fewer bytes than the size given, or more: never a whole file.
+    BufferedWriter discard([](QByteArrayView) { return true; });
+    SealedOutput fewer(discard, *key, 100, Small);
+    QVERIFY(fewer.write(plain.first(99)));
+    QVERIFY(!fewer.finish());
+    SealedOutput more(discard, *key, 100, Small);
+    QVERIFY(!more.write(plain.first(101)));
+    QVERIFY(!more.finish());
 }
 
 // A later look at the file tells a file written again from one another program changed by what the
