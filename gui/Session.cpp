@@ -89,8 +89,8 @@ bool Session::load() {
     }
     m_masterPassword = unlocked->masterPassword;
     m_key = std::move(unlocked->key);
-    const qsizetype count = qsizetype(unlocked->entries.size());
-    const EntryTableModel::RowId first = appendRows(std::move(unlocked->entries), std::move(unlocked->storedLines));
+    const qsizetype count = qsizetype(unlocked->storedLines.size());
+    const EntryTableModel::RowId first = m_entries.append(std::move(unlocked->storedLines));
     // The list shows the file's lines in their order, under consecutive ids.
     m_fileOrder.resize(size_t(count));
     for (qsizetype i = 0; i < count; ++i)
