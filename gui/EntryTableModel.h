@@ -163,6 +163,8 @@ private:
     // A row's line and, when the line would not give its entry back, the entry.
     void putRow(quint32 slot, const Entry &entry);
     bool sameRow(quint32 slot, const StoredLine &line, const Entry *typed) const;
+    // Whether two rows hold the same text in a column, told without decoding them.
+    bool sameField(quint32 a, quint32 b, int column) const;
     std::vector<RowId> m_ids;     // the id of the row in each slot
     std::vector<quint32> m_order; // display order: the slot of each position
     // Finding's blocks of folded fields, while prepared: user names and locations, and passwords.
