@@ -12,18 +12,18 @@ BackgroundRead::BackgroundRead(DataFile file)
     m_thread = std::thread(
         [this, file = std::move(file), result = std::move(result), allowed = m_decodingAllowed.get_future()]() mutable {
             bool told = false;
-            LoadResult read = DataLoader::read(file, [&](const QByteArray &bytes) {
-                m_holdsMasterPasswordSet.set_value(!ProtectedForm::isProtected(bytes) &&
-                                                   !DataFileFormat::readMasterLine(bytes).masterPassword.isEmpty());
-                told = true;
-                allowed.wait();
-            });
+            LoadResult read = DataLoader::read(
+                file,
+                [&](const QByteArray &bytes) {
+                    m_holdsMasterPasswordSet.set_value(!ProtectedForm::isProtected(bytes) &&
+                                                       !DataFileFormat::readMasterLine(bytes).masterPassword.isEmpty());
+                    told = true;
+                    allowed.wait();
+                },
+                DataLoader::Decoding::LinesOnly);
             // A file that could not be made or read has no bytes to tell by.
             if (!told)
                 m_holdsMasterPasswordSet.set_value(false);
-            // The session keeps the lines by row id, from 1: with room for one more line, it takes this
-            // block as it is after the OK, instead of moving a million lines then.
-            read.storedLines.reserve(read.storedLines.size() + 1);
             result.set_value(std::move(read));
         });
 }

@@ -189,20 +189,22 @@ private:
 
 } // namespace
 
-CaseBlindSort::Keys::Keys(quint32 slotCount, const Text &text) {
+CaseBlindSort::Keys::Keys(quint32 slotCount, const Text &text, const Length &length) {
     // A folded text has as many units as the text: the block is made at its size, once.
     m_start.resize(size_t(slotCount) + 1);
     quint32 units = 0;
     for (quint32 slot = 0; slot < slotCount; ++slot) {
         m_start[slot] = units;
-        units += quint32(text(slot).size());
+        units += length(slot);
     }
     m_start[slotCount] = units;
     m_units.resize(units);
     const auto fold = [&](quint32 first, quint32 last) {
         for (quint32 slot = first; slot < last; ++slot) {
             char16_t *out = m_units.data() + m_start[slot];
-            caseFold::foldInto(text(slot), [&out](char16_t unit) { *out++ = unit; });
+            const QString folded = text(slot);
+            Q_ASSERT(quint32(folded.size()) == length(slot));
+            caseFold::foldInto(folded, [&out](char16_t unit) { *out++ = unit; });
         }
     };
     if (slotCount < TwoThreadsFrom) {

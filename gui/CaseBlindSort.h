@@ -11,13 +11,15 @@ namespace varnook {
 // case breaking ties; equal texts keep their order, in either direction, as a stable sort would.
 class CaseBlindSort {
 public:
-    using Text = std::function<const QString &(quint32 slot)>;
+    using Text = std::function<QString(quint32 slot)>;
+    // The length of a slot's text, known without making the text.
+    using Length = std::function<quint32(quint32 slot)>;
 
     // Every text folded once, back to back in one block, by slot: kept by the caller until a text
     // changes, so that sorting again by the same texts reads no string at all.
     class Keys {
     public:
-        Keys(quint32 slotCount, const Text &text);
+        Keys(quint32 slotCount, const Text &text, const Length &length);
 
         quint32 length(quint32 slot) const { return m_start[slot + 1] - m_start[slot]; }
         quint32 start(quint32 slot) const { return m_start[slot]; }

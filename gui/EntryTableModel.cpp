@@ -1,6 +1,7 @@
 #include "EntryTableModel.h"
 
 #include "CaseBlindSort.h"
+#include "DataFileFormat.h"
 #include "ShortenedText.h"
 
 #include <QTimer>
@@ -26,7 +27,68 @@ const QString &field(const Entry &entry, int column) {
     }
 }
 
+// A stored line without its line end, as the reader splits it into fields.
+QByteArrayView scrambledLine(const StoredLine &line) {
+    // Every stored line ends with CR LF (a loaded line is given one): looked at byte by byte, since
+    // this is asked for every row a sort or a reload compares.
+    const QByteArrayView bytes = line.bytes();
+    const qsizetype size = bytes.size();
+    if (size >= 2 && bytes[size - 2] == '\r' && bytes[size - 1] == '\n')
+        return bytes.first(size - 2);
+    return bytes;
+}
+
+QByteArrayView scrambledField(const DataFileFormat::LineFields &fields, int column) {
+    switch (column) {
+    case 1:
+        return fields.password;
+    case 2:
+        return fields.location;
+    default:
+        return fields.username;
+    }
+}
+
+StoredLine lineOf(const Entry &entry) {
+    return StoredLine(DataFileFormat::storedLine(entry));
+}
+
+std::unique_ptr<const Entry> typedOf(const Entry &entry) {
+    return DataFileFormat::readsBackAsWritten(entry) ? nullptr : std::make_unique<const Entry>(entry);
+}
+
 } // namespace
+
+Entry EntryTableModel::entryIn(quint32 slot) const {
+    if (const Entry *typed = m_typed[slot].get())
+        return *typed;
+    return DataFileFormat::readEntry(scrambledLine(m_slots[slot]));
+}
+
+QString EntryTableModel::fieldIn(quint32 slot, int column) const {
+    if (const Entry *typed = m_typed[slot].get())
+        return field(*typed, column);
+    return DataFileFormat::plainText(scrambledField(DataFileFormat::fieldsOf(scrambledLine(m_slots[slot])), column));
+}
+
+void EntryTableModel::putRow(quint32 slot, const Entry &entry) {
+    m_slots[slot] = lineOf(entry);
+    m_typed[slot] = typedOf(entry);
+}
+
+bool EntryTableModel::sameField(quint32 a, quint32 b, int column) const {
+    if (m_typed[a] || m_typed[b])
+        return fieldIn(a, column) == fieldIn(b, column);
+    // Each code stands for one character: equal texts have equal bytes.
+    return scrambledField(DataFileFormat::fieldsOf(scrambledLine(m_slots[a])), column) ==
+           scrambledField(DataFileFormat::fieldsOf(scrambledLine(m_slots[b])), column);
+}
+
+bool EntryTableModel::sameRow(quint32 slot, const StoredLine &line, const Entry *typed) const {
+    if (typed || m_typed[slot])
+        return typed && m_typed[slot] && *typed == *m_typed[slot];
+    return m_slots[slot].bytes() == line.bytes();
+}
 
 namespace {
 
@@ -54,25 +116,27 @@ void EntryTableModel::addColumn(const QString &header) {
     endInsertColumns();
 }
 
-bool EntryTableModel::lessThan(const Entry &a, const Entry &b) const {
-    const int order = CaseBlindSort::compare(field(a, m_sortKey), field(b, m_sortKey));
+bool EntryTableModel::lessThan(const QString &a, const QString &b) const {
+    const int order = CaseBlindSort::compare(a, b);
     return m_sortOrder == Qt::AscendingOrder ? order < 0 : order > 0;
 }
 
-size_t EntryTableModel::sortedPlaceIn(size_t first, size_t last, const Entry &entry) const {
-    const auto place =
-        std::upper_bound(m_order.begin() + qsizetype(first), m_order.begin() + qsizetype(last), entry,
-                         [this](const Entry &value, quint32 slot) { return lessThan(value, m_slots[slot]); });
+size_t EntryTableModel::sortedPlaceIn(size_t first, size_t last, const QString &text) const {
+    const auto place = std::upper_bound(
+        m_order.begin() + qsizetype(first), m_order.begin() + qsizetype(last), text,
+        [this](const QString &value, quint32 slot) { return lessThan(value, fieldIn(slot, m_sortKey)); });
     return size_t(place - m_order.begin());
 }
 
 int EntryTableModel::add(const Entry &entry) {
     completeFolding();
-    const size_t place = m_sorted ? sortedPlaceIn(0, m_order.size(), entry) : m_order.size();
+    const size_t place = m_sorted ? sortedPlaceIn(0, m_order.size(), field(entry, m_sortKey)) : m_order.size();
     forgetSortKeys();
     forgetSlotIndex();
     beginInsertRows(QModelIndex(), int(place), int(place));
-    m_slots.push_back(entry);
+    m_slots.emplace_back();
+    m_typed.emplace_back();
+    putRow(quint32(m_slots.size() - 1), entry);
     m_ids.push_back(m_nextId++);
     m_order.insert(m_order.begin() + qsizetype(place), quint32(m_slots.size() - 1));
     foldRow(quint32(m_slots.size() - 1), true);
@@ -85,26 +149,38 @@ void EntryTableModel::makeRoom(size_t rows) {
     // every row to a new block. Room not used costs no memory until it is.
     if (m_slots.capacity() < rows) {
         m_slots.reserve(rows + rows / 4);
+        m_typed.reserve(rows + rows / 4);
         m_ids.reserve(rows + rows / 4);
     }
 }
 
-EntryTableModel::RowId EntryTableModel::append(std::vector<Entry> entries) {
+EntryTableModel::RowId EntryTableModel::append(const std::vector<Entry> &entries) {
+    return append(std::vector<StoredLine>(entries.size()), entries);
+}
+
+EntryTableModel::RowId EntryTableModel::append(std::vector<StoredLine> lines, const std::vector<Entry> &entries) {
     completeFolding();
     const RowId first = m_nextId;
-    if (entries.empty())
+    if (lines.size() < entries.size())
+        lines.resize(entries.size());
+    if (lines.empty())
         return first;
     forgetSortKeys();
     forgetSlotIndex();
-    beginInsertRows(QModelIndex(), count(), count() + int(entries.size()) - 1);
+    beginInsertRows(QModelIndex(), count(), count() + int(lines.size()) - 1);
     const size_t firstSlot = m_slots.size();
     if (m_slots.empty()) {
-        // A list loaded from the file takes the entries' block as it is: a million rows would
+        // A list loaded from the file takes the lines' block as it is: a million rows would
         // otherwise be moved into new memory while the user waits for the list.
-        m_slots = std::move(entries);
+        m_slots = std::move(lines);
     } else {
-        makeRoom(m_slots.size() + entries.size());
-        std::move(entries.begin(), entries.end(), std::back_inserter(m_slots));
+        makeRoom(m_slots.size() + lines.size());
+        std::move(lines.begin(), lines.end(), std::back_inserter(m_slots));
+    }
+    m_typed.resize(m_slots.size());
+    for (size_t slot = firstSlot; slot < m_slots.size(); ++slot) {
+        if (m_slots[slot].isNull() && slot - firstSlot < entries.size())
+            putRow(quint32(slot), entries[slot - firstSlot]);
     }
     m_order.resize(m_slots.size());
     std::iota(m_order.begin() + qsizetype(firstSlot), m_order.end(), quint32(firstSlot));
@@ -131,10 +207,12 @@ void EntryTableModel::remove(int position) {
     const quint32 last = quint32(m_slots.size() - 1);
     if (slot != last) {
         m_slots[slot] = std::move(m_slots[last]);
+        m_typed[slot] = std::move(m_typed[last]);
         m_ids[slot] = m_ids[last];
         *std::find(m_order.begin(), m_order.end(), last) = slot;
     }
     m_slots.pop_back();
+    m_typed.pop_back();
     m_ids.pop_back();
     for (const std::unique_ptr<FoldedTexts> &texts : m_folded) {
         if (texts)
@@ -145,8 +223,8 @@ void EntryTableModel::remove(int position) {
 
 namespace {
 
-size_t hashOf(const Entry &entry) {
-    return qHashMulti(0, entry.username, entry.password, entry.location);
+size_t hashOf(const StoredLine &line) {
+    return qHash(line.bytes());
 }
 
 } // namespace
@@ -181,18 +259,45 @@ quint32 EntryTableModel::SlotIndex::slotOf(RowId id) const {
     return m_hash.value(id, NoSlot);
 }
 
-std::vector<const Entry *> EntryTableModel::entriesOf(const std::vector<RowId> &ids) const {
+std::vector<QByteArrayView> EntryTableModel::storedLinesOf(const std::vector<RowId> &ids) const {
     const SlotIndex &index = slotIndex();
-    std::vector<const Entry *> found(ids.size(), nullptr);
+    std::vector<QByteArrayView> found(ids.size());
     for (size_t i = 0; i < ids.size(); ++i) {
         if (const quint32 slot = index.slotOf(ids[i]); slot != NoSlot)
-            found[i] = &m_slots[slot];
+            found[i] = m_typed[slot] ? QByteArrayView() : m_slots[slot].bytes();
     }
     return found;
 }
 
-std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entry> entries,
+std::vector<Entry> EntryTableModel::entriesOf(const std::vector<RowId> &ids) const {
+    const SlotIndex &index = slotIndex();
+    std::vector<Entry> found(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (const quint32 slot = index.slotOf(ids[i]); slot != NoSlot)
+            found[i] = entryIn(slot);
+    }
+    return found;
+}
+
+std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(const std::vector<Entry> &entries,
                                                                 const std::vector<RowId> &kept) {
+    return replaceAll(std::vector<StoredLine>(entries.size()), entries, kept);
+}
+
+std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<StoredLine> lines,
+                                                                const std::vector<Entry> &lineless,
+                                                                const std::vector<RowId> &kept) {
+    // Rows without a line get their entry's, and keep the entry where the line would not give it back.
+    if (lines.size() < lineless.size())
+        lines.resize(lineless.size());
+    std::vector<std::unique_ptr<const Entry>> typed(lines.size());
+    for (size_t k = 0; k < lines.size(); ++k) {
+        if (lines[k].isNull() && k < lineless.size()) {
+            lines[k] = lineOf(lineless[k]);
+            typed[k] = typedOf(lineless[k]);
+        }
+    }
+    std::vector<StoredLine> &entries = lines;
     const size_t count = kept.empty() ? entries.size() : kept.size();
     // Each old row goes on in its slot: a kept one as it is, then one equal to a new entry (mostly
     // none are left when the kept rows came from the file's lines). ownOf[i] is where row i's entry
@@ -223,10 +328,10 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
         for (size_t i = 0; i < count && !slotsByHash.empty(); ++i) {
             if (ownOf[i] == NoSlot)
                 continue;
-            const Entry &entry = entries[ownOf[i]];
+            const StoredLine &entry = entries[ownOf[i]];
             auto [first, last] = slotsByHash.equal_range(hashOf(entry));
             for (auto it = first; it != last; ++it) {
-                if (m_slots[it->second] == entry) {
+                if (sameRow(it->second, entry, typed[ownOf[i]].get())) {
                     slotOf[i] = it->second;
                     taken[it->second] = true;
                     slotsByHash.erase(it);
@@ -256,15 +361,18 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
             continue;
         }
         ids[i] = m_nextId++;
-        Entry entry = ownOf[i] != NoSlot ? std::move(entries[ownOf[i]]) : Entry();
+        StoredLine entry = ownOf[i] != NoSlot ? std::move(entries[ownOf[i]]) : lineOf(Entry());
+        std::unique_ptr<const Entry> asTyped = ownOf[i] != NoSlot ? std::move(typed[ownOf[i]]) : nullptr;
         if (!freed.empty()) {
             slotOf[i] = freed.back();
             freed.pop_back();
             m_slots[slotOf[i]] = std::move(entry);
+            m_typed[slotOf[i]] = std::move(asTyped);
             m_ids[slotOf[i]] = ids[i];
         } else {
             slotOf[i] = quint32(m_slots.size());
             m_slots.push_back(std::move(entry));
+            m_typed.push_back(std::move(asTyped));
             m_ids.push_back(ids[i]);
         }
         added.push_back(slotOf[i]);
@@ -284,11 +392,13 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Entr
             if (taken[slot]) {
                 movedTo[slot] = holes.back();
                 m_slots[holes.back()] = std::move(m_slots[slot]);
+                m_typed[holes.back()] = std::move(m_typed[slot]);
                 m_ids[holes.back()] = m_ids[slot];
                 holes.pop_back();
             }
         }
         m_slots.resize(size);
+        m_typed.resize(size);
         m_ids.resize(size);
         for (quint32 &slot : slotOf) {
             if (movedTo[slot] != NoSlot)
@@ -320,14 +430,23 @@ std::vector<quint32> EntryTableModel::sortedJoining(const std::vector<quint32> &
     std::vector<quint32> present(m_slots.size());
     for (size_t position = 0; position < m_order.size(); ++position)
         present[m_order[position]] = quint32(position);
-    const auto text = [this](quint32 slot) -> const QString & {
-        return field(m_slots[slot], m_sortKey);
+    const auto text = [this](quint32 slot) {
+        return fieldIn(slot, m_sortKey);
     };
     // The kept rows are still in the order of their texts, as the list showed them; a sort puts
     // equal texts in their present order, which the list may not have (the file holds them in
     // another order, or the list was turned round).
+    // The rows lie all over memory in this order: asking for them some rows ahead (first the row,
+    // then its line) lets the waits for memory overlap.
+    constexpr size_t Ahead = 16;
     for (size_t i = 1; i < kept.size(); ++i) {
-        if (present[kept[i - 1]] > present[kept[i]] && text(kept[i - 1]) == text(kept[i]))
+        if (i + 2 * Ahead < kept.size()) {
+            __builtin_prefetch(&m_slots[kept[i + 2 * Ahead]]);
+            __builtin_prefetch(&present[kept[i + 2 * Ahead]]);
+        }
+        if (i + Ahead < kept.size())
+            __builtin_prefetch(m_slots[kept[i + Ahead]].bytes().data());
+        if (present[kept[i - 1]] > present[kept[i]] && sameField(kept[i - 1], kept[i], m_sortKey))
             return {};
     }
     // The order a sort gives: by the texts, equal ones in their present order.
@@ -354,6 +473,7 @@ std::vector<quint32> EntryTableModel::sortedJoining(const std::vector<quint32> &
 void EntryTableModel::clear() {
     beginResetModel();
     m_slots.clear();
+    m_typed.clear();
     m_ids.clear();
     m_order.clear();
     forgetSortKeys();
@@ -366,7 +486,7 @@ int EntryTableModel::setEntry(int position, const Entry &entry) {
     if (position < 1 || position > count())
         return 0;
     completeFolding();
-    m_slots[m_order[size_t(position - 1)]] = entry;
+    putRow(m_order[size_t(position - 1)], entry);
     forgetSortKeys();
     foldRow(m_order[size_t(position - 1)], false);
     emit dataChanged(index(position - 1, 0), index(position - 1, columnCount() - 1));
@@ -374,13 +494,13 @@ int EntryTableModel::setEntry(int position, const Entry &entry) {
 }
 
 size_t EntryTableModel::moveToSortedPlace(size_t from) {
-    const Entry &entry = m_slots[m_order[from]];
+    const QString text = fieldIn(m_order[from], m_sortKey);
     // The other rows are still in order, on either side of this one.
     size_t to = from;
-    if (from > 0 && lessThan(entry, m_slots[m_order[from - 1]]))
-        to = sortedPlaceIn(0, from, entry);
-    else if (from + 1 < m_order.size() && lessThan(m_slots[m_order[from + 1]], entry))
-        to = sortedPlaceIn(from + 1, m_order.size(), entry);
+    if (from > 0 && lessThan(text, fieldIn(m_order[from - 1], m_sortKey)))
+        to = sortedPlaceIn(0, from, text);
+    else if (from + 1 < m_order.size() && lessThan(fieldIn(m_order[from + 1], m_sortKey), text))
+        to = sortedPlaceIn(from + 1, m_order.size(), text);
     if (to == from || to == from + 1)
         return from;
     beginMoveRows(QModelIndex(), int(from), int(from), QModelIndex(), int(to));
@@ -399,7 +519,7 @@ std::vector<Entry> EntryTableModel::entries() const {
     std::vector<Entry> result;
     result.reserve(m_order.size());
     for (quint32 slot : m_order)
-        result.push_back(m_slots[slot]);
+        result.push_back(entryIn(slot));
     return result;
 }
 
@@ -415,12 +535,14 @@ namespace {
 
 // Hands use the fields of an entry that a folded block holds: the user name and the location, or
 // the password.
-template <typename Use> void withFoldedFields(const Entry &entry, bool namesAndLocations, Use &&use) {
+template <typename Text, typename Use> void withFoldedFields(Text &&fieldIn, bool namesAndLocations, Use &&use) {
     if (namesAndLocations) {
-        const std::array<QStringView, 2> fields{entry.username, entry.location};
+        const std::array<QString, 2> texts{fieldIn(0), fieldIn(2)};
+        const std::array<QStringView, 2> fields{texts[0], texts[1]};
         use(std::span<const QStringView>(fields));
     } else {
-        const std::array<QStringView, 1> fields{entry.password};
+        const QString text = fieldIn(1);
+        const std::array<QStringView, 1> fields{text};
         use(std::span<const QStringView>(fields));
     }
 }
@@ -439,17 +561,9 @@ void EntryTableModel::foldRows(FoldedFields fields, size_t last) {
         texts = std::make_unique<FoldedTexts>();
         texts->reserveRows(m_slots.size());
     }
-    // The strings lie all over the heap: asking for them some rows ahead lets the waits for memory
-    // overlap.
-    constexpr size_t Ahead = 16;
     for (size_t slot = texts->rowCount(); slot < last; ++slot) {
-        if (slot + Ahead < last) {
-            withFoldedFields(m_slots[slot + Ahead], names, [](std::span<const QStringView> row) {
-                for (const QStringView field : row)
-                    __builtin_prefetch(field.data());
-            });
-        }
-        withFoldedFields(m_slots[slot], names, [&texts](std::span<const QStringView> row) { texts->appendRow(row); });
+        withFoldedFields([this, slot](int column) { return fieldIn(quint32(slot), column); }, names,
+                         [&texts](std::span<const QStringView> row) { texts->appendRow(row); });
     }
 }
 
@@ -464,12 +578,13 @@ void EntryTableModel::foldRow(quint32 slot, bool added) {
         FoldedTexts *texts = m_folded[fields].get();
         if (!texts)
             continue;
-        withFoldedFields(m_slots[slot], fields == NamesAndLocations, [&](std::span<const QStringView> row) {
-            if (added)
-                texts->appendRow(row);
-            else
-                texts->setRow(slot, row);
-        });
+        withFoldedFields([this, slot](int column) { return fieldIn(slot, column); }, fields == NamesAndLocations,
+                         [&](std::span<const QStringView> row) {
+                             if (added)
+                                 texts->appendRow(row);
+                             else
+                                 texts->setRow(slot, row);
+                         });
     }
 }
 
@@ -492,12 +607,10 @@ EntryTableModel::RowFlags EntryTableModel::findRows(const CaseBlindFind &find, b
         within = nullptr;
     const std::optional<QByteArray> bytes = FoldedTexts::bytesOf(find.folded());
     folded(NamesAndLocations).flagHolding(bytes, flags, within, [&](quint32 slot) {
-        const Entry &entry = m_slots[slot];
-        return find.isIn(entry.username) || find.isIn(entry.location);
+        return find.isIn(fieldIn(slot, 0)) || find.isIn(fieldIn(slot, 2));
     });
     if (inPasswords) {
-        folded(Passwords).flagHolding(bytes, flags, within,
-                                      [&](quint32 slot) { return find.isIn(m_slots[slot].password); });
+        folded(Passwords).flagHolding(bytes, flags, within, [&](quint32 slot) { return find.isIn(fieldIn(slot, 1)); });
     }
     return flags;
 }
@@ -531,12 +644,17 @@ bool EntryTableModel::toggleSort(int columnHeader) {
 }
 
 std::vector<quint32> EntryTableModel::sortedOrder() {
-    const CaseBlindSort::Text text = [this](quint32 slot) -> const QString & {
-        return field(m_slots[slot], m_sortKey);
+    const CaseBlindSort::Text text = [this](quint32 slot) {
+        return fieldIn(slot, m_sortKey);
     };
     std::shared_ptr<const CaseBlindSort::Keys> &keys = m_sortKeys[size_t(std::clamp(m_sortKey, 0, 2))];
     if (!keys)
-        keys = std::make_shared<const CaseBlindSort::Keys>(quint32(m_slots.size()), text);
+        keys = std::make_shared<const CaseBlindSort::Keys>(quint32(m_slots.size()), text, [this](quint32 slot) {
+            // One character a byte: the decoded text is as long as the field's bytes.
+            if (const Entry *typed = m_typed[slot].get())
+                return quint32(field(*typed, m_sortKey).size());
+            return quint32(scrambledField(DataFileFormat::fieldsOf(scrambledLine(m_slots[slot])), m_sortKey).size());
+        });
     return CaseBlindSort::order(*keys, m_order, text, m_sortOrder);
 }
 
@@ -576,7 +694,7 @@ QVariant EntryTableModel::data(const QModelIndex &index, int role) const {
     if (m_passwordsHidden && index.column() == 1)
         return hiddenPassword();
     // The cell shows the field shortened; the editor and the copies take it whole from entry().
-    return shortenedText(field(entryAt(index.row() + 1), index.column()));
+    return shortenedText(fieldIn(m_order[size_t(index.row())], index.column()));
 }
 
 void EntryTableModel::setPasswordsHidden(bool hidden) {

@@ -4,6 +4,7 @@
 #include "CaseBlindSort.h"
 #include "Entry.h"
 #include "FoldedTexts.h"
+#include "StoredLine.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -16,10 +17,13 @@ class QTimer;
 
 namespace varnook {
 
-// The entries as the list shows them, in display order, and how they sort; what the data file
-// holds is the session's. Positions are 1-based, as the list
-// commands count them. Each row has an id that stays with it through sorts and removals, so a
-// window can hold on to a row rather than to a position that may move.
+// The entries as the list shows them, in display order, and how they sort. Each row is kept as
+// the line the data file stores for it (a piece of the file read, or its entry encoded once when
+// it was added or changed), and its texts are decoded when they are shown, sorted or asked for:
+// a line takes a fraction of three strings' memory, and a file read needs no decoding before the
+// list shows it. Positions are 1-based, as the list commands count them. Each row has an id that
+// stays with it through sorts and removals, so a window can hold on to a row rather than to a
+// position that may move.
 class EntryTableModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -35,8 +39,12 @@ public:
     // Adds a row at the end, or at its sorted place while sorting is on; returns its position.
     int add(const Entry &entry);
     // Appends many rows at once (loading), then sorts them if sorting is on. Their ids are
-    // consecutive; yields the first.
-    RowId append(std::vector<Entry> entries);
+    // consecutive; yields the first. Each line is an entry's line as the file stores it, with its
+    // line end.
+    // A null line stands for a row that has none yet (new or changed in a merge): entries[i] is its
+    // entry, encoded here.
+    RowId append(std::vector<StoredLine> lines, const std::vector<Entry> &entries = {});
+    RowId append(const std::vector<Entry> &entries);
     void remove(int position);
     void clear();
     // Puts entries in the place of every row, as when the data file was changed by another program.
@@ -45,15 +53,23 @@ public:
     // kept, where given, has one id for each new row: where it is not 0, it names a row of the list
     // that stays as it is in place i (the caller knows that its entry is the new one: the file holds
     // the very line it was shown from), each row once; entries then hold the other rows', in order.
-    std::vector<RowId> replaceAll(std::vector<Entry> entries, const std::vector<RowId> &kept = {});
+    // lines and entries as for append.
+    std::vector<RowId> replaceAll(std::vector<StoredLine> lines, const std::vector<Entry> &entries,
+                                  const std::vector<RowId> &kept);
+    std::vector<RowId> replaceAll(const std::vector<Entry> &entries, const std::vector<RowId> &kept = {});
 
-    const Entry &entry(int position) const { return entryAt(position); }
+    Entry entry(int position) const { return entryIn(m_order[size_t(position - 1)]); }
+    // The row's line as a save writes it, with its line end: valid until the row changes.
+    QByteArrayView storedLine(int position) const { return m_slots[m_order[size_t(position - 1)]].bytes(); }
     // Replaces a row's texts; while sorting is on the row moves to its sorted place. Returns its position.
     int setEntry(int position, const Entry &entry);
     std::vector<Entry> entries() const;
-    // The entries of the rows with these ids, in their order; null for an id no row has. Valid until
-    // the rows change.
-    std::vector<const Entry *> entriesOf(const std::vector<RowId> &ids) const;
+    // The lines of the rows with these ids, in their order, when they stand for the rows' entries;
+    // empty for an id no row has and for a row kept as typed (see m_typed). Valid until the rows
+    // change.
+    std::vector<QByteArrayView> storedLinesOf(const std::vector<RowId> &ids) const;
+    // The entries of the rows with these ids, in their order; an empty entry for an id no row has.
+    std::vector<Entry> entriesOf(const std::vector<RowId> &ids) const;
 
     RowId rowId(int position) const { return m_ids[m_order[size_t(position - 1)]]; }
     // The row's current position, or 0 when it is gone.
@@ -99,10 +115,13 @@ signals:
     void shownTextsChanged();
 
 private:
-    const Entry &entryAt(int position) const { return m_slots[m_order[size_t(position - 1)]]; }
-    bool lessThan(const Entry &a, const Entry &b) const;
-    // Where an entry goes among the rows from first up to last (which are in order): after its equals.
-    size_t sortedPlaceIn(size_t first, size_t last, const Entry &entry) const;
+    Entry entryIn(quint32 slot) const;
+    // The text of one column of the row in slot.
+    QString fieldIn(quint32 slot, int column) const;
+    bool lessThan(const QString &a, const QString &b) const;
+    // Where a row whose sort column holds text goes among the rows from first up to last (which are
+    // in order): after its equals.
+    size_t sortedPlaceIn(size_t first, size_t last, const QString &text) const;
     // Moves the row at index from to where the sort order puts it; returns its new index.
     size_t moveToSortedPlace(size_t from);
     // The display order that the sort settings give the rows.
@@ -136,7 +155,16 @@ private:
 
     // Rows stay in the slot they were added in (a removed row's slot goes to the last row), so
     // that a sort moves only their slot numbers.
-    std::vector<Entry> m_slots;
+    std::vector<StoredLine> m_slots;
+    // A row whose entry its line would not give back as it is (a separator in a field, a character
+    // the code page lacks) is shown as typed until the file is read again: its entry is kept here,
+    // null for every other slot. It always has as many slots as m_slots.
+    std::vector<std::unique_ptr<const Entry>> m_typed;
+    // A row's line and, when the line would not give its entry back, the entry.
+    void putRow(quint32 slot, const Entry &entry);
+    bool sameRow(quint32 slot, const StoredLine &line, const Entry *typed) const;
+    // Whether two rows hold the same text in a column, told without decoding them.
+    bool sameField(quint32 a, quint32 b, int column) const;
     std::vector<RowId> m_ids;     // the id of the row in each slot
     std::vector<quint32> m_order; // display order: the slot of each position
     // Finding's blocks of folded fields, while prepared: user names and locations, and passwords.

@@ -11,19 +11,12 @@ constexpr int MissesBeforeIndex = 64;
 
 } // namespace
 
-HeldLines::HeldLines(const EntryTableModel &rows, const std::vector<StoredLine> &linesById,
-                     const std::vector<RowId> &fileOrder)
-    : m_linesById(linesById)
-    , m_fileOrder(fileOrder)
+HeldLines::HeldLines(const EntryTableModel &rows, const std::vector<RowId> &fileOrder)
+    : m_fileOrder(fileOrder)
+    , m_lines(rows.storedLinesOf(fileOrder))
     , m_taken(fileOrder.size(), false) {
-    const std::vector<const Entry *> present = rows.entriesOf(fileOrder);
-    for (size_t index = 0; index < present.size(); ++index)
-        m_taken[index] = present[index] == nullptr;
-}
-
-QByteArrayView HeldLines::lineAt(size_t index) const {
-    const RowId id = m_fileOrder[index];
-    return id < m_linesById.size() ? m_linesById[size_t(id)].bytes() : QByteArrayView();
+    for (size_t index = 0; index < m_lines.size(); ++index)
+        m_taken[index] = m_lines[index].isEmpty();
 }
 
 HeldLines::RowId HeldLines::takeAt(size_t index) {

@@ -23,11 +23,10 @@ class HeldLines {
 public:
     using RowId = EntryTableModel::RowId;
 
-    // fileOrder holds the rows' ids in the order of the file's lines; linesById[id] is the line the
-    // row with that id holds, null for a row changed since (it is never found), as are rows that are
-    // no longer in the list.
-    HeldLines(const EntryTableModel &rows, const std::vector<StoredLine> &linesById,
-              const std::vector<RowId> &fileOrder);
+    // fileOrder holds the rows' ids in the order of the file's lines; each row is found by the line
+    // it holds now. Rows that are no longer in the list are never found. rows must not change while
+    // this is in use.
+    HeldLines(const EntryTableModel &rows, const std::vector<RowId> &fileOrder);
 
     // The id of a row in the list whose line is storedLine, each once (a file may hold a line
     // twice); 0 when there is none.
@@ -36,17 +35,17 @@ public:
 private:
     static constexpr size_t NotFound = ~size_t(0);
 
-    // The line at index in the file order, empty when its row has none.
-    QByteArrayView lineAt(size_t index) const;
+    // The line at index in the file order, empty when its row is gone.
+    QByteArrayView lineAt(size_t index) const { return m_lines[index]; }
     RowId takeAt(size_t index);
     RowId lookUp(QByteArrayView storedLine);
     void buildIndex();
 
-    const std::vector<StoredLine> &m_linesById;
     const std::vector<RowId> &m_fileOrder;
-    std::vector<bool> m_taken; // by index; rows no longer in the list count as taken
-    size_t m_next = 0;         // where the next line most likely is
-    int m_missed = 0;          // lines not found in order
+    const std::vector<QByteArrayView> m_lines; // by index in the file order
+    std::vector<bool> m_taken;                 // by index; rows no longer in the list count as taken
+    size_t m_next = 0;                         // where the next line most likely is
+    int m_missed = 0;                          // lines not found in order
     bool m_indexed = false;
     QHash<QByteArrayView, size_t> m_first; // the first index with those bytes
     std::vector<size_t> m_sameAfter;       // the next index with the same bytes, or NotFound

@@ -17,7 +17,7 @@ bool ProtectedLogin::open(LoadResult &read) {
         // The key and then the body (decrypted and read) are made off the UI thread.
         platform().dialogs->waitFor(Messages::checkingMasterPassword(), Messages::applicationTitle(), [&] {
             const auto key = DataFileKey::derive(typed, read.header.cost, read.header.salt, read.header.version);
-            opened = key && DataLoader::unseal(read, key);
+            opened = key && DataLoader::unseal(read, key, {}, DataLoader::Decoding::LinesOnly);
         });
         return opened;
     });

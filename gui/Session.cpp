@@ -61,16 +61,6 @@ Session::Session(DataFile file, QObject *parent)
             m_checkSoon.start(SettleMs);
     };
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, settle);
-    // A row that changes or goes loses its line: the next save encodes what the list shows.
-    connect(&m_entries, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &from, const QModelIndex &to) {
-        for (int row = from.row(); row <= to.row(); ++row)
-            forgetLine(m_entries.rowId(row + 1));
-    });
-    connect(&m_entries, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this](const QModelIndex &, int first, int last) {
-                for (int row = first; row <= last; ++row)
-                    forgetLine(m_entries.rowId(row + 1));
-            });
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, settle);
 }
 
@@ -99,8 +89,8 @@ bool Session::load() {
     }
     m_masterPassword = unlocked->masterPassword;
     m_key = std::move(unlocked->key);
-    const qsizetype count = qsizetype(unlocked->entries.size());
-    const EntryTableModel::RowId first = appendRows(std::move(unlocked->entries), std::move(unlocked->storedLines));
+    const qsizetype count = qsizetype(unlocked->storedLines.size());
+    const EntryTableModel::RowId first = m_entries.append(std::move(unlocked->storedLines));
     // The list shows the file's lines in their order, under consecutive ids.
     m_fileOrder.resize(size_t(count));
     for (qsizetype i = 0; i < count; ++i)
@@ -129,81 +119,17 @@ bool Session::lock() {
     return true;
 }
 
-EntryTableModel::RowId Session::appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines) {
-    const EntryTableModel::RowId first = m_entries.append(std::move(entries));
-    if (m_storedLines.size() <= first) {
-        // The lines go behind the ids before the first one in one step, not one row at a time. Into
-        // an empty list (loading) the block read is taken as it is, when it has room for the slot
-        // before the first id.
-        if (m_storedLines.empty() && lines.capacity() > lines.size() + first - 1) {
-            lines.insert(lines.begin(), size_t(first), StoredLine());
-            m_storedLines = std::move(lines);
-        } else {
-            m_storedLines.resize(size_t(first));
-            std::move(lines.begin(), lines.end(), std::back_inserter(m_storedLines));
-        }
-        return first;
-    }
-    for (size_t i = 0; i < lines.size(); ++i)
-        keepLine(first + i, std::move(lines[i]));
-    return first;
+EntryTableModel::RowId Session::appendRows(const std::vector<Entry> &entries, std::vector<StoredLine> lines) {
+    return m_entries.append(std::move(lines), entries);
 }
 
-void Session::replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines,
+void Session::replaceRows(const std::vector<Entry> &entries, std::vector<StoredLine> lines,
                           std::vector<EntryTableModel::RowId> heldIds) {
-    std::vector<EntryTableModel::RowId> ids = m_entries.replaceAll(std::move(entries), heldIds);
-    // A held row keeps its line; the others take theirs, and rows that went take theirs along.
-    const auto isHeld = [&heldIds](size_t i) {
-        return i < heldIds.size() && heldIds[i] != 0;
-    };
-    std::vector<bool> stays(m_storedLines.size(), false);
-    for (size_t i = 0; i < ids.size(); ++i) {
-        if (isHeld(i) && ids[i] < stays.size())
-            stays[size_t(ids[i])] = true;
-    }
-    for (size_t row = 0; row < m_storedLines.size(); ++row) {
-        if (!stays[row])
-            m_storedLines[row] = StoredLine();
-    }
-    size_t own = 0;
-    for (size_t i = 0; i < ids.size(); ++i) {
-        if (!isHeld(i) && own < lines.size())
-            keepLine(ids[i], std::move(lines[own++]));
-    }
-    m_fileOrder = std::move(ids);
-}
-
-void Session::keepLine(EntryTableModel::RowId row, StoredLine line) {
-    if (line.isNull())
-        return;
-    if (m_storedLines.size() <= row)
-        m_storedLines.resize(size_t(row) + 1);
-    m_storedLines[size_t(row)] = std::move(line);
-}
-
-void Session::forgetLine(EntryTableModel::RowId row) {
-    if (row < m_storedLines.size())
-        m_storedLines[size_t(row)] = StoredLine();
-}
-
-QByteArrayView Session::storedLineAt(int position) {
-    const EntryTableModel::RowId row = m_entries.rowId(position);
-    if (row < m_storedLines.size() && !m_storedLines[size_t(row)].isNull())
-        return m_storedLines[size_t(row)].bytes();
-    const Entry &entry = m_entries.entry(position);
-    QByteArray line = DataFileFormat::storedLine(entry);
-    // A kept line stands for its row's entry when the file is read again (HeldLines): one that
-    // reads back as another entry is encoded afresh at each save instead.
-    if (!DataFileFormat::readsBackAsWritten(entry)) {
-        m_unkeptLines.push_back(std::move(line));
-        return m_unkeptLines.back();
-    }
-    keepLine(row, StoredLine(std::move(line)));
-    return m_storedLines[size_t(row)].bytes();
+    m_fileOrder = m_entries.replaceAll(std::move(lines), entries, heldIds);
 }
 
 LoadResult Session::readFile(std::vector<EntryTableModel::RowId> &heldIds) const {
-    HeldLines held(m_entries, m_storedLines, m_fileOrder);
+    HeldLines held(m_entries, m_fileOrder);
     heldIds.clear();
     return DataLoader::readExisting(m_file, m_key, [&held, &heldIds](QByteArrayView line) {
         heldIds.push_back(held.take(line));
@@ -222,7 +148,7 @@ bool Session::holdsWhatWasWritten(const LoadResult &read, const std::vector<Entr
 EntryMerge::Rows Session::rowsOf(LoadResult &read, std::vector<EntryTableModel::RowId> heldIds) const {
     EntryMerge::Rows rows{std::move(read.entries), std::move(read.storedLines)};
     if (!heldIds.empty()) {
-        rows.held = m_entries.entriesOf(heldIds);
+        rows.held = m_entries.storedLinesOf(heldIds);
         rows.heldIds = std::move(heldIds);
     }
     return rows;
@@ -557,13 +483,13 @@ FileResult Session::write() {
         // Unchanged rows keep their encoded lines (loaded ones the very bytes read), so a save costs
         // little more than writing the bytes; they go straight into the new file. (A protected save
         // asks for each line twice: once to count, once to write.)
-        m_unkeptLines.clear();
         order.reserve(size_t(m_entries.count()));
         for (int position = 1; position <= m_entries.count(); ++position)
             order.push_back(m_entries.rowId(position));
         saved = m_file.saveLines(
-            m_masterPassword, EntryLines(m_entries.count(), [this](qsizetype i) { return storedLineAt(int(i) + 1); }),
-            &written, m_key.get());
+            m_masterPassword,
+            EntryLines(m_entries.count(), [this](qsizetype i) { return m_entries.storedLine(int(i) + 1); }), &written,
+            m_key.get());
     }
     if (written.isKnown()) {
         m_disk = written;

@@ -128,28 +128,19 @@ private:
     void watch();
     // Rows and the lines the data file holds for them.
     // Yields the first row's id; the rows' ids are consecutive.
-    EntryTableModel::RowId appendRows(std::vector<Entry> entries, std::vector<StoredLine> lines);
+    EntryTableModel::RowId appendRows(const std::vector<Entry> &entries, std::vector<StoredLine> lines);
     // heldIds: the row each line is, as readFile gives them with entries and lines; when empty,
     // entries and lines are every row's.
-    void replaceRows(std::vector<Entry> entries, std::vector<StoredLine> lines,
+    void replaceRows(const std::vector<Entry> &entries, std::vector<StoredLine> lines,
                      std::vector<EntryTableModel::RowId> heldIds = {});
-    void keepLine(EntryTableModel::RowId row, StoredLine line);
-    void forgetLine(EntryTableModel::RowId row);
-    // The line a save writes for the row at position: the bytes read for it, or its entry encoded
-    // once and kept until the row changes. The bytes last until the next call.
-    QByteArrayView storedLineAt(int position);
     void markSaved();
     void markUnsaved(const QString &reason);
 
     DataFile m_file;
     // The read startReading() began, until load() takes it.
     std::unique_ptr<BackgroundRead> m_reading;
+    // The rows, each with the line the data file holds for it.
     EntryTableModel m_entries;
-    // Each row's line as the data file holds it, by row id; null where the row has none yet.
-    std::vector<StoredLine> m_storedLines;
-    // The lines storedLineAt encoded without keeping them, until the next save: a save's lines stay
-    // where they are until it is over.
-    std::vector<QByteArray> m_unkeptLines;
     // The rows' ids in the order of the file's lines as last read or written: another program's
     // file mostly keeps that order, which makes finding its lines among the held ones cheap.
     std::vector<EntryTableModel::RowId> m_fileOrder;

@@ -30,12 +30,8 @@ std::nullopt_t tellFailure(const QString &text) {
 }
 
 UnlockedData loaded(LoadResult read) {
-    const QString status = QStringLiteral("Loaded %1 entries").arg(read.entries.size());
-    return UnlockedData{std::move(read.masterPassword),
-                        std::move(read.entries),
-                        std::move(read.storedLines),
-                        status,
-                        read.disk,
+    const QString status = QStringLiteral("Loaded %1 entries").arg(read.storedLines.size());
+    return UnlockedData{std::move(read.masterPassword), std::move(read.storedLines), status, read.disk,
                         std::move(read.key)};
 }
 
@@ -108,11 +104,7 @@ std::optional<UnlockedData> unlockDataFile(const DataFile &file, BackgroundRead 
     DiskState disk;
     if (const FileResult written = file.writeNewMasterPassword(*password, read.entryLinesToKeep, &disk); !written)
         return tellFailure(Messages::passwordNotStored(file.path(), written.reason()));
-    return UnlockedData{*password,
-                        std::move(read.entries),
-                        std::move(read.storedLines),
-                        QStringLiteral("Password created successfully"),
-                        disk,
+    return UnlockedData{*password, std::move(read.storedLines), QStringLiteral("Password created successfully"), disk,
                         nullptr};
 }
 

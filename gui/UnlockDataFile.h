@@ -19,8 +19,8 @@ class BackgroundRead;
 // What the start hands to the main window once the data file is open.
 struct UnlockedData {
     QString masterPassword;
-    std::vector<Entry> entries;
-    // The entries' lines as the data file holds them, for the first save.
+    // The entries' lines as the data file holds them, in its order: the list decodes them as it
+    // shows them, and the first save writes them as they are.
     std::vector<StoredLine> storedLines;
     // The status line to show: "Loaded N entries" or "Password created successfully".
     QString status;

@@ -166,6 +166,22 @@ qsizetype lineStartNearMiddle(QByteArrayView bytes) {
     return at;
 }
 
+// Appends a line read from file as a save writes it again.
+void keepLine(const QByteArray &file, QByteArrayView line, std::vector<StoredLine> &lines) {
+    // The line is kept as read, never encoded again from its fields: a short line, or one with
+    // separators where a save would put none, must read back as it reads now. Only a lone CR or
+    // a missing line end becomes CR LF, which reads the same.
+    const qsizetype at = line.data() - file.constData();
+    if (endsWithLineEnd(file, line)) {
+        lines.emplace_back(file, at, line.size() + DataFileFormat::LineEnd.size());
+    } else {
+        QByteArray own;
+        own.reserve(line.size() + DataFileFormat::LineEnd.size());
+        own.append(line).append(DataFileFormat::LineEnd);
+        lines.emplace_back(std::move(own));
+    }
+}
+
 // Appends the entries of the lines in file[from, to), which starts a line.
 void readLines(const QByteArray &file, qsizetype from, qsizetype to, const DataFileFormat::HeldLine &held,
                DataFileFormat::StoredEntries &stored) {
@@ -174,18 +190,7 @@ void readLines(const QByteArray &file, qsizetype from, qsizetype to, const DataF
     while (lines.next(line)) {
         if (DataFileFormat::isSkippedLine(line))
             continue;
-        // The line is kept as read, never encoded again from its fields: a short line, or one with
-        // separators where a save would put none, must read back as it reads now. Only a lone CR or
-        // a missing line end becomes CR LF, which reads the same.
-        const qsizetype at = line.data() - file.constData();
-        if (endsWithLineEnd(file, line)) {
-            stored.lines.emplace_back(file, at, line.size() + DataFileFormat::LineEnd.size());
-        } else {
-            QByteArray own;
-            own.reserve(line.size() + DataFileFormat::LineEnd.size());
-            own.append(line).append(DataFileFormat::LineEnd);
-            stored.lines.emplace_back(std::move(own));
-        }
+        keepLine(file, line, stored.lines);
         // Equal bytes read as equal entries: one held already need not be decoded again, nor kept.
         if (held && held(stored.lines.back().bytes()))
             stored.lines.pop_back();
@@ -229,6 +234,19 @@ DataFileFormat::StoredEntries DataFileFormat::readStoredEntries(const QByteArray
         },
         stored);
     detachFewLines(stored);
+    return stored;
+}
+
+std::vector<StoredLine> DataFileFormat::readStoredLines(const QByteArray &file, qsizetype start) {
+    std::vector<StoredLine> stored;
+    // Room for them all at once, rather than growing the list (and touching fresh memory) line by line.
+    stored.reserve(mostLinesIn(QByteArrayView(file).sliced(start)));
+    DataFileLines lines(QByteArrayView(file).sliced(start));
+    QByteArrayView line;
+    while (lines.next(line)) {
+        if (!isSkippedLine(line))
+            keepLine(file, line, stored);
+    }
     return stored;
 }
 

@@ -81,6 +81,8 @@ public:
     // how many (1 or 2) instead of its length. The result is the same either way.
     static StoredEntries readStoredEntries(const QByteArray &file, qsizetype start, const HeldLine &held = {});
     static StoredEntries readStoredEntries(const QByteArray &file, qsizetype start, int threads);
+    // The stored lines alone, none decoded: for a list that decodes its rows when it shows them.
+    static std::vector<StoredLine> readStoredLines(const QByteArray &file, qsizetype start);
     // Lines that are empty or one blank, as read, carry no entry.
     static bool isSkippedLine(QByteArrayView line) { return line.isEmpty() || line == QByteArrayView(" "); }
     // One scrambled entry line: the pieces between the first two separators, the rest as location;

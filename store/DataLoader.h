@@ -29,6 +29,7 @@ struct LoadResult {
     };
     State state = State::CouldNotRead;
     QString masterPassword;
+    // Empty when the lines were not decoded (DataLoader::Decoding::LinesOnly).
     std::vector<Entry> entries;
     // Each entry's line as a save writes it (storedLines[i] for entries[i]), mostly the very bytes
     // read: the first save costs no more than later ones.
@@ -55,11 +56,16 @@ struct LoadResult {
 // the caller decides what to ask from the result.
 class DataLoader {
 public:
+    // Whether the entries of the lines read are decoded, or only the lines kept: a list that
+    // decodes its rows as it shows them takes the lines alone.
+    enum class Decoding { Entries, LinesOnly };
+
     // Reads the file; one that is missing is first made with one empty line, as the first start
     // leaves it even when no master password is created.
     // bytesRead, when given, gets the bytes as soon as they are read, before their entries are
     // decoded: a caller on another thread can ask for the password meanwhile.
-    static LoadResult read(const DataFile &file, const std::function<void(const QByteArray &bytes)> &bytesRead = {});
+    static LoadResult read(const DataFile &file, const std::function<void(const QByteArray &bytes)> &bytesRead = {},
+                           Decoding decoding = Decoding::Entries);
     // Reads a file that is there already, never making one: for a file another program may have
     // removed meanwhile. A missing file is CouldNotRead.
     // A protected file is opened with key when key belongs to it (this run's file read again), and
@@ -75,13 +81,14 @@ public:
     // Opens a Protected result with key: HasMasterPassword, or Damaged for a body that is cut short or
     // was changed. False, with result as it was, when key is not the file's (a wrong password).
     static bool unseal(LoadResult &result, const std::shared_ptr<const FileKey> &key,
-                       const DataFileFormat::HeldLine &held = {});
+                       const DataFileFormat::HeldLine &held = {}, Decoding decoding = Decoding::Entries);
 
 private:
     static LoadResult readFile(const DataFile &file, const std::shared_ptr<const FileKey> &key,
                                const DataFileFormat::HeldLine &held,
-                               const std::function<void(const QByteArray &bytes)> &bytesRead);
-    static LoadResult fromPlainBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held);
+                               const std::function<void(const QByteArray &bytes)> &bytesRead, Decoding decoding);
+    static LoadResult fromPlainBytes(const QByteArray &bytes, const DataFileFormat::HeldLine &held,
+                                     Decoding decoding = Decoding::Entries);
 };
 
 } // namespace varnook

@@ -1,5 +1,7 @@
 #include "EntryMerge.h"
 
+#include "DataFileFormat.h"
+
 #include <QHashFunctions>
 
 #include <optional>
@@ -23,12 +25,57 @@ struct Place {
     size_t own = 0;
 };
 
-// The first row whose entry matches, walking the rows in order.
-template <typename Match> std::optional<Place> findRow(const Rows &rows, Match match) {
+// A held row's entry, decoded from its line.
+Entry heldEntry(QByteArrayView storedLine) {
+    if (storedLine.endsWith(DataFileFormat::LineEnd))
+        storedLine.chop(DataFileFormat::LineEnd.size());
+    return DataFileFormat::readEntry(storedLine);
+}
+
+// How many fields of an entry a row holds as they are, for a row's entry or its stored line. A
+// line is compared in its scrambled form, so that held rows are not decoded: each code stands for
+// one character, so fields are equal when their bytes are. An entry that its line would not give
+// back (a character the code page lacks) is compared decoded.
+class FieldMatch {
+public:
+    explicit FieldMatch(const Entry &entry)
+        : m_entry(entry)
+        , m_asLine(DataFileFormat::readsBackAsWritten(entry)) {
+        if (m_asLine) {
+            m_line = DataFileFormat::storedLine(entry);
+            m_line.chop(DataFileFormat::LineEnd.size());
+            m_fields = DataFileFormat::fieldsOf(m_line);
+        }
+    }
+
+    int equalFields(const Entry &other) const {
+        return int(other.username == m_entry.username) + int(other.password == m_entry.password) +
+               int(other.location == m_entry.location);
+    }
+    int equalFields(QByteArrayView storedLine) const {
+        if (!m_asLine)
+            return equalFields(heldEntry(storedLine));
+        if (storedLine.endsWith(DataFileFormat::LineEnd))
+            storedLine.chop(DataFileFormat::LineEnd.size());
+        const DataFileFormat::LineFields other = DataFileFormat::fieldsOf(storedLine);
+        return int(other.username == m_fields.username) + int(other.password == m_fields.password) +
+               int(other.location == m_fields.location);
+    }
+
+private:
+    const Entry &m_entry;
+    bool m_asLine;
+    QByteArray m_line;
+    DataFileFormat::LineFields m_fields;
+};
+
+// The first row that holds at least fields of entry's fields as they are, walking the rows in order.
+std::optional<Place> findRow(const Rows &rows, const Entry &entry, int fields) {
+    const FieldMatch match(entry);
     Place place;
     for (; place.row < rows.count(); ++place.row) {
         const bool held = rows.isHeld(place.row);
-        if (match(held ? *rows.held[place.row] : rows.entries[place.own]))
+        if ((held ? match.equalFields(rows.held[place.row]) : match.equalFields(rows.entries[place.own])) >= fields)
             return place;
         if (!held)
             ++place.own;
@@ -37,27 +84,23 @@ template <typename Match> std::optional<Place> findRow(const Rows &rows, Match m
 }
 
 std::optional<Place> find(const Rows &rows, const Entry &entry) {
-    return findRow(rows, [&entry](const Entry &other) { return other == entry; });
+    return findRow(rows, entry, 3);
 }
 
 // The file's version of entry: the first that agrees with it in two of the three fields.
 std::optional<Place> findChanged(const Rows &rows, const Entry &entry) {
-    return findRow(rows, [&entry](const Entry &other) {
-        return int(other.username == entry.username) + int(other.password == entry.password) +
-                   int(other.location == entry.location) >=
-               2;
-    });
+    return findRow(rows, entry, 2);
 }
 
-const Entry &entryAt(const Rows &rows, const Place &place) {
-    return rows.isHeld(place.row) ? *rows.held[place.row] : rows.entries[place.own];
+Entry entryAt(const Rows &rows, const Place &place) {
+    return rows.isHeld(place.row) ? heldEntry(rows.held[place.row]) : rows.entries[place.own];
 }
 
 template <typename Each> void forEachEntry(const Rows &rows, Each each) {
     size_t own = 0;
     for (size_t row = 0; row < rows.count(); ++row) {
         if (rows.isHeld(row))
-            each(*rows.held[row], StoredLine());
+            each(heldEntry(rows.held[row]), StoredLine());
         else {
             each(rows.entries[own], own < rows.lines.size() ? rows.lines[own] : StoredLine());
             ++own;
@@ -71,7 +114,7 @@ void append(Rows &rows, const Entry &entry) {
     rows.entries.push_back(entry);
     rows.lines.emplace_back();
     if (!rows.heldIds.empty()) {
-        rows.held.push_back(nullptr);
+        rows.held.emplace_back();
         rows.heldIds.push_back(0);
     }
 }
@@ -80,7 +123,7 @@ void replace(Rows &rows, const Place &at, const Entry &entry) {
     if (rows.isHeld(at.row)) {
         rows.entries.insert(rows.entries.begin() + qsizetype(at.own), entry);
         rows.lines.insert(rows.lines.begin() + qsizetype(at.own), StoredLine());
-        rows.held[at.row] = nullptr;
+        rows.held[at.row] = {};
         rows.heldIds[at.row] = 0;
         return;
     }

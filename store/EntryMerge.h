@@ -42,15 +42,15 @@ public:
     using Resolve = std::function<ConflictChoice(const MergeConflict &)>;
 
     // The rows of a list, in order. Rows that the caller holds already (a line of the file it
-    // knows) stand for themselves, so that a merge into a long list copies none of them: heldIds[i],
-    // when not 0, is the caller's name for row i, held[i] its entry, and its line is the caller's.
-    // entries and lines hold the other rows' own, in order: every row's, when heldIds is empty.
-    // What held points to must not change during the merge.
+    // knows) stand for themselves, so that a merge into a long list copies and decodes none of them:
+    // heldIds[i], when not 0, is the caller's name for row i, held[i] its stored line (with its line
+    // end), which stays the caller's. entries and lines hold the other rows' own, in order: every
+    // row's, when heldIds is empty. The bytes held points to must not change during the merge.
     struct Rows {
         std::vector<Entry> entries;
         std::vector<StoredLine> lines; // lines[k] for entries[k]; a null line for a new or changed one
         std::vector<quint64> heldIds = {};
-        std::vector<const Entry *> held = {};
+        std::vector<QByteArrayView> held = {};
 
         size_t count() const { return heldIds.empty() ? entries.size() : heldIds.size(); }
         bool isHeld(size_t row) const { return !heldIds.empty() && heldIds[row] != 0; }

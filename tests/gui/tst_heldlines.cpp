@@ -10,24 +10,20 @@ using RowId = EntryTableModel::RowId;
 
 namespace {
 
-// A list of count rows whose lines are "line <i>" in file order, as a load leaves them.
+// A list of count rows whose lines are "line <i>" in file order (or those given), as a load
+// leaves them.
 struct LoadedList {
-    explicit LoadedList(int count) {
-        std::vector<Entry> entries;
+    explicit LoadedList(int count, const std::vector<int> &lineNumbers = {}) {
+        std::vector<StoredLine> lines;
         for (int i = 0; i < count; ++i)
-            entries.push_back(Entry{QString::number(i), {}, {}});
-        const RowId first = rows.append(std::move(entries));
-        for (int i = 0; i < count; ++i) {
+            lines.emplace_back(line(lineNumbers.empty() ? i : lineNumbers[size_t(i)]));
+        const RowId first = rows.append(std::move(lines));
+        for (int i = 0; i < count; ++i)
             order.push_back(first + RowId(i));
-            if (linesById.size() <= first + RowId(i))
-                linesById.resize(size_t(first) + size_t(i) + 1);
-            linesById[size_t(first) + size_t(i)] = StoredLine(line(i));
-        }
     }
     static QByteArray line(int i) { return "line " + QByteArray::number(i) + "\r\n"; }
 
     EntryTableModel rows;
-    std::vector<StoredLine> linesById;
     std::vector<RowId> order;
 };
 
@@ -40,7 +36,7 @@ private slots:
     void linesInTheFileOrderAreTheirRows() {
         // The other program removed line 2 and added one before line 5.
         LoadedList list(8);
-        HeldLines held(list.rows, list.linesById, list.order);
+        HeldLines held(list.rows, list.order);
         QCOMPARE(held.take(LoadedList::line(0)), list.order[0]);
         QCOMPARE(held.take(LoadedList::line(1)), list.order[1]);
         QCOMPARE(held.take(LoadedList::line(3)), list.order[3]);
@@ -55,7 +51,7 @@ private slots:
     void aFileInAnotherOrderIsLookedUp() {
         // Saved in the opposite order: past the first lines, every line is found where it is.
         LoadedList list(300);
-        HeldLines held(list.rows, list.linesById, list.order);
+        HeldLines held(list.rows, list.order);
         int found = 0;
         for (int i = 299; i >= 0; --i) {
             const RowId id = held.take(LoadedList::line(i));
@@ -66,9 +62,8 @@ private slots:
     }
 
     void equalLinesAreTheirRowsOnceEach() {
-        LoadedList list(3);
-        list.linesById[size_t(list.order[2])] = StoredLine(LoadedList::line(0));
-        HeldLines held(list.rows, list.linesById, list.order);
+        LoadedList list(3, {0, 1, 0});
+        HeldLines held(list.rows, list.order);
         for (int misses = 0; misses < 100; ++misses) // many lines not held: the rest are looked up
             QCOMPARE(held.take("nothing\r\n"), RowId(0));
         QCOMPARE(held.take(LoadedList::line(1)), list.order[1]);
@@ -78,12 +73,12 @@ private slots:
     }
 
     void changedAndRemovedRowsAreNotFound() {
-        // Row 1 changed since the file was read (its line is forgotten); row 2 was removed from
-        // the list, though its line is still held.
+        // Row 1 changed since the file was read (its line is its new entry's); row 2 was removed
+        // from the list.
         LoadedList list(4);
-        list.linesById[size_t(list.order[1])] = StoredLine();
+        list.rows.setEntry(2, Entry{QStringLiteral("changed"), QStringLiteral("pw"), {}});
         list.rows.remove(3);
-        HeldLines held(list.rows, list.linesById, list.order);
+        HeldLines held(list.rows, list.order);
         QCOMPARE(held.take(LoadedList::line(0)), list.order[0]);
         QCOMPARE(held.take(LoadedList::line(1)), RowId(0));
         QCOMPARE(held.take(LoadedList::line(2)), RowId(0));

@@ -1,3 +1,4 @@
+#include "DataFileFormat.h"
 #include "EntryMerge.h"
 
 #include <QRandomGenerator>
@@ -16,13 +17,22 @@ StoredLine lineOf(const Entry &entry) {
         (entry.username + QLatin1Char('|') + entry.password + QLatin1Char('|') + entry.location).toUtf8());
 }
 
+// A held row's line, as the list holds it: the entry as the data file stores it.
+QByteArray heldLineOf(const Entry &entry) {
+    return DataFileFormat::storedLine(entry);
+}
+
+Entry decoded(QByteArrayView storedLine) {
+    return DataFileFormat::readEntry(storedLine.chopped(DataFileFormat::LineEnd.size()));
+}
+
 // Every row of rows in order, with its line: a held row's line is its caller's (the list's own).
 QStringList rowsAsText(const EntryMerge::Rows &rows, const std::vector<Entry> &list) {
     QStringList out;
     size_t own = 0;
     for (size_t row = 0; row < rows.count(); ++row) {
         if (rows.isHeld(row)) {
-            const Entry &entry = *rows.held[row];
+            const Entry entry = decoded(rows.held[row]);
             out << entry.username + QLatin1Char(' ') + entry.password + QStringLiteral(" held ") +
                        list[size_t(rows.heldIds[row] - 1)].username;
             continue;
@@ -50,15 +60,18 @@ private slots:
         for (int round = 0; round < 300; ++round) {
             const int count = int(random.bounded(1, 12));
             std::vector<Entry> list;
-            for (int n = 0; n < count; ++n)
+            std::vector<QByteArray> listLines;
+            for (int n = 0; n < count; ++n) {
                 list.push_back(entry(n));
+                listLines.push_back(heldLineOf(list.back()));
+            }
             EntryMerge::Rows own, held;
             for (size_t i = 0; i < list.size(); ++i) {
                 own.entries.push_back(list[i]);
                 own.lines.push_back(lineOf(list[i]));
                 const bool isHeld = random.bounded(3) != 0;
                 held.heldIds.push_back(isHeld ? quint64(i + 1) : 0);
-                held.held.push_back(isHeld ? &list[i] : nullptr);
+                held.held.push_back(isHeld ? QByteArrayView(listLines[i]) : QByteArrayView());
                 if (!isHeld) {
                     held.entries.push_back(list[i]);
                     held.lines.push_back(lineOf(list[i]));
@@ -115,8 +128,8 @@ private slots:
 
     // Entries of another copy that the list lacks, held rows of the list counted as present.
     void missingFromCountsHeldRows() {
-        const std::vector<Entry> list{entry(1), entry(2), entry(3)};
-        EntryMerge::Rows mine{{entry(3)}, {lineOf(entry(3))}, {1, 2, 0}, {&list[0], &list[1], nullptr}};
+        const std::vector<QByteArray> list{heldLineOf(entry(1)), heldLineOf(entry(2))};
+        EntryMerge::Rows mine{{entry(3)}, {lineOf(entry(3))}, {1, 2, 0}, {list[0], list[1], {}}};
         EntryMerge::Rows other{{entry(2), entry(4), entry(4), entry(1)},
                                {lineOf(entry(2)), lineOf(entry(4)), lineOf(entry(4)), StoredLine()}};
         const EntryMerge::Rows missing = EntryMerge::missingFrom(mine, other);
