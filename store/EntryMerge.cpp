@@ -48,6 +48,21 @@ public:
         }
     }
 
+    // Whether a line holds the entry: mostly told by its size and bytes alone, since a line holds
+    // the entry as a save writes it, or lacks one or both separators and the empty fields after them.
+    bool isHeldBy(QByteArrayView storedLine) const {
+        if (!m_asLine)
+            return equalFields(heldEntry(storedLine)) == 3;
+        if (storedLine.endsWith(DataFileFormat::LineEnd))
+            storedLine.chop(DataFileFormat::LineEnd.size());
+        const qsizetype missing = m_line.size() - storedLine.size();
+        if (missing == 0)
+            return storedLine == QByteArrayView(m_line);
+        const qsizetype separator = DataFileFormat::Separator.size();
+        return (missing == separator || missing == 2 * separator) && equalFields(storedLine) == 3;
+    }
+    bool isHeldBy(const Entry &other) const { return other == m_entry; }
+
     int equalFields(const Entry &other) const {
         return int(other.username == m_entry.username) + int(other.password == m_entry.password) +
                int(other.location == m_entry.location);
@@ -69,13 +84,13 @@ private:
     DataFileFormat::LineFields m_fields;
 };
 
-// The first row that holds at least fields of entry's fields as they are, walking the rows in order.
-std::optional<Place> findRow(const Rows &rows, const Entry &entry, int fields) {
-    const FieldMatch match(entry);
+// The first row that matches, walking the rows in order; match is asked of a row's entry, or of a
+// held row's stored line.
+template <typename Match> std::optional<Place> findRow(const Rows &rows, Match &&match) {
     Place place;
     for (; place.row < rows.count(); ++place.row) {
         const bool held = rows.isHeld(place.row);
-        if ((held ? match.equalFields(rows.held[place.row]) : match.equalFields(rows.entries[place.own])) >= fields)
+        if (held ? match(rows.held[place.row]) : match(rows.entries[place.own]))
             return place;
         if (!held)
             ++place.own;
@@ -84,12 +99,14 @@ std::optional<Place> findRow(const Rows &rows, const Entry &entry, int fields) {
 }
 
 std::optional<Place> find(const Rows &rows, const Entry &entry) {
-    return findRow(rows, entry, 3);
+    const FieldMatch match(entry);
+    return findRow(rows, [&match](const auto &row) { return match.isHeldBy(row); });
 }
 
 // The file's version of entry: the first that agrees with it in two of the three fields.
 std::optional<Place> findChanged(const Rows &rows, const Entry &entry) {
-    return findRow(rows, entry, 2);
+    const FieldMatch match(entry);
+    return findRow(rows, [&match](const auto &row) { return match.equalFields(row) >= 2; });
 }
 
 Entry entryAt(const Rows &rows, const Place &place) {
