@@ -1,3 +1,4 @@
+#include "DataFileFormat.h"
 #include "EntryTableModel.h"
 
 #include <QAbstractItemModelTester>
@@ -306,6 +307,53 @@ private slots:
 
     // A cell shows at most 80 characters of its field, never half a character, and the full length;
     // the row and its sort order keep the whole field.
+    // Rows loaded as the file's lines show, sort and copy as the entries those lines hold; each keeps
+    // the very bytes read until it changes, and then the line its new entry is stored as.
+    void rowsLoadedAsLinesShowTheirEntries() {
+        const std::vector<Entry> stored{
+            {QStringLiteral("\u00c9mile"), QStringLiteral("\u20ac5"), QStringLiteral("caf\u00e9")},
+            {QStringLiteral("zo\u00eb"), QStringLiteral("pw"), QStringLiteral("a|b")},
+            {QStringLiteral("\u00e9mile"), QStringLiteral("PW"), QString()},
+            {QStringLiteral("adam"), QString(), QString()}};
+        QByteArray block;
+        std::vector<qsizetype> starts;
+        for (const Entry &entry : stored) {
+            starts.push_back(block.size());
+            block += DataFileFormat::storedLine(entry);
+        }
+        // Another program wrote the last line without the separators of its empty fields.
+        block.chop(8);
+        block += "\r\n";
+        starts.push_back(block.size());
+        std::vector<StoredLine> lines;
+        for (size_t i = 0; i < stored.size(); ++i)
+            lines.emplace_back(block, starts[i], starts[i + 1] - starts[i]);
+        EntryTableModel model;
+        for (const char *header : {"Username", "Password", "Website/Location"})
+            model.addColumn(QLatin1String(header));
+        model.append(std::move(lines));
+        QVERIFY(shown(model) == stored);
+        QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("\u20ac5"));
+
+        QVERIFY(model.toggleSort(1));
+        QVERIFY(shown(model) == stablySorted(stored, 0, Qt::AscendingOrder));
+        QVERIFY(model.toggleSort(2));
+        QVERIFY(shown(model) == stablySorted(stored, 1, Qt::DescendingOrder));
+        const auto inBlock = [&block](QByteArrayView line) {
+            return line.data() >= block.constData() && line.data() < block.constData() + block.size();
+        };
+        for (int position = 1; position <= model.count(); ++position)
+            QVERIFY(inBlock(model.storedLine(position)));
+
+        const Entry changed{QStringLiteral("\u00e9mile"), QStringLiteral("new"), QStringLiteral("caf\u00e9")};
+        const int position = model.setEntry(1, changed);
+        QCOMPARE(model.entry(position), changed);
+        QCOMPARE(model.storedLine(position).toByteArray(), DataFileFormat::storedLine(changed));
+        QVERIFY(!inBlock(model.storedLine(position)));
+        for (int other = 1; other <= model.count(); ++other)
+            QCOMPARE(inBlock(model.storedLine(other)), other != position);
+    }
+
     void cellsShowLongFieldsShortened() {
         EntryTableModel model;
         for (const char *header : {"Username", "Password", "Website/Location"})

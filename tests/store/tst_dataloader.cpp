@@ -37,6 +37,8 @@ private slots:
     void bytesReadAsTheFileIs();
     void loadedLinesAreKeptForTheFirstSave_data();
     void loadedLinesAreKeptForTheFirstSave();
+    void linesAloneAreTheLinesOfAFullRead_data() { loadedLinesAreKeptForTheFirstSave_data(); }
+    void linesAloneAreTheLinesOfAFullRead();
     void heldLinesAreNotDecoded_data() { loadedLinesAreKeptForTheFirstSave_data(); }
     void heldLinesAreNotDecoded();
     void aFileReadAgainKeepsNoneOfItsBytesForAFewNewLines();
@@ -286,6 +288,28 @@ void tst_DataLoader::loadedLinesAreKeptForTheFirstSave() {
     const LoadResult again = DataLoader::fromBytes(saved);
     QCOMPARE(again.masterPassword, result.masterPassword);
     QCOMPARE(again.entries, result.entries);
+}
+
+void tst_DataLoader::linesAloneAreTheLinesOfAFullRead() {
+    // The start's read keeps the lines without decoding them: the same bytes, shared with the
+    // file read where a full read shares them, and no entries.
+    QFETCH(QByteArray, entryLines);
+    QFETCH(QList<QByteArray>, storedLines);
+    QFETCH(QList<bool>, shared);
+    FakePlatform fake;
+    writeBytes(fake.dataFile(), hexBytes("F0 E1 F3 F3 0D 0A") + entryLines);
+    const LoadResult lines = DataLoader::read(DataFile(fake.dataFile()), {}, DataLoader::Decoding::LinesOnly);
+    QCOMPARE(lines.state, State::HasMasterPassword);
+    QCOMPARE(lines.masterPassword, QStringLiteral("pass"));
+    QVERIFY(lines.entries.empty());
+    QCOMPARE(qsizetype(lines.storedLines.size()), storedLines.size());
+    for (size_t i = 0; i < lines.storedLines.size(); ++i) {
+        const QByteArrayView line = lines.storedLines[i].bytes();
+        QCOMPARE(line.toByteArray(), storedLines[qsizetype(i)]);
+        const bool inBytesRead =
+            line.data() >= lines.plain.constData() && line.data() < lines.plain.constData() + lines.plain.size();
+        QCOMPARE(inBytesRead, shared[qsizetype(i)]);
+    }
 }
 
 void tst_DataLoader::heldLinesAreNotDecoded() {
