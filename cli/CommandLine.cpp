@@ -119,7 +119,7 @@ QString CommandLine::helpText(const QString &optionsText) {
                           "the folder varnook-cli is installed in, where that can be written or holds\n"
                           "data.enc, else $XDG_DATA_HOME/Varnook (~/.local/share/Varnook), as for\n"
                           "Varnook itself. The key derivation of protect and of passwd on a protected\n"
-                          "file costs 8 passes over 64 MiB (about one second) unless --kdf-passes and\n"
+                          "file costs 20 passes over 64 MiB (about one second) unless --kdf-passes and\n"
                           "--kdf-memory choose another: at least 1 pass and 1 MiB, at most 64 passes\n"
                           "and 4096 MiB.\n"
                           "\n") +

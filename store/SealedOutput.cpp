@@ -12,16 +12,50 @@ constexpr std::uint64_t SlotCount = 3;
 
 } // namespace
 
+// The slots of the last save, kept for the next: a piece's secret memory (pages of its own, guard
+// pages, locked in memory) and the sealed piece's buffer cost about as much to make and touch as
+// sealing a short file does. A slot's plain bytes are wiped before it is kept.
+class SealedOutput::SlotPool {
+public:
+    static SlotPool &instance() {
+        static SlotPool pool;
+        return pool;
+    }
+
+    Slot take(std::size_t length) {
+        const std::lock_guard lock(m_mutex);
+        while (!m_kept.empty()) {
+            Slot slot = std::move(m_kept.back());
+            m_kept.pop_back();
+            if (slot.plain.size() >= length)
+                return slot;
+        }
+        Slot slot;
+        slot.plain = SecretBytes(length);
+        return slot;
+    }
+
+    void give(Slot slot) {
+        wipe(slot.plain.data(), slot.plain.size());
+        const std::lock_guard lock(m_mutex);
+        if (m_kept.size() < SlotCount)
+            m_kept.push_back(std::move(slot));
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<Slot> m_kept;
+};
+
 SealedOutput::SealedOutput(BufferedWriter &file, const FileKey &key, std::uint64_t plainSize, std::size_t pieceSize)
     : m_file(file)
     , m_sealer(key, plainSize, pieceSize)
     , m_plainSize(plainSize) {
     // A short plain form takes no more memory than its own size.
     const std::size_t longest = std::size_t(std::min<std::uint64_t>(pieceSize, plainSize));
-    m_slots.resize(std::size_t(std::min(SlotCount, m_sealer.pieceCount())));
-    for (Slot &slot : m_slots) {
-        slot.plain = SecretBytes(longest);
-        slot.sealed.resize(qsizetype(longest + ProtectedForm::PieceTagSize));
+    for (std::uint64_t i = 0; i < std::min(SlotCount, m_sealer.pieceCount()); ++i) {
+        m_slots.push_back(SlotPool::instance().take(longest));
+        m_slots.back().sealed.resize(qsizetype(longest + ProtectedForm::PieceTagSize));
     }
     m_file.write(m_sealer.fileStart());
     // One piece leaves nothing to overlap: it is sealed on the caller's thread.
@@ -31,6 +65,8 @@ SealedOutput::SealedOutput(BufferedWriter &file, const FileKey &key, std::uint64
 
 SealedOutput::~SealedOutput() {
     stopSealing();
+    for (Slot &slot : m_slots)
+        SlotPool::instance().give(std::move(slot));
 }
 
 void SealedOutput::stopSealing() {

@@ -46,6 +46,7 @@ private:
         SecretBytes plain;
         QByteArray sealed;
     };
+    class SlotPool;
 
     std::size_t lengthOf(std::uint64_t piece) const;
     Slot &slotOf(std::uint64_t piece) { return m_slots[std::size_t(piece % m_slots.size())]; }
