@@ -38,7 +38,7 @@ public:
 
 private:
     // How many bytes are written before the disk is asked to start on them.
-    static constexpr qint64 WritebackStep = 4 * 1024 * 1024;
+    static constexpr qint64 WritebackStep = 512 * 1024;
     bool startWriteback();
 
     QString m_path;
