@@ -5,6 +5,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 
 namespace varnook {
@@ -28,7 +29,16 @@ constexpr size_t TwoThreadsFrom = 100000;
 // The first steps of a long sort run until this many ranges wait: enough to share them evenly.
 constexpr size_t RangesToShare = 64;
 
-class Sorter {
+template <typename Unit> const Unit *unitsOf(const CaseBlindSort::Keys &keys);
+template <> const quint8 *unitsOf<quint8>(const CaseBlindSort::Keys &keys) {
+    return keys.narrowBlock();
+}
+template <> const char16_t *unitsOf<char16_t>(const CaseBlindSort::Keys &keys) {
+    return keys.block();
+}
+
+// Unit: the type of the keys' folded units (one byte or two).
+template <typename Unit> class Sorter {
 public:
     Sorter(const CaseBlindSort::Keys &keys, const CaseBlindSort::Text &text, Qt::SortOrder sortOrder)
         : m_keys(keys)
@@ -36,7 +46,7 @@ public:
         , m_descending(sortOrder == Qt::DescendingOrder) {}
 
     void load(SortItem &item, quint32 depth) const {
-        const char16_t *units = m_keys.block() + item.start;
+        const Unit *units = unitsOf<Unit>(m_keys) + item.start;
         quint64 word = 0;
         for (quint32 i = depth; i < depth + UnitsPerWord; ++i)
             word = (word << 16) | (i < item.length ? units[i] : 0u);
@@ -58,8 +68,8 @@ public:
     int compareFrom(const SortItem &a, const SortItem &b, quint32 depth) const {
         const quint32 lengthA = a.length;
         const quint32 lengthB = b.length;
-        const char16_t *unitsA = m_keys.block() + a.start;
-        const char16_t *unitsB = m_keys.block() + b.start;
+        const Unit *unitsA = unitsOf<Unit>(m_keys) + a.start;
+        const Unit *unitsB = unitsOf<Unit>(m_keys) + b.start;
         for (quint32 i = depth; i < std::min(lengthA, lengthB); ++i) {
             if (unitsA[i] != unitsB[i])
                 return unitsA[i] < unitsB[i] ? -1 : 1;
@@ -177,7 +187,7 @@ private:
         constexpr size_t Ahead = 8;
         for (size_t i = first; i < last; ++i) {
             if (i + Ahead < last)
-                __builtin_prefetch(m_keys.block() + items[i + Ahead].start + depth);
+                __builtin_prefetch(unitsOf<Unit>(m_keys) + items[i + Ahead].start + depth);
             load(items[i], depth);
         }
     }
@@ -198,6 +208,33 @@ CaseBlindSort::Keys::Keys(quint32 slotCount, const Text &text, const Length &len
         units += length(slot);
     }
     m_start[slotCount] = units;
+    // One byte a unit first; the first unit that needs two makes every text folded again in two.
+    m_narrowUnits.resize(units);
+    std::atomic<bool> needsTwoBytes = false;
+    const auto foldNarrow = [&](quint32 first, quint32 last) {
+        for (quint32 slot = first; slot < last && !needsTwoBytes.load(std::memory_order_relaxed); ++slot) {
+            quint8 *out = m_narrowUnits.data() + m_start[slot];
+            const QString folded = text(slot);
+            Q_ASSERT(quint32(folded.size()) == length(slot));
+            char16_t widest = 0;
+            caseFold::foldInto(folded, [&](char16_t unit) {
+                widest = std::max(widest, unit);
+                *out++ = quint8(unit);
+            });
+            if (widest > 0xFF)
+                needsTwoBytes = true;
+        }
+    };
+    if (slotCount < TwoThreadsFrom) {
+        foldNarrow(0, slotCount);
+    } else {
+        std::thread second(foldNarrow, slotCount / 2, slotCount);
+        foldNarrow(0, slotCount / 2);
+        second.join();
+    }
+    if (!needsTwoBytes)
+        return;
+    std::vector<quint8>().swap(m_narrowUnits);
     m_units.resize(units);
     const auto fold = [&](quint32 first, quint32 last) {
         for (quint32 slot = first; slot < last; ++slot) {
@@ -223,7 +260,10 @@ std::vector<quint32> CaseBlindSort::order(const Keys &keys, const std::vector<qu
     for (size_t position = 0; position < present.size(); ++position)
         items[position] = SortItem{0, quint32(position), present[position], keys.start(present[position]),
                                    keys.length(present[position])};
-    Sorter(keys, text, sortOrder).sort(items);
+    if (keys.isNarrow())
+        Sorter<quint8>(keys, text, sortOrder).sort(items);
+    else
+        Sorter<char16_t>(keys, text, sortOrder).sort(items);
     std::vector<quint32> order;
     order.reserve(items.size());
     for (const SortItem &item : items)

@@ -23,9 +23,14 @@ public:
 
         quint32 length(quint32 slot) const { return m_start[slot + 1] - m_start[slot]; }
         quint32 start(quint32 slot) const { return m_start[slot]; }
+        // The folded units: one byte each when every one is below 256, as in most lists (half the
+        // memory a sort keeps), else two.
+        bool isNarrow() const { return m_units.empty(); }
+        const quint8 *narrowBlock() const { return m_narrowUnits.data(); }
         const char16_t *block() const { return m_units.data(); }
 
     private:
+        std::vector<quint8> m_narrowUnits;
         std::vector<char16_t> m_units;
         std::vector<quint32> m_start;
     };

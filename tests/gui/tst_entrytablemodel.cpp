@@ -307,6 +307,36 @@ private slots:
 
     // A cell shows at most 80 characters of its field, never half a character, and the full length;
     // the row and its sort order keep the whole field.
+    // A sort keeps the folded texts one byte a unit while every unit fits, and two once one does
+    // not (here a single row, folded by the second of two threads): the order is a stable,
+    // case-blind sort's either way, in both directions.
+    void sortsTheSameWhateverTheFoldedUnitsNeed() {
+        QRandomGenerator random(4242);
+        std::vector<Entry> rows;
+        for (int i = 0; i < 120000; ++i)
+            rows.push_back(Entry{QString::number(random.bounded(5000), 36) + (i % 2 ? u'A' : u'a'), QString(),
+                                 QString::number(i)});
+        for (const bool oneWide : {false, true}) {
+            std::vector<Entry> list = rows;
+            if (oneWide)
+                list[100000].username = QStringLiteral("\u0152uvre"); // folds to U+0153
+            for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+                EntryTableModel model;
+                for (const char *header : {"Username", "Password", "Website/Location"})
+                    model.addColumn(QLatin1String(header));
+                model.append(list);
+                if (order == Qt::DescendingOrder)
+                    QVERIFY(model.toggleSort(3)); // every click turns the order round
+                QVERIFY(model.toggleSort(1));
+                QCOMPARE(model.sortOrder(), order);
+                // Equal texts keep the order they had: the file's, or the locations' after that click.
+                const std::vector<Entry> before =
+                    order == Qt::DescendingOrder ? stablySorted(list, 2, Qt::AscendingOrder) : list;
+                QVERIFY2(shown(model) == stablySorted(before, 0, order), oneWide ? "one wide" : "all narrow");
+            }
+        }
+    }
+
     // Rows loaded as the file's lines show, sort and copy as the entries those lines hold; each keeps
     // the very bytes read until it changes, and then the line its new entry is stored as.
     void rowsLoadedAsLinesShowTheirEntries() {
