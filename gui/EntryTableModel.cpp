@@ -269,16 +269,6 @@ std::vector<QByteArrayView> EntryTableModel::storedLinesOf(const std::vector<Row
     return found;
 }
 
-std::vector<Entry> EntryTableModel::entriesOf(const std::vector<RowId> &ids) const {
-    const SlotIndex &index = slotIndex();
-    std::vector<Entry> found(ids.size());
-    for (size_t i = 0; i < ids.size(); ++i) {
-        if (const quint32 slot = index.slotOf(ids[i]); slot != NoSlot)
-            found[i] = entryIn(slot);
-    }
-    return found;
-}
-
 std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(const std::vector<Entry> &entries,
                                                                 const std::vector<RowId> &kept) {
     return replaceAll(std::vector<StoredLine>(entries.size()), entries, kept);

@@ -68,8 +68,6 @@ public:
     // empty for an id no row has and for a row kept as typed (see m_typed). Valid until the rows
     // change.
     std::vector<QByteArrayView> storedLinesOf(const std::vector<RowId> &ids) const;
-    // The entries of the rows with these ids, in their order; an empty entry for an id no row has.
-    std::vector<Entry> entriesOf(const std::vector<RowId> &ids) const;
 
     RowId rowId(int position) const { return m_ids[m_order[size_t(position - 1)]]; }
     // The row's current position, or 0 when it is gone.
