@@ -9,14 +9,23 @@
 namespace varnook {
 
 EntryListView::EntryListView(EntryTableModel *model, QWidget *parent)
-    : QTreeView(parent)
+    : QTableView(parent)
     , m_model(model)
     , m_shownRows(new EntryFilterModel(model, this)) {
     setModel(m_shownRows);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true); // keeps tens of thousands of rows instant to lay out
-    setItemsExpandable(false);
-    setAllColumnsShowFocus(true);
+    // A report list: rows without a grid or row numbers, every row as high as the font asks. A table
+    // keeps a few bytes a row where a tree keeps a laid-out item for each of them.
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false); // Tab leaves the list, as it leaves every other control
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(rowHeightForFont());
+    header()->setHighlightSections(false);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -127,7 +136,7 @@ void EntryListView::bringBack(const Anchor &anchor) {
         scrollToBottom(); // the rows shown all lie before it
         return;
     }
-    const int height = qMax(1, rowHeight(m_shownRows->index(row, 0)));
+    const int height = qMax(1, rowHeight(row));
     if (verticalScrollMode() == QAbstractItemView::ScrollPerItem)
         verticalScrollBar()->setValue(row - anchor.offset / height);
     else
@@ -138,6 +147,28 @@ void EntryListView::showSortIndicator() {
     header()->setSortIndicatorShown(m_model->sorted());
     if (m_model->sorted())
         header()->setSortIndicator(m_model->sortKey(), m_model->sortOrder());
+}
+
+int EntryListView::rowHeightForFont() const {
+    // What the delegate asks for a line of text, as a list whose rows are all alike has them.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = QStringLiteral("Hg");
+    return itemDelegate()->sizeHint(option, QModelIndex()).height();
+}
+
+void EntryListView::changeEvent(QEvent *event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        verticalHeader()->setDefaultSectionSize(rowHeightForFont());
+}
+
+QModelIndex EntryListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    // Home and End go to the first and the last entry, as in a list, not to a row's first and last cell.
+    if (action == MoveHome || action == MoveEnd)
+        modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(action, modifiers);
 }
 
 void EntryListView::keyPressEvent(QKeyEvent *event) {
@@ -151,7 +182,7 @@ void EntryListView::keyPressEvent(QKeyEvent *event) {
         event->ignore();
         return;
     }
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 } // namespace varnook

@@ -3,7 +3,8 @@
 #include "EntryFilterModel.h"
 #include "EntryTableModel.h"
 
-#include <QTreeView>
+#include <QHeaderView>
+#include <QTableView>
 
 namespace varnook {
 
@@ -11,13 +12,15 @@ namespace varnook {
 // those holding the text to find. The widget never sorts by itself; a header click is handed to
 // the window, which decides what to do with it. Positions here are always the model's, whatever is
 // shown, so that every command means the entry the user sees selected.
-class EntryListView : public QTreeView {
+class EntryListView : public QTableView {
     Q_OBJECT
 
 public:
     explicit EntryListView(EntryTableModel *model, QWidget *parent = nullptr);
 
     EntryTableModel *entries() const { return m_model; }
+    // The column headers, which the user clicks to sort.
+    QHeaderView *header() const { return horizontalHeader(); }
     // The rows shown, and the model's position of each.
     const EntryFilterModel &shownRows() const { return *m_shownRows; }
 
@@ -52,8 +55,11 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
+    int rowHeightForFont() const;
     // A row in sight, by position, and its distance from the top of the viewport in pixels.
     struct Anchor {
         int position = 0;

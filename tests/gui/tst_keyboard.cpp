@@ -169,7 +169,7 @@ private slots:
         QVERIFY(main);
         mainButton(main, "cmdAdd")->setFocus();
         QStringList order;
-        for (int i = 0; i < 9; ++i) {
+        for (int i = 0; i < 10; ++i) {
             QWidget *focused = QApplication::focusWidget();
             auto *button = qobject_cast<QPushButton *>(focused);
             order << (button ? button->text() : focused == main->entryList() ? QStringLiteral("list") : QString());
@@ -177,7 +177,37 @@ private slots:
         }
         QCOMPARE(order,
                  (QStringList{"Add", "Delete", "Edit", "Go To", main->findChild<QPushButton *>("cmdWebsite")->text(),
-                              "Copy Username", "Copy Password", "Copy Used At", "list"}));
+                              "Copy Username", "Copy Password", "Copy Used At", "list", "Add"}));
+    }
+
+    // The list moves by entries: Home and End go to the first and last one, not to a row's first
+    // and last cell, and each row is as high as a line of the list's font, however that changes.
+    void listKeysMoveByEntry() {
+        FakePlatform fake;
+        MainWindow *main = openMainWindow(fake, {Carol, Alice, "bob|||pw-b|||b.example"});
+        QVERIFY(main);
+        EntryListView *list = main->entryList();
+        list->setFocus();
+        list->selectPosition(2);
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->firstSelectedPosition(), 3);
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(list->firstSelectedPosition(), 1);
+        QTest::keyClick(list, Qt::Key_Right);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->firstSelectedPosition(), 2);
+        QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+
+        const auto rowHeight = [list] {
+            return list->visualRect(list->model()->index(1, 0)).height();
+        };
+        const int before = rowHeight();
+        QVERIFY(before >= list->fontMetrics().height());
+        QFont larger = list->font();
+        larger.setPointSizeF(larger.pointSizeF() * 2);
+        list->setFont(larger);
+        QVERIFY(rowHeight() >= QFontMetrics(larger).height());
+        QVERIFY(rowHeight() > before);
     }
 
     void sortingFromTheMenu() {
