@@ -167,13 +167,13 @@ qsizetype lineStartNearMiddle(QByteArrayView bytes) {
 }
 
 // Appends a line read from file as a save writes it again.
-void keepLine(const QByteArray &file, QByteArrayView line, std::vector<StoredLine> &lines) {
+void keepLine(const QByteArray &file, StoredLine::Cutter &cutter, QByteArrayView line, std::vector<StoredLine> &lines) {
     // The line is kept as read, never encoded again from its fields: a short line, or one with
     // separators where a save would put none, must read back as it reads now. Only a lone CR or
     // a missing line end becomes CR LF, which reads the same.
     const qsizetype at = line.data() - file.constData();
     if (endsWithLineEnd(file, line)) {
-        lines.emplace_back(file, at, line.size() + DataFileFormat::LineEnd.size());
+        lines.push_back(cutter.cut(at, line.size() + DataFileFormat::LineEnd.size()));
     } else {
         QByteArray own;
         own.reserve(line.size() + DataFileFormat::LineEnd.size());
@@ -186,11 +186,12 @@ void keepLine(const QByteArray &file, QByteArrayView line, std::vector<StoredLin
 void readLines(const QByteArray &file, qsizetype from, qsizetype to, const DataFileFormat::HeldLine &held,
                DataFileFormat::StoredEntries &stored) {
     DataFileLines lines(QByteArrayView(file).sliced(from, to - from));
+    StoredLine::Cutter cutter(file);
     QByteArrayView line;
     while (lines.next(line)) {
         if (DataFileFormat::isSkippedLine(line))
             continue;
-        keepLine(file, line, stored.lines);
+        keepLine(file, cutter, line, stored.lines);
         // Equal bytes read as equal entries: one held already need not be decoded again, nor kept.
         if (held && held(stored.lines.back().bytes()))
             stored.lines.pop_back();
@@ -242,10 +243,11 @@ std::vector<StoredLine> DataFileFormat::readStoredLines(const QByteArray &file, 
     // Room for them all at once, rather than growing the list (and touching fresh memory) line by line.
     stored.reserve(mostLinesIn(QByteArrayView(file).sliced(start)));
     DataFileLines lines(QByteArrayView(file).sliced(start));
+    StoredLine::Cutter cutter(file);
     QByteArrayView line;
     while (lines.next(line)) {
         if (!isSkippedLine(line))
-            keepLine(file, line, stored);
+            keepLine(file, cutter, line, stored);
     }
     return stored;
 }

@@ -356,8 +356,9 @@ private slots:
         block += "\r\n";
         starts.push_back(block.size());
         std::vector<StoredLine> lines;
+        StoredLine::Cutter cutter(block);
         for (size_t i = 0; i < stored.size(); ++i)
-            lines.emplace_back(block, starts[i], starts[i + 1] - starts[i]);
+            lines.push_back(cutter.cut(starts[i], starts[i + 1] - starts[i]));
         EntryTableModel model;
         for (const char *header : {"Username", "Password", "Website/Location"})
             model.addColumn(QLatin1String(header));
