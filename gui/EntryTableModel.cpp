@@ -60,24 +60,24 @@ std::unique_ptr<const Entry> typedOf(const Entry &entry) {
 } // namespace
 
 Entry EntryTableModel::entryIn(quint32 slot) const {
-    if (const Entry *typed = m_typed[slot].get())
+    if (const Entry *typed = m_typed.at(slot))
         return *typed;
     return DataFileFormat::readEntry(scrambledLine(m_slots[slot]));
 }
 
 QString EntryTableModel::fieldIn(quint32 slot, int column) const {
-    if (const Entry *typed = m_typed[slot].get())
+    if (const Entry *typed = m_typed.at(slot))
         return field(*typed, column);
     return DataFileFormat::plainText(scrambledField(DataFileFormat::fieldsOf(scrambledLine(m_slots[slot])), column));
 }
 
 void EntryTableModel::putRow(quint32 slot, const Entry &entry) {
     m_slots[slot] = lineOf(entry);
-    m_typed[slot] = typedOf(entry);
+    m_typed.set(slot, typedOf(entry));
 }
 
 bool EntryTableModel::sameField(quint32 a, quint32 b, int column) const {
-    if (m_typed[a] || m_typed[b])
+    if (m_typed.has(a) || m_typed.has(b))
         return fieldIn(a, column) == fieldIn(b, column);
     // Each code stands for one character: equal texts have equal bytes.
     return scrambledField(DataFileFormat::fieldsOf(scrambledLine(m_slots[a])), column) ==
@@ -85,8 +85,9 @@ bool EntryTableModel::sameField(quint32 a, quint32 b, int column) const {
 }
 
 bool EntryTableModel::sameRow(quint32 slot, const StoredLine &line, const Entry *typed) const {
-    if (typed || m_typed[slot])
-        return typed && m_typed[slot] && *typed == *m_typed[slot];
+    const Entry *held = m_typed.at(slot);
+    if (typed || held)
+        return typed && held && *typed == *held;
     return m_slots[slot].bytes() == line.bytes();
 }
 
@@ -135,7 +136,6 @@ int EntryTableModel::add(const Entry &entry) {
     forgetSlotIndex();
     beginInsertRows(QModelIndex(), int(place), int(place));
     m_slots.emplace_back();
-    m_typed.emplace_back();
     putRow(quint32(m_slots.size() - 1), entry);
     m_ids.push_back(m_nextId++);
     m_order.insert(m_order.begin() + qsizetype(place), quint32(m_slots.size() - 1));
@@ -149,7 +149,6 @@ void EntryTableModel::makeRoom(size_t rows) {
     // every row to a new block. Room not used costs no memory until it is.
     if (m_slots.capacity() < rows) {
         m_slots.reserve(rows + rows / 4);
-        m_typed.reserve(rows + rows / 4);
         m_ids.reserve(rows + rows / 4);
     }
 }
@@ -177,7 +176,6 @@ EntryTableModel::RowId EntryTableModel::append(std::vector<StoredLine> lines, co
         makeRoom(m_slots.size() + lines.size());
         std::move(lines.begin(), lines.end(), std::back_inserter(m_slots));
     }
-    m_typed.resize(m_slots.size());
     for (size_t slot = firstSlot; slot < m_slots.size(); ++slot) {
         if (m_slots[slot].isNull() && slot - firstSlot < entries.size())
             putRow(quint32(slot), entries[slot - firstSlot]);
@@ -207,12 +205,12 @@ void EntryTableModel::remove(int position) {
     const quint32 last = quint32(m_slots.size() - 1);
     if (slot != last) {
         m_slots[slot] = std::move(m_slots[last]);
-        m_typed[slot] = std::move(m_typed[last]);
+        m_typed.move(last, slot);
         m_ids[slot] = m_ids[last];
         *std::find(m_order.begin(), m_order.end(), last) = slot;
     }
     m_slots.pop_back();
-    m_typed.pop_back();
+    m_typed.set(last, nullptr);
     m_ids.pop_back();
     for (const std::unique_ptr<FoldedTexts> &texts : m_folded) {
         if (texts)
@@ -264,7 +262,7 @@ std::vector<QByteArrayView> EntryTableModel::storedLinesOf(const std::vector<Row
     std::vector<QByteArrayView> found(ids.size());
     for (size_t i = 0; i < ids.size(); ++i) {
         if (const quint32 slot = index.slotOf(ids[i]); slot != NoSlot)
-            found[i] = m_typed[slot] ? QByteArrayView() : m_slots[slot].bytes();
+            found[i] = m_typed.has(slot) ? QByteArrayView() : m_slots[slot].bytes();
     }
     return found;
 }
@@ -357,12 +355,12 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Stor
             slotOf[i] = freed.back();
             freed.pop_back();
             m_slots[slotOf[i]] = std::move(entry);
-            m_typed[slotOf[i]] = std::move(asTyped);
+            m_typed.set(slotOf[i], std::move(asTyped));
             m_ids[slotOf[i]] = ids[i];
         } else {
             slotOf[i] = quint32(m_slots.size());
             m_slots.push_back(std::move(entry));
-            m_typed.push_back(std::move(asTyped));
+            m_typed.set(slotOf[i], std::move(asTyped));
             m_ids.push_back(ids[i]);
         }
         added.push_back(slotOf[i]);
@@ -382,13 +380,13 @@ std::vector<EntryTableModel::RowId> EntryTableModel::replaceAll(std::vector<Stor
             if (taken[slot]) {
                 movedTo[slot] = holes.back();
                 m_slots[holes.back()] = std::move(m_slots[slot]);
-                m_typed[holes.back()] = std::move(m_typed[slot]);
+                m_typed.move(slot, holes.back());
                 m_ids[holes.back()] = m_ids[slot];
                 holes.pop_back();
             }
         }
         m_slots.resize(size);
-        m_typed.resize(size);
+        m_typed.truncate(size);
         m_ids.resize(size);
         for (quint32 &slot : slotOf) {
             if (movedTo[slot] != NoSlot)
@@ -641,7 +639,7 @@ std::vector<quint32> EntryTableModel::sortedOrder() {
     if (!keys)
         keys = std::make_shared<const CaseBlindSort::Keys>(quint32(m_slots.size()), text, [this](quint32 slot) {
             // One character a byte: the decoded text is as long as the field's bytes.
-            if (const Entry *typed = m_typed[slot].get())
+            if (const Entry *typed = m_typed.at(slot))
                 return quint32(field(*typed, m_sortKey).size());
             return quint32(scrambledField(DataFileFormat::fieldsOf(scrambledLine(m_slots[slot])), m_sortKey).size());
         });

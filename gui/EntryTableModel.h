@@ -5,6 +5,7 @@
 #include "Entry.h"
 #include "FoldedTexts.h"
 #include "StoredLine.h"
+#include "TypedRows.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -155,9 +156,8 @@ private:
     // that a sort moves only their slot numbers.
     std::vector<StoredLine> m_slots;
     // A row whose entry its line would not give back as it is (a separator in a field, a character
-    // the code page lacks) is shown as typed until the file is read again: its entry is kept here,
-    // null for every other slot. It always has as many slots as m_slots.
-    std::vector<std::unique_ptr<const Entry>> m_typed;
+    // the code page lacks) is shown as typed until the file is read again: its entry is kept here.
+    TypedRows m_typed;
     // A row's line and, when the line would not give its entry back, the entry.
     void putRow(quint32 slot, const Entry &entry);
     bool sameRow(quint32 slot, const StoredLine &line, const Entry *typed) const;

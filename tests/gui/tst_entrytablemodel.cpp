@@ -339,6 +339,40 @@ private slots:
 
     // Rows loaded as the file's lines show, sort and copy as the entries those lines hold; each keeps
     // the very bytes read until it changes, and then the line its new entry is stored as.
+    // Entries a line would not give back (a separator in a field, a character the code page lacks)
+    // show as typed wherever their rows move, and a slot they leave shows its new row's line.
+    void typedRowsFollowTheirSlots() {
+        const Entry separated{QStringLiteral("a|||b"), QStringLiteral("pw"), QStringLiteral("x")};
+        const Entry foreign{QStringLiteral("\u4e2d"), QStringLiteral("pw2"), QStringLiteral("y")};
+        const Entry plain = entry("plain", "pw3", "z");
+        EntryTableModel model;
+        for (const char *header : {"Username", "Password", "Website/Location"})
+            model.addColumn(QLatin1String(header));
+        model.append({plain, foreign});
+        model.remove(2);
+        model.add(plain); // in the slot the typed entry left
+        QVERIFY(shown(model) == (std::vector<Entry>{plain, plain}));
+        model.clear();
+        model.append({plain, separated, plain, foreign});
+        model.remove(1); // the last row, kept as typed, takes the first slot
+        QVERIFY(shown(model) == (std::vector<Entry>{separated, plain, foreign}));
+        model.remove(1);
+        QVERIFY(shown(model) == (std::vector<Entry>{plain, foreign}));
+        model.add(plain); // takes the slot after the two left
+        QVERIFY(shown(model) == (std::vector<Entry>{plain, foreign, plain}));
+
+        const std::vector<EntryTableModel::RowId> ids = model.replaceAll({plain, separated, foreign, plain});
+        QCOMPARE(ids.size(), size_t(4));
+        QVERIFY(shown(model) == (std::vector<Entry>{plain, separated, foreign, plain}));
+        QVERIFY(model.toggleSort(1));
+        QVERIFY(shown(model) == (std::vector<Entry>{separated, plain, plain, foreign}));
+        model.replaceAll({plain});
+        QVERIFY(shown(model) == std::vector<Entry>{plain});
+        model.clear();
+        model.append({plain, plain});
+        QVERIFY(shown(model) == (std::vector<Entry>{plain, plain}));
+    }
+
     void rowsLoadedAsLinesShowTheirEntries() {
         const std::vector<Entry> stored{
             {QStringLiteral("\u00c9mile"), QStringLiteral("\u20ac5"), QStringLiteral("caf\u00e9")},
