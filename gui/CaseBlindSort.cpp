@@ -14,12 +14,11 @@ namespace {
 
 // A row in the sort: four units of its folded text from the depth being sorted, the first in the
 // highest bits and 0 past its end, so that most steps read the array being sorted, not the block.
+// Where its text lies is the keys' to say: a million rows sort in 16 MB, not 24.
 struct SortItem {
     quint64 units;
     quint32 position; // in the present order: equal texts keep it
     quint32 slot;
-    quint32 start; // of the folded text in the block
-    quint32 length;
 };
 
 constexpr quint32 UnitsPerWord = 4;
@@ -46,10 +45,11 @@ public:
         , m_descending(sortOrder == Qt::DescendingOrder) {}
 
     void load(SortItem &item, quint32 depth) const {
-        const Unit *units = unitsOf<Unit>(m_keys) + item.start;
+        const Unit *units = unitsOf<Unit>(m_keys) + m_keys.start(item.slot);
+        const quint32 length = m_keys.length(item.slot);
         quint64 word = 0;
         for (quint32 i = depth; i < depth + UnitsPerWord; ++i)
-            word = (word << 16) | (i < item.length ? units[i] : 0u);
+            word = (word << 16) | (i < length ? units[i] : 0u);
         // Turned round for a descending sort: a text that ends first then comes last.
         item.units = m_descending ? ~word : word;
     }
@@ -66,10 +66,10 @@ public:
     }
 
     int compareFrom(const SortItem &a, const SortItem &b, quint32 depth) const {
-        const quint32 lengthA = a.length;
-        const quint32 lengthB = b.length;
-        const Unit *unitsA = unitsOf<Unit>(m_keys) + a.start;
-        const Unit *unitsB = unitsOf<Unit>(m_keys) + b.start;
+        const quint32 lengthA = m_keys.length(a.slot);
+        const quint32 lengthB = m_keys.length(b.slot);
+        const Unit *unitsA = unitsOf<Unit>(m_keys) + m_keys.start(a.slot);
+        const Unit *unitsB = unitsOf<Unit>(m_keys) + m_keys.start(b.slot);
         for (quint32 i = depth; i < std::min(lengthA, lengthB); ++i) {
             if (unitsA[i] != unitsB[i])
                 return unitsA[i] < unitsB[i] ? -1 : 1;
@@ -186,8 +186,10 @@ private:
     void loadAll(std::vector<SortItem> &items, size_t first, size_t last, quint32 depth) const {
         constexpr size_t Ahead = 8;
         for (size_t i = first; i < last; ++i) {
+            if (i + 2 * Ahead < last)
+                m_keys.prefetchStart(items[i + 2 * Ahead].slot);
             if (i + Ahead < last)
-                __builtin_prefetch(unitsOf<Unit>(m_keys) + items[i + Ahead].start + depth);
+                __builtin_prefetch(unitsOf<Unit>(m_keys) + m_keys.start(items[i + Ahead].slot) + depth);
             load(items[i], depth);
         }
     }
@@ -258,8 +260,7 @@ std::vector<quint32> CaseBlindSort::order(const Keys &keys, const std::vector<qu
                                           Qt::SortOrder sortOrder) {
     std::vector<SortItem> items(present.size());
     for (size_t position = 0; position < present.size(); ++position)
-        items[position] = SortItem{0, quint32(position), present[position], keys.start(present[position]),
-                                   keys.length(present[position])};
+        items[position] = SortItem{0, quint32(position), present[position]};
     if (keys.isNarrow())
         Sorter<quint8>(keys, text, sortOrder).sort(items);
     else

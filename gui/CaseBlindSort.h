@@ -23,6 +23,7 @@ public:
 
         quint32 length(quint32 slot) const { return m_start[slot + 1] - m_start[slot]; }
         quint32 start(quint32 slot) const { return m_start[slot]; }
+        void prefetchStart(quint32 slot) const { __builtin_prefetch(m_start.data() + slot); }
         // The folded units: one byte each when every one is below 256, as in most lists (half the
         // memory a sort keeps), else two.
         bool isNarrow() const { return m_units.empty(); }

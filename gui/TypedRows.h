@@ -42,7 +42,9 @@ public:
     // The row in slot from moves to slot to, whose row goes.
     void move(quint32 from, quint32 to) { set(to, take(from)); }
     // Forgets every slot from size on.
-    void truncate(quint32 size) { std::erase_if(m_entries, [size](const auto &kept) { return kept.first >= size; }); }
+    void truncate(quint32 size) {
+        std::erase_if(m_entries, [size](const auto &kept) { return kept.first >= size; });
+    }
     void clear() { m_entries.clear(); }
 
 private:
