@@ -122,7 +122,7 @@ int main(int argc, char *argv[]) {
         const QByteArray plain = DataFileFormat::serialize(Master, bench::typicalEntries(n));
         const QByteArray protectedFile = ProtectedForm::sealInPieces(plain, *key);
         startup.runs = runsFor(n);
-        bench::benchUnlock(startup, n, protectedFile, *key);
+        bench::benchUnlock(startup, n, protectedFile);
         bench::benchProtectedSaves(n, protectedFile, *key, Master, runsFor(n));
     }
     return 0;

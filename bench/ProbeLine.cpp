@@ -18,6 +18,8 @@ QByteArray probeLine(const ProbeFigures &figures) {
     // Only a start that waited (a protected file) has the field: the other lines stay as they were.
     if (figures.waitedNs > 0)
         line += " waited_ns=" + QByteArray::number(figures.waitedNs);
+    if (figures.kdfNs > 0)
+        line += " kdf_ns=" + QByteArray::number(figures.kdfNs);
     if (figures.clicked)
         line += " released_ns=" + QByteArray::number(figures.releasedNs) +
                 " sorted_ns=" + QByteArray::number(figures.sortedNs);
@@ -52,6 +54,10 @@ std::optional<ProbeFigures> readProbeLine(const QByteArray &output) {
         const qint64 waited = fields.value("waited_ns");
         if (waited < 0 || waited > fields.value("painted_ns") - fields.value("ok_ns"))
             return std::nullopt;
+        // The key was derived during the wait.
+        const qint64 kdf = fields.value("kdf_ns");
+        if (kdf < 0 || kdf > waited)
+            return std::nullopt;
         ProbeFigures figures;
         figures.prompted = fields.contains("launched_ns") && fields.contains("prompt_ns");
         figures.launchedNs = fields.value("launched_ns");
@@ -59,6 +65,7 @@ std::optional<ProbeFigures> readProbeLine(const QByteArray &output) {
         figures.okNs = fields.value("ok_ns");
         figures.paintedNs = fields.value("painted_ns");
         figures.waitedNs = waited;
+        figures.kdfNs = kdf;
         figures.clicked = fields.contains("released_ns") && fields.contains("sorted_ns");
         figures.releasedNs = fields.value("released_ns");
         figures.sortedNs = fields.value("sorted_ns");

@@ -30,10 +30,14 @@ struct ProbeFigures {
     // How long the work behind wait boxes took between the OK and the paint (deriving a protected
     // file's key and opening it): "waited_ns=…" after painted_ns, written only when not 0.
     qint64 waitedNs = 0;
+    // Of that wait, how long the key's derivation took, as the program timed it: "kdf_ns=…" after
+    // waited_ns, written only when not 0.
+    qint64 kdfNs = 0;
 
     double waitedMs() const { return double(waitedNs) / 1e6; }
     double promptMs() const { return double(promptNs - launchedNs) / 1e6; }
     double startupMs() const { return double(paintedNs - okNs) / 1e6; }
+    double kdfMs() const { return double(kdfNs) / 1e6; }
     double sortMs() const { return double(sortedNs - releasedNs) / 1e6; }
     double reloadMs() const { return double(reloadPaintedNs - reloadSeenNs) / 1e6; }
     double findMs() const { return double(foundNs - keyNs) / 1e6; }

@@ -8,7 +8,7 @@ namespace varnook::bench {
 
 // The unlock_protected line over its runs. Each run gives the start's time (the password box's OK to
 // the painted list), the work behind the wait box in the program (deriving the key, then opening the
-// body) and the key derivation alone, timed beside it with the file's cost and salt.
+// body) and, of that, the key derivation, as the program's key timed it.
 class UnlockFigures {
 public:
     void add(double startupMs, double waitedMs, double kdfMs);

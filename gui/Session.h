@@ -44,6 +44,8 @@ public:
     bool isProtected() const { return bool(m_key); }
     // The protected file's format version, which its saves keep; 0 for the plain form.
     std::uint8_t protectedFormatVersion() const { return m_key ? m_key->formatVersion() : 0; }
+    // The protected file's key, while the list is open; none for a file in the original form.
+    const FileKey *key() const { return m_key.get(); }
 
     // Reads data.enc into the list, creating it or asking for the master password first, and starts
     // watching it. False when the program was ended on the way (refused login, cancelled creation,

@@ -19,16 +19,19 @@ static_assert(FileKey::KeySize == crypto_aead_xchacha20poly1305_ietf_KEYBYTES);
 
 } // namespace
 
-FileKey::FileKey(const KdfCost &cost, const Salt &salt, std::uint8_t formatVersion, SecretBytes keys)
+FileKey::FileKey(const KdfCost &cost, const Salt &salt, std::uint8_t formatVersion, SecretBytes keys,
+                 std::chrono::nanoseconds derivationTime)
     : m_cost(cost)
     , m_salt(salt)
     , m_formatVersion(formatVersion)
-    , m_keys(std::move(keys)) {}
+    , m_keys(std::move(keys))
+    , m_derivationTime(derivationTime) {}
 
 std::optional<FileKey> FileKey::derive(QByteArrayView password, const KdfCost &cost, const Salt &salt,
                                        std::uint8_t formatVersion) {
     if (sodium_init() < 0 || cost.problem())
         return std::nullopt;
+    const auto started = std::chrono::steady_clock::now();
     SecretBytes master(KeySize);
     // libsodium wants a pointer even for no bytes at all.
     static const char none = 0;
@@ -39,7 +42,7 @@ std::optional<FileKey> FileKey::derive(QByteArrayView password, const KdfCost &c
     SecretBytes keys(2 * KeySize);
     crypto_kdf_derive_from_key(keys.data(), KeySize, HeaderKeyId, SubkeyContext, master.data());
     crypto_kdf_derive_from_key(keys.data() + KeySize, KeySize, BodyKeyId, SubkeyContext, master.data());
-    return FileKey(cost, salt, formatVersion, std::move(keys));
+    return FileKey(cost, salt, formatVersion, std::move(keys), std::chrono::steady_clock::now() - started);
 }
 
 FileKey::Salt FileKey::newSalt() {

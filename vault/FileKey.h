@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 
@@ -33,18 +34,22 @@ public:
     std::uint8_t formatVersion() const { return m_formatVersion; }
     // Whether this key was made for a file of this salt and cost (say, this run's file read again).
     bool belongsTo(const KdfCost &cost, const Salt &salt) const { return cost == m_cost && salt == m_salt; }
+    // How long deriving it took on this machine: the part of an unlock that its cost decides.
+    std::chrono::nanoseconds derivationTime() const { return m_derivationTime; }
 
     // BLAKE2b-256 of bytes, keyed with the header key.
     std::array<unsigned char, 32> headerCheck(QByteArrayView bytes) const;
     const unsigned char *bodyKey() const { return m_keys.data() + KeySize; }
 
 private:
-    FileKey(const KdfCost &cost, const Salt &salt, std::uint8_t formatVersion, SecretBytes keys);
+    FileKey(const KdfCost &cost, const Salt &salt, std::uint8_t formatVersion, SecretBytes keys,
+            std::chrono::nanoseconds derivationTime);
 
     KdfCost m_cost;
     Salt m_salt{};
     std::uint8_t m_formatVersion;
     SecretBytes m_keys; // header key, then body key
+    std::chrono::nanoseconds m_derivationTime;
 };
 
 } // namespace varnook

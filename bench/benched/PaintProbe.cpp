@@ -211,6 +211,8 @@ void PaintProbe::onStartupPainted() {
     m_server.roundTrip();
     m_painted = Clock::now();
     m_startupWaited = m_dialogs.waited();
+    if (const MainWindow *main = mainWindow(); main && main->session().key())
+        m_startupKdf = main->session().key()->derivationTime();
     m_startupPeakKb = statusFigureKb("VmHWM:");
     if (!m_clickHeader || !m_list) {
         finish();
@@ -342,6 +344,7 @@ void PaintProbe::report() {
     figures.okNs = nanoseconds(*m_dialogs.okTime());
     figures.paintedNs = nanoseconds(m_painted);
     figures.waitedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(m_startupWaited).count();
+    figures.kdfNs = m_startupKdf.count();
     figures.clicked = m_clickHeader;
     figures.releasedNs = nanoseconds(m_released);
     figures.sortedNs = nanoseconds(m_sorted);

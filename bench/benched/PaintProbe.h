@@ -80,7 +80,8 @@ private:
     bool m_statusPainted = false;
     QPointer<EntryListView> m_list;
     Clock::time_point m_painted;
-    Clock::duration m_startupWaited{}; // the work behind the start-up's wait box (a protected file's key)
+    Clock::duration m_startupWaited{};       // the work behind the start-up's wait box (a protected file's key)
+    std::chrono::nanoseconds m_startupKdf{}; // of that, the key's derivation, as the key timed it
     Clock::time_point m_released;
     Clock::time_point m_sorted;
     Clock::time_point m_reloadSeen;

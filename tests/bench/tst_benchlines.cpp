@@ -126,6 +126,12 @@ private slots:
         QVERIFY(read);
         QCOMPARE(read->waitedMs(), 980.0);
         QCOMPARE(read->startupMs(), 1245.563735);
+        QVERIFY(!probeLine(written).contains("kdf_ns"));
+        written.kdfNs = 912500000; // the key's own timing of its derivation, within the wait
+        const std::optional<ProbeFigures> timed = readProbeLine(probeLine(written));
+        QVERIFY(timed);
+        QCOMPARE(timed->kdfMs(), 912.5);
+        QCOMPARE(timed->waitedMs(), 980.0);
     }
 
     // The launch, the password box, the key in the find bar and the whole program's memory.
@@ -169,6 +175,8 @@ private slots:
         QTest::newRow("painted before the OK") << QByteArray("benched: ok_ns=5 painted_ns=2 startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("a wait longer than the start-up")
             << QByteArray("benched: ok_ns=10 painted_ns=20 waited_ns=11 startup_hwm_kb=3 hwm_kb=4");
+        QTest::newRow("a derivation longer than the wait")
+            << QByteArray("benched: ok_ns=10 painted_ns=20 waited_ns=5 kdf_ns=6 startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("a wait of less than nothing")
             << QByteArray("benched: ok_ns=10 painted_ns=20 waited_ns=-1 startup_hwm_kb=3 hwm_kb=4");
         QTest::newRow("release without the repaint")

@@ -4,6 +4,8 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <chrono>
+
 #include <sodium.h>
 
 using namespace varnook;
@@ -118,6 +120,7 @@ private slots:
     void hostileCostIsRefusedBeforeAnyWork_data();
     void hostileCostIsRefusedBeforeAnyWork();
     void laterFormatVersionIsNamed();
+    void keyTimesItsOwnDerivation();
     void piecesRoundTripIsByteExact_data();
     void piecesRoundTripIsByteExact();
     void theKnownPiecesFileOpensAsTheFormatSays();
@@ -270,6 +273,15 @@ void tst_ProtectedForm::hostileCostIsRefusedBeforeAnyWork() {
     QVERIFY(std::holds_alternative<QString>(header));
     QVERIFY2(std::get<QString>(header).contains(problem), qPrintable(std::get<QString>(header)));
     QVERIFY(!FileKey::derive(Password, KdfCost{passes, memoryKiB}, countingSalt(), ProtectedForm::NewestVersion));
+}
+
+// What an unlock's figures subtract: the time the derivation took, within the time the call took.
+void tst_ProtectedForm::keyTimesItsOwnDerivation() {
+    const auto started = std::chrono::steady_clock::now();
+    const FileKey key = keyOf(Password, countingSalt(), KdfCost{2, 16 * 1024});
+    const auto took = std::chrono::steady_clock::now() - started;
+    QVERIFY(key.derivationTime() > std::chrono::nanoseconds(0));
+    QVERIFY(key.derivationTime() <= took);
 }
 
 void tst_ProtectedForm::laterFormatVersionIsNamed() {
